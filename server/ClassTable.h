@@ -1,0 +1,31 @@
+#pragma once
+// The table of creatable classes, in registration and lookup order, with each class's
+// cached factory.
+#include <windows.h>
+#include <unknwn.h>
+
+#include "server/ClassFactory.h"
+
+namespace qx {
+
+struct ClassEntry {
+    const CLSID* clsid;
+    const wchar_t* name;      // class name, as in the ProgIDs
+    UINT scriptResource;      // REGISTRY resource with the class's registration script
+    ObjectCreator create;     // plain or aggregated object creation
+    void (*hook)(bool start); // start-up (true) and shutdown (false); empty for every class
+};
+
+class ClassTable {
+public:
+    static const ClassEntry* Entries();
+    static size_t Count();
+
+    // DllGetClassObject's lookup: the cached factory of rclsid, created on first use.
+    static HRESULT GetClassObject(REFCLSID rclsid, REFIID riid, void** ppv);
+
+    static void RunHooks(bool start);
+    static void ReleaseFactories();
+};
+
+}  // namespace qx

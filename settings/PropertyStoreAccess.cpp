@@ -1,0 +1,132 @@
+#include "settings/PropertyStoreAccess.h"
+
+#include <cstring>
+
+#include "common/PropVariant.h"
+
+namespace qx::settings {
+
+static_assert(sizeof(Guid) == sizeof(GUID), "Guid must have the GUID layout");
+
+PROPERTYKEY ToPropertyKey(const KeyId& key) {
+    PROPERTYKEY pk;
+    std::memcpy(&pk.fmtid, &key.fmtid, sizeof(GUID));
+    pk.pid = key.pid;
+    return pk;
+}
+
+KeyId FromPropertyKey(const PROPERTYKEY& key) {
+    KeyId k;
+    std::memcpy(&k.fmtid, &key.fmtid, sizeof(GUID));
+    k.pid = key.pid;
+    return k;
+}
+
+bool SameKey(const PROPERTYKEY& a, const KeyId& b) { return FromPropertyKey(a) == b; }
+
+ComPtr<IPropertyStore> QueryStore(IUnknown* unknown) {
+    ComPtr<IPropertyStore> store;
+    if (unknown) unknown->QueryInterface(IID_IPropertyStore, store.PutVoid());
+    return store;
+}
+
+namespace {
+// Reads a value into v; true when the read succeeded with the wanted variant type.
+bool ReadTyped(IPropertyStore* store, const KeyId& key, VARTYPE type, PropVariant& v) {
+    if (!store) return false;
+    const PROPERTYKEY pk = ToPropertyKey(key);
+    return SUCCEEDED(store->GetValue(pk, &v)) && v.Type() == type;
+}
+
+HRESULT Write(IPropertyStore* store, const KeyId& key, const PROPVARIANT& value) {
+    if (!store) return E_POINTER;
+    return store->SetValue(ToPropertyKey(key), value);
+}
+}  // namespace
+
+HRESULT ReadStatus(IPropertyStore* store, const KeyId& key) {
+    if (!store) return E_POINTER;
+    PropVariant v;
+    return store->GetValue(ToPropertyKey(key), &v);
+}
+
+bool ReadUInt(IPropertyStore* store, const KeyId& key, uint32_t& out) {
+    PropVariant v;
+    if (!ReadTyped(store, key, VT_UI4, v)) return false;
+    out = v.Get().ulVal;
+    return true;
+}
+
+bool ReadFlag(IPropertyStore* store, const KeyId& key, bool& out) {
+    uint32_t value;
+    if (!ReadUInt(store, key, value)) return false;
+    out = value != 0;
+    return true;
+}
+
+bool ReadSigned(IPropertyStore* store, const KeyId& key, int32_t& out) {
+    uint32_t value;
+    if (!ReadUInt(store, key, value)) return false;
+    out = DecodeSigned(value);
+    return true;
+}
+
+bool ReadBlob(IPropertyStore* store, const KeyId& key, void* out, uint32_t size) {
+    PropVariant v;
+    if (!ReadTyped(store, key, VT_BLOB, v)) return false;
+    const BLOB& blob = v.Get().blob;
+    if (blob.cbSize != size || (size && !blob.pBlobData)) return false;
+    std::memcpy(out, blob.pBlobData, size);
+    return true;
+}
+
+bool ReadFilterRecord(IPropertyStore* store, const KeyId& key, FilterRecord& out) {
+    uint8_t bytes[kFilterRecordSize];
+    if (!ReadBlob(store, key, bytes, sizeof bytes)) return false;
+    out = DecodeFilterRecord(bytes);
+    return true;
+}
+
+bool ReadFilterBands(IPropertyStore* store, FilterRecord (&out)[kEq15BandCount]) {
+    uint8_t bytes[kEq15BandsSize];
+    if (!ReadBlob(store, key::Eq15Bands, bytes, sizeof bytes)) return false;
+    for (size_t i = 0; i < kEq15BandCount; ++i) out[i] = DecodeFilterRecord(bytes + i * kFilterRecordSize);
+    return true;
+}
+
+HRESULT WriteUInt(IPropertyStore* store, const KeyId& key, uint32_t value) {
+    PROPVARIANT v;
+    PropVariantInit(&v);
+    v.vt = VT_UI4;
+    v.ulVal = value;
+    return Write(store, key, v);
+}
+
+HRESULT WriteFlag(IPropertyStore* store, const KeyId& key, bool on) { return WriteUInt(store, key, EncodeFlag(on)); }
+
+HRESULT WriteSigned(IPropertyStore* store, const KeyId& key, int32_t value) {
+    return WriteUInt(store, key, EncodeSigned(value));
+}
+
+HRESULT WriteBlob(IPropertyStore* store, const KeyId& key, const void* data, uint32_t size) {
+    PROPVARIANT v;
+    PropVariantInit(&v);
+    v.vt = VT_BLOB;
+    v.blob.cbSize = size;
+    v.blob.pBlobData = static_cast<BYTE*>(const_cast<void*>(data));
+    return Write(store, key, v);  // the store copies the bytes
+}
+
+HRESULT WriteFilterRecord(IPropertyStore* store, const KeyId& key, const FilterRecord& record) {
+    uint8_t bytes[kFilterRecordSize];
+    EncodeFilterRecord(record, bytes);
+    return WriteBlob(store, key, bytes, sizeof bytes);
+}
+
+HRESULT WriteFilterBands(IPropertyStore* store, const FilterRecord (&bands)[kEq15BandCount]) {
+    uint8_t bytes[kEq15BandsSize];
+    for (size_t i = 0; i < kEq15BandCount; ++i) EncodeFilterRecord(bands[i], bytes + i * kFilterRecordSize);
+    return WriteBlob(store, key::Eq15Bands, bytes, sizeof bytes);
+}
+
+}  // namespace qx::settings

@@ -1,0 +1,41 @@
+#pragma once
+// Reading and writing FX property-store keys. A value counts only when GetValue succeeds
+// and the variant has exactly the schema's type (and blob size); every variant is
+// cleared after the read. Everything in the module reads settings through here.
+#include <windows.h>
+#include <propsys.h>
+
+#include <cstdint>
+
+#include "common/ComPtr.h"
+#include "settings/EffectSchema.h"
+
+namespace qx::settings {
+
+PROPERTYKEY ToPropertyKey(const KeyId& key);
+KeyId FromPropertyKey(const PROPERTYKEY& key);
+bool SameKey(const PROPERTYKEY& a, const KeyId& b);
+
+// Queries an IUnknown handed in by a host for IPropertyStore (null stays null).
+ComPtr<IPropertyStore> QueryStore(IUnknown* unknown);
+
+// The status of GetValue, whatever the value's type (the endpoint GUID read).
+HRESULT ReadStatus(IPropertyStore* store, const KeyId& key);
+
+// Each returns true and sets out only when the value counts.
+bool ReadUInt(IPropertyStore* store, const KeyId& key, uint32_t& out);
+bool ReadFlag(IPropertyStore* store, const KeyId& key, bool& out);
+bool ReadSigned(IPropertyStore* store, const KeyId& key, int32_t& out);
+bool ReadBlob(IPropertyStore* store, const KeyId& key, void* out, uint32_t size);
+bool ReadFilterRecord(IPropertyStore* store, const KeyId& key, FilterRecord& out);
+bool ReadFilterBands(IPropertyStore* store, FilterRecord (&out)[kEq15BandCount]);
+
+// Writers store exactly the schema's encoding.
+HRESULT WriteUInt(IPropertyStore* store, const KeyId& key, uint32_t value);
+HRESULT WriteFlag(IPropertyStore* store, const KeyId& key, bool on);
+HRESULT WriteSigned(IPropertyStore* store, const KeyId& key, int32_t value);
+HRESULT WriteBlob(IPropertyStore* store, const KeyId& key, const void* data, uint32_t size);
+HRESULT WriteFilterRecord(IPropertyStore* store, const KeyId& key, const FilterRecord& record);
+HRESULT WriteFilterBands(IPropertyStore* store, const FilterRecord (&bands)[kEq15BandCount]);
+
+}  // namespace qx::settings
