@@ -1,9 +1,190 @@
 #include "processors/ChannelMixer.h"
 
-namespace qx {
+#include <array>
+#include <cstddef>
+#include <iterator>
+#include <utility>
 
-// Placeholder until the mixers land.
-void MixDown(float* const*, uint32_t, uint32_t, uint32_t) {}
-int32_t MixUp(float* const*, uint32_t from, uint32_t to, uint32_t) { return from >= to ? 1 : 0; }
+namespace qx {
+namespace {
+
+constexpr uint32_t kMaxChannels = 8;
+constexpr int32_t kInvalidArg = int32_t(0x80070057u);
+
+// Gains. The center/LFE gain of the fold is 0.707 exactly as written, deliberately not
+// 1/sqrt(2) (kSqrtHalf), which only the stereo-to-quad spread uses.
+constexpr float kCenterFold = 0.707f;
+constexpr float kSqrtHalf = 0.70710677f;
+constexpr float kFront = 0.5976143f;
+constexpr float kCenter = 0.5345225f;
+constexpr float kSurround = 0.5005609f;
+constexpr float kRear = 0.7079f;
+// New channels get a tiny value instead of 0 so that effects fed silence on them never
+// run into denormals.
+constexpr float kFiller = 1e-12f;
+
+constexpr uint8_t kNone = 0xFF;   // no such operand
+constexpr uint8_t kZero = 0xFE;   // the value 0
+constexpr uint8_t kFill = 0xFD;   // the filler value
+
+// One output channel of a layout change, per frame, from the values the frame held before
+// the change:
+//     X[out] = (X[a] + X[b]) * gain + X[add[0]] + X[add[1]] + X[add[2]]
+// b, the gain and the additions are optional. The sum is built strictly left to right, so
+// each output rounds the same way as its formula reads.
+struct Row {
+    uint8_t out;
+    uint8_t a;
+    uint8_t b = kNone;
+    float gain = 1.0f;
+    uint8_t add[3] = {kNone, kNone, kNone};
+};
+
+constexpr Row Copy(uint8_t out, uint8_t from) { return {out, from}; }
+constexpr Row Put(uint8_t out, uint8_t value) { return {out, value}; }
+constexpr Row Sum(uint8_t out, uint8_t a, uint8_t b) { return {out, a, b}; }
+constexpr Row Scale(uint8_t out, uint8_t from, float gain) { return {out, from, kNone, gain}; }
+constexpr Row Mix(uint8_t out, uint8_t a, uint8_t b, float gain) { return {out, a, b, gain}; }
+// (X2 + X3) * 0.707 followed by the listed channels.
+constexpr Row Fold(uint8_t out, uint8_t add0, uint8_t add1 = kNone, uint8_t add2 = kNone) {
+    return {out, 2, 3, kCenterFold, {add0, add1, add2}};
+}
+
+struct Plan {
+    uint32_t from;
+    uint32_t to;
+    uint32_t rowCount;
+    Row rows[kMaxChannels];
+};
+
+template <class... Rows>
+constexpr Plan MakePlan(uint32_t from, uint32_t to, Rows... rows) {
+    return {from, to, sizeof...(rows), {rows...}};
+}
+
+// Spreading to more channels in MixDown: the existing channels stay, new ones get the
+// filler. A quad source first moves its rear pair to the surround positions 4 and 5
+// (even when the target has only 5 channels).
+constexpr Plan Pad(uint32_t from, uint32_t to) {
+    Plan plan{from, to, 0, {}};
+    uint32_t firstNew = from;
+    if (from == 4) {
+        plan.rows[plan.rowCount++] = Copy(4, 2);
+        plan.rows[plan.rowCount++] = Copy(5, 3);
+        plan.rows[plan.rowCount++] = Put(2, kFill);
+        plan.rows[plan.rowCount++] = Put(3, kFill);
+        firstNew = 6;
+    }
+    for (uint32_t n = firstNew; n < to; ++n) plan.rows[plan.rowCount++] = Put(uint8_t(n), kFill);
+    return plan;
+}
+
+constexpr Plan kMixDownPlans[] = {
+    MakePlan(4, 2, Sum(0, 0, 2), Sum(1, 1, 3)),
+    MakePlan(6, 2, Fold(0, 4, 0), Fold(1, 5, 1)),
+    MakePlan(6, 4, Fold(0, 0), Fold(1, 1), Copy(2, 4), Copy(3, 5)),
+    MakePlan(8, 2, Fold(0, 4, 6, 0), Fold(1, 5, 7, 1)),
+    MakePlan(8, 4, Fold(0, 0), Fold(1, 1), Sum(2, 4, 6), Sum(3, 5, 7)),
+    MakePlan(8, 6, Sum(4, 4, 6), Sum(5, 5, 7)),
+    Pad(2, 3), Pad(2, 4), Pad(2, 5), Pad(2, 6), Pad(2, 7), Pad(2, 8),
+    Pad(4, 5), Pad(4, 6), Pad(4, 7), Pad(4, 8),
+    Pad(6, 7), Pad(6, 8),
+};
+
+// The second surround pair of an 8-channel target is a copy of the first.
+constexpr Plan kMixUpPlans[] = {
+    MakePlan(2, 4, Scale(0, 0, kSqrtHalf), Scale(1, 1, kSqrtHalf), Scale(2, 0, kSqrtHalf),
+             Scale(3, 1, kSqrtHalf)),
+    // Channel 3 (low frequency) keeps whatever it held.
+    MakePlan(2, 6, Scale(0, 0, kFront), Scale(1, 1, kFront), Mix(2, 1, 0, kCenter), Scale(4, 0, kSqrtHalf),
+             Scale(5, 1, kSqrtHalf)),
+    MakePlan(2, 8, Scale(0, 0, kFront), Scale(1, 1, kFront), Mix(2, 0, 1, kCenter), Scale(4, 0, kSurround),
+             Scale(5, 1, kSurround), Scale(6, 0, kSurround), Scale(7, 1, kSurround)),
+    MakePlan(4, 6, Mix(2, 1, 0, kCenter), Put(3, kZero), Copy(4, 2), Copy(5, 3)),
+    MakePlan(4, 8, Mix(2, 0, 1, kCenter), Put(3, kZero), Scale(4, 2, kRear), Scale(5, 3, kRear),
+             Scale(6, 2, kRear), Scale(7, 3, kRear)),
+    MakePlan(6, 8, Scale(4, 4, kRear), Scale(5, 5, kRear), Scale(6, 4, kRear), Scale(7, 5, kRear)),
+};
+
+constexpr bool IsChannel(uint8_t operand) { return operand < kMaxChannels; }
+
+// Channels a plan reads, as a bit mask.
+constexpr uint32_t InputsOf(const Plan& plan) {
+    uint32_t mask = 0;
+    for (uint32_t r = 0; r < plan.rowCount; ++r) {
+        const Row& row = plan.rows[r];
+        for (uint8_t operand : {row.a, row.b, row.add[0], row.add[1], row.add[2]})
+            if (IsChannel(operand)) mask |= 1u << operand;
+    }
+    return mask;
+}
+
+template <const Plan* Plans, size_t P, size_t R>
+inline float Evaluate(const float (&in)[kMaxChannels]) {
+    constexpr Row row = Plans[P].rows[R];
+    float v = row.a == kZero ? 0.0f : row.a == kFill ? kFiller : in[row.a];
+    if (row.b != kNone) v = v + in[row.b];
+    if (row.gain != 1.0f) v = v * row.gain;
+    for (uint8_t add : row.add)
+        if (add != kNone) v = v + in[add];
+    return v;
+}
+
+// Runs one plan over all frames. Every frame's inputs are read before any of its outputs
+// is written, so a row may overwrite a channel that later rows still read.
+template <const Plan* Plans, size_t P, size_t... R>
+void RunRows(float* const* channels, uint32_t frames, std::index_sequence<R...>) {
+    constexpr uint32_t inputs = InputsOf(Plans[P]);
+    float* x[kMaxChannels];
+    for (uint32_t k = 0; k < kMaxChannels; ++k) x[k] = channels[k];
+    for (uint32_t n = 0; n < frames; ++n) {
+        float in[kMaxChannels];
+        for (uint32_t k = 0; k < kMaxChannels; ++k)
+            if (inputs & (1u << k)) in[k] = x[k][n];
+        const float out[] = {Evaluate<Plans, P, R>(in)...};
+        ((x[Plans[P].rows[R].out][n] = out[R]), ...);
+    }
+}
+
+using PlanRunner = void (*)(float* const*, uint32_t);
+
+template <const Plan* Plans, size_t P>
+void RunPlan(float* const* channels, uint32_t frames) {
+    RunRows<Plans, P>(channels, frames, std::make_index_sequence<Plans[P].rowCount>());
+}
+
+template <const Plan* Plans, size_t... P>
+constexpr std::array<PlanRunner, sizeof...(P)> MakeRunners(std::index_sequence<P...>) {
+    return {&RunPlan<Plans, P>...};
+}
+
+template <const Plan* Plans, size_t Count>
+struct PlanSet {
+    static constexpr std::array<PlanRunner, Count> runners = MakeRunners<Plans>(std::make_index_sequence<Count>());
+
+    static PlanRunner Find(uint32_t from, uint32_t to) {
+        for (size_t p = 0; p < Count; ++p)
+            if (Plans[p].from == from && Plans[p].to == to) return runners[p];
+        return nullptr;
+    }
+};
+
+using MixDownSet = PlanSet<kMixDownPlans, std::size(kMixDownPlans)>;
+using MixUpSet = PlanSet<kMixUpPlans, std::size(kMixUpPlans)>;
+
+}  // namespace
+
+void MixDown(float* const* channels, uint32_t from, uint32_t to, uint32_t frames) {
+    if (channels == nullptr || from == to || frames == 0) return;
+    if (const PlanRunner run = MixDownSet::Find(from, to)) run(channels, frames);
+}
+
+int32_t MixUp(float* const* channels, uint32_t from, uint32_t to, uint32_t frames) {
+    if (from >= to) return 1;
+    const PlanRunner run = MixUpSet::Find(from, to);
+    if (run == nullptr || channels == nullptr) return kInvalidArg;
+    run(channels, frames);
+    return 0;
+}
 
 }  // namespace qx
