@@ -1,14 +1,340 @@
 #include "processors/FormatText.h"
 
-namespace qx {
+#include <climits>
+#include <iterator>
 
-// Placeholder until the formatter lands: copies the format text.
-int32_t FormatTextV(wchar_t* buffer, size_t capacity, const wchar_t* format, va_list) {
-    if (capacity == 0 || capacity > 2147483647u) return int32_t(0x80070057u);
-    size_t i = 0;
-    for (; format[i] && i + 1 < capacity; ++i) buffer[i] = format[i];
-    buffer[i] = 0;
-    return format[i] ? int32_t(0x8007007Au) : 0;
+namespace qx {
+namespace {
+
+constexpr int32_t kOk = 0;
+constexpr int32_t kInvalidArg = int32_t(0x80070057u);
+constexpr int32_t kInsufficientBuffer = int32_t(0x8007007Au);
+constexpr size_t kMaxCapacity = 2147483647u;
+// Widths and precisions saturate here; the output is bounded by the capacity anyway.
+constexpr int kMaxField = INT_MAX / 2;
+
+// The variable arguments behind a reference that works whatever type va_list is.
+struct Args {
+    va_list list;
+};
+
+// Writes into the caller's buffer, keeping one slot for the terminator. Once a character
+// does not fit the writer is full and ignores the rest, so formatting can stop early.
+class Writer {
+public:
+    Writer(wchar_t* buffer, size_t capacity) : buffer_(buffer), limit_(capacity - 1) {}
+
+    bool Full() const { return full_; }
+
+    void Put(wchar_t c) {
+        if (length_ == limit_) {
+            full_ = true;
+            return;
+        }
+        buffer_[length_++] = c;
+    }
+    void Repeat(wchar_t c, size_t count) {
+        for (; count > 0 && !full_; --count) Put(c);
+    }
+    void Terminate() { buffer_[length_] = 0; }
+
+private:
+    wchar_t* buffer_;
+    size_t limit_;
+    size_t length_ = 0;
+    bool full_ = false;
+};
+
+enum class Size { Default, Char, Short, Long, LongLong, Int32, Int64, Pointer, IntMax };
+
+struct Spec {
+    bool left = false;   // '-': pad on the right
+    bool plus = false;   // '+': sign on non-negative numbers
+    bool space = false;  // ' ': a space where a '+' would go
+    bool zero = false;   // '0': pad with zeros after sign and prefix
+    bool alt = false;    // '#': 0x prefix, leading 0 for octal
+    int width = 0;
+    int precision = -1;  // none
+    Size size = Size::Default;
+    wchar_t conversion = 0;
+};
+
+bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+
+int ReadNumber(const wchar_t*& p) {
+    int value = 0;
+    for (; IsDigit(*p); ++p) value = value >= kMaxField / 10 ? kMaxField : value * 10 + (*p - L'0');
+    return value;
+}
+
+// Width or precision: digits, or '*' taking an int from the arguments.
+bool ReadField(const wchar_t*& p, Args& args, int& field) {
+    if (*p == L'*') {
+        ++p;
+        field = va_arg(args.list, int);
+        return true;
+    }
+    if (!IsDigit(*p)) return false;
+    field = ReadNumber(p);
+    return true;
+}
+
+void ReadFlags(const wchar_t*& p, Spec& spec) {
+    for (;; ++p) {
+        switch (*p) {
+        case L'-': spec.left = true; break;
+        case L'+': spec.plus = true; break;
+        case L' ': spec.space = true; break;
+        case L'0': spec.zero = true; break;
+        case L'#': spec.alt = true; break;
+        default: return;
+        }
+    }
+}
+
+bool StartsWith(const wchar_t* p, const wchar_t* prefix) {
+    for (; *prefix; ++p, ++prefix)
+        if (*p != *prefix) return false;
+    return true;
+}
+
+// Size prefixes in the Windows spelling (I, I32, I64, w) and the standard one.
+Size ReadSize(const wchar_t*& p) {
+    struct Prefix {
+        const wchar_t* text;
+        size_t length;
+        Size size;
+    };
+    static constexpr Prefix kPrefixes[] = {
+        {L"I64", 3, Size::Int64}, {L"I32", 3, Size::Int32}, {L"hh", 2, Size::Char},   {L"ll", 2, Size::LongLong},
+        {L"I", 1, Size::Pointer}, {L"h", 1, Size::Short},   {L"l", 1, Size::Long},    {L"w", 1, Size::Long},
+        {L"z", 1, Size::Pointer}, {L"t", 1, Size::Pointer}, {L"j", 1, Size::IntMax},
+    };
+    for (const Prefix& prefix : kPrefixes) {
+        if (StartsWith(p, prefix.text)) {
+            p += prefix.length;
+            return prefix.size;
+        }
+    }
+    return Size::Default;
+}
+
+// Parses the conversion after a '%'; p ends behind the conversion character.
+Spec ReadSpec(const wchar_t*& p, Args& args) {
+    Spec spec;
+    ReadFlags(p, spec);
+    if (ReadField(p, args, spec.width) && spec.width < 0) {
+        spec.left = true;  // a negative '*' width means left-justified
+        spec.width = spec.width == INT_MIN ? kMaxField : -spec.width;
+    }
+    spec.width = spec.width > kMaxField ? kMaxField : spec.width;
+    if (*p == L'.') {
+        ++p;
+        if (!ReadField(p, args, spec.precision)) spec.precision = 0;  // "." alone is ".0"
+        if (spec.precision < 0) spec.precision = -1;                    // a negative '*' means none
+        spec.precision = spec.precision > kMaxField ? kMaxField : spec.precision;
+    }
+    spec.size = ReadSize(p);
+    spec.conversion = *p;
+    if (*p) ++p;
+    return spec;
+}
+
+// --- integers ---
+
+long long ReadSigned(Args& args, Size size) {
+    switch (size) {
+    case Size::Char: return static_cast<signed char>(va_arg(args.list, int));
+    case Size::Short: return static_cast<short>(va_arg(args.list, int));
+    case Size::Long: return va_arg(args.list, long);
+    case Size::LongLong:
+    case Size::Int64: return va_arg(args.list, long long);
+    case Size::Pointer: return va_arg(args.list, ptrdiff_t);
+    case Size::IntMax: return va_arg(args.list, intmax_t);
+    default: return va_arg(args.list, int);
+    }
+}
+
+unsigned long long ReadUnsigned(Args& args, Size size) {
+    switch (size) {
+    case Size::Char: return static_cast<unsigned char>(va_arg(args.list, unsigned));
+    case Size::Short: return static_cast<unsigned short>(va_arg(args.list, unsigned));
+    case Size::Long: return va_arg(args.list, unsigned long);
+    case Size::LongLong:
+    case Size::Int64: return va_arg(args.list, unsigned long long);
+    case Size::Pointer: return va_arg(args.list, size_t);
+    case Size::IntMax: return va_arg(args.list, uintmax_t);
+    default: return va_arg(args.list, unsigned);
+    }
+}
+
+struct Number {
+    unsigned long long magnitude;
+    bool negative;
+    unsigned base;
+    bool upper;
+    const wchar_t* prefix;  // "0x", "0X" or ""
+};
+
+void PutPadded(Writer& out, const Spec& spec, const wchar_t* sign, const wchar_t* prefix, size_t zeros,
+               const wchar_t* body, size_t bodyLength) {
+    size_t length = zeros + bodyLength;
+    for (const wchar_t* s : {sign, prefix})
+        for (; *s; ++s) ++length;
+    const size_t pad = size_t(spec.width) > length ? size_t(spec.width) - length : 0;
+    // Zero padding goes between sign/prefix and digits; it is not used when left-justifying.
+    const bool zeroPad = spec.zero && !spec.left;
+    if (!spec.left && !zeroPad) out.Repeat(L' ', pad);
+    for (const wchar_t* s : {sign, prefix})
+        for (; *s; ++s) out.Put(*s);
+    out.Repeat(L'0', zeros + (zeroPad ? pad : 0));
+    for (size_t i = 0; i < bodyLength; ++i) out.Put(body[i]);
+    if (spec.left) out.Repeat(L' ', pad);
+}
+
+void PutNumber(Writer& out, Spec spec, const Number& n) {
+    wchar_t digits[64];  // enough for 64 bits in octal
+    size_t first = std::size(digits);
+    const wchar_t* alphabet = n.upper ? L"0123456789ABCDEF" : L"0123456789abcdef";
+    for (unsigned long long v = n.magnitude; v != 0; v /= n.base) digits[--first] = alphabet[v % n.base];
+    const size_t count = std::size(digits) - first;
+
+    // Without a precision at least one digit is shown; with one, that many at least.
+    size_t minDigits = spec.precision < 0 ? 1 : size_t(spec.precision);
+    if (spec.precision >= 0) spec.zero = false;
+    if (n.base == 8 && spec.alt && minDigits <= count) minDigits = count + 1;  // octal '#' leads with 0
+    const size_t zeros = minDigits > count ? minDigits - count : 0;
+    const wchar_t* sign = n.negative ? L"-" : spec.plus ? L"+" : spec.space ? L" " : L"";
+    PutPadded(out, spec, sign, n.magnitude != 0 ? n.prefix : L"", zeros, digits + first, count);
+}
+
+void FormatSigned(Writer& out, const Spec& spec, Args& args) {
+    const long long v = ReadSigned(args, spec.size);
+    const unsigned long long magnitude = v < 0 ? 0ull - static_cast<unsigned long long>(v) : v;
+    PutNumber(out, spec, {magnitude, v < 0, 10, false, L""});
+}
+
+void FormatUnsigned(Writer& out, Spec spec, Args& args) {
+    const unsigned long long v = ReadUnsigned(args, spec.size);
+    spec.plus = spec.space = false;  // only signed conversions show a sign
+    switch (spec.conversion) {
+    case L'o': PutNumber(out, spec, {v, false, 8, false, L""}); break;
+    case L'x': PutNumber(out, spec, {v, false, 16, false, spec.alt ? L"0x" : L""}); break;
+    case L'X': PutNumber(out, spec, {v, false, 16, true, spec.alt ? L"0X" : L""}); break;
+    default: PutNumber(out, spec, {v, false, 10, false, L""}); break;
+    }
+}
+
+// Pointers show every hex digit of the address in upper case.
+void FormatPointer(Writer& out, Spec spec, Args& args) {
+    const auto v = reinterpret_cast<uintptr_t>(va_arg(args.list, void*));
+    spec.precision = int(2 * sizeof(void*));
+    spec.plus = spec.space = false;
+    PutNumber(out, spec, {v, false, 16, true, L""});
+}
+
+// --- characters and strings ---
+
+// Narrow text is taken byte for byte (each byte value becomes the same code unit), the
+// conversion of the C locale. Wide characters are 16-bit code units as on Windows.
+wchar_t Widen(char c) { return static_cast<wchar_t>(static_cast<unsigned char>(c)); }
+
+// True when the conversion reads narrow text: %S/%C unless 'l'/'w' forces wide, %s/%c
+// with 'h'.
+bool IsNarrow(const Spec& spec) {
+    const bool upper = spec.conversion == L'S' || spec.conversion == L'C';
+    if (spec.size == Size::Short) return true;
+    if (spec.size == Size::Long) return false;
+    return upper;
+}
+
+template <class Char>
+size_t BoundedLength(const Char* text, int precision) {
+    size_t n = 0;
+    while ((precision < 0 || n < size_t(precision)) && text[n]) ++n;
+    return n;
+}
+
+template <class Char>
+void PutText(Writer& out, const Spec& spec, const Char* text, size_t length) {
+    const size_t pad = size_t(spec.width) > length ? size_t(spec.width) - length : 0;
+    const wchar_t padChar = spec.zero && !spec.left ? L'0' : L' ';
+    if (!spec.left) out.Repeat(padChar, pad);
+    for (size_t i = 0; i < length && !out.Full(); ++i) {
+        if constexpr (sizeof(Char) == 1)
+            out.Put(Widen(text[i]));
+        else
+            out.Put(static_cast<wchar_t>(text[i]));
+    }
+    if (spec.left) out.Repeat(L' ', pad);
+}
+
+void FormatString(Writer& out, const Spec& spec, Args& args) {
+    if (IsNarrow(spec)) {
+        const char* text = va_arg(args.list, const char*);
+        if (text == nullptr) text = "(null)";
+        PutText(out, spec, text, BoundedLength(text, spec.precision));
+    } else {
+        const wchar_t* text = va_arg(args.list, const wchar_t*);
+        if (text == nullptr) text = L"(null)";
+        PutText(out, spec, text, BoundedLength(text, spec.precision));
+    }
+}
+
+void FormatChar(Writer& out, const Spec& spec, Args& args) {
+    const int v = va_arg(args.list, int);
+    const wchar_t c = IsNarrow(spec) ? Widen(static_cast<char>(v)) : static_cast<wchar_t>(v & 0xFFFF);
+    PutText(out, spec, &c, 1);
+}
+
+// --- the format walk ---
+
+// An unknown conversion is copied as written, from the '%' to the character that ended it.
+void PutVerbatim(Writer& out, const wchar_t* from, const wchar_t* to) {
+    for (; from != to; ++from) out.Put(*from);
+}
+
+void FormatOne(Writer& out, const wchar_t*& p, Args& args) {
+    const wchar_t* start = p - 1;  // the '%'
+    const Spec spec = ReadSpec(p, args);
+    switch (spec.conversion) {
+    case L'%': out.Put(L'%'); break;
+    case L'd':
+    case L'i': FormatSigned(out, spec, args); break;
+    case L'u':
+    case L'o':
+    case L'x':
+    case L'X': FormatUnsigned(out, spec, args); break;
+    case L'p': FormatPointer(out, spec, args); break;
+    case L'c':
+    case L'C': FormatChar(out, spec, args); break;
+    case L's':
+    case L'S': FormatString(out, spec, args); break;
+    default: PutVerbatim(out, start, p); break;
+    }
+}
+
+}  // namespace
+
+int32_t FormatTextV(wchar_t* buffer, size_t capacity, const wchar_t* format, va_list list) {
+    if (buffer == nullptr || capacity == 0 || capacity > kMaxCapacity) return kInvalidArg;
+    if (format == nullptr) {
+        buffer[0] = 0;
+        return kInvalidArg;
+    }
+    Writer out(buffer, capacity);
+    Args args;
+    va_copy(args.list, list);
+    for (const wchar_t* p = format; *p && !out.Full();) {
+        const wchar_t c = *p++;
+        if (c == L'%')
+            FormatOne(out, p, args);
+        else
+            out.Put(c);
+    }
+    va_end(args.list);
+    out.Terminate();
+    return out.Full() ? kInsufficientBuffer : kOk;
 }
 
 int32_t FormatText(wchar_t* buffer, size_t capacity, const wchar_t* format, ...) {
