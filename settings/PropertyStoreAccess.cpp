@@ -94,6 +94,41 @@ bool ReadFilterBands(IPropertyStore* store, FilterRecord (&out)[kEq15BandCount])
     return true;
 }
 
+HRESULT ReadUIntStatus(IPropertyStore* store, const KeyId& key, uint32_t& out, bool& counted) {
+    counted = false;
+    if (!store) return E_POINTER;
+    PropVariant v;
+    const HRESULT hr = store->GetValue(ToPropertyKey(key), &v);
+    if (SUCCEEDED(hr) && v.Type() == VT_UI4) {
+        out = v.Get().ulVal;
+        counted = true;
+    }
+    return hr;
+}
+
+HRESULT ReadBlobStatus(IPropertyStore* store, const KeyId& key, void* out, uint32_t size, bool& counted) {
+    counted = false;
+    if (!store) return E_POINTER;
+    PropVariant v;
+    const HRESULT hr = store->GetValue(ToPropertyKey(key), &v);
+    if (SUCCEEDED(hr) && v.Type() == VT_BLOB) {
+        const BLOB& blob = v.Get().blob;
+        if (blob.cbSize == size && (size == 0 || blob.pBlobData)) {
+            std::memcpy(out, blob.pBlobData, size);
+            counted = true;
+        }
+    }
+    return hr;
+}
+
+HRESULT ReadAnyUInt32(IPropertyStore* store, const KeyId& key, uint32_t& out) {
+    if (!store) return E_POINTER;
+    PropVariant v;
+    const HRESULT hr = store->GetValue(ToPropertyKey(key), &v);
+    if (SUCCEEDED(hr)) out = v.Get().ulVal;
+    return hr;
+}
+
 HRESULT WriteUInt(IPropertyStore* store, const KeyId& key, uint32_t value) {
     PROPVARIANT v;
     PropVariantInit(&v);

@@ -30,6 +30,14 @@ bool ReadBlob(IPropertyStore* store, const KeyId& key, void* out, uint32_t size)
 bool ReadFilterRecord(IPropertyStore* store, const KeyId& key, FilterRecord& out);
 bool ReadFilterBands(IPropertyStore* store, FilterRecord (&out)[kEq15BandCount]);
 
+// The same reads, also giving the status of GetValue (E_POINTER without a store);
+// `counted` says whether out was set.
+HRESULT ReadUIntStatus(IPropertyStore* store, const KeyId& key, uint32_t& out, bool& counted);
+HRESULT ReadBlobStatus(IPropertyStore* store, const KeyId& key, void* out, uint32_t size, bool& counted);
+// The low 32 bits of the value whatever its variant type, set whenever GetValue succeeds
+// (the endpoint form factor is taken this way).
+HRESULT ReadAnyUInt32(IPropertyStore* store, const KeyId& key, uint32_t& out);
+
 // Writers store exactly the schema's encoding.
 HRESULT WriteUInt(IPropertyStore* store, const KeyId& key, uint32_t value);
 HRESULT WriteFlag(IPropertyStore* store, const KeyId& key, bool on);

@@ -1,0 +1,138 @@
+#include "processors/GFXParameterPush.h"
+
+#include <cstring>
+
+#include "settings/PropertyStoreAccess.h"
+
+namespace qx::gfx {
+
+namespace {
+
+using settings::kEq15BandCount;
+using settings::kEq15BandsSize;
+using settings::kFilterRecordSize;
+
+// The result of reading one value: the read's status and the value (or the default).
+struct Read {
+    HRESULT status;
+    bool counted;
+    uint32_t value;
+};
+
+Read ReadValue(IPropertyStore* store, const KeyId& key, uint32_t def) {
+    Read r{S_OK, false, def};
+    r.status = settings::ReadUIntStatus(store, key, r.value, r.counted);
+    if (!r.counted) r.value = def;
+    return r;
+}
+
+// Words travel in the machine's (little-endian) byte order.
+void PutWord(uint8_t* at, uint32_t value) { std::memcpy(at, &value, sizeof value); }
+uint32_t GetWord(const uint8_t* at) {
+    uint32_t v;
+    std::memcpy(&v, at, sizeof v);
+    return v;
+}
+
+HRESULT Send(IQXEffectComponent* component, uint8_t id, const void* data, size_t size) {
+    return component->SetParameter(BYTE(id), BYTE(size), data);
+}
+
+// A single value sent as a word or a byte.
+HRESULT PushSingle(IPropertyStore* store, IQXEffectComponent* component, const KeyId& key, const PushRule& rule) {
+    const Read r = ReadValue(store, key, rule.def);
+    if (!component || (!r.counted && !rule.sendDefault)) return r.status;
+    uint8_t bytes[4] = {};
+    switch (rule.encoding) {
+        case Encoding::Word:
+            PutWord(bytes, r.value);
+            return Send(component, rule.id, bytes, 4);
+        case Encoding::WordMinus12:
+            PutWord(bytes, uint32_t(int32_t(r.value) - 12));
+            return Send(component, rule.id, bytes, 4);
+        case Encoding::LowByte:
+            bytes[0] = uint8_t(r.value);
+            return Send(component, rule.id, bytes, 1);
+        case Encoding::BoolByte:
+            bytes[0] = r.value != 0 ? 1 : 0;
+            return Send(component, rule.id, bytes, 1);
+        case Encoding::EqualizerBand: {
+            uint8_t record[8] = {uint8_t(key.pid - 1), 0, 0, 0};
+            PutWord(record + 4, r.value);
+            return Send(component, rule.id, record, sizeof record);
+        }
+        default:
+            return r.status;
+    }
+}
+
+// The ten equaliser gains, from the key's pid on.
+HRESULT PushEqualizerBands(IPropertyStore* store, IQXEffectComponent* component, const KeyId& key,
+                           const PushRule& rule) {
+    uint8_t bytes[40];
+    HRESULT status = S_OK;
+    for (uint32_t band = 0; band < 10; ++band) {
+        const Read r = ReadValue(store, {key.fmtid, key.pid + band}, rule.def);
+        status = r.status;
+        PutWord(bytes + 4 * band, r.value);
+    }
+    return component ? Send(component, rule.id, bytes, sizeof bytes) : status;
+}
+
+// Preset (pid 1) and room size (pid 2) always travel together.
+HRESULT PushEnvironmentPair(IPropertyStore* store, IQXEffectComponent* component, const KeyId& key,
+                            const PushRule& rule) {
+    const Read preset = ReadValue(store, {key.fmtid, 1}, rule.def);
+    const Read room = ReadValue(store, {key.fmtid, 2}, rule.def);
+    if (!component) return room.status;
+    const uint8_t bytes[2] = {uint8_t(room.value), uint8_t(preset.value)};
+    return Send(component, rule.id, bytes, sizeof bytes);
+}
+
+// A filter record of the Bass or Treble filter: its switch, then frequency and gain.
+HRESULT PushFilterRecord(IPropertyStore* store, IQXEffectComponent* component, const KeyId& key,
+                         const PushRule& rule) {
+    uint8_t record[kFilterRecordSize] = {};
+    bool counted = false;
+    const HRESULT status = settings::ReadBlobStatus(store, key, record, sizeof record, counted);
+    if (!counted) std::memset(record, 0, sizeof record);
+    if (!component) return status;
+    const uint8_t on = GetWord(record) != 0 ? 1 : 0;
+    Send(component, rule.id, &on, 1);
+    return Send(component, uint8_t(rule.id + 1), record + 4, 8);
+}
+
+// The fifteen band records: the switch shrinks to one byte followed by three zero bytes.
+HRESULT PushFilterBands(IPropertyStore* store, IQXEffectComponent* component, const KeyId& key,
+                        const PushRule& rule) {
+    uint8_t records[kEq15BandsSize] = {};
+    bool counted = false;
+    const HRESULT status = settings::ReadBlobStatus(store, key, records, sizeof records, counted);
+    if (!counted) std::memset(records, 0, sizeof records);
+    if (!component) return status;
+    for (size_t band = 0; band < kEq15BandCount; ++band) {
+        uint8_t* record = records + band * kFilterRecordSize;
+        const uint8_t on = GetWord(record) != 0 ? 1 : 0;
+        PutWord(record, on);  // little-endian: byte 0 is the switch, bytes 1 to 3 zero
+    }
+    return Send(component, rule.id, records, sizeof records);
+}
+
+}  // namespace
+
+HRESULT PushParameter(IPropertyStore* store, IQXEffectComponent* component, const KeyId& key, const PushRule& rule) {
+    switch (rule.encoding) {
+        case Encoding::EqualizerBands:
+            return PushEqualizerBands(store, component, key, rule);
+        case Encoding::EnvironmentPair:
+            return PushEnvironmentPair(store, component, key, rule);
+        case Encoding::FilterRecord:
+            return PushFilterRecord(store, component, key, rule);
+        case Encoding::FilterBands:
+            return PushFilterBands(store, component, key, rule);
+        default:
+            return PushSingle(store, component, key, rule);
+    }
+}
+
+}  // namespace qx::gfx

@@ -1,0 +1,196 @@
+#pragma once
+// The data that drives the render global-effects processor: its thirteen effect slots,
+// the order in which components are created and run, the parameters pushed when the
+// format is locked, and what a change of each settings key does. Pure C++.
+#include <cstdint>
+
+#include "settings/EffectSchema.h"
+#include "settings/Guid.h"
+
+namespace qx::gfx {
+
+using settings::KeyId;
+namespace key = settings::key;
+
+enum Slot : uint8_t {
+    SlotEqualizer = 0,
+    SlotEq15 = 1,
+    SlotKeyShifting = 2,
+    SlotVocalFading = 3,
+    SlotVocalRemover = 4,
+    SlotEnvironment = 5,
+    SlotFlexBass = 6,
+    SlotSmartVolume = 7,
+    SlotAc3Encoder = 8,
+    SlotDtsEncoder = 9,
+    SlotMonitor = 10,
+    SlotSwapCenterSub = 11,  // flag only: no component
+    SlotSwapSideRear = 12,   // flag only: no component
+};
+inline constexpr uint32_t kSlotCount = 13;
+inline constexpr uint32_t kEffectSlotCount = 8;  // slots 0 to 7 run in the chain
+
+struct SlotInfo {
+    bool hasComponent;
+    Guid clsid;
+    Guid creationIid;  // the IID asked of CoCreateInstance
+    bool hasEnableKey;
+    KeyId enableKey;
+    uint32_t initializeFlag;  // last argument of the lock-time Initialize
+};
+
+inline constexpr Guid kNoGuid{};
+
+inline constexpr SlotInfo kSlots[kSlotCount] = {
+    {true, ParseGuid("{EB09C38E-23DD-48A8-89E4-4F12F3CC5AE7}"), ParseGuid("{4BE71351-495E-472C-9120-0F3C19899292}"),
+     true, key::EqualizerEnable, 0},
+    {true, ParseGuid("{CB1DB2F4-3364-48DF-ADB0-5375C1210C7A}"), ParseGuid("{7FDAC3E4-0EB3-4910-AFBE-52E42A95E5C7}"),
+     true, key::Eq15Enable, 0},
+    {true, ParseGuid("{4B8D75E2-712F-4263-9E68-5965313DDF09}"), ParseGuid("{874B6143-853B-47AB-8618-263A8F285F8C}"),
+     true, key::KeyShiftingEnable, 0},
+    {true, ParseGuid("{3E7B4824-FFB3-4A07-8AC3-A220CD8534C5}"), ParseGuid("{77EFACE7-E768-45F3-834D-2986EC878B95}"),
+     true, key::VocalFadingEnable, 0},
+    {true, ParseGuid("{62224D1A-ECC7-4752-AC8A-9A3B1A29894A}"), ParseGuid("{CA9B25CC-1567-4AD0-B5AD-829429E5DE25}"),
+     true, key::VocalRemoverEnable, 0},
+    {true, ParseGuid("{4D0A31C2-CFF9-4626-B8AE-E8BC98D66084}"), ParseGuid("{605EE47D-6327-41CF-9EBF-8094B0C1D1EF}"),
+     true, key::EnvironmentEnable, 1},
+    {true, ParseGuid("{37A6AA01-A5D2-4955-A678-89D76B1B8697}"), ParseGuid("{4FAA831A-32B0-45BE-BC94-66FDA1BFF90D}"),
+     true, key::FlexBassEnable, 0},
+    {true, ParseGuid("{F5311147-D9A9-4750-9F1C-B708BD0689B1}"), ParseGuid("{720E3044-EE69-46D1-A1D7-FF46C6AC9176}"),
+     true, key::SmartVolumeEnable, 0},
+    {true, ParseGuid("{1A074404-3D7B-49D6-B115-AC459BF033E7}"), ParseGuid("{6172F9FC-3AEA-4254-AC18-E770B041C9C7}"),
+     false, {}, 0},
+    {true, ParseGuid("{88A5ABC0-F5B3-492D-AD5F-230DDB7F7EDC}"), ParseGuid("{4F56074F-024D-4088-857E-E8D3C3D0C068}"),
+     false, {}, 0},
+    {true, ParseGuid("{745979CD-0146-4FB5-8FD3-285B9B7B4905}"), ParseGuid("{241B8849-E376-4DBF-B133-A0199B4A4A7D}"),
+     false, {}, 0},
+    {false, kNoGuid, kNoGuid, true, key::SwapCenterSubEnable, 0},
+    {false, kNoGuid, kNoGuid, true, key::SwapSideRearEnable, 0},
+};
+
+// Creation order: the slots every endpoint gets, then those of its kind.
+inline constexpr uint8_t kCommonSlots[] = {SlotEqualizer, SlotEq15,         SlotKeyShifting, SlotVocalFading,
+                                           SlotVocalRemover, SlotEnvironment, SlotSmartVolume};
+inline constexpr uint8_t kSpdifSlots[] = {SlotAc3Encoder, SlotDtsEncoder};
+inline constexpr uint8_t kOtherEndpointSlots[] = {SlotFlexBass, SlotMonitor};
+
+// The order in which the in-place effects run on a period.
+inline constexpr uint8_t kChainOrder[kEffectSlotCount] = {SlotVocalFading, SlotVocalRemover, SlotKeyShifting,
+                                                          SlotEnvironment, SlotEqualizer,    SlotEq15,
+                                                          SlotFlexBass,    SlotSmartVolume};
+
+// The bitstream encoders of S/PDIF endpoints: the output tag the host asks for at lock
+// time, and the tag of the stream the encoder then writes.
+struct EncoderInfo {
+    uint8_t slot;
+    uint16_t requestedTag;
+    uint16_t writtenTag;
+};
+inline constexpr EncoderInfo kEncoders[] = {
+    {SlotAc3Encoder, 146, 146},  // AC-3 over S/PDIF
+    {SlotDtsEncoder, 356, 8},    // requested as WMA over S/PDIF, written as DTS
+};
+
+// How a setting becomes the bytes of one SetParameter call (or two, for a filter record).
+enum class Encoding : uint8_t {
+    Word,             // (id, 4, value)
+    WordMinus12,      // (id, 4, value - 12): a 0..24 level centred on 12
+    LowByte,          // (id, 1, low byte of the value)
+    BoolByte,         // (id, 1, 1 when the value is nonzero, else 0)
+    EqualizerBands,   // ten values from key.pid on: (id, 40, the ten values)
+    EqualizerBand,    // (id, 8, {key.pid - 1, 0, 0, 0, value})
+    EnvironmentPair,  // room size and preset: (id, 2, {low byte of pid 2, low byte of pid 1})
+    FilterRecord,     // 16-byte record: (id, 1, on != 0), then (id + 1, 8, frequency, gain)
+    FilterBands,      // 240 bytes: (id, 240, 15 records {on != 0, 0, 0, 0, frequency, gain, q})
+};
+
+struct PushRule {
+    Encoding encoding;
+    uint8_t id;
+    bool sendDefault;  // false: nothing is sent when the value is absent
+    uint32_t def;      // the value used when absent (blobs: all zero)
+};
+
+struct LockPush {
+    uint8_t slot;
+    KeyId key;
+    PushRule rule;
+};
+
+// Pushed, in this order, after a component's Initialize succeeded at lock time.
+inline constexpr LockPush kLockPushes[] = {
+    {SlotEqualizer, key::EqualizerBand(1), {Encoding::EqualizerBands, 11, true, 0}},
+    {SlotEq15, key::Eq15Bass, {Encoding::FilterRecord, 35, true, 0}},
+    {SlotEq15, key::Eq15Treble, {Encoding::FilterRecord, 37, true, 0}},
+    {SlotEq15, key::Eq15Bands, {Encoding::FilterBands, 39, true, 0}},
+    {SlotEq15, key::Eq15PhaseMode, {Encoding::BoolByte, 40, true, 0}},
+    {SlotEq15, key::Eq15ParallelMode, {Encoding::BoolByte, 41, true, 0}},
+    {SlotKeyShifting, key::KeyShift, {Encoding::Word, 5, false, 0}},
+    {SlotVocalFading, key::VocalFadingAmount, {Encoding::LowByte, 9, false, 0}},
+    {SlotVocalRemover, key::VocalRemoverAmount, {Encoding::Word, 34, true, 0}},
+    {SlotVocalRemover, key::VocalRemoverBand, {Encoding::LowByte, 33, true, 0}},
+    {SlotEnvironment, key::EnvironmentPreset, {Encoding::EnvironmentPair, 6, true, 0}},
+    {SlotFlexBass, key::FlexBassCutoff, {Encoding::Word, 13, true, 100}},
+    {SlotFlexBass, key::FlexBassLevel, {Encoding::WordMinus12, 15, true, 12}},  // absent: 0 dB
+    {SlotFlexBass, key::FlexBassSpeakers, {Encoding::Word, 14, true, 0}},
+};
+
+enum class RefreshAction : uint8_t {
+    StoreFlag,           // the value goes into the slot's flag, component or not
+    ResetThenStoreFlag,  // only with a component: SetParameter (12, 0, none), then the flag
+    Push,                // one parameter push to the slot's component
+};
+
+struct RefreshRow {
+    Guid fmtid;
+    uint32_t firstPid;
+    uint32_t lastPid;
+    RefreshAction action;
+    uint8_t slot;
+    PushRule rule;  // Push rows only
+};
+
+constexpr RefreshRow FlagRow(const KeyId& k, uint8_t slot, RefreshAction action = RefreshAction::StoreFlag) {
+    return {k.fmtid, k.pid, k.pid, action, slot, {}};
+}
+constexpr RefreshRow PushRow(const KeyId& first, uint32_t lastPid, uint8_t slot, PushRule rule) {
+    return {first.fmtid, first.pid, lastPid, RefreshAction::Push, slot, rule};
+}
+constexpr RefreshRow PushRow(const KeyId& k, uint8_t slot, PushRule rule) { return PushRow(k, k.pid, slot, rule); }
+
+// What a change of one key does. Single values are sent only when read; the environment
+// pair and the filter blobs fall back to their defaults.
+inline constexpr RefreshRow kRefreshRows[] = {
+    FlagRow(key::EqualizerEnable, SlotEqualizer),
+    FlagRow(key::Eq15Enable, SlotEq15),
+    FlagRow(key::KeyShiftingEnable, SlotKeyShifting),
+    FlagRow(key::VocalFadingEnable, SlotVocalFading),
+    FlagRow(key::VocalRemoverEnable, SlotVocalRemover),
+    FlagRow(key::EnvironmentEnable, SlotEnvironment),
+    FlagRow(key::FlexBassEnable, SlotFlexBass),
+    FlagRow(key::SwapCenterSubEnable, SlotSwapCenterSub),
+    FlagRow(key::SwapSideRearEnable, SlotSwapSideRear),
+    FlagRow(key::SmartVolumeEnable, SlotSmartVolume, RefreshAction::ResetThenStoreFlag),
+    PushRow(key::FlexBassCutoff, SlotFlexBass, {Encoding::Word, 13, false, 0}),
+    PushRow(key::FlexBassLevel, SlotFlexBass, {Encoding::WordMinus12, 15, false, 0}),
+    PushRow(key::FlexBassSpeakers, SlotFlexBass, {Encoding::Word, 14, false, 0}),
+    PushRow(key::EqualizerBand(1), 10, SlotEqualizer, {Encoding::EqualizerBand, 10, false, 0}),
+    PushRow(key::KeyShift, SlotKeyShifting, {Encoding::Word, 5, false, 0}),
+    PushRow(key::VocalFadingAmount, SlotVocalFading, {Encoding::LowByte, 9, false, 0}),
+    PushRow(key::VocalRemoverAmount, SlotVocalRemover, {Encoding::Word, 34, false, 0}),
+    PushRow(key::VocalRemoverBand, SlotVocalRemover, {Encoding::LowByte, 33, false, 0}),
+    PushRow(key::EnvironmentPreset, 2, SlotEnvironment, {Encoding::EnvironmentPair, 6, true, 0}),
+    PushRow(key::Eq15Bass, SlotEq15, {Encoding::FilterRecord, 35, true, 0}),
+    PushRow(key::Eq15Treble, SlotEq15, {Encoding::FilterRecord, 37, true, 0}),
+    PushRow(key::Eq15Bands, SlotEq15, {Encoding::FilterBands, 39, true, 0}),
+    PushRow(key::Eq15PhaseMode, SlotEq15, {Encoding::LowByte, 40, false, 0}),
+    PushRow(key::Eq15ParallelMode, SlotEq15, {Encoding::LowByte, 41, false, 0}),
+};
+
+constexpr const RefreshRow* FindRefreshRow(const KeyId& k) {
+    for (const RefreshRow& row : kRefreshRows)
+        if (row.fmtid == k.fmtid && k.pid >= row.firstPid && k.pid <= row.lastPid) return &row;
+    return nullptr;
+}
+
+}  // namespace qx::gfx
