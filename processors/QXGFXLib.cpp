@@ -206,6 +206,7 @@ void QXGFXLib::Convert(SRCInternal& converter, uint32_t channels, uint32_t frame
 HRESULT QXGFXLib::RunChain(const Flags& flags, uint32_t frames) {
     HRESULT status = 1;
     float* const* table = block_.Table();
+    // In-place effects receive the very same table as input and output.
     void* const* outTable = reinterpret_cast<void* const*>(table);
     for (uint8_t slot : kChainOrder)
         if (slots_[slot] && flags[slot]) status = slots_[slot]->Process(table, outTable, frames);
