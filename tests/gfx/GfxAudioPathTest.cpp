@@ -99,7 +99,7 @@ TEST_F(GfxTest, EnableChangesFromAnotherThreadReachTheNextPeriod) {
 
     int late = 0;
     uint32_t seed = 12345;
-    for (int change = 0; change < 3000; ++change) {
+    for (int change = 0; change < 1000; ++change) {
         seed = seed * 1103515245u + 12345u;
         const int slot = int((seed >> 16) % 8);
         const uint32_t value = (seed >> 8) & 1;

@@ -161,6 +161,21 @@ TEST_F(GfxProcessTest, ConvertedRatesGiveTheComponentsTheInternalBlock) {
     EXPECT_EQ(log_.Calls(ComponentCall::Process).back().frames, internalFrames);
 }
 
+// 32000 has no conversion to 48000: the effects get the stream as it is, labelled 48000.
+TEST_F(GfxProcessTest, AnUnconvertibleRatePassesUnconverted) {
+    Ready(settings::FormFactorSpeakers, 32000, 2, 2, 320);
+    std::vector<float> seen;
+    Behaviour(Equalizer).onProcess = [&](float* const* in, void* const*, UINT32 frames) {
+        seen.assign(in[1], in[1] + frames);
+    };
+    SetEnable(EnableKey(Equalizer), 1);
+    EXPECT_EQ(S_OK, Run());
+    ASSERT_EQ(seen.size(), 320u);
+    for (uint32_t i = 0; i < 320; ++i) EXPECT_EQ(seen[i], In(2, i, 1));
+    EXPECT_EQ(out_, in_);
+    EXPECT_EQ(E_INVALIDARG, gfx_->Process(in_.data(), out_.data(), 160));  // still a converting lock
+}
+
 TEST_F(GfxProcessTest, BadArgumentsAreRefusedWithoutTouchingAnything) {
     Ready(settings::FormFactorSpeakers, 48000, 2, 2, 16);
     SetEnable(EnableKey(Equalizer), 1);

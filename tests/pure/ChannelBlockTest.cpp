@@ -63,20 +63,6 @@ TEST(ChannelBlock, SplitClearAndInterleaveWithAMap) {
     EXPECT_EQ(block.Channel(0)[2], 20.0f);  // beyond the cleared frames
 }
 
-TEST(ChannelBlock, RefusesWorkBeyondItsCapacityOrChannels) {
-    ChannelBlock block;
-    const float in[16] = {1};
-    float out[16] = {};
-    const uint8_t map[8] = {0, 1, 2, 3, 4, 5, 6, 7};
-    block.Split(in, 2, 8);  // no block yet: nothing happens
-    block.Interleave(out, 2, 8, map);
-    block.Clear(8);
-    ASSERT_TRUE(block.Reserve(2));
-    block.Split(in, 9, 1);
-    block.Split(in, 2, 3);
-    EXPECT_EQ(block.Channel(0)[0], 0.0f);
-}
-
 TEST(ChannelBlock, FreeFormsSkipMissingBuffers) {
     float a[2] = {}, b[2] = {};
     float* planar[3] = {a, nullptr, b};
