@@ -1,0 +1,208 @@
+#pragma once
+// The fixed layout of the render local-effects processor as data: its component slots
+// and classes, its enable flags and keys, the orders in which they are created and read,
+// which enables switch other effects off, the Speaker Shifter's speaker keys and the
+// parameter pushes that map one stored value to one component parameter. Pure C++.
+#include <cstdint>
+
+#include "settings/EffectSchema.h"
+
+namespace qx::lfx {
+
+using settings::KeyId;
+namespace key = settings::key;
+namespace fmtid = settings::fmtid;
+
+// Component slots; 7 and 8 exist but are never filled.
+enum Slot : uint8_t {
+    SlotNuvex = 0,
+    SlotSpeakerShifter = 1,
+    SlotDolbySurround = 2,
+    SlotProLogic = 3,
+    SlotSurroundSensation = 4,
+    SlotNeoPc = 5,
+    SlotVoiceClarity = 6,
+};
+inline constexpr uint32_t kSlotCount = 9;
+inline constexpr uint32_t kComponentClassCount = 7;
+
+// Enable flags: 0 off, anything else on.
+enum Flag : uint8_t {
+    FlagNuvex = 0,
+    FlagSpeakerShifter = 1,
+    FlagDolbySurround = 2,
+    FlagProLogic = 3,
+    FlagSurroundSensation = 4,
+    FlagNeoPc = 5,
+    FlagVoiceClarity = 6,
+    FlagNuvexMax = 7,
+    FlagDolbyPcee = 8,
+};
+inline constexpr uint32_t kFlagCount = 9;
+
+struct ComponentClass {
+    Guid clsid;
+    Guid creationIid;  // the IID asked of CoCreateInstance
+};
+
+// Indexed by slot.
+inline constexpr ComponentClass kComponentClasses[kComponentClassCount] = {
+    {ParseGuid("{80E1C92D-E30A-4A98-BF80-98752A7744FD}"), ParseGuid("{D4FD14B2-6E4E-4265-829C-C2B944958903}")},
+    {ParseGuid("{B6A6B665-9A9D-48C1-B5FB-0C304BB7AEC9}"), ParseGuid("{D2FE8EA6-21AF-4504-BEB3-33F948096AE7}")},
+    {ParseGuid("{A59C7ABD-C71D-49E2-AEF5-1232C4141B26}"), ParseGuid("{BA79F822-CFA5-4966-B25E-32162DD4DC7C}")},
+    {ParseGuid("{F446A679-4FAE-4381-9E33-31FE4ADBC632}"), ParseGuid("{D67AD945-D47F-4187-AC9A-B007D63AA645}")},
+    {ParseGuid("{CCF7561E-9337-4DF4-8E69-1A65EE4234C1}"), ParseGuid("{CACD8173-5241-4CB7-8FDD-C0EA9F2B849A}")},
+    {ParseGuid("{9B16B630-9215-4BDA-81A9-8F8F87370545}"), ParseGuid("{20F26CAC-98E9-42DC-B91D-CDC359B74702}")},
+    {ParseGuid("{A95F8854-F18F-4150-9FC5-D0D83A3DA55E}"), ParseGuid("{43348B49-71EC-4C4F-B2AB-89D9D0C7F682}")},
+};
+
+// Creation order; Dolby Surround is skipped on S/PDIF endpoints.
+inline constexpr uint8_t kCreationOrder[] = {SlotSpeakerShifter, SlotNuvex,  SlotDolbySurround, SlotProLogic,
+                                             SlotNeoPc,          SlotSurroundSensation, SlotVoiceClarity};
+
+// The hosted audio processing object.
+inline constexpr Guid kDolbyPceeClsid = ParseGuid("{BC8E3B67-3306-4EEF-B230-6798E9A67F0B}");
+
+// Indexed by flag.
+inline constexpr KeyId kEnableKeys[kFlagCount] = {
+    key::NuvexEnable,       key::SpeakerShifterEnable,    key::DolbySurroundEnable,
+    key::ProLogicEnable,    key::SurroundSensationEnable, key::NeoPcEnable,
+    key::VoiceClarityEnable, key::NuvexMaxEnable,         key::DolbyPceeEnable,
+};
+
+// The order in which LockForProcess reads the enable keys.
+inline constexpr uint8_t kFlagReadOrder[] = {FlagDolbyPcee,    FlagNuvex,     FlagNuvexMax,
+                                             FlagSpeakerShifter, FlagDolbySurround, FlagProLogic,
+                                             FlagNeoPc,        FlagSurroundSensation, FlagVoiceClarity};
+
+// What a changed enable key does besides storing its flag.
+enum class AfterEnable : uint8_t {
+    Nothing,
+    NuvexSetUp,            // the Nuvex input layout depends on the Speaker Shifter
+    NuvexSetUpWhenStereo,  // ... and on Nuvex Surround Max for a stereo stream
+};
+
+// One row per enable key: turning the effect on clears the flags of the effects it
+// excludes (the three virtualisers exclude one another, and so do the two up-mixers).
+struct EnableRow {
+    uint8_t flag;
+    uint8_t excludeCount;
+    uint8_t excludes[2];
+    AfterEnable after;
+};
+
+inline constexpr EnableRow kEnableRows[] = {
+    {FlagDolbyPcee, 0, {}, AfterEnable::Nothing},
+    {FlagNuvex, 2, {FlagDolbySurround, FlagSurroundSensation}, AfterEnable::Nothing},
+    {FlagDolbySurround, 2, {FlagSurroundSensation, FlagNuvex}, AfterEnable::Nothing},
+    {FlagSurroundSensation, 2, {FlagDolbySurround, FlagNuvex}, AfterEnable::Nothing},
+    {FlagProLogic, 1, {FlagNeoPc}, AfterEnable::Nothing},
+    {FlagNeoPc, 1, {FlagProLogic}, AfterEnable::Nothing},
+    {FlagVoiceClarity, 0, {}, AfterEnable::Nothing},
+    {FlagSpeakerShifter, 0, {}, AfterEnable::NuvexSetUp},
+    {FlagNuvexMax, 0, {}, AfterEnable::NuvexSetUpWhenStereo},
+};
+
+// The Speaker Shifter's speakers, indexed by the speaker index of its records. The
+// angle keys follow the dialog's order (LF, C, RF, RS, RB, LB, LS), the records the
+// component's; the LFE speaker has a distance but no angle.
+struct SpeakerKeys {
+    uint32_t anglePid;  // 0: no angle key, the angle is 0
+    int32_t defaultAngle;
+    uint32_t distancePid;
+};
+inline constexpr SpeakerKeys kSpeakers[8] = {
+    {1, -45, 8}, {3, 45, 10}, {6, -135, 13}, {5, 135, 12}, {2, 0, 9}, {7, -90, 14}, {4, 90, 11}, {0, 0, 15},
+};
+inline constexpr uint8_t kSpeakerOrder[] = {0, 1, 4, 5, 6, 2, 3, 7};
+
+// Distance at which a speaker plays at its nominal level.
+inline constexpr float kReferenceDistance = 30.0f;
+
+// How one stored 32-bit value becomes the bytes of a parameter.
+enum class Encoding : uint8_t {
+    OnOffByte,       // 1 when nonzero, else 0
+    LowByte,         // the value's low byte
+    DecodeModeByte,  // 2 for the value 1 ("Music"), else 3
+    AngleStepByte,   // (low byte + 1) x 5: the index of 5, 10, ... 30 degrees
+    TenthsFloat,     // value / 10 as a 32-bit float
+    Float,           // the value as a 32-bit float
+    UInt32,          // the value itself
+};
+
+// One key pushed as one parameter when it is read (and not above maxValue).
+struct ValuePush {
+    uint8_t slot;
+    KeyId key;
+    uint8_t id;
+    Encoding encoding;
+    uint32_t maxValue;
+};
+
+inline constexpr uint32_t kNoLimit = 0xFFFFFFFFu;
+
+// Walked per slot in this order at lock time; looked up by key on a refresh. The Nuvex
+// rows are refresh-only: at lock time the Nuvex set-up sends them with its own rules.
+inline constexpr ValuePush kValuePushes[] = {
+    {SlotProLogic, key::ProLogicDecodeMode, 19, Encoding::DecodeModeByte, kNoLimit},
+    {SlotProLogic, key::ProLogicPanorama, 20, Encoding::OnOffByte, kNoLimit},
+    {SlotSurroundSensation, key::SurroundSensationMode, 25, Encoding::OnOffByte, kNoLimit},
+    {SlotSurroundSensation, key::SurroundSensationContent, 26, Encoding::LowByte, kNoLimit},
+    {SlotSurroundSensation, key::SurroundSensationMixLfe, 27, Encoding::OnOffByte, kNoLimit},
+    {SlotSurroundSensation, key::SurroundSensationSpeakerAngle, 28, Encoding::AngleStepByte, kNoLimit},
+    {SlotSurroundSensation, key::SurroundSensationExpansion, 29, Encoding::TenthsFloat, kNoLimit},
+    {SlotVoiceClarity, key::VoiceClarityLevel, 30, Encoding::Float, kNoLimit},
+    {SlotNuvex, key::NuvexMode, 1, Encoding::UInt32, kNoLimit},
+    {SlotNuvex, key::NuvexRoomSize, 2, Encoding::UInt32, kNoLimit},
+    {SlotNuvex, key::NuvexExpansion, 3, Encoding::UInt32, kNoLimit},
+    {SlotNuvex, key::NuvexSpeakerAngle, 4, Encoding::UInt32, 4},
+};
+
+// Settings whose push needs more than one key or depends on another setting.
+enum class Composite : uint8_t {
+    ProLogicShape,        // id 18: dimension and center width, defaults 7 and 3
+    NeoShape,             // id 24: dimension and center gain record
+    NeoDecodeMode,        // id 23: decode mode + 1, 1 when unread
+    DolbyMode,            // re-initialises Dolby Surround
+    DolbyHeadphoneRoom,   // id 17 when the mode is Dolby Headphone
+    DolbyVirtualSpeaker,  // id 17 when the mode is Dolby Virtual Speaker
+};
+
+struct CompositeRow {
+    KeyId key;
+    uint8_t slot;
+    Composite push;
+};
+
+inline constexpr CompositeRow kCompositeRows[] = {
+    {key::ProLogicDimension, SlotProLogic, Composite::ProLogicShape},
+    {key::ProLogicCenterWidth, SlotProLogic, Composite::ProLogicShape},
+    {key::NeoPcDimension, SlotNeoPc, Composite::NeoShape},
+    {key::NeoPcCenterGain, SlotNeoPc, Composite::NeoShape},
+    {key::NeoPcDecodeMode, SlotNeoPc, Composite::NeoDecodeMode},
+    {key::DolbySurroundMode, SlotDolbySurround, Composite::DolbyMode},
+    {key::DolbyHeadphoneRoom, SlotDolbySurround, Composite::DolbyHeadphoneRoom},
+    {key::DolbyVirtualSpeakerMode, SlotDolbySurround, Composite::DolbyVirtualSpeaker},
+};
+
+// Pro Logic IIx set up as the stereo up-mixer in front of Dolby Surround: fixed
+// dimension 3 and width 0, decode mode 7, no panorama, up-mixer mode on; id 22 follows
+// with the Dolby Surround mode.
+struct FixedPush {
+    uint8_t id;
+    uint8_t size;
+    uint8_t bytes[2];
+};
+inline constexpr FixedPush kDolbyUpMixerPushes[] = {
+    {18, 2, {3, 0}}, {19, 1, {7}}, {20, 1, {0}}, {21, 1, {1}},
+};
+
+// Parameter ids used outside the tables.
+inline constexpr uint8_t kProLogicShapeId = 18;
+inline constexpr uint8_t kProLogicUpMixerModeId = 22;
+inline constexpr uint8_t kNeoShapeId = 24;
+inline constexpr uint8_t kNeoDecodeModeId = 23;
+inline constexpr uint8_t kDolbyRoomId = 17;
+inline constexpr uint8_t kSpeakerRecordId = 16;
+
+}  // namespace qx::lfx
