@@ -40,6 +40,14 @@ enum Flag : uint8_t {
 };
 inline constexpr uint32_t kFlagCount = 9;
 
+// Slots 0 to 6 and flags 0 to 6 name the same effects, so a slot number is also the
+// number of its effect's flag.
+static_assert(int(SlotNuvex) == int(FlagNuvex) && int(SlotSpeakerShifter) == int(FlagSpeakerShifter) &&
+                  int(SlotDolbySurround) == int(FlagDolbySurround) && int(SlotProLogic) == int(FlagProLogic) &&
+                  int(SlotSurroundSensation) == int(FlagSurroundSensation) && int(SlotNeoPc) == int(FlagNeoPc) &&
+                  int(SlotVoiceClarity) == int(FlagVoiceClarity),
+              "slot and flag numbering must agree");
+
 struct ComponentClass {
     Guid clsid;
     Guid creationIid;  // the IID asked of CoCreateInstance

@@ -1,9 +1,430 @@
 #include "processors/QXLFXLib.h"
 
+#include <algorithm>
+#include <cstring>
+
+#include "processors/ChannelMixer.h"
+#include "processors/LfxParameters.h"
+#include "processors/WaveFormats.h"
+#include "settings/EffectComponent.h"
+#include "settings/PropertyStoreAccess.h"
+
 namespace qx {
 
-QXLFXLib::QXLFXLib(IUnknown* outer) : EffectProcessor(outer) {}
+using namespace lfx;
+using settings::KeyId;
+
+namespace {
+// Periods longer than this are refused at lock time: far above any engine period, and
+// low enough that the buffer and converter sizes cannot overflow.
+constexpr uint32_t kMaxFramesPerCall = 1u << 20;
+constexpr uint32_t kMaxChannels = ChannelBlock::kChannels;
+
+GUID ToGuid(const Guid& g) {
+    static_assert(sizeof(Guid) == sizeof(GUID), "Guid must have the GUID layout");
+    GUID out;
+    std::memcpy(&out, &g, sizeof out);
+    return out;
+}
+
+// Channels of the stream after a matrix up-mixer.
+uint32_t UpMixedChannels(uint32_t outChannels) { return outChannels > 6 ? 8 : 6; }
+}  // namespace
+
+QXLFXLib::QXLFXLib(IUnknown* outer) : EffectProcessor(outer) {
+    for (auto& flag : flags_) flag.store(0, std::memory_order_relaxed);
+}
 
 QXLFXLib::~QXLFXLib() = default;
+
+WAVEFORMATEX QXLFXLib::Format(uint32_t channels) const { return MakeFloatFormat(channels, internalRate_); }
+
+// ---------------------------------------------------------------------------------------
+// Initialize
+
+HRESULT QXLFXLib::Initialize(IUnknown* endpointStore) {
+    if (!endpointStore) return E_POINTER;
+    HRESULT propertyStatus;
+    {
+        ComPtr<IPropertyStore> store;
+        propertyStatus = endpointStore->QueryInterface(IID_IPropertyStore, store.PutVoid());
+        if (SUCCEEDED(propertyStatus) && !store) propertyStatus = E_NOINTERFACE;
+        if (SUCCEEDED(propertyStatus)) {
+            uint32_t formFactor = 0;
+            if (settings::ReadUInt(store.Get(), settings::key::EndpointFormFactor, formFactor))
+                formFactor_ = formFactor;
+            propertyStatus = settings::ReadStatus(store.Get(), settings::key::EndpointGuid);
+        }
+    }
+    CreateComponents();
+    // Nuvex Surround Max needs no component, so there is always an effect to offer.
+    return FAILED(propertyStatus) ? propertyStatus : S_OK;
+}
+
+void QXLFXLib::CreateComponents() {
+    for (auto& slot : slots_) slot.Reset();
+    for (uint8_t slot : kCreationOrder) {
+        if (slot == SlotDolbySurround && formFactor_ == settings::FormFactorSpdif) continue;
+        const ComponentClass& c = kComponentClasses[slot];
+        settings::CreateEffectComponent(ToGuid(c.clsid), ToGuid(c.creationIid), slots_[slot]);
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// LockForProcess
+
+HRESULT QXLFXLib::LockForProcess(UINT32 rate, UINT32 inChannels, UINT32 outChannels, UINT32 maxFrames,
+                                 IUnknown* fxStore, UINT32 /*outputTag: always PCM here*/) {
+    if (rate == 0 || inChannels == 0 || outChannels == 0 || inChannels > kMaxChannels ||
+        outChannels > kMaxChannels || maxFrames == 0 || maxFrames > kMaxFramesPerCall)
+        return E_INVALIDARG;
+    locked_ = false;
+    rate_ = rate;
+    inChannels_ = inChannels;
+    outChannels_ = outChannels;
+    maxFrames_ = maxFrames;
+    internalRate_ = rate;
+    internalFrames_ = maxFrames;
+    if (rate != 44100 && rate != 48000) {
+        internalRate_ = rate % 1000 ? 44100 : 48000;
+        converter_.Init(rate, internalRate_, maxFrames, &internalFrames_,
+                        uint8_t(std::max(inChannels, outChannels)));
+    }
+    if (!buffers_.Reserve(std::max(maxFrames, internalFrames_))) return E_OUTOFMEMORY;
+    locked_ = true;
+
+    const ComPtr<IPropertyStore> store = settings::QueryStore(fxStore);
+    LfxParameters params(slots_, store.Get());
+    ReadEnableFlags(params);
+    if (outChannels > 2)
+        SetUpUpMixers(params);
+    else if (outChannels == 2)
+        SetUpVirtualisers(params);
+    SetUpVoiceAndShifter(params);
+    return params.Status();
+}
+
+void QXLFXLib::ReadEnableFlags(LfxParameters& params) {
+    for (uint8_t flag : kFlagReadOrder) {
+        uint32_t value = 0;
+        if (params.Read(kEnableKeys[flag], value)) StoreFlag(flag, value ? 1 : 0);
+    }
+}
+
+// More than two output channels: the matrix up-mixers. A 4-channel side is described to
+// them as 6 channels, the layout it is padded to before they run.
+void QXLFXLib::SetUpUpMixers(LfxParameters& params) {
+    if (inChannels_ >= 8) return;  // nothing left to up-mix
+    const WAVEFORMATEX in = Format(inChannels_ == 4 ? 6 : inChannels_);
+    const WAVEFORMATEX out = Format(outChannels_ == 4 ? 6 : outChannels_);
+    if (Has(SlotProLogic)) {
+        slots_[SlotProLogic]->Initialize(&in, &out, internalFrames_, 0);
+        params.PushProLogicShape();
+        params.PushSlotValues(SlotProLogic);
+    }
+    if (Has(SlotNeoPc)) {
+        slots_[SlotNeoPc]->Initialize(&in, &out, internalFrames_, 0);
+        params.PushNeoShape(5.0f);
+        params.PushNeoDecodeMode();
+    }
+}
+
+// Exactly two output channels: the virtualisers, each fed from 6 channels.
+void QXLFXLib::SetUpVirtualisers(LfxParameters& params) {
+    if (Has(SlotNuvex)) NuvexSetUp(params);
+    if (Has(SlotDolbySurround)) SetUpDolbySurround(params);
+    if (Has(SlotSurroundSensation)) SetUpSurroundSensation(params);
+}
+
+void QXLFXLib::SetUpDolbySurround(LfxParameters& params) {
+    const uint32_t mode = params.ReadOr(settings::key::DolbySurroundMode, 1);
+    const WAVEFORMATEX stereo = Format(2);
+    const WAVEFORMATEX six = Format(6);
+    if (inChannels_ == 2 && Has(SlotProLogic)) {
+        // Pro Logic IIx becomes the stereo up-mixer in front of Dolby Surround.
+        slots_[SlotProLogic]->Initialize(&stereo, &six, internalFrames_, mode);
+        params.PushFixed(SlotProLogic, kDolbyUpMixerPushes, sizeof kDolbyUpMixerPushes / sizeof kDolbyUpMixerPushes[0]);
+        const uint8_t headphone = mode ? 1 : 0;
+        params.Push(SlotProLogic, kProLogicUpMixerModeId, 1, &headphone);
+    }
+    slots_[SlotDolbySurround]->Initialize(&six, &stereo, internalFrames_, mode);
+    params.PushDolbyRoom(mode);
+}
+
+void QXLFXLib::SetUpSurroundSensation(LfxParameters& params) {
+    const WAVEFORMATEX stereo = Format(2);
+    const WAVEFORMATEX six = Format(6);
+    const bool upMixer = inChannels_ == 2 && Has(SlotNeoPc);
+    if (upMixer) slots_[SlotNeoPc]->Initialize(&stereo, &six, internalFrames_, 0);
+    slots_[SlotSurroundSensation]->Initialize(&six, &stereo, internalFrames_, upMixer ? 1 : 0);
+    params.PushSlotValues(SlotSurroundSensation);
+}
+
+void QXLFXLib::SetUpVoiceAndShifter(LfxParameters& params) {
+    if (Has(SlotVoiceClarity)) {
+        const WAVEFORMATEX six = Format(6);
+        slots_[SlotVoiceClarity]->Initialize(&six, &six, internalFrames_, 0);
+        params.PushSlotValues(SlotVoiceClarity);
+    }
+    if (Has(SlotSpeakerShifter)) {
+        const WAVEFORMATEX eight = Format(8);
+        slots_[SlotSpeakerShifter]->Initialize(&eight, &eight, internalFrames_, 0);
+        for (uint8_t speaker : kSpeakerOrder) params.SpeakerRecord(speaker);
+    }
+}
+
+// Nuvex Surround takes the stereo stream as it is only when nothing up-mixes or pads it
+// before (Nuvex Surround Max, Speaker Shifter); otherwise it is fed 6 channels.
+HRESULT QXLFXLib::NuvexSetUp(LfxParameters& params) {
+    const bool plainStereo = inChannels_ == 2 && !Flag(FlagNuvexMax) && !Flag(FlagSpeakerShifter);
+    return params.NuvexSetUp(plainStereo ? 2 : 6, internalRate_, internalFrames_);
+}
+
+// ---------------------------------------------------------------------------------------
+// OnPropertyChanged
+
+HRESULT QXLFXLib::OnPropertyChanged(const PROPERTYKEY* key, IUnknown* fxStore) {
+    if (!fxStore) return S_OK;
+    if (!key) return E_POINTER;
+    const ComPtr<IPropertyStore> store = settings::QueryStore(fxStore);
+    LfxParameters params(slots_, store.Get());
+    const KeyId changed = settings::FromPropertyKey(*key);
+    if (!RefreshEnable(changed, params) && !RefreshComposite(changed, params) && !RefreshValue(changed, params))
+        RefreshSpeaker(changed, params);
+    return params.Status();
+}
+
+bool QXLFXLib::RefreshEnable(const KeyId& key, LfxParameters& params) {
+    for (const EnableRow& row : kEnableRows) {
+        if (key != kEnableKeys[row.flag]) continue;
+        uint32_t value = 0;
+        if (params.Read(key, value)) {
+            StoreFlag(row.flag, value);
+            if (value)
+                for (uint8_t i = 0; i < row.excludeCount; ++i) StoreFlag(row.excludes[i], 0);
+        }
+        const bool nuvexSetUp = row.after == AfterEnable::NuvexSetUp ||
+                                (row.after == AfterEnable::NuvexSetUpWhenStereo && inChannels_ == 2 &&
+                                 !Flag(FlagSpeakerShifter));
+        if (nuvexSetUp && Has(SlotNuvex)) NuvexSetUp(params);
+        return true;
+    }
+    return false;
+}
+
+bool QXLFXLib::RefreshComposite(const KeyId& key, LfxParameters& params) {
+    for (const CompositeRow& row : kCompositeRows) {
+        if (key != row.key) continue;
+        if (!Has(row.slot)) return true;
+        uint32_t mode = 0;
+        switch (row.push) {
+        case Composite::ProLogicShape: params.PushProLogicShape(); break;
+        // The refresh sends 0.5 for an unread center gain where the lock time sends 5.0.
+        case Composite::NeoShape: params.PushNeoShape(0.5f); break;
+        case Composite::NeoDecodeMode: params.PushNeoDecodeMode(); break;
+        case Composite::DolbyMode:
+            if (params.Read(key, mode)) ReinitialiseDolbySurround(params, mode);
+            break;
+        case Composite::DolbyHeadphoneRoom:
+            mode = params.ReadOr(settings::key::DolbySurroundMode, 1);
+            if (mode) params.PushDolbyRoom(mode);
+            break;
+        case Composite::DolbyVirtualSpeaker:
+            if (params.Read(settings::key::DolbySurroundMode, mode) && mode == 0) params.PushDolbyRoom(0);
+            break;
+        }
+        return true;
+    }
+    return false;
+}
+
+// A new Dolby Surround mode: the component is initialised again with the same pair of
+// formats as at lock time (6 channels in, 2 out). It always folds a 6-channel layout
+// into stereo, whatever the mode, and a lone stereo input format would misdescribe what
+// Process hands it.
+void QXLFXLib::ReinitialiseDolbySurround(LfxParameters& params, uint32_t mode) {
+    const WAVEFORMATEX six = Format(6);
+    const WAVEFORMATEX stereo = Format(2);
+    slots_[SlotDolbySurround]->Initialize(&six, &stereo, internalFrames_, mode);
+    if (Has(SlotProLogic) && inChannels_ == 2 && outChannels_ == 2) {
+        const uint8_t headphone = mode ? 1 : 0;
+        params.Push(SlotProLogic, kProLogicUpMixerModeId, 1, &headphone);
+    }
+    params.PushDolbyRoom(mode);
+}
+
+bool QXLFXLib::RefreshValue(const KeyId& key, LfxParameters& params) {
+    for (const ValuePush& row : kValuePushes) {
+        if (key != row.key) continue;
+        if (Has(row.slot)) params.PushWhenRead(row);
+        return true;
+    }
+    return false;
+}
+
+bool QXLFXLib::RefreshSpeaker(const KeyId& key, LfxParameters& params) {
+    if (key.fmtid != fmtid::SpeakerShifter || key.pid == 0) return false;
+    for (uint32_t speaker = 0; speaker < 8; ++speaker) {
+        if (kSpeakers[speaker].anglePid == key.pid || kSpeakers[speaker].distancePid == key.pid) {
+            params.SpeakerRecord(speaker);
+            return true;
+        }
+    }
+    return false;
+}
+
+// ---------------------------------------------------------------------------------------
+// Process: runs on the audio thread; allocates nothing and takes no lock.
+
+HRESULT QXLFXLib::Process(const float* input, void* output, UINT32 frames) {
+    if (!locked_) return E_UNEXPECTED;
+    if (frames > maxFrames_) return E_INVALIDARG;
+    if (frames && (!input || !output)) return E_POINTER;
+
+    Period p;
+    for (uint8_t flag = 0; flag < kFlagCount; ++flag) p.flags[flag] = Flag(flag);
+    p.channels = inChannels_;
+    p.frames = frames;
+    p.status = 1;
+    if (!Works(p)) return 1;
+
+    float* const* table = buffers_.Table();
+    buffers_.Clear(frames);
+    buffers_.Split(input, inChannels_, frames);
+    if (Converting()) {
+        for (uint32_t c = 0; c < inChannels_; ++c) converter_.Process(table[c], c, frames, SRCInternal::Forward);
+        p.frames = internalFrames_;
+    }
+
+    RunUpMixers(p);
+    RunVoiceClarity(p);
+    RunSpeakerShifter(p);
+    if (outChannels_ == 2) RunVirtualiser(p);
+    if (p.channels != outChannels_) MixDown(table, p.channels, outChannels_, p.frames);
+
+    if (Converting())
+        for (uint32_t c = 0; c < outChannels_; ++c)
+            converter_.Process(table[c], c, internalFrames_, SRCInternal::Reverse);
+    InterleavePlanar(table, outChannels_, frames, static_cast<float*>(output));
+    return p.status;
+}
+
+bool QXLFXLib::Works(const Period& p) const {
+    const bool stereoOut = outChannels_ == 2;
+    const bool multiOut = outChannels_ > 2;
+    return p.On(FlagNuvexMax) || (Active(p, SlotNuvex) && stereoOut) || (Active(p, SlotDolbySurround) && stereoOut) ||
+           (Active(p, SlotProLogic) && multiOut) || (Active(p, SlotNeoPc) && inChannels_ == 2 && multiOut) ||
+           (Active(p, SlotSurroundSensation) && stereoOut) || Active(p, SlotVoiceClarity) ||
+           Active(p, SlotSpeakerShifter);
+}
+
+HRESULT QXLFXLib::Run(uint8_t slot, uint32_t frames) {
+    float* const* table = buffers_.Table();
+    return slots_[slot]->Process(table, reinterpret_cast<void* const*>(table), frames);
+}
+
+// The matrix up-mixers, or else the processor's own up-mix (Nuvex Surround Max).
+void QXLFXLib::RunUpMixers(Period& p) {
+    float* const* table = buffers_.Table();
+    bool upMixed = false;
+    if (Active(p, SlotProLogic)) {
+        const bool eightOut = outChannels_ == 8;
+        // A 4-channel stream is padded to the 6-channel layout Pro Logic IIx was set up for.
+        if (p.channels == 4 && eightOut) MixDown(table, 4, 6, p.frames);
+        if (p.channels == 2 || ((p.channels == 4 || p.channels == 6) && eightOut)) {
+            p.status = Run(SlotProLogic, p.frames);
+            p.channels = UpMixedChannels(outChannels_);
+            upMixed = true;
+        }
+    }
+    if (Active(p, SlotNeoPc) && p.channels == 2 && outChannels_ > 2) {
+        p.status = Run(SlotNeoPc, p.frames);
+        p.channels = UpMixedChannels(outChannels_);
+        upMixed = true;
+    }
+    if (!upMixed && p.On(FlagNuvexMax) && outChannels_ > p.channels) {
+        p.status = HRESULT(MixUp(table, p.channels, outChannels_, p.frames));
+        p.channels = outChannels_;
+    }
+}
+
+// Voice Clarity works on the 6-channel layout: a narrower stream is padded for it and
+// folded back afterwards.
+void QXLFXLib::RunVoiceClarity(Period& p) {
+    if (!Active(p, SlotVoiceClarity)) return;
+    float* const* table = buffers_.Table();
+    const uint32_t k = p.channels;
+    if (k < 6) MixDown(table, k, 6, p.frames);
+    p.status = Run(SlotVoiceClarity, p.frames);
+    if (k < 6) MixDown(table, 6, k, p.frames);
+}
+
+// The Speaker Shifter works on 8 channels; a narrower stream is up-mixed when Nuvex
+// Surround Max is on and padded otherwise.
+void QXLFXLib::RunSpeakerShifter(Period& p) {
+    if (!Active(p, SlotSpeakerShifter)) return;
+    float* const* table = buffers_.Table();
+    if (p.channels < 8) {
+        if (p.On(FlagNuvexMax))
+            MixUp(table, p.channels, 8, p.frames);
+        else
+            MixDown(table, p.channels, 8, p.frames);
+        p.channels = 8;
+    }
+    p.status = Run(SlotSpeakerShifter, p.frames);
+}
+
+// Stereo output: the first enabled virtualiser folds the stream to two channels.
+void QXLFXLib::RunVirtualiser(Period& p) {
+    if (Active(p, SlotDolbySurround))
+        RunVirtualiserWithUpMixer(p, SlotDolbySurround, SlotProLogic);
+    else if (Active(p, SlotSurroundSensation))
+        RunVirtualiserWithUpMixer(p, SlotSurroundSensation, SlotNeoPc);
+    else if (Active(p, SlotNuvex))
+        RunNuvex(p);
+}
+
+// A stereo stream reaches the virtualiser through its matrix up-mixer (whose status is
+// not kept); without that component a stereo stream is left as it is.
+void QXLFXLib::RunVirtualiserWithUpMixer(Period& p, uint8_t virtualiser, uint8_t upMixer) {
+    if (p.channels == 2) {
+        if (!Has(upMixer)) return;
+        Run(upMixer, p.frames);
+    } else if (p.channels != 6) {
+        MixDown(buffers_.Table(), p.channels, 6, p.frames);
+    }
+    p.status = Run(virtualiser, p.frames);
+    p.channels = 2;
+}
+
+void QXLFXLib::RunNuvex(Period& p) {
+    float* const* table = buffers_.Table();
+    if (p.channels == 2 && p.On(FlagNuvexMax))
+        MixUp(table, 2, 6, p.frames);
+    else if (p.channels != 2 && p.channels != 6)
+        MixDown(table, p.channels, 6, p.frames);
+    p.status = Run(SlotNuvex, p.frames);
+    p.channels = 2;
+}
+
+// ---------------------------------------------------------------------------------------
+// The hosted audio processing object
+
+HRESULT QXLFXLib::HostedInitialize(UINT32 byteCount, BYTE* data) {
+    return hosted_.Initialize(ToGuid(kDolbyPceeClsid), byteCount, data);
+}
+
+HRESULT QXLFXLib::HostedLockForProcess(UINT32 inCount, APO_CONNECTION_DESCRIPTOR** inputs, UINT32 outCount,
+                                       APO_CONNECTION_DESCRIPTOR** outputs) {
+    return hosted_.LockForProcess(inCount, inputs, outCount, outputs);
+}
+
+HRESULT QXLFXLib::HostedUnlockForProcess() { return hosted_.UnlockForProcess(); }
+
+HRESULT QXLFXLib::HostedProcess(UINT32 inCount, APO_CONNECTION_PROPERTY** inputs, UINT32 outCount,
+                                APO_CONNECTION_PROPERTY** outputs) {
+    if (!Flag(FlagDolbyPcee)) return 1;
+    return hosted_.Process(inCount, inputs, outCount, outputs);
+}
 
 }  // namespace qx

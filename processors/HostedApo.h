@@ -1,0 +1,31 @@
+#pragma once
+// The one Windows audio processing object that the render local-effects processor
+// hosts. Its absence is not an error: the operations then report 0, and Process reports
+// 1 (nothing written).
+#include <windows.h>
+
+#include "common/ComPtr.h"
+#include "processors/ApoInterfaces.h"
+
+namespace qx {
+
+class HostedApo {
+public:
+    // Creates the object and initialises it with the host's bytes, replacing any object
+    // held before. A class that is not registered or lacks the interface is reported as 0.
+    HRESULT Initialize(REFCLSID clsid, UINT32 byteCount, BYTE* data);
+    HRESULT LockForProcess(UINT32 inCount, APO_CONNECTION_DESCRIPTOR** inputs, UINT32 outCount,
+                           APO_CONNECTION_DESCRIPTOR** outputs);
+    HRESULT UnlockForProcess();
+    // 0 after the object processed the connections, 1 when nothing ran.
+    HRESULT Process(UINT32 inCount, APO_CONNECTION_PROPERTY** inputs, UINT32 outCount,
+                    APO_CONNECTION_PROPERTY** outputs);
+
+    bool Present() const { return bool(object_); }
+    void Reset() { object_.Reset(); }
+
+private:
+    ComPtr<IUnknown> object_;
+};
+
+}  // namespace qx

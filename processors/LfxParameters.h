@@ -1,0 +1,68 @@
+#pragma once
+// Reads settings of the render local effects from the FX property store and pushes them
+// to the components as parameters. One object serves one lock-time set-up or one
+// refresh; it keeps the status of the last read or push, which is what those
+// operations report.
+#include <windows.h>
+#include <propsys.h>
+
+#include <cstdint>
+
+#include "common/ComPtr.h"
+#include "processors/LfxTables.h"
+#include "settings/IQXEffectComponent.h"
+
+namespace qx {
+
+class LfxParameters {
+public:
+    // slots: the processor's kSlotCount component slots; store may be null (every read
+    // then fails with E_POINTER).
+    LfxParameters(const ComPtr<IQXEffectComponent>* slots, IPropertyStore* store);
+
+    HRESULT Status() const { return status_; }
+    bool HasStore() const { return store_ != nullptr; }
+
+    // True when the key holds a VT_UI4; the read's status becomes the status.
+    bool Read(const settings::KeyId& key, uint32_t& value);
+    // The value, or `fallback` when the key is not read.
+    uint32_t ReadOr(const settings::KeyId& key, uint32_t fallback);
+    // SetParameter on a filled slot; its result becomes the status.
+    HRESULT Push(uint8_t slot, uint8_t id, uint8_t size, const void* data);
+
+    // One table row: pushed when its key is read and the value is within its limit.
+    void PushWhenRead(const lfx::ValuePush& row);
+    // Every lock-time row of a slot, in table order.
+    void PushSlotValues(uint8_t slot);
+    void PushFixed(uint8_t slot, const lfx::FixedPush* pushes, size_t count);
+
+    // Pro Logic IIx dimension and center width (id 18).
+    void PushProLogicShape();
+    // Neo:PC dimension and center gain record (id 24); unreadGain is sent as the gain
+    // when the center gain is not read.
+    void PushNeoShape(float unreadGain);
+    // Neo:PC decode mode (id 23).
+    void PushNeoDecodeMode();
+    // Dolby Surround's room setting for its mode: the headphone room filter when the
+    // mode is nonzero, the virtual-speaker mode when it is 0 (id 17, only when read).
+    void PushDolbyRoom(uint32_t mode);
+
+    // Initialises Nuvex Surround for `inChannels` input channels and sends its mode and
+    // the settings of that mode. E_FAIL without the component or a store.
+    HRESULT NuvexSetUp(uint32_t inChannels, uint32_t rate, uint32_t frames);
+    // The Speaker Shifter's record of one speaker (id 16). E_FAIL without the component
+    // or a store.
+    HRESULT SpeakerRecord(uint32_t speaker);
+
+private:
+    IQXEffectComponent* Slot(uint8_t slot) const { return slots_[slot].Get(); }
+
+    const ComPtr<IQXEffectComponent>* slots_;
+    IPropertyStore* store_;
+    HRESULT status_ = S_OK;
+};
+
+// The level factor of a speaker record for a stored distance.
+float SpeakerLevel(bool distanceRead, uint32_t distance);
+
+}  // namespace qx
