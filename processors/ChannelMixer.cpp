@@ -119,31 +119,62 @@ constexpr uint32_t InputsOf(const Plan& plan) {
     return mask;
 }
 
+// Frames are mixed in blocks of kBlock whose inputs are first copied aside: every output
+// is computed from the values before the change even when a row overwrites a channel that
+// later rows read, and the arithmetic reads memory that cannot alias what it writes, so
+// the compiler vectorises it.
+constexpr uint32_t kBlock = 32;
+using Block = float[kMaxChannels][kBlock];
+
+// The row is a compile-time constant: every test below disappears from the loop.
 template <const Plan* Plans, size_t P, size_t R>
-inline float Evaluate(const float (&in)[kMaxChannels]) {
+inline float Evaluate(const Block& in, uint32_t i) {
     constexpr Row row = Plans[P].rows[R];
-    float v = row.a == kZero ? 0.0f : row.a == kFill ? kFiller : in[row.a];
-    if (row.b != kNone) v = v + in[row.b];
-    if (row.gain != 1.0f) v = v * row.gain;
-    for (uint8_t add : row.add)
-        if (add != kNone) v = v + in[add];
+    float v;
+    if constexpr (row.a == kZero)
+        v = 0.0f;
+    else if constexpr (row.a == kFill)
+        v = kFiller;
+    else
+        v = in[row.a][i];
+    if constexpr (row.b != kNone) v = v + in[row.b][i];
+    if constexpr (row.gain != 1.0f) v = v * row.gain;
+    if constexpr (row.add[0] != kNone) v = v + in[row.add[0]][i];
+    if constexpr (row.add[1] != kNone) v = v + in[row.add[1]][i];
+    if constexpr (row.add[2] != kNone) v = v + in[row.add[2]][i];
     return v;
 }
 
-// Runs one plan over all frames. Every frame's inputs are read before any of its outputs
-// is written, so a row may overwrite a channel that later rows still read.
+template <const Plan* Plans, size_t P, size_t R>
+inline void WriteRow(float* dst, uint32_t count, const Block& in) {
+    for (uint32_t i = 0; i < count; ++i) dst[i] = Evaluate<Plans, P, R>(in, i);
+}
+
+inline void CopyBlock(float* to, const float* from, uint32_t count) {
+    for (uint32_t i = 0; i < count; ++i) to[i] = from[i];
+}
+
+// Copies the block of every channel in the mask (the choice is made at compile time).
+template <uint32_t Mask, uint32_t... K>
+inline void CopyInputs(Block& in, float* const* x, uint32_t first, uint32_t count,
+                       std::integer_sequence<uint32_t, K...>) {
+    ((Mask & (1u << K) ? CopyBlock(in[K], x[K] + first, count) : void()), ...);
+}
+
+template <const Plan* Plans, size_t P, size_t... R>
+inline void MixBlock(float* const* x, uint32_t first, uint32_t count) {
+    Block in;
+    CopyInputs<InputsOf(Plans[P])>(in, x, first, count, std::make_integer_sequence<uint32_t, kMaxChannels>());
+    (WriteRow<Plans, P, R>(x[Plans[P].rows[R].out] + first, count, in), ...);
+}
+
 template <const Plan* Plans, size_t P, size_t... R>
 void RunRows(float* const* channels, uint32_t frames, std::index_sequence<R...>) {
-    constexpr uint32_t inputs = InputsOf(Plans[P]);
     float* x[kMaxChannels];
     for (uint32_t k = 0; k < kMaxChannels; ++k) x[k] = channels[k];
-    for (uint32_t n = 0; n < frames; ++n) {
-        float in[kMaxChannels];
-        for (uint32_t k = 0; k < kMaxChannels; ++k)
-            if (inputs & (1u << k)) in[k] = x[k][n];
-        const float out[] = {Evaluate<Plans, P, R>(in)...};
-        ((x[Plans[P].rows[R].out][n] = out[R]), ...);
-    }
+    uint32_t first = 0;
+    for (; frames - first >= kBlock; first += kBlock) MixBlock<Plans, P, R...>(x, first, kBlock);
+    if (first < frames) MixBlock<Plans, P, R...>(x, first, frames - first);
 }
 
 using PlanRunner = void (*)(float* const*, uint32_t);

@@ -132,6 +132,33 @@ TEST(ChannelMixer, MixUpFollowsEveryTableRowBitForBit) {
     }
 }
 
+// Periods longer than the mixers' internal block, with a partial block at the end.
+TEST(ChannelMixer, LongPeriodsMatchFrameByFrame) {
+    constexpr uint32_t kLong = 101;
+    const auto value = [](uint32_t k, uint32_t n) { return Channels::Sample(k, n % kFrames) * float(1 + n % 11); };
+    const auto check = [&](const Case& tc, bool up) {
+        SCOPED_TRACE(testing::Message() << tc.from << " -> " << tc.to);
+        std::vector<float> data[8];
+        float* table[8];
+        for (uint32_t k = 0; k < 8; ++k) {
+            for (uint32_t n = 0; n < kLong; ++n) data[k].push_back(value(k, n));
+            table[k] = data[k].data();
+        }
+        if (up)
+            EXPECT_EQ(qx::MixUp(table, tc.from, tc.to, kLong), 0);
+        else
+            qx::MixDown(table, tc.from, tc.to, kLong);
+        for (uint32_t n = 0; n < kLong; ++n) {
+            Frame before;
+            for (uint32_t k = 0; k < 8; ++k) before[k] = value(k, n);
+            const Frame want = tc.expected(before);
+            for (uint32_t k = 0; k < 8; ++k) ASSERT_EQ(Bits(data[k][n]), Bits(want[k])) << "frame " << n << " channel " << k;
+        }
+    };
+    for (const Case& tc : kDownCases) check(tc, false);
+    for (const Case& tc : kUpCases) check(tc, true);
+}
+
 TEST(ChannelMixer, SumsAreBuiltInTheWrittenOrder) {
     // Frame 1 holds 1e8 in X0 and -1e8 in X4: adding the surround before the front loses
     // the center contribution, adding it after would keep it.
