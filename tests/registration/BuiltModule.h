@@ -1,0 +1,56 @@
+#pragma once
+// The built module loaded by path, its exports, and registry helpers for checking what
+// registration wrote.
+#include <windows.h>
+
+#include <string>
+
+namespace qx::test {
+
+// Path of the built module (or type library) as Windows sees it.
+std::wstring BuiltModulePath();
+std::wstring BuiltTypeLibPath();
+
+class BuiltModule {
+public:
+    explicit BuiltModule(const std::wstring& path = BuiltModulePath());
+    ~BuiltModule();
+    BuiltModule(const BuiltModule&) = delete;
+    BuiltModule& operator=(const BuiltModule&) = delete;
+
+    bool Loaded() const { return module_ != nullptr; }
+    HRESULT Register() const { return registerServer_(); }
+    HRESULT Unregister() const { return unregisterServer_(); }
+    const std::wstring& Path() const { return path_; }
+
+private:
+    using Entry = HRESULT(STDAPICALLTYPE*)();
+    std::wstring path_;
+    HMODULE module_ = nullptr;
+    Entry registerServer_ = nullptr;
+    Entry unregisterServer_ = nullptr;
+};
+
+// HKEY_CLASSES_ROOT helpers. Text() gives "<none>" for a missing key or value and
+// "<type N>" for a value that is not REG_SZ.
+bool KeyExists(const std::wstring& path);
+std::wstring Text(const std::wstring& path, const wchar_t* name = nullptr);
+void PutText(const std::wstring& path, const wchar_t* name, const wchar_t* text);
+void DeleteTree(const std::wstring& path);
+// Every subkey and value below path, one per line, for comparing states.
+std::wstring Dump(const std::wstring& path);
+
+// A scratch directory under the temporary folder, removed with its files.
+class ScratchDirectory {
+public:
+    explicit ScratchDirectory(const std::wstring& name);
+    ~ScratchDirectory();
+    const std::wstring& Path() const { return path_; }
+    // Copies a file into the directory (creating subdirectories of `relative`).
+    std::wstring Copy(const std::wstring& from, const std::wstring& relative);
+
+private:
+    std::wstring path_;
+};
+
+}  // namespace qx::test
