@@ -1,7 +1,11 @@
 #include "processors/FormatText.h"
 
+#include <cmath>
+
 #include <climits>
 #include <iterator>
+
+#include "processors/DecimalDigits.h"
 
 namespace qx {
 namespace {
@@ -45,7 +49,7 @@ private:
     bool full_ = false;
 };
 
-enum class Size { Default, Char, Short, Long, LongLong, Int32, Int64, Pointer, IntMax };
+enum class Size { Default, Char, Short, Long, LongLong, Int32, Int64, Pointer, IntMax, LongDouble };
 
 struct Spec {
     bool left = false;   // '-': pad on the right
@@ -108,7 +112,7 @@ Size ReadSize(const wchar_t*& p) {
     static constexpr Prefix kPrefixes[] = {
         {L"I64", 3, Size::Int64}, {L"I32", 3, Size::Int32}, {L"hh", 2, Size::Char},   {L"ll", 2, Size::LongLong},
         {L"I", 1, Size::Pointer}, {L"h", 1, Size::Short},   {L"l", 1, Size::Long},    {L"w", 1, Size::Long},
-        {L"z", 1, Size::Pointer}, {L"t", 1, Size::Pointer}, {L"j", 1, Size::IntMax},
+        {L"z", 1, Size::Pointer}, {L"L", 1, Size::LongDouble}, {L"t", 1, Size::Pointer}, {L"j", 1, Size::IntMax},
     };
     for (const Prefix& prefix : kPrefixes) {
         if (StartsWith(p, prefix.text)) {
@@ -148,7 +152,8 @@ long long ReadSigned(Args& args, Size size) {
     case Size::Short: return static_cast<short>(va_arg(args.list, int));
     case Size::Long: return va_arg(args.list, long);
     case Size::LongLong:
-    case Size::Int64: return va_arg(args.list, long long);
+    case Size::Int64:
+    case Size::LongDouble: return va_arg(args.list, long long);
     case Size::Pointer: return va_arg(args.list, ptrdiff_t);
     case Size::IntMax: return va_arg(args.list, intmax_t);
     default: return va_arg(args.list, int);
@@ -161,7 +166,8 @@ unsigned long long ReadUnsigned(Args& args, Size size) {
     case Size::Short: return static_cast<unsigned short>(va_arg(args.list, unsigned));
     case Size::Long: return va_arg(args.list, unsigned long);
     case Size::LongLong:
-    case Size::Int64: return va_arg(args.list, unsigned long long);
+    case Size::Int64:
+    case Size::LongDouble: return va_arg(args.list, unsigned long long);
     case Size::Pointer: return va_arg(args.list, size_t);
     case Size::IntMax: return va_arg(args.list, uintmax_t);
     default: return va_arg(args.list, unsigned);
@@ -176,20 +182,27 @@ struct Number {
     const wchar_t* prefix;  // "0x", "0X" or ""
 };
 
-void PutPadded(Writer& out, const Spec& spec, const wchar_t* sign, const wchar_t* prefix, size_t zeros,
-               const wchar_t* body, size_t bodyLength) {
+// Lays out one field: [spaces][sign][prefix][zeros][body][spaces]. The body has a known
+// length and is written by a callable. Zero padding (the '0' flag) goes between the sign or
+// prefix and the body; '-' pads on the right instead.
+template <class Body>
+void PutField(Writer& out, const Spec& spec, const wchar_t* sign, const wchar_t* prefix, size_t zeros,
+              size_t bodyLength, const Body& body) {
     size_t length = zeros + bodyLength;
     for (const wchar_t* s : {sign, prefix})
         for (; *s; ++s) ++length;
     const size_t pad = size_t(spec.width) > length ? size_t(spec.width) - length : 0;
-    // Zero padding goes between sign/prefix and digits; it is not used when left-justifying.
     const bool zeroPad = spec.zero && !spec.left;
     if (!spec.left && !zeroPad) out.Repeat(L' ', pad);
     for (const wchar_t* s : {sign, prefix})
         for (; *s; ++s) out.Put(*s);
     out.Repeat(L'0', zeros + (zeroPad ? pad : 0));
-    for (size_t i = 0; i < bodyLength; ++i) out.Put(body[i]);
+    body();
     if (spec.left) out.Repeat(L' ', pad);
+}
+
+const wchar_t* SignOf(const Spec& spec, bool negative) {
+    return negative ? L"-" : spec.plus ? L"+" : spec.space ? L" " : L"";
 }
 
 void PutNumber(Writer& out, Spec spec, const Number& n) {
@@ -204,8 +217,9 @@ void PutNumber(Writer& out, Spec spec, const Number& n) {
     if (spec.precision >= 0) spec.zero = false;
     if (n.base == 8 && spec.alt && minDigits <= count) minDigits = count + 1;  // octal '#' leads with 0
     const size_t zeros = minDigits > count ? minDigits - count : 0;
-    const wchar_t* sign = n.negative ? L"-" : spec.plus ? L"+" : spec.space ? L" " : L"";
-    PutPadded(out, spec, sign, n.magnitude != 0 ? n.prefix : L"", zeros, digits + first, count);
+    PutField(out, spec, SignOf(spec, n.negative), n.magnitude != 0 ? n.prefix : L"", zeros, count, [&] {
+        for (size_t i = first; i < std::size(digits); ++i) out.Put(digits[i]);
+    });
 }
 
 void FormatSigned(Writer& out, const Spec& spec, Args& args) {
@@ -231,6 +245,82 @@ void FormatPointer(Writer& out, Spec spec, Args& args) {
     spec.precision = int(2 * sizeof(void*));
     spec.plus = spec.space = false;
     PutNumber(out, spec, {v, false, 16, true, L""});
+}
+
+// --- floating point ---
+
+// Fixed notation of digits already rounded to `fraction` decimals.
+void PutFixed(Writer& out, const Spec& spec, bool negative, const DecimalDigits& d, int fraction) {
+    const int x = d.Exponent();
+    const int whole = x >= 0 ? x + 1 : 1;
+    const bool point = fraction > 0 || spec.alt;
+    const size_t length = size_t(whole) + (point ? 1 + size_t(fraction) : 0);
+    PutField(out, spec, SignOf(spec, negative), L"", 0, length, [&] {
+        for (int i = 0; i < whole && !out.Full(); ++i) out.Put(wchar_t(L'0' + (x >= 0 ? d.Digit(i) : 0)));
+        if (point) out.Put(L'.');
+        for (int j = 1; j <= fraction && !out.Full(); ++j) out.Put(wchar_t(L'0' + d.Digit(x + j)));
+    });
+}
+
+// d.ddd e+XX notation (two exponent digits at least) of digits already rounded to
+// fraction + 1 significant digits.
+void PutScientific(Writer& out, const Spec& spec, bool negative, const DecimalDigits& d, int fraction, bool upper) {
+    const int x = d.Exponent();
+    wchar_t exponent[8];
+    size_t e = std::size(exponent);
+    for (int v = x < 0 ? -x : x, n = 0; v != 0 || n < 2; v /= 10, ++n) exponent[--e] = wchar_t(L'0' + v % 10);
+    exponent[--e] = x < 0 ? L'-' : L'+';
+    exponent[--e] = upper ? L'E' : L'e';
+    const bool point = fraction > 0 || spec.alt;
+    const size_t length = 1 + (point ? 1 + size_t(fraction) : 0) + (std::size(exponent) - e);
+    PutField(out, spec, SignOf(spec, negative), L"", 0, length, [&] {
+        out.Put(wchar_t(L'0' + d.Digit(0)));
+        if (point) out.Put(L'.');
+        for (int j = 1; j <= fraction && !out.Full(); ++j) out.Put(wchar_t(L'0' + d.Digit(j)));
+        for (size_t i = e; i < std::size(exponent); ++i) out.Put(exponent[i]);
+    });
+}
+
+// %g: the shorter style for the magnitude, without trailing zeros unless '#'.
+void PutGeneral(Writer& out, const Spec& spec, bool negative, DecimalDigits& d, bool upper) {
+    const int significant = spec.precision < 0 ? 6 : spec.precision == 0 ? 1 : spec.precision;
+    d.RoundTo(significant);
+    const int x = d.Exponent();
+    const bool fixed = x >= -4 && x < significant;
+    int fraction = fixed ? significant - 1 - x : significant - 1;
+    const int first = fixed ? x : 0;  // digit index of the first fraction digit, minus one
+    if (!spec.alt)
+        while (fraction > 0 && d.Digit(first + fraction) == 0) --fraction;
+    if (fixed)
+        PutFixed(out, spec, negative, d, fraction);
+    else
+        PutScientific(out, spec, negative, d, fraction, upper);
+}
+
+void FormatFloat(Writer& out, Spec spec, Args& args) {
+    const double v = spec.size == Size::LongDouble ? double(va_arg(args.list, long double)) : va_arg(args.list, double);
+    const wchar_t conversion = spec.conversion;
+    const bool upper = conversion == L'E' || conversion == L'F' || conversion == L'G';
+    const bool negative = std::signbit(v);
+    if (!std::isfinite(v)) {
+        const wchar_t* text = std::isnan(v) ? (upper ? L"NAN" : L"nan") : (upper ? L"INF" : L"inf");
+        spec.zero = false;
+        PutField(out, spec, SignOf(spec, negative), L"", 0, 3, [&] {
+            for (const wchar_t* t = text; *t; ++t) out.Put(*t);
+        });
+        return;
+    }
+    const int precision = spec.precision < 0 ? 6 : spec.precision;
+    DecimalDigits d(v);
+    if (conversion == L'f' || conversion == L'F') {
+        d.RoundTo(d.Exponent() + 1 + precision);
+        PutFixed(out, spec, negative, d, precision);
+    } else if (conversion == L'e' || conversion == L'E') {
+        d.RoundTo(precision + 1);
+        PutScientific(out, spec, negative, d, precision, upper);
+    } else {
+        PutGeneral(out, spec, negative, d, upper);
+    }
 }
 
 // --- characters and strings ---
@@ -306,6 +396,20 @@ void FormatOne(Writer& out, const wchar_t*& p, Args& args) {
     case L'x':
     case L'X': FormatUnsigned(out, spec, args); break;
     case L'p': FormatPointer(out, spec, args); break;
+    case L'e':
+    case L'E':
+    case L'f':
+    case L'F':
+    case L'g':
+    case L'G': FormatFloat(out, spec, args); break;
+    case L'a':
+    case L'A':  // hexadecimal floating point is not offered: shown as written, argument skipped
+        if (spec.size == Size::LongDouble)
+            va_arg(args.list, long double);
+        else
+            va_arg(args.list, double);
+        PutVerbatim(out, start, p);
+        break;
     case L'c':
     case L'C': FormatChar(out, spec, args); break;
     case L's':

@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <climits>
+#include <cmath>
+#include <cstdio>
+#include <random>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "processors/FormatText.h"
@@ -126,6 +131,66 @@ TEST(FormatText, WideAndNarrowTextFollowTheWideConventions) {
                   static_cast<const wchar_t*>(nullptr)),
               L"(null)|(null)|(n");
 }
+
+TEST(FormatText, FloatingPoint) {
+    EXPECT_EQ(Fmt(L"%f|%.2f|%.0f|%#.0f|%.1f", 1.0, 3.14159, 2.71828, 3.0, -0.05), L"1.000000|3.14|3|3.|-0.1");
+    // Exact ties round to even; 0.15 is not a tie (its double lies below 0.15).
+    EXPECT_EQ(Fmt(L"%.0f %.0f %.0f %.0f %.1f %.2f", 0.5, 1.5, 2.5, -3.5, 0.15, 1.005), L"0 2 2 -4 0.1 1.00");
+    EXPECT_EQ(Fmt(L"%e|%.2E|%.0e|%e", 12345.678, -0.000123456, 9.5, 0.0), L"1.234568e+04|-1.23E-04|1e+01|0.000000e+00");
+    EXPECT_EQ(Fmt(L"%g|%g|%g|%g|%g|%G", 0.0001, 0.00001, 123456.0, 1234567.0, 100.0, 1e-10),
+              L"0.0001|1e-05|123456|1.23457e+06|100|1E-10");
+    EXPECT_EQ(Fmt(L"%#g|%.3g|%.0g|%g|%#.3g", 1.0, 1234.5, 0.25, 0.0, 100.0), L"1.00000|1.23e+03|0.2|0|100.");
+    EXPECT_EQ(Fmt(L"[%10.3f][%-10.3f][%010.3f][%+.1f][% .1f][%+08.2e]", 3.14159, 3.14159, -3.14159, 2.0, 2.0, 1.5),
+              L"[     3.142][3.142     ][-00003.142][+2.0][ 2.0][+1.50e+00]");
+    EXPECT_EQ(Fmt(L"%f|%e|%+g", -0.0, -0.0, 0.0), L"-0.000000|-0.000000e+00|+0");
+    EXPECT_EQ(Fmt(L"%f|%F|%e|%5.1f|%-6f|%05f", INFINITY, -INFINITY, NAN, INFINITY, -INFINITY, INFINITY),
+              L"inf|-INF|nan|  inf|-inf  |  inf");
+    EXPECT_EQ(Fmt(L"%.3e|%.20f", DBL_TRUE_MIN, 0.1), L"4.941e-324|0.10000000000000000555");
+    EXPECT_EQ(Fmt(L"%.0f", 1e22), L"10000000000000000000000");
+    EXPECT_EQ(Fmt(L"%.3e|%Lf|%*.*f", DBL_MAX, static_cast<long double>(0.5), 6, 2, 9.999), L"1.798e+308|0.500000| 10.00");
+    EXPECT_EQ(Fmt(L"%.15g|%.17g", 0.1, 0.1), L"0.1|0.10000000000000001");
+    // Hexadecimal floating point is shown as written; its argument is still skipped.
+    EXPECT_EQ(Fmt(L"%a|%d", 1.0, 7), L"%a|7");
+}
+
+TEST(FormatText, LongFloatingPointTextIsCut) {
+    wchar_t buffer[32];
+    EXPECT_EQ(qx::FormatText(buffer, 32, L"%f", DBL_MAX), kInsufficient);
+    EXPECT_EQ(std::wstring(buffer), L"1797693134862315708145274237317");
+    EXPECT_EQ(qx::FormatText(buffer, 8, L"%.1000000000f", 1.0), kInsufficient);
+    EXPECT_EQ(std::wstring(buffer), L"1.00000");
+}
+
+#if !defined(_WIN32)
+// The C library of the native build is correctly rounded (half to even on exact ties) and
+// follows the same layout rules, so it serves as a reference for many random values.
+TEST(FormatText, FloatingPointMatchesTheNativeCLibrary) {
+    std::mt19937_64 random(12345);
+    const char* formats[] = {"%f", "%.0f", "%.3f", "%.17f", "%e", "%.0e", "%.12E", "%g", "%.1g", "%.10g",
+                             "%#g", "%#.3g", "%+12.4f", "%-14.3e", "%012.5g"};
+    for (int i = 0; i < 1500; ++i) {
+        double v;
+        if (i % 4 == 0) {
+            uint64_t bits = random();
+            std::memcpy(&v, &bits, sizeof v);
+            if (!std::isfinite(v)) continue;
+        } else {
+            // Values of ordinary size, with short decimal forms that make ties likely.
+            v = double(int64_t(random() % 2000001) - 1000000) / double(uint64_t(1) << (random() % 12));
+            v *= std::pow(10.0, double(int(random() % 13) - 6));
+        }
+        for (const char* format : formats) {
+            char expected[2048];
+            std::snprintf(expected, sizeof expected, format, v);
+            std::wstring wideFormat(format, format + std::strlen(format));
+            wchar_t got[2048];
+            ASSERT_EQ(qx::FormatText(got, 2048, wideFormat.c_str(), v), kOk);
+            ASSERT_EQ(std::wstring(got), std::wstring(expected, expected + std::strlen(expected)))
+                << format << " of " << std::hexfloat << v;
+        }
+    }
+}
+#endif
 
 TEST(FormatText, PercentAndUnknownConversions) {
     EXPECT_EQ(Fmt(L"100%% sure"), L"100% sure");
