@@ -9,8 +9,9 @@
 namespace {
 
 constexpr int32_t kInvalidArg = int32_t(0x80070057u);
-constexpr uint32_t kFrames = 6;
-constexpr uint32_t kSlack = 3;  // guard samples behind the frames a call may touch
+constexpr uint32_t kFrames = 70;  // longer than the mixers' internal blocks, not a multiple
+constexpr uint32_t kMixed = kFrames - 3;  // frames given to a call: the rest must stay
+constexpr uint32_t kSlack = 3;            // guard samples behind the buffers' frames
 constexpr float kGuard = -777.0f;
 
 uint32_t Bits(float v) {
@@ -21,9 +22,9 @@ uint32_t Bits(float v) {
 
 using Frame = std::array<float, 8>;
 
-// Eight planar channels of kFrames frames (plus guard samples), filled so that every
-// channel and frame differs and that the order of the sums shows in the results: a huge
-// and a tiny term cancel differently depending on which is added first.
+// Eight planar channels of kFrames frames (plus guard samples), filled so that channels
+// and frames differ and that the order of the sums shows in the results: a huge and a tiny
+// term cancel differently depending on which is added first.
 struct Channels {
     std::array<std::vector<float>, 8> data;
     float* table[8];
@@ -36,7 +37,7 @@ struct Channels {
         }
     }
     static float Sample(uint32_t k, uint32_t n) {
-        static const Frame rows[kFrames] = {
+        static const Frame rows[] = {
             {0.1f, -0.2f, 0.3f, 0.4f, -0.5f, 0.6f, 0.7f, -0.8f},
             {1e8f, -1e8f, 0.3f, 0.05f, -1e8f, 1e8f, 3.0f, -3.0f},
             {-1.0f, 1.0f, -0.25f, 0.75f, 1e-3f, -1e-3f, 1e7f, -1e7f},
@@ -44,7 +45,7 @@ struct Channels {
             {3.3e-5f, 7.1e3f, -2.2e4f, 1.9e-7f, 0.333f, -0.667f, 12.5f, 1e-12f},
             {16777216.0f, 1.0f, 0.5f, 0.5f, 1.0f, 1.0f, 1.0f, -16777216.0f},
         };
-        return rows[n][k];
+        return rows[n % 6][k] * float(1 + n % 5);
     }
     Frame FrameAt(uint32_t n) const {
         Frame f;
@@ -60,7 +61,7 @@ void ExpectFramesBitEqual(const Channels& ch, uint32_t frames, Frame (*expected)
         const Frame want = n < frames ? expected(before) : before;
         const Frame got = ch.FrameAt(n);
         for (uint32_t k = 0; k < 8; ++k)
-            EXPECT_EQ(Bits(got[k]), Bits(want[k])) << "frame " << n << " channel " << k << ": " << got[k]
+            ASSERT_EQ(Bits(got[k]), Bits(want[k])) << "frame " << n << " channel " << k << ": " << got[k]
                                                    << " want " << want[k];
     }
     for (uint32_t k = 0; k < 8; ++k)
@@ -110,12 +111,8 @@ TEST(ChannelMixer, MixDownFollowsEveryTableRowBitForBit) {
     for (const Case& tc : kDownCases) {
         SCOPED_TRACE(testing::Message() << tc.from << " -> " << tc.to);
         Channels ch;
-        qx::MixDown(ch.table, tc.from, tc.to, kFrames);
-        ExpectFramesBitEqual(ch, kFrames, tc.expected);
-
-        Channels part;  // fewer frames than the buffers hold: the rest stays as it was
-        qx::MixDown(part.table, tc.from, tc.to, 2);
-        ExpectFramesBitEqual(part, 2, tc.expected);
+        qx::MixDown(ch.table, tc.from, tc.to, kMixed);
+        ExpectFramesBitEqual(ch, kMixed, tc.expected);
     }
 }
 
@@ -123,44 +120,13 @@ TEST(ChannelMixer, MixUpFollowsEveryTableRowBitForBit) {
     for (const Case& tc : kUpCases) {
         SCOPED_TRACE(testing::Message() << tc.from << " -> " << tc.to);
         Channels ch;
-        EXPECT_EQ(qx::MixUp(ch.table, tc.from, tc.to, kFrames), 0);
-        ExpectFramesBitEqual(ch, kFrames, tc.expected);
-
-        Channels part;
-        EXPECT_EQ(qx::MixUp(part.table, tc.from, tc.to, 3), 0);
-        ExpectFramesBitEqual(part, 3, tc.expected);
+        EXPECT_EQ(qx::MixUp(ch.table, tc.from, tc.to, kMixed), 0);
+        ExpectFramesBitEqual(ch, kMixed, tc.expected);
     }
 }
 
-// Periods longer than the mixers' internal block, with a partial block at the end.
-TEST(ChannelMixer, LongPeriodsMatchFrameByFrame) {
-    constexpr uint32_t kLong = 101;
-    const auto value = [](uint32_t k, uint32_t n) { return Channels::Sample(k, n % kFrames) * float(1 + n % 11); };
-    const auto check = [&](const Case& tc, bool up) {
-        SCOPED_TRACE(testing::Message() << tc.from << " -> " << tc.to);
-        std::vector<float> data[8];
-        float* table[8];
-        for (uint32_t k = 0; k < 8; ++k) {
-            for (uint32_t n = 0; n < kLong; ++n) data[k].push_back(value(k, n));
-            table[k] = data[k].data();
-        }
-        if (up)
-            EXPECT_EQ(qx::MixUp(table, tc.from, tc.to, kLong), 0);
-        else
-            qx::MixDown(table, tc.from, tc.to, kLong);
-        for (uint32_t n = 0; n < kLong; ++n) {
-            Frame before;
-            for (uint32_t k = 0; k < 8; ++k) before[k] = value(k, n);
-            const Frame want = tc.expected(before);
-            for (uint32_t k = 0; k < 8; ++k) ASSERT_EQ(Bits(data[k][n]), Bits(want[k])) << "frame " << n << " channel " << k;
-        }
-    };
-    for (const Case& tc : kDownCases) check(tc, false);
-    for (const Case& tc : kUpCases) check(tc, true);
-}
-
 TEST(ChannelMixer, SumsAreBuiltInTheWrittenOrder) {
-    // Frame 1 holds 1e8 in X0 and -1e8 in X4: adding the surround before the front loses
+    // Frame 1 holds 2e8 in X0 and -2e8 in X4: adding the surround before the front loses
     // the center contribution, adding it after would keep it.
     Channels ch;
     qx::MixDown(ch.table, 6, 2, kFrames);
