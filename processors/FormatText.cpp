@@ -1,8 +1,7 @@
 #include "processors/FormatText.h"
 
-#include <cmath>
-
 #include <climits>
+#include <cmath>
 #include <iterator>
 
 #include "processors/DecimalDigits.h"
@@ -102,7 +101,8 @@ bool StartsWith(const wchar_t* p, const wchar_t* prefix) {
     return true;
 }
 
-// Size prefixes in the Windows spelling (I, I32, I64, w) and the standard one.
+// Size prefixes in the Windows spelling (I, I32, I64, w) and the standard one. 'L' marks a
+// long double for the floating-point conversions and reads 64 bits for the integer ones.
 Size ReadSize(const wchar_t*& p) {
     struct Prefix {
         const wchar_t* text;
