@@ -45,9 +45,9 @@ constexpr uint32_t kNuvexMaxSpeakerAngle = 4;
 constexpr uint32_t kNuvexMaxExpansion = 3;  // a stored expansion above this is not sent
 }  // namespace
 
-// A distance that is absent or 0 counts as the reference distance, so that the speaker
-// plays at its nominal level (factor 1.0) rather than at the 30.0 that a bare
-// (30 / d)^2 formula would leave undefined; the dialog's default distance is 30 too.
+// A distance that is absent or 0 counts as the reference distance, so the speaker plays
+// at its nominal level (factor 1.0), as it does at the dialog's default distance of 30;
+// (30 / d)^2 is undefined for 0, and an unset key must not make a speaker louder.
 float SpeakerLevel(bool distanceRead, uint32_t distance) {
     if (!distanceRead || distance == 0) return 1.0f;
     const float ratio = kReferenceDistance / float(distance);
