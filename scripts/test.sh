@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds both trees and runs every test:
 #  - native: the pure libraries under AddressSanitizer and UndefinedBehaviorSanitizer;
-#  - Windows: the module and its tests, run under Wine in a private prefix.
+#  - Windows: the module and its tests, run under Wine in a private prefix;
+#  - fuzz: libFuzzer targets for a bounded time each (QX_FUZZ_SECONDS, default 60),
+#    when clang can build them.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${QX_BUILD_DIR:-$root/build}
@@ -15,3 +17,27 @@ cmake -S "$root" -B "$build/win" -G Ninja -DCMAKE_BUILD_TYPE=Release \
       -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
 cmake --build "$build/win"
 (cd "$build/win" && ctest --output-on-failure -j2)
+
+# Fuzz targets run from their seed corpus (fuzz/corpus/<target>) into a working corpus in
+# the build tree; a crash fails the run and leaves its input in $build/fuzz.
+fuzz_targets=(RegScriptFuzz)
+fuzz_seconds=${QX_FUZZ_SECONDS:-60}
+if command -v clang++ >/dev/null &&
+   echo 'extern "C" int LLVMFuzzerTestOneInput(const char*, unsigned long) { return 0; }' |
+     clang++ -x c++ -fsanitize=fuzzer - -o /dev/null 2>/dev/null; then
+  cmake -S "$root" -B "$build/fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF \
+        -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+        -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link,address,undefined >/dev/null
+  for target in "${fuzz_targets[@]}"; do
+    cmake --build "$build/fuzz" --target "$target"
+    corpus="$build/fuzz/corpus/$target"
+    mkdir -p "$corpus"
+    cp -n "$root/fuzz/corpus/$target/"* "$corpus/" 2>/dev/null || true
+    echo "fuzzing $target for ${fuzz_seconds}s"
+    "$build/fuzz/fuzz/$target" -max_total_time="$fuzz_seconds" -print_final_stats=1 \
+        -artifact_prefix="$build/fuzz/$target-" "$corpus" 2>&1 | grep -E '^(stat::|Done|==|SUMMARY)' ||
+      { echo "$target failed"; exit 1; }
+  done
+else
+  echo "clang with libFuzzer not available: fuzz targets skipped"
+fi
