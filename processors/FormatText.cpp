@@ -50,7 +50,7 @@ private:
 
 enum class Size { Default, Char, Short, Long, LongLong, Int32, Int64, Pointer, IntMax, LongDouble };
 
-struct Spec {
+struct Conversion {
     bool left = false;   // '-': pad on the right
     bool plus = false;   // '+': sign on non-negative numbers
     bool space = false;  // ' ': a space where a '+' would go
@@ -82,14 +82,14 @@ bool ReadField(const wchar_t*& p, Args& args, int& field) {
     return true;
 }
 
-void ReadFlags(const wchar_t*& p, Spec& spec) {
+void ReadFlags(const wchar_t*& p, Conversion& conv) {
     for (;; ++p) {
         switch (*p) {
-        case L'-': spec.left = true; break;
-        case L'+': spec.plus = true; break;
-        case L' ': spec.space = true; break;
-        case L'0': spec.zero = true; break;
-        case L'#': spec.alt = true; break;
+        case L'-': conv.left = true; break;
+        case L'+': conv.plus = true; break;
+        case L' ': conv.space = true; break;
+        case L'0': conv.zero = true; break;
+        case L'#': conv.alt = true; break;
         default: return;
         }
     }
@@ -124,24 +124,24 @@ Size ReadSize(const wchar_t*& p) {
 }
 
 // Parses the conversion after a '%'; p ends behind the conversion character.
-Spec ReadSpec(const wchar_t*& p, Args& args) {
-    Spec spec;
-    ReadFlags(p, spec);
-    if (ReadField(p, args, spec.width) && spec.width < 0) {
-        spec.left = true;  // a negative '*' width means left-justified
-        spec.width = spec.width == INT_MIN ? kMaxField : -spec.width;
+Conversion ReadConversion(const wchar_t*& p, Args& args) {
+    Conversion conv;
+    ReadFlags(p, conv);
+    if (ReadField(p, args, conv.width) && conv.width < 0) {
+        conv.left = true;  // a negative '*' width means left-justified
+        conv.width = conv.width == INT_MIN ? kMaxField : -conv.width;
     }
-    spec.width = spec.width > kMaxField ? kMaxField : spec.width;
+    conv.width = conv.width > kMaxField ? kMaxField : conv.width;
     if (*p == L'.') {
         ++p;
-        if (!ReadField(p, args, spec.precision)) spec.precision = 0;  // "." alone is ".0"
-        if (spec.precision < 0) spec.precision = -1;                    // a negative '*' means none
-        spec.precision = spec.precision > kMaxField ? kMaxField : spec.precision;
+        if (!ReadField(p, args, conv.precision)) conv.precision = 0;  // "." alone is ".0"
+        if (conv.precision < 0) conv.precision = -1;                    // a negative '*' means none
+        conv.precision = conv.precision > kMaxField ? kMaxField : conv.precision;
     }
-    spec.size = ReadSize(p);
-    spec.conversion = *p;
+    conv.size = ReadSize(p);
+    conv.conversion = *p;
     if (*p) ++p;
-    return spec;
+    return conv;
 }
 
 // --- integers ---
@@ -186,26 +186,26 @@ struct Number {
 // length and is written by a callable. Zero padding (the '0' flag) goes between the sign or
 // prefix and the body; '-' pads on the right instead.
 template <class Body>
-void PutField(Writer& out, const Spec& spec, const wchar_t* sign, const wchar_t* prefix, size_t zeros,
+void PutField(Writer& out, const Conversion& conv, const wchar_t* sign, const wchar_t* prefix, size_t zeros,
               size_t bodyLength, const Body& body) {
     size_t length = zeros + bodyLength;
     for (const wchar_t* s : {sign, prefix})
         for (; *s; ++s) ++length;
-    const size_t pad = size_t(spec.width) > length ? size_t(spec.width) - length : 0;
-    const bool zeroPad = spec.zero && !spec.left;
-    if (!spec.left && !zeroPad) out.Repeat(L' ', pad);
+    const size_t pad = size_t(conv.width) > length ? size_t(conv.width) - length : 0;
+    const bool zeroPad = conv.zero && !conv.left;
+    if (!conv.left && !zeroPad) out.Repeat(L' ', pad);
     for (const wchar_t* s : {sign, prefix})
         for (; *s; ++s) out.Put(*s);
     out.Repeat(L'0', zeros + (zeroPad ? pad : 0));
     body();
-    if (spec.left) out.Repeat(L' ', pad);
+    if (conv.left) out.Repeat(L' ', pad);
 }
 
-const wchar_t* SignOf(const Spec& spec, bool negative) {
-    return negative ? L"-" : spec.plus ? L"+" : spec.space ? L" " : L"";
+const wchar_t* SignOf(const Conversion& conv, bool negative) {
+    return negative ? L"-" : conv.plus ? L"+" : conv.space ? L" " : L"";
 }
 
-void PutNumber(Writer& out, Spec spec, const Number& n) {
+void PutNumber(Writer& out, Conversion conv, const Number& n) {
     wchar_t digits[64];  // enough for 64 bits in octal
     size_t first = std::size(digits);
     const wchar_t* alphabet = n.upper ? L"0123456789ABCDEF" : L"0123456789abcdef";
@@ -213,49 +213,49 @@ void PutNumber(Writer& out, Spec spec, const Number& n) {
     const size_t count = std::size(digits) - first;
 
     // Without a precision at least one digit is shown; with one, that many at least.
-    size_t minDigits = spec.precision < 0 ? 1 : size_t(spec.precision);
-    if (spec.precision >= 0) spec.zero = false;
-    if (n.base == 8 && spec.alt && minDigits <= count) minDigits = count + 1;  // octal '#' leads with 0
+    size_t minDigits = conv.precision < 0 ? 1 : size_t(conv.precision);
+    if (conv.precision >= 0) conv.zero = false;
+    if (n.base == 8 && conv.alt && minDigits <= count) minDigits = count + 1;  // octal '#' leads with 0
     const size_t zeros = minDigits > count ? minDigits - count : 0;
-    PutField(out, spec, SignOf(spec, n.negative), n.magnitude != 0 ? n.prefix : L"", zeros, count, [&] {
+    PutField(out, conv, SignOf(conv, n.negative), n.magnitude != 0 ? n.prefix : L"", zeros, count, [&] {
         for (size_t i = first; i < std::size(digits); ++i) out.Put(digits[i]);
     });
 }
 
-void FormatSigned(Writer& out, const Spec& spec, Args& args) {
-    const long long v = ReadSigned(args, spec.size);
+void FormatSigned(Writer& out, const Conversion& conv, Args& args) {
+    const long long v = ReadSigned(args, conv.size);
     const unsigned long long magnitude = v < 0 ? 0ull - static_cast<unsigned long long>(v) : v;
-    PutNumber(out, spec, {magnitude, v < 0, 10, false, L""});
+    PutNumber(out, conv, {magnitude, v < 0, 10, false, L""});
 }
 
-void FormatUnsigned(Writer& out, Spec spec, Args& args) {
-    const unsigned long long v = ReadUnsigned(args, spec.size);
-    spec.plus = spec.space = false;  // only signed conversions show a sign
-    switch (spec.conversion) {
-    case L'o': PutNumber(out, spec, {v, false, 8, false, L""}); break;
-    case L'x': PutNumber(out, spec, {v, false, 16, false, spec.alt ? L"0x" : L""}); break;
-    case L'X': PutNumber(out, spec, {v, false, 16, true, spec.alt ? L"0X" : L""}); break;
-    default: PutNumber(out, spec, {v, false, 10, false, L""}); break;
+void FormatUnsigned(Writer& out, Conversion conv, Args& args) {
+    const unsigned long long v = ReadUnsigned(args, conv.size);
+    conv.plus = conv.space = false;  // only signed conversions show a sign
+    switch (conv.conversion) {
+    case L'o': PutNumber(out, conv, {v, false, 8, false, L""}); break;
+    case L'x': PutNumber(out, conv, {v, false, 16, false, conv.alt ? L"0x" : L""}); break;
+    case L'X': PutNumber(out, conv, {v, false, 16, true, conv.alt ? L"0X" : L""}); break;
+    default: PutNumber(out, conv, {v, false, 10, false, L""}); break;
     }
 }
 
 // Pointers show every hex digit of the address in upper case.
-void FormatPointer(Writer& out, Spec spec, Args& args) {
+void FormatPointer(Writer& out, Conversion conv, Args& args) {
     const auto v = reinterpret_cast<uintptr_t>(va_arg(args.list, void*));
-    spec.precision = int(2 * sizeof(void*));
-    spec.plus = spec.space = false;
-    PutNumber(out, spec, {v, false, 16, true, L""});
+    conv.precision = int(2 * sizeof(void*));
+    conv.plus = conv.space = false;
+    PutNumber(out, conv, {v, false, 16, true, L""});
 }
 
 // --- floating point ---
 
 // Fixed notation of digits already rounded to `fraction` decimals.
-void PutFixed(Writer& out, const Spec& spec, bool negative, const DecimalDigits& d, int fraction) {
+void PutFixed(Writer& out, const Conversion& conv, bool negative, const DecimalDigits& d, int fraction) {
     const int x = d.Exponent();
     const int whole = x >= 0 ? x + 1 : 1;
-    const bool point = fraction > 0 || spec.alt;
+    const bool point = fraction > 0 || conv.alt;
     const size_t length = size_t(whole) + (point ? 1 + size_t(fraction) : 0);
-    PutField(out, spec, SignOf(spec, negative), L"", 0, length, [&] {
+    PutField(out, conv, SignOf(conv, negative), L"", 0, length, [&] {
         for (int i = 0; i < whole && !out.Full(); ++i) out.Put(wchar_t(L'0' + (x >= 0 ? d.Digit(i) : 0)));
         if (point) out.Put(L'.');
         for (int j = 1; j <= fraction && !out.Full(); ++j) out.Put(wchar_t(L'0' + d.Digit(x + j)));
@@ -264,16 +264,16 @@ void PutFixed(Writer& out, const Spec& spec, bool negative, const DecimalDigits&
 
 // d.ddd e+XX notation (two exponent digits at least) of digits already rounded to
 // fraction + 1 significant digits.
-void PutScientific(Writer& out, const Spec& spec, bool negative, const DecimalDigits& d, int fraction, bool upper) {
+void PutScientific(Writer& out, const Conversion& conv, bool negative, const DecimalDigits& d, int fraction, bool upper) {
     const int x = d.Exponent();
     wchar_t exponent[8];
     size_t e = std::size(exponent);
     for (int v = x < 0 ? -x : x, n = 0; v != 0 || n < 2; v /= 10, ++n) exponent[--e] = wchar_t(L'0' + v % 10);
     exponent[--e] = x < 0 ? L'-' : L'+';
     exponent[--e] = upper ? L'E' : L'e';
-    const bool point = fraction > 0 || spec.alt;
+    const bool point = fraction > 0 || conv.alt;
     const size_t length = 1 + (point ? 1 + size_t(fraction) : 0) + (std::size(exponent) - e);
-    PutField(out, spec, SignOf(spec, negative), L"", 0, length, [&] {
+    PutField(out, conv, SignOf(conv, negative), L"", 0, length, [&] {
         out.Put(wchar_t(L'0' + d.Digit(0)));
         if (point) out.Put(L'.');
         for (int j = 1; j <= fraction && !out.Full(); ++j) out.Put(wchar_t(L'0' + d.Digit(j)));
@@ -282,44 +282,44 @@ void PutScientific(Writer& out, const Spec& spec, bool negative, const DecimalDi
 }
 
 // %g: the shorter style for the magnitude, without trailing zeros unless '#'.
-void PutGeneral(Writer& out, const Spec& spec, bool negative, DecimalDigits& d, bool upper) {
-    const int significant = spec.precision < 0 ? 6 : spec.precision == 0 ? 1 : spec.precision;
+void PutGeneral(Writer& out, const Conversion& conv, bool negative, DecimalDigits& d, bool upper) {
+    const int significant = conv.precision < 0 ? 6 : conv.precision == 0 ? 1 : conv.precision;
     d.RoundTo(significant);
     const int x = d.Exponent();
     const bool fixed = x >= -4 && x < significant;
     int fraction = fixed ? significant - 1 - x : significant - 1;
     const int first = fixed ? x : 0;  // digit index of the first fraction digit, minus one
-    if (!spec.alt)
+    if (!conv.alt)
         while (fraction > 0 && d.Digit(first + fraction) == 0) --fraction;
     if (fixed)
-        PutFixed(out, spec, negative, d, fraction);
+        PutFixed(out, conv, negative, d, fraction);
     else
-        PutScientific(out, spec, negative, d, fraction, upper);
+        PutScientific(out, conv, negative, d, fraction, upper);
 }
 
-void FormatFloat(Writer& out, Spec spec, Args& args) {
-    const double v = spec.size == Size::LongDouble ? double(va_arg(args.list, long double)) : va_arg(args.list, double);
-    const wchar_t conversion = spec.conversion;
+void FormatFloat(Writer& out, Conversion conv, Args& args) {
+    const double v = conv.size == Size::LongDouble ? double(va_arg(args.list, long double)) : va_arg(args.list, double);
+    const wchar_t conversion = conv.conversion;
     const bool upper = conversion == L'E' || conversion == L'F' || conversion == L'G';
     const bool negative = std::signbit(v);
     if (!std::isfinite(v)) {
         const wchar_t* text = std::isnan(v) ? (upper ? L"NAN" : L"nan") : (upper ? L"INF" : L"inf");
-        spec.zero = false;
-        PutField(out, spec, SignOf(spec, negative), L"", 0, 3, [&] {
+        conv.zero = false;
+        PutField(out, conv, SignOf(conv, negative), L"", 0, 3, [&] {
             for (const wchar_t* t = text; *t; ++t) out.Put(*t);
         });
         return;
     }
-    const int precision = spec.precision < 0 ? 6 : spec.precision;
+    const int precision = conv.precision < 0 ? 6 : conv.precision;
     DecimalDigits d(v);
     if (conversion == L'f' || conversion == L'F') {
         d.RoundTo(d.Exponent() + 1 + precision);
-        PutFixed(out, spec, negative, d, precision);
+        PutFixed(out, conv, negative, d, precision);
     } else if (conversion == L'e' || conversion == L'E') {
         d.RoundTo(precision + 1);
-        PutScientific(out, spec, negative, d, precision, upper);
+        PutScientific(out, conv, negative, d, precision, upper);
     } else {
-        PutGeneral(out, spec, negative, d, upper);
+        PutGeneral(out, conv, negative, d, upper);
     }
 }
 
@@ -331,10 +331,10 @@ wchar_t Widen(char c) { return static_cast<wchar_t>(static_cast<unsigned char>(c
 
 // True when the conversion reads narrow text: %S/%C unless 'l'/'w' forces wide, %s/%c
 // with 'h'.
-bool IsNarrow(const Spec& spec) {
-    const bool upper = spec.conversion == L'S' || spec.conversion == L'C';
-    if (spec.size == Size::Short) return true;
-    if (spec.size == Size::Long) return false;
+bool IsNarrow(const Conversion& conv) {
+    const bool upper = conv.conversion == L'S' || conv.conversion == L'C';
+    if (conv.size == Size::Short) return true;
+    if (conv.size == Size::Long) return false;
     return upper;
 }
 
@@ -346,35 +346,35 @@ size_t BoundedLength(const Char* text, int precision) {
 }
 
 template <class Char>
-void PutText(Writer& out, const Spec& spec, const Char* text, size_t length) {
-    const size_t pad = size_t(spec.width) > length ? size_t(spec.width) - length : 0;
-    const wchar_t padChar = spec.zero && !spec.left ? L'0' : L' ';
-    if (!spec.left) out.Repeat(padChar, pad);
+void PutText(Writer& out, const Conversion& conv, const Char* text, size_t length) {
+    const size_t pad = size_t(conv.width) > length ? size_t(conv.width) - length : 0;
+    const wchar_t padChar = conv.zero && !conv.left ? L'0' : L' ';
+    if (!conv.left) out.Repeat(padChar, pad);
     for (size_t i = 0; i < length && !out.Full(); ++i) {
         if constexpr (sizeof(Char) == 1)
             out.Put(Widen(text[i]));
         else
             out.Put(static_cast<wchar_t>(text[i]));
     }
-    if (spec.left) out.Repeat(L' ', pad);
+    if (conv.left) out.Repeat(L' ', pad);
 }
 
-void FormatString(Writer& out, const Spec& spec, Args& args) {
-    if (IsNarrow(spec)) {
+void FormatString(Writer& out, const Conversion& conv, Args& args) {
+    if (IsNarrow(conv)) {
         const char* text = va_arg(args.list, const char*);
         if (text == nullptr) text = "(null)";
-        PutText(out, spec, text, BoundedLength(text, spec.precision));
+        PutText(out, conv, text, BoundedLength(text, conv.precision));
     } else {
         const wchar_t* text = va_arg(args.list, const wchar_t*);
         if (text == nullptr) text = L"(null)";
-        PutText(out, spec, text, BoundedLength(text, spec.precision));
+        PutText(out, conv, text, BoundedLength(text, conv.precision));
     }
 }
 
-void FormatChar(Writer& out, const Spec& spec, Args& args) {
+void FormatChar(Writer& out, const Conversion& conv, Args& args) {
     const int v = va_arg(args.list, int);
-    const wchar_t c = IsNarrow(spec) ? Widen(static_cast<char>(v)) : static_cast<wchar_t>(v & 0xFFFF);
-    PutText(out, spec, &c, 1);
+    const wchar_t c = IsNarrow(conv) ? Widen(static_cast<char>(v)) : static_cast<wchar_t>(v & 0xFFFF);
+    PutText(out, conv, &c, 1);
 }
 
 // --- the format walk ---
@@ -386,34 +386,34 @@ void PutVerbatim(Writer& out, const wchar_t* from, const wchar_t* to) {
 
 void FormatOne(Writer& out, const wchar_t*& p, Args& args) {
     const wchar_t* start = p - 1;  // the '%'
-    const Spec spec = ReadSpec(p, args);
-    switch (spec.conversion) {
+    const Conversion conv = ReadConversion(p, args);
+    switch (conv.conversion) {
     case L'%': out.Put(L'%'); break;
     case L'd':
-    case L'i': FormatSigned(out, spec, args); break;
+    case L'i': FormatSigned(out, conv, args); break;
     case L'u':
     case L'o':
     case L'x':
-    case L'X': FormatUnsigned(out, spec, args); break;
-    case L'p': FormatPointer(out, spec, args); break;
+    case L'X': FormatUnsigned(out, conv, args); break;
+    case L'p': FormatPointer(out, conv, args); break;
     case L'e':
     case L'E':
     case L'f':
     case L'F':
     case L'g':
-    case L'G': FormatFloat(out, spec, args); break;
+    case L'G': FormatFloat(out, conv, args); break;
     case L'a':
     case L'A':  // hexadecimal floating point is not offered: shown as written, argument skipped
-        if (spec.size == Size::LongDouble)
+        if (conv.size == Size::LongDouble)
             va_arg(args.list, long double);
         else
             va_arg(args.list, double);
         PutVerbatim(out, start, p);
         break;
     case L'c':
-    case L'C': FormatChar(out, spec, args); break;
+    case L'C': FormatChar(out, conv, args); break;
     case L's':
-    case L'S': FormatString(out, spec, args); break;
+    case L'S': FormatString(out, conv, args); break;
     default: PutVerbatim(out, start, p); break;
     }
 }
