@@ -1,6 +1,5 @@
 #include "server/MemoryRegistry.h"
 
-#include <cstdio>
 #include <vector>
 
 namespace qx {
@@ -203,37 +202,6 @@ void MemoryRegistry::PutValue(std::wstring_view path, const std::wstring& name, 
 
 void MemoryRegistry::SetRights(std::wstring_view path, Rights rights) {
     if (Node* node = Find(path)) node->rights = rights;
-}
-
-std::wstring MemoryRegistry::Dump() const {
-    std::wstring out;
-    for (const Handle& root : roots_) DumpNode(*root.node, root.node->name, &out);
-    return out;
-}
-
-void MemoryRegistry::DumpNode(const Node& node, const std::wstring& path, std::wstring* out) {
-    for (const auto& [name, value] : node.values) {
-        *out += path + L" [" + name + L"] ";
-        switch (value.type) {
-        case RegValueType::String: *out += L"s:" + value.text; break;
-        case RegValueType::MultiString: *out += L"m:" + value.text; break;
-        case RegValueType::Dword: *out += L"d:" + std::to_wstring(value.number); break;
-        case RegValueType::Binary:
-            *out += L"b:";
-            for (std::uint8_t byte : value.bytes) {
-                wchar_t hex[3];
-                std::swprintf(hex, 3, L"%02X", byte);
-                *out += hex;
-            }
-            break;
-        }
-        *out += L"\n";
-    }
-    for (const auto& [name, child] : node.subkeys) {
-        const std::wstring childPath = path + L"\\" + child->name;
-        *out += childPath + L"\n";
-        DumpNode(*child, childPath, out);
-    }
 }
 
 }  // namespace qx

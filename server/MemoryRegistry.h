@@ -42,8 +42,6 @@ public:
 
     // Keys opened through the interface and not yet closed.
     size_t OpenHandles() const { return handles_.size(); }
-    // Every key and value, one per line in name order, for comparing whole states.
-    std::wstring Dump() const;
 
 private:
     struct NoCaseLess {
@@ -66,7 +64,6 @@ private:
     Node* Find(std::wstring_view path) const;
     Node* Make(std::wstring_view path);
     long NewHandle(std::shared_ptr<Node> node, RegAccess access, Key* out);
-    static void DumpNode(const Node& node, const std::wstring& path, std::wstring* out);
 
     Handle roots_[kHiveCount];
     std::unordered_map<Handle*, std::unique_ptr<Handle>> handles_;

@@ -25,7 +25,6 @@ namespace regerror {
 inline constexpr long kSuccess = 0;
 inline constexpr long kFileNotFound = 2;
 inline constexpr long kAccessDenied = 5;
-inline constexpr long kOutOfMemory = 14;
 inline constexpr long kInvalidParameter = 87;
 inline constexpr long kNoMoreItems = 259;
 }  // namespace regerror

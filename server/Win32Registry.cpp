@@ -2,6 +2,7 @@
 
 #include <oleauto.h>
 
+#include <cstring>
 #include <vector>
 
 namespace qx {

@@ -6,7 +6,6 @@
 #include "server/MemoryRegistry.h"
 #include "server/RegScript.h"
 #include "server/ReplacementList.h"
-#include "tests/pure/ModuleScripts.h"
 
 using qx::MemoryRegistry;
 using qx::RegScript;
@@ -263,80 +262,6 @@ TEST_F(RegScriptTest, NestingBeyondTheLimitIsASyntaxError) {
     deep += L"}";
     EXPECT_EQ(status::kDispException, Register(deep));
     EXPECT_FALSE(reg_.Exists(L"HKCU\\k"));
-}
-
-// The module's own scripts, run the way registration runs them.
-class ModuleScriptsTest : public RegScriptTest {
-protected:
-    static constexpr wchar_t kModule[] = L"C:\\Program Files\\It's\\QXAPOMain.dll";
-
-    Status RunModule(const std::string& script, RegScript::Mode mode) {
-        qx::ReplacementList list;
-        list.Add(L"APPID", qx::test::Widen(qx::test::kAppId));
-        list.Add(L"Module", L"C:\\Program Files\\It''s\\QXAPOMain.dll");
-        std::wstring text;
-        const Status s = list.Expand(qx::test::Widen(script), &text);
-        return s != status::kOk ? s : Run(text, mode);
-    }
-    Status All(RegScript::Mode mode) {
-        Status s = RunModule(qx::test::kAppIdScript, mode);
-        for (const auto& c : qx::test::kScriptClasses)
-            if (s == status::kOk) s = RunModule(qx::test::ClassScript(c), mode);
-        return s;
-    }
-};
-
-TEST_F(ModuleScriptsTest, RegistrationWritesEveryKeyAndIsRepeatable) {
-    reg_.PutKey(L"HKCR\\CLSID");
-    ASSERT_EQ(status::kOk, All(RegScript::Mode::Register));
-    const std::wstring appId = qx::test::Widen(qx::test::kAppId);
-    EXPECT_EQ(L"QXAPOMain", Text(L"HKCR\\AppID\\" + appId));
-    EXPECT_EQ(appId, Text(L"HKCR\\AppID\\QXAPOMain.DLL", L"AppID"));
-    for (const auto& c : qx::test::kScriptClasses) {
-        const std::wstring name = qx::test::Widen(c.name), clsid = qx::test::Widen(c.clsid);
-        const std::wstring key = L"HKCR\\CLSID\\" + clsid;
-        EXPECT_EQ(name + L" Class", Text(L"HKCR\\QXAPOMain." + name + L".1"));
-        EXPECT_EQ(clsid, Text(L"HKCR\\QXAPOMain." + name + L".1\\CLSID"));
-        EXPECT_EQ(name + L" Class", Text(L"HKCR\\QXAPOMain." + name));
-        EXPECT_EQ(clsid, Text(L"HKCR\\QXAPOMain." + name + L"\\CLSID"));
-        EXPECT_EQ(L"QXAPOMain." + name + L".1", Text(L"HKCR\\QXAPOMain." + name + L"\\CurVer"));
-        EXPECT_EQ(name + L" Class", Text(key));
-        EXPECT_EQ(L"QXAPOMain." + name + L".1", Text(key + L"\\ProgID"));
-        EXPECT_EQ(L"QXAPOMain." + name, Text(key + L"\\VersionIndependentProgID"));
-        EXPECT_TRUE(reg_.Exists(key + L"\\Programmable"));
-        EXPECT_EQ(kModule, Text(key + L"\\InprocServer32"));
-        EXPECT_EQ(L"Both", Text(key + L"\\InprocServer32", L"ThreadingModel"));
-        EXPECT_EQ(appId, Text(key, L"AppID"));
-        EXPECT_EQ(qx::test::Widen(qx::test::kLibId), Text(key + L"\\TypeLib"));
-    }
-    const std::wstring first = reg_.Dump();
-    ASSERT_EQ(status::kOk, All(RegScript::Mode::Register));
-    EXPECT_EQ(first, reg_.Dump());
-}
-
-TEST_F(ModuleScriptsTest, ReregistrationWipesTheClassKeyButNotTheProgIds) {
-    ASSERT_EQ(status::kOk, All(RegScript::Mode::Register));
-    const std::wstring key = L"HKCR\\CLSID\\{32F6E317-3CC6-4B29-A810-911C62895185}";
-    reg_.PutValue(key, L"Manual", Str(L"x"));
-    reg_.PutKey(key + L"\\Programmable\\Manual");
-    reg_.PutValue(L"HKCR\\QXAPOMain.QXLFXLib", L"Manual", Str(L"y"));
-    ASSERT_EQ(status::kOk, All(RegScript::Mode::Register));
-    EXPECT_EQ(L"<none>", Text(key, L"Manual"));
-    EXPECT_FALSE(reg_.Exists(key + L"\\Programmable\\Manual"));
-    EXPECT_EQ(L"y", Text(L"HKCR\\QXAPOMain.QXLFXLib", L"Manual"));
-}
-
-TEST_F(ModuleScriptsTest, UnregistrationRemovesAllButSharedAndForeignKeys) {
-    ASSERT_EQ(status::kOk, All(RegScript::Mode::Register));
-    reg_.PutKey(L"HKCR\\QXAPOMain.QXGFXLib\\Foreign");
-    ASSERT_EQ(status::kOk, All(RegScript::Mode::Unregister));
-    // The ProgID key kept alive by a foreign subkey keeps its values too.
-    EXPECT_EQ(L"HKCR\\AppID\nHKCR\\CLSID\nHKCR\\QXAPOMain.QXGFXLib\n"
-              L"HKCR\\QXAPOMain.QXGFXLib [] s:QXGFXLib Class\nHKCR\\QXAPOMain.QXGFXLib\\Foreign\n",
-              reg_.Dump());
-    // Nothing registered: every key is skipped.
-    reg_.PutKey(L"HKCR\\QXAPOMain.QXGFXLib\\Foreign");
-    EXPECT_EQ(status::kOk, All(RegScript::Mode::Unregister));
 }
 
 }  // namespace

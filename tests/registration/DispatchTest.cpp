@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "common/ComPtr.h"
 #include "processors/IQXEffectProcessor.h"
 #include "server/DualDispatch.h"

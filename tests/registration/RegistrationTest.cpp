@@ -9,7 +9,7 @@
 
 #include "server/ModulePath.h"
 #include "server/ModuleTypeLib.h"
-#include "tests/pure/ModuleScripts.h"
+#include "tests/registration/ModuleScripts.h"
 #include "tests/registration/BuiltModule.h"
 
 namespace qx::test {

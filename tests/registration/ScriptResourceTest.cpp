@@ -6,7 +6,7 @@
 #include <string>
 
 #include "common/Handles.h"
-#include "tests/pure/ModuleScripts.h"
+#include "tests/registration/ModuleScripts.h"
 #include "tests/registration/BuiltModule.h"
 
 namespace qx::test {
