@@ -1,0 +1,233 @@
+// Initialize and LockForProcess of the capture processor: which components exist, what
+// each lock tells them and what the two operations return.
+#include <windows.h>
+#include <mmreg.h>
+
+#include <gtest/gtest.h>
+
+#include "tests/mic/AllocationCounter.h"
+#include "tests/mic/MicFixture.h"
+
+namespace qx::test {
+namespace {
+
+namespace key = settings::key;
+
+class MicInitialize : public MicTest {};
+class MicLock : public MicTest {};
+
+size_t Instances(ComponentRegistration& r) { return r.InstanceCount(); }
+
+TEST_F(MicInitialize, MicrophoneCreatesTheFourComponentsAndOthersNone) {
+    EXPECT_EQ(E_POINTER, processor_->Initialize(nullptr));
+
+    EXPECT_EQ(E_NOINTERFACE, InitializeAs(settings::FormFactorSpeakers));
+    for (int c = 0; c < ComponentCount; ++c) EXPECT_EQ(0u, Instances(Reg(Component(c))));
+
+    EXPECT_EQ(S_OK, InitializeAs(settings::FormFactorMicrophone));
+    for (int c = 0; c < ComponentCount; ++c) EXPECT_EQ(1u, Instances(Reg(Component(c))));
+
+    // A second call replaces the components and lets the first ones go.
+    EXPECT_EQ(S_OK, InitializeAs(settings::FormFactorMicrophone));
+    for (int c = 0; c < ComponentCount; ++c) {
+        EXPECT_EQ(2u, Instances(Reg(Component(c))));
+        EXPECT_EQ(1, Reg(Component(c)).Instance(0)->RefCount());
+    }
+    processor_.Reset();
+    for (int c = 0; c < ComponentCount; ++c) EXPECT_TRUE(Reg(Component(c)).AllReleasedByOthers());
+}
+
+TEST_F(MicInitialize, AStoreThatCannotBeReadKeepsTheEarlierFormFactor) {
+    ComPtr<IPropertyStore> failing = ComPtr<IPropertyStore>::Attach(new FailingPropertyStore(E_ACCESSDENIED));
+    // Never read: no form factor, no components, the read's failure is returned.
+    EXPECT_EQ(E_ACCESSDENIED, processor_->Initialize(failing.Get()));
+    EXPECT_EQ(0u, Instances(Reg(Enc)));
+
+    EXPECT_EQ(S_OK, InitializeAs(settings::FormFactorMicrophone));
+    EXPECT_EQ(E_ACCESSDENIED, processor_->Initialize(failing.Get()));
+    EXPECT_EQ(2u, Instances(Reg(Enc)));
+    EXPECT_EQ(2u, Instances(Reg(Mix)));
+
+    // An object that is no property store at all.
+    ComPtr<IUnknown> notAStore(Reg(Enc).Instance(1));
+    EXPECT_EQ(E_NOINTERFACE, processor_->Initialize(notAStore.Get()));
+}
+
+TEST_F(MicInitialize, MissingComponentsAreAbsentWithoutError) {
+    Unregister();
+    Register({Voice});
+    EXPECT_EQ(S_OK, InitializeAs(settings::FormFactorMicrophone));
+    Unregister();
+    EXPECT_EQ(E_NOINTERFACE, InitializeAs(settings::FormFactorMicrophone));
+}
+
+WAVEFORMATEX FloatFormat(WORD channels, DWORD rate) {
+    WAVEFORMATEX f{};
+    f.wFormatTag = WAVE_FORMAT_IEEE_FLOAT;
+    f.nChannels = channels;
+    f.nSamplesPerSec = rate;
+    f.wBitsPerSample = 32;
+    f.nBlockAlign = WORD(channels * 4);
+    f.nAvgBytesPerSec = f.nBlockAlign * rate;
+    return f;
+}
+
+void ExpectFormat(const WAVEFORMATEX& expected, const WAVEFORMATEX& actual) {
+    EXPECT_EQ(expected.wFormatTag, actual.wFormatTag);
+    EXPECT_EQ(expected.nChannels, actual.nChannels);
+    EXPECT_EQ(expected.nSamplesPerSec, actual.nSamplesPerSec);
+    EXPECT_EQ(expected.nAvgBytesPerSec, actual.nAvgBytesPerSec);
+    EXPECT_EQ(expected.nBlockAlign, actual.nBlockAlign);
+    EXPECT_EQ(expected.wBitsPerSample, actual.wBitsPerSample);
+    EXPECT_EQ(0, actual.cbSize);
+}
+
+TEST_F(MicLock, InitializesEveryComponentAndPushesItsSettingsInOrder) {
+    ASSERT_EQ(S_OK, InitializeAs(settings::FormFactorMicrophone));
+    PutUInt(fx_.Get(), key::MagicVoiceEnable, 1);
+    PutUInt(fx_.Get(), key::MagicVoiceType, 2);
+    PutUInt(fx_.Get(), key::MicEchoEnable, 5);
+    PutUInt(fx_.Get(), key::MicEchoAmount, settings::EncodeSigned(-3));
+    PutUInt(fx_.Get(), key::BeamFormingEnable, 1);
+    PutUInt(fx_.Get(), key::AecEnable, 1);
+    PutUInt(fx_.Get(), key::CapturePathA, 9);
+    PutUInt(fx_.Get(), key::CapturePathB, 7);
+
+    EXPECT_EQ(S_OK, Lock(48000, 2, 2, 480));
+
+    const std::vector<ComponentCall> calls = log_.Calls();
+    struct Expected {
+        const wchar_t* who;
+        ComponentCall::Kind kind;
+        int idOrFlag;
+        std::vector<uint8_t> data;
+    };
+    const std::vector<Expected> expected = {
+        {L"enc", ComponentCall::Initialize, 1, {}},
+        {L"voice", ComponentCall::Initialize, 0, {}},
+        {L"voice", ComponentCall::SetParameter, 7, {3}},
+        {L"voice", ComponentCall::SetParameter, 8, Bytes(settings::EncodeSigned(-3))},
+        {L"noise", ComponentCall::Initialize, 0, {}},
+        {L"noise", ComponentCall::SetParameter, 31, {3}},
+        {L"noise", ComponentCall::SetParameter, 32, {1}},
+        {L"mix", ComponentCall::Initialize, 0, {}},
+    };
+    ASSERT_EQ(expected.size(), calls.size());
+    const WAVEFORMATEX format = FloatFormat(2, 48000);
+    for (size_t i = 0; i < calls.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(expected[i].who, calls[i].component);
+        ASSERT_EQ(expected[i].kind, calls[i].kind);
+        if (calls[i].kind == ComponentCall::Initialize) {
+            EXPECT_EQ(UINT32(expected[i].idOrFlag), calls[i].flag);
+            EXPECT_EQ(480u, calls[i].maxFrames);
+            ASSERT_TRUE(calls[i].hasIn);
+            ExpectFormat(format, calls[i].in);
+            EXPECT_EQ(calls[i].component != L"mix", calls[i].hasOut);
+            if (calls[i].hasOut) ExpectFormat(format, calls[i].out);
+        } else {
+            EXPECT_EQ(expected[i].idOrFlag, calls[i].id);
+            EXPECT_EQ(expected[i].data, calls[i].data);
+        }
+    }
+}
+
+TEST_F(MicLock, SettingsThatDoNotCountLeaveFlagsAndPushesAlone) {
+    ASSERT_EQ(S_OK, InitializeAs(settings::FormFactorMicrophone));
+    // Magic Voice is on, but its type is out of range; the echo amount is of a wrong type.
+    PutUInt(fx_.Get(), key::MagicVoiceEnable, 1);
+    PutUInt(fx_.Get(), key::MagicVoiceType, 4);
+    PutUInt(fx_.Get(), key::MicEchoEnable, 1);
+    PutBool(fx_.Get(), key::MicEchoAmount, true);
+    PutBool(fx_.Get(), key::CapturePathA, true);
+    EXPECT_EQ(S_OK, Lock(48000, 2, 2, 480));
+    EXPECT_TRUE(ParamsOf(Voice).empty());
+    EXPECT_EQ(0u, log_.CallsOf(L"enc")[0].flag);
+    EXPECT_EQ((std::vector<uint8_t>{0}), ParamsOf(Noise)[0].second);  // mode 0
+    EXPECT_EQ((std::vector<uint8_t>{0}), ParamsOf(Noise)[1].second);  // capture path B absent
+
+    // Mix Output turned on outside; a lock that finds its key of a wrong type keeps it on.
+    EXPECT_EQ(S_OK, Change(key::MixOutputEnable, 1));
+    PutBool(fx_.Get(), key::MixOutputEnable, false);
+    EXPECT_EQ(S_OK, Lock(48000, 2, 2, 480));
+    const auto chain = ChainOfOnePeriod(2, 2, 480);
+    EXPECT_EQ((std::vector<std::wstring>{L"voice", L"mix"}), chain);
+}
+
+TEST_F(MicLock, ResultIsThatOfTheLastStepThatCounts) {
+    ASSERT_EQ(S_OK, InitializeAs(settings::FormFactorMicrophone));
+    Reg(Mix).Behaviour().initializeResult = HRESULT(0x80001234);
+    EXPECT_EQ(HRESULT(0x80001234), Lock(48000, 2, 2, 480));
+
+    Reg(Mix).Behaviour().initializeResult = S_OK;
+    Reg(Noise).Behaviour().setParameterResult = E_ABORT;
+    EXPECT_EQ(S_OK, Lock(48000, 2, 2, 480));  // Mix Output's Initialize decides
+}
+
+TEST_F(MicLock, ResultWithoutTheLaterComponents) {
+    Unregister();
+    Register({Enc, Voice});
+    ASSERT_EQ(S_OK, InitializeAs(settings::FormFactorMicrophone));
+    Reg(Voice).Behaviour().setParameterResult = E_ABORT;
+    Reg(Enc).Behaviour().initializeResult = HRESULT(0x80004321);
+    // The voice step counts only when one of its settings is read.
+    EXPECT_EQ(HRESULT(0x80004321), Lock(48000, 2, 2, 480));
+    PutUInt(fx_.Get(), key::MagicVoiceEnable, 1);
+    PutUInt(fx_.Get(), key::MagicVoiceType, 1);
+    EXPECT_EQ(S_OK, Lock(48000, 2, 2, 480));  // the type's read, not its push
+    PutUInt(fx_.Get(), key::MicEchoEnable, 1);
+    PutUInt(fx_.Get(), key::MicEchoAmount, 3);
+    EXPECT_EQ(E_ABORT, Lock(48000, 2, 2, 480));  // the echo push
+
+    // Without any component the last flag read decides; without a store it fails.
+    Unregister();
+    EXPECT_EQ(E_NOINTERFACE, InitializeAs(settings::FormFactorMicrophone));
+    EXPECT_EQ(S_OK, Lock(48000, 2, 2, 480));
+    EXPECT_EQ(E_POINTER, processor_->LockForProcess(48000, 2, 2, 480, nullptr, 1));
+}
+
+TEST_F(MicLock, RejectsFormatsItCannotWorkOn) {
+    ASSERT_EQ(S_OK, InitializeAs(settings::FormFactorMicrophone));
+    log_.Clear();
+    EXPECT_EQ(E_INVALIDARG, Lock(48000, 0, 2, 480));
+    EXPECT_EQ(E_INVALIDARG, Lock(48000, 9, 2, 480));
+    EXPECT_EQ(E_INVALIDARG, Lock(48000, 2, 0, 480));
+    EXPECT_EQ(E_INVALIDARG, Lock(48000, 2, 9, 480));
+    EXPECT_EQ(E_INVALIDARG, Lock(0, 2, 2, 480));
+    EXPECT_EQ(E_INVALIDARG, Lock(48000, 2, 2, 0));
+    EXPECT_TRUE(log_.Calls().empty());
+}
+
+// The channel buffers are the only allocations of a lock that big.
+size_t BuffersOf(const std::vector<size_t>& sizes, uint32_t frames) {
+    size_t n = 0;
+    for (size_t s : sizes)
+        if (s >= frames * sizeof(float) && s < (frames + 16) * sizeof(float)) ++n;
+    return n;
+}
+
+TEST_F(MicLock, A441FramePeriodGets480FrameBuffersAndBuffersOnlyGrow) {
+    ASSERT_EQ(S_OK, InitializeAs(settings::FormFactorMicrophone));
+    log_.SetRecordProcess(false);
+    {
+        AllocationCounter counter;
+        EXPECT_EQ(S_OK, Lock(44100, 2, 2, 441));
+        EXPECT_EQ(8u, BuffersOf(counter.Sizes(), 480));
+    }
+    {
+        AllocationCounter counter;
+        EXPECT_EQ(S_OK, Lock(44100, 2, 2, 470));  // fits: nothing new
+        EXPECT_EQ(0u, BuffersOf(counter.Sizes(), 470));
+        EXPECT_EQ(0u, BuffersOf(counter.Sizes(), 480));
+    }
+    EXPECT_EQ(441u, log_.CallsOf(L"enc")[0].maxFrames);
+
+    ComPtr<IQXEffectProcessor> other = NewProcessor();
+    AllocationCounter counter;
+    EXPECT_EQ(S_OK, other->LockForProcess(44100, 2, 2, 440, fx_.Get(), 1));
+    EXPECT_EQ(8u, BuffersOf(counter.Sizes(), 440));
+    EXPECT_EQ(0u, BuffersOf(counter.Sizes(), 480));
+}
+
+}  // namespace
+}  // namespace qx::test
