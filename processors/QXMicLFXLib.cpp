@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <iterator>
-#include <new>
 
 #include "settings/EffectComponent.h"
 #include "settings/PropertyStoreAccess.h"
@@ -25,10 +24,6 @@ constexpr BYTE kParamMagicVoiceType = 7;
 constexpr BYTE kParamEcho = 8;
 constexpr BYTE kParamNoiseMode = 31;     // 1: Beam Forming, +2: AEC, 0: Noise Reduction
 constexpr BYTE kParamCapturePath = 32;
-
-// Extra floats behind every channel buffer: a converter stage may write one sample more
-// than the block size it reported.
-constexpr uint32_t kBufferSlack = 4;
 
 // The enable key of each flag, in flag order (the order in which a lock reads them).
 constexpr KeyId kEnableKeys[QXMicLFXLib::kFlagCount] = {
@@ -173,7 +168,8 @@ HRESULT QXMicLFXLib::LockForProcess(UINT32 sampleRate, UINT32 inChannels, UINT32
 
     uint32_t working = std::max(maxFrames, internalFrames_);
     if (working == 441) working = 480;
-    const bool buffersReady = ReserveBuffers(working);
+    // A failed allocation leaves no buffers; the next lock tries again.
+    const bool buffersReady = buffers_.Reserve(working);
 
     const ComPtr<IPropertyStore> store = settings::QueryStore(fxStore);
     HRESULT status = ReadEnableFlags(store.Get());
@@ -191,24 +187,6 @@ void QXMicLFXLib::PlanRates(uint32_t sampleRate, uint32_t maxFrames) {
     // Rates of the 44.1 kHz family run at 44100, all others at 48000.
     internalRate_ = sampleRate % 1000 ? 44100 : 48000;
     converter_.Init(sampleRate, internalRate_, maxFrames, &internalFrames_, uint8_t(inChannels_));
-}
-
-// Grows the channel buffers to `frames` floats each, zero-filled. On an allocation
-// failure no buffer is kept, so that the next lock tries again.
-bool QXMicLFXLib::ReserveBuffers(uint32_t frames) {
-    if (capacity_ && frames <= capacity_) return true;
-    capacity_ = 0;
-    for (uint32_t c = 0; c < kChannelCount; ++c) {
-        buffers_[c].reset(new (std::nothrow) float[size_t(frames) + kBufferSlack]());
-        table_[c] = buffers_[c].get();
-    }
-    const bool ok = std::all_of(std::begin(table_), std::end(table_), [](float* b) { return b != nullptr; });
-    if (!ok) {
-        for (uint32_t c = 0; c < kChannelCount; ++c) buffers_[c].reset(), table_[c] = nullptr;
-        return false;
-    }
-    capacity_ = frames;
-    return true;
 }
 
 // Reads every enable key in flag order; a value that counts sets its flag to 0 or 1.
@@ -284,10 +262,12 @@ bool QXMicLFXLib::WantsWork(const uint32_t (&flags)[kFlagCount]) const {
 
 HRESULT QXMicLFXLib::RunChain(const uint32_t (&flags)[kFlagCount], uint32_t frames) {
     HRESULT status = 1;
-    void* const* out = reinterpret_cast<void* const*>(table_);
+    // The effects work in place: the same table is their input and their output.
+    float* const* table = buffers_.Table();
+    void* const* out = reinterpret_cast<void* const*>(table);
     for (const ChainStep& step : kChain) {
         IQXEffectComponent* component = slots_[step.slot].Get();
-        if (component && AnyOn(flags, step.flags)) status = component->Process(table_, out, frames);
+        if (component && AnyOn(flags, step.flags)) status = component->Process(table, out, frames);
     }
     return status;
 }
@@ -299,19 +279,17 @@ HRESULT QXMicLFXLib::Process(const float* input, void* output, UINT32 frames) {
     if (!WantsWork(flags)) return 1;
     if (!input || !output) return E_POINTER;
     if (maxFrames_ == 0) return E_UNEXPECTED;  // never locked
-    if (capacity_ == 0) return E_OUTOFMEMORY;  // the lock could not allocate its buffers
+    if (buffers_.Capacity() == 0) return E_OUTOFMEMORY;  // the lock could not allocate them
     if (frames > maxFrames_) return E_INVALIDARG;
 
     // The buffers are not cleared: channels at or above inChannels keep what they held.
-    for (uint32_t c = 0; c < inChannels_; ++c) {
-        float* buffer = table_[c];
-        for (uint32_t i = 0; i < frames; ++i) buffer[i] = input[size_t(i) * inChannels_ + c];
-    }
+    float* const* table = buffers_.Table();
+    SplitInterleaved(input, inChannels_, frames, table);
 
     const bool convert = internalRate_ != streamRate_;
     uint32_t period = frames;
     if (convert) {
-        for (uint32_t c = 0; c < inChannels_; ++c) converter_.Process(table_[c], c, frames, SRCInternal::Forward);
+        for (uint32_t c = 0; c < inChannels_; ++c) converter_.Process(table[c], c, frames, SRCInternal::Forward);
         period = internalFrames_;
     }
 
@@ -319,14 +297,10 @@ HRESULT QXMicLFXLib::Process(const float* input, void* output, UINT32 frames) {
 
     if (convert) {
         for (uint32_t c = 0; c < outChannels_; ++c)
-            converter_.Process(table_[c], c, internalFrames_, SRCInternal::Reverse);
+            converter_.Process(table[c], c, internalFrames_, SRCInternal::Reverse);
     }
 
-    float* out = static_cast<float*>(output);
-    for (uint32_t c = 0; c < outChannels_; ++c) {
-        const float* buffer = table_[c];
-        for (uint32_t i = 0; i < frames; ++i) out[size_t(i) * outChannels_ + c] = buffer[i];
-    }
+    InterleavePlanar(table, outChannels_, frames, static_cast<float*>(output));
     return status;
 }
 

@@ -6,10 +6,10 @@
 
 #include <atomic>
 #include <cstdint>
-#include <memory>
 
 #include "common/ComPtr.h"
 #include "processors/AecWorker.h"
+#include "processors/ChannelBlock.h"
 #include "processors/EffectProcessor.h"
 #include "resample/SRCInternal.h"
 #include "server/Interfaces.h"
@@ -72,7 +72,6 @@ public:
 private:
     // LockForProcess steps.
     void PlanRates(uint32_t sampleRate, uint32_t maxFrames);
-    bool ReserveBuffers(uint32_t frames);
     HRESULT ReadEnableFlags(IPropertyStore* store);
     HRESULT InitializeComponents(IPropertyStore* store, HRESULT status);
     HRESULT InitializeVoice(IPropertyStore* store, const WAVEFORMATEX& format, HRESULT status);
@@ -99,9 +98,7 @@ private:
     std::atomic<uint32_t> flags_[kFlagCount] = {};
     uint32_t formFactor_ = 10;  // no form factor read yet
 
-    std::unique_ptr<float[]> buffers_[kChannelCount];
-    float* table_[kChannelCount] = {};  // what the components receive
-    uint32_t capacity_ = 0;
+    ChannelBlock buffers_;  // the 8 planar channel buffers; they only grow
 
     uint32_t streamRate_ = 0;
     uint32_t internalRate_ = 0;
