@@ -1,5 +1,10 @@
 #pragma once
-// The logic of the control panel's effect list and the entry to the settings dialogs.
+// The logic of the control panel's effect list and the entry to the settings dialogs. The
+// page that hosts the list owns the list-view; this object fills it, keeps its check
+// boxes and the FX property store in step and opens the selected effect's dialog.
+#include <propsys.h>
+
+#include "controlpanel/EffectListTables.h"
 #include "server/ComObject.h"
 #include "server/DualDispatch.h"
 #include "server/Interfaces.h"
@@ -28,6 +33,26 @@ public:
 
 protected:
     void* FindInterface(REFIID riid) override;
+
+private:
+    using EffectId = settings::EffectId;
+    static constexpr size_t kSlots = controlpanel::kEffectSlots;
+
+    // Reads the endpoint and fills the list; the status of the last step on the device.
+    HRESULT BuildList(HWND list, const wchar_t* endpointId, IPropertyStore* fx);
+    void InsertColumn(HWND list);
+    void InsertRows(HWND list, const bool (&available)[controlpanel::kEffectSlots], uint16_t traits);
+    void LoadCheckBoxes(HWND list, IPropertyStore* fx);
+    void RegisterRefreshMessage();
+    // The EffectId of a row, 0 outside the table.
+    EffectId RowEffect(int row) const;
+
+    EffectId rows_[kSlots] = {};   // EffectId per list row, row 0 first
+    uint8_t enabled_[kSlots] = {};  // by EffectId
+    uint32_t speakerMask_ = 3;
+    bool initialising_ = false;
+    UINT refreshMessage_ = 0;
+    HWND openDialog_ = nullptr;  // written by the open dialog, cleared when it has ended
 };
 
 }  // namespace qx

@@ -71,6 +71,15 @@ bool ReadSigned(IPropertyStore* store, const KeyId& key, int32_t& out) {
     return true;
 }
 
+bool ReadBlobHead(IPropertyStore* store, const KeyId& key, void* out, uint32_t size) {
+    PropVariant v;
+    if (!ReadTyped(store, key, VT_BLOB, v)) return false;
+    const BLOB& blob = v.Get().blob;
+    if (blob.cbSize < size || (size && !blob.pBlobData)) return false;
+    std::memcpy(out, blob.pBlobData, size);
+    return true;
+}
+
 bool ReadBlob(IPropertyStore* store, const KeyId& key, void* out, uint32_t size) {
     PropVariant v;
     if (!ReadTyped(store, key, VT_BLOB, v)) return false;

@@ -26,6 +26,8 @@ HRESULT ReadStatus(IPropertyStore* store, const KeyId& key);
 bool ReadUInt(IPropertyStore* store, const KeyId& key, uint32_t& out);
 bool ReadFlag(IPropertyStore* store, const KeyId& key, bool& out);
 bool ReadSigned(IPropertyStore* store, const KeyId& key, int32_t& out);
+// The first `size` bytes of a blob of at least that size (a wave format's leading fields).
+bool ReadBlobHead(IPropertyStore* store, const KeyId& key, void* out, uint32_t size);
 bool ReadBlob(IPropertyStore* store, const KeyId& key, void* out, uint32_t size);
 bool ReadFilterRecord(IPropertyStore* store, const KeyId& key, FilterRecord& out);
 bool ReadFilterBands(IPropertyStore* store, FilterRecord (&out)[kEq15BandCount]);

@@ -1,0 +1,59 @@
+#pragma once
+// An in-process stand-in for the system's audio endpoints: a device enumerator that
+// serves endpoints from a table, registered with CoRegisterClassObject over
+// CLSID_MMDeviceEnumerator for the lifetime of an EndpointRegistry, and endpoints whose
+// property store is any IPropertyStore. No gtest: the page host tool uses it too.
+#include <windows.h>
+#include <mmdeviceapi.h>
+#include <propsys.h>
+
+#include <cstdint>
+#include <string>
+
+#include "common/ComPtr.h"
+
+namespace qx::test {
+
+inline constexpr CLSID kClsidMMDeviceEnumerator = {
+    0xBCDE0395, 0xE52F, 0x467C, {0x8E, 0x3D, 0xC4, 0x57, 0x92, 0x91, 0x69, 0x2E}};
+
+// What an endpoint's own property store reports. Zero fields are left out of the store.
+struct EndpointSpec {
+    uint32_t formFactor = 1;    // PKEY_AudioEndpoint_FormFactor; 0: not set
+    uint32_t speakerMask = 3;   // PKEY_AudioEndpoint_PhysicalSpeakers; 0: not set
+    uint16_t formatTag = 0;     // tag of PKEY_AudioEngine_DeviceFormat; 0: not set
+};
+
+// A memory store holding the endpoint keys of `spec`.
+ComPtr<IPropertyStore> NewEndpointStoreFor(const EndpointSpec& spec);
+
+// An IMMDevice with a given id and endpoint store. OpenPropertyStore fails with
+// `openResult` when that is a failure.
+ComPtr<IMMDevice> NewEndpoint(const std::wstring& id, IPropertyStore* store, HRESULT openResult = S_OK);
+
+class DeviceEnumerator;
+
+// Registers the enumerator; endpoints added here are what GetDevice finds.
+class EndpointRegistry {
+public:
+    EndpointRegistry();
+    ~EndpointRegistry();
+    EndpointRegistry(const EndpointRegistry&) = delete;
+    EndpointRegistry& operator=(const EndpointRegistry&) = delete;
+
+    bool Registered() const { return cookie_ != 0; }
+    void Add(IMMDevice* device);
+    // Adds an endpoint whose store holds `spec`; returns it.
+    ComPtr<IMMDevice> Add(const std::wstring& id, const EndpointSpec& spec);
+    // GetDevice of every id fails with this status (S_OK: looked up as usual).
+    void FailGetDevice(HRESULT status);
+    // How many enumerators were created through the registration.
+    size_t Creations() const;
+
+private:
+    DeviceEnumerator* enumerator_ = nullptr;
+    IClassFactory* factory_ = nullptr;
+    DWORD cookie_ = 0;
+};
+
+}  // namespace qx::test
