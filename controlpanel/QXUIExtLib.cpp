@@ -46,15 +46,10 @@ void TestAvailability(bool (&available)[kEffectSlots]) {
     }
 }
 
-// The speaker mask as the endpoint stores it, a missing value reading as 0; the status
-// is that of the read.
+// The endpoint keys are taken as they are stored, a missing value reading as 0; the
+// status is that of the read.
 HRESULT ReadSpeakerMask(IPropertyStore* endpoint, uint32_t& mask) {
-    const HRESULT hr = ReadStatus(endpoint, key::EndpointPhysicalSpeakers);
-    if (SUCCEEDED(hr)) {
-        uint32_t value = 0;
-        mask = ReadUInt(endpoint, key::EndpointPhysicalSpeakers, value) ? value : 0;
-    }
-    return hr;
+    return ReadAnyUInt32(endpoint, key::EndpointPhysicalSpeakers, mask);
 }
 
 // Digital outputs list other effects while they carry a compressed pass-through format.
@@ -109,7 +104,7 @@ HRESULT QXUIExtLib::GetNumDSPSupported(IUnknown* pDeviceUnk, UINT32* pulNumDSP) 
     uint32_t formFactor = 0;
     if (FAILED(pDeviceUnk->QueryInterface(__uuidof(IMMDevice), device.PutVoid())) || !device ||
         FAILED(device->OpenPropertyStore(STGM_READ, endpoint.Put())) || !endpoint ||
-        !ReadUInt(endpoint.Get(), key::EndpointFormFactor, formFactor))
+        FAILED(ReadAnyUInt32(endpoint.Get(), key::EndpointFormFactor, formFactor)))
         return S_OK;
     // Unlike the list, the count keeps a mask of 0 and takes 3 only when the read fails.
     uint32_t mask = 3;
@@ -152,7 +147,7 @@ HRESULT QXUIExtLib::BuildList(HWND list, const wchar_t* endpointId, IPropertySto
     ComPtr<IPropertyStore> endpoint;
     hr = device->OpenPropertyStore(STGM_READ, endpoint.Put());
     if (SUCCEEDED(hr) && endpoint) {
-        if (!ReadUInt(endpoint.Get(), key::EndpointFormFactor, formFactor)) formFactor = FormFactorUnknown;
+        if (FAILED(ReadAnyUInt32(endpoint.Get(), key::EndpointFormFactor, formFactor))) formFactor = FormFactorUnknown;
         uint32_t mask = 0;
         hr = ReadSpeakerMask(endpoint.Get(), mask);
         if (SUCCEEDED(hr)) speakerMask_ = mask ? mask : 3;
@@ -298,9 +293,10 @@ HRESULT QXUIExtLib::EffectList_PropertyValueChanged(HWND hListControl, IUnknown*
 
     const KeyId changed = FromPropertyKey(key);
     if (IsEnableKey(changed)) {
-        hr = ReadStatus(store.Get(), changed);
         uint32_t value = 0;
-        if (SUCCEEDED(hr) && ReadUInt(store.Get(), changed, value)) {
+        bool counted = false;
+        hr = ReadUIntStatus(store.Get(), changed, value, counted);
+        if (counted) {
             // The first row showing the key's effect; both Nuvex rows share one key.
             for (size_t row = 0; row < kSlots; ++row) {
                 const EffectInfo* effect = FindEffect(rows_[row]);

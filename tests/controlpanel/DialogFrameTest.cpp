@@ -1,0 +1,460 @@
+// The settings-dialog frame, driven through a small test dialog as a user would drive it:
+// messages and keys from a timer inside the modal loop.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <memory>
+
+#include "common/ComPtr.h"
+#include "controlpanel/DialogTable.h"
+#include "controlpanel/DolbyPanel.h"
+#include "controlpanel/EffectDialog.h"
+#include "controlpanel/QXUIExtLib.h"
+#include "settings/PropertyStoreAccess.h"
+#include "tests/controlpanel/PageHarness.h"
+#include "tests/controlpanel/TestTemplates.h"
+#include "tests/support/DeviceDoubles.h"
+#include "tests/support/Stores.h"
+
+using namespace qx;
+using namespace qx::test;
+using namespace qx::settings;
+using namespace qx::controlpanel;
+
+namespace {
+const KeyId kLevelKey = key::VocalFadingAmount;
+const KeyId kGainKey = key::KeyShift;
+const KeyId kSwitchKey = key::ProLogicPanorama;
+const KeyId kModeKey = key::MagicVoiceType;
+const KeyId kListKey = key::EnvironmentPreset;
+constexpr wchar_t kTitle[] = L"Test Effect";
+
+class TestDialog : public EffectDialog {
+public:
+    TestDialog(const DialogContext& context, bool withReset)
+        : EffectDialog(WithTemplate(context), ControlTable(kControls, kModes)), withReset_(withReset) {
+        ++live;
+    }
+    ~TestDialog() override { --live; }
+
+    int refreshes = 0;
+    int resets = 0;
+    static inline int live = 0;
+
+    static constexpr ControlSpec kControls[] = {
+        Trackbar(IDC_TEST_LEVEL, key::VocalFadingAmount, 0, 20, 5, kRangeChecked),
+        Trackbar(IDC_TEST_GAIN, key::KeyShift, -12, 12, 0, kSigned | kLineKeys | kStartWhenAbsent),
+        CheckBox(IDC_TEST_SWITCH, key::ProLogicPanorama),
+        Radio(IDC_TEST_MODE_A, IDC_TEST_MODE_A, IDC_TEST_MODE_C, key::MagicVoiceType, 0, kStartChecked | kFallback),
+        Radio(IDC_TEST_MODE_B, IDC_TEST_MODE_A, IDC_TEST_MODE_C, key::MagicVoiceType, 1),
+        Radio(IDC_TEST_MODE_C, IDC_TEST_MODE_A, IDC_TEST_MODE_C, key::MagicVoiceType, 2),
+        ListBox(IDC_TEST_LIST, key::EnvironmentPreset, kStartWhenAbsent),
+    };
+    static constexpr ModeGroup kModes[] = {{IDC_TEST_MODE_B, 1, {IDC_TEST_DEPENDENT}}};
+
+protected:
+    void InitControls() override {
+        for (const wchar_t* entry : {L"zero", L"one", L"two", L"three", L"four"})
+            SendDlgItemMessageW(Window(), IDC_TEST_LIST, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
+        EffectDialog::InitControls();
+    }
+    void Refresh() override {
+        ++refreshes;
+        EffectDialog::Refresh();
+    }
+    bool HasReset() const override { return withReset_; }
+    void OnReset() override {
+        ++resets;
+        WriteValue(kLevelKey, 5);
+        SendRefresh();
+    }
+
+private:
+    static DialogContext WithTemplate(DialogContext context) {
+        context.templateId = IDD_TEST_DIALOG;
+        return context;
+    }
+    bool withReset_;
+};
+
+int Pos(HWND dialog, int id) { return int(SendDlgItemMessageW(dialog, id, TBM_GETPOS, 0, 0)); }
+bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
+int Selected(HWND dialog) { return int(SendDlgItemMessageW(dialog, IDC_TEST_LIST, LB_GETCURSEL, 0, 0)); }
+void Scroll(HWND dialog, int id, int code, int pos = 0) {
+    SendMessageW(dialog, WM_HSCROLL, MAKEWPARAM(code, WORD(pos)), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+void Key(HWND control, UINT vk) {
+    SendMessageW(control, WM_KEYDOWN, vk, 0);
+    SendMessageW(control, WM_KEYUP, vk, 0xC0000001);
+}
+uint32_t Stored(IPropertyStore* store, const KeyId& key) {
+    uint32_t v = 0xDEAD;
+    GetUInt(store, key, v);
+    return v;
+}
+DWORD StoredCount(IPropertyStore* store) {
+    DWORD n = 0;
+    store->GetCount(&n);
+    return n;
+}
+
+class DialogFrame : public testing::Test {
+protected:
+    // Opens the test dialog on `store` and plays `steps` in it.
+    INT_PTR Run(IPropertyStore* store, std::vector<std::function<void(HWND)>> steps, bool withReset = true) {
+        DialogContext context;
+        context.store = ComPtr<IPropertyStore>(store);
+        context.openDialog = &open;
+        dialog = std::make_unique<TestDialog>(context, withReset);
+        INT_PTR result = -2;
+        PlayDialogScript(kTitle, std::move(steps), [&] { result = dialog->RunModal(nullptr); });
+        return result;
+    }
+    HWND open = nullptr;
+    std::unique_ptr<TestDialog> dialog;
+    ComPtr<IPropertyStore> store = NewMemoryStore();
+};
+}  // namespace
+
+TEST_F(DialogFrame, OpensInItsStartStateAndWritesNothingUntilUsed) {
+    HWND seen = nullptr;
+    const INT_PTR result = Run(store.Get(), {[&](HWND d) {
+        seen = d;
+        EXPECT_EQ(d, open);  // recorded before anything else
+        EXPECT_EQ(1, dialog->refreshes);
+        EXPECT_EQ(5, Pos(d, IDC_TEST_LEVEL));
+        EXPECT_EQ(0, Pos(d, IDC_TEST_GAIN));
+        EXPECT_EQ(12, int(SendDlgItemMessageW(d, IDC_TEST_GAIN, TBM_GETRANGEMAX, 0, 0)));
+        EXPECT_EQ(-12, int(SendDlgItemMessageW(d, IDC_TEST_GAIN, TBM_GETRANGEMIN, 0, 0)));
+        EXPECT_TRUE(Checked(d, IDC_TEST_MODE_A));
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(d, IDC_TEST_DEPENDENT)));
+        EXPECT_EQ(0, Selected(d));
+    }});
+    EXPECT_EQ(IDOK, result);
+    EXPECT_NE(nullptr, seen);
+    EXPECT_EQ(0u, StoredCount(store.Get()));  // "OK" writes nothing either
+}
+
+TEST_F(DialogFrame, LoadsTheStoreAndReloadsOnTheRefreshMessage) {
+    PutUInt(store.Get(), kLevelKey, 12);
+    PutUInt(store.Get(), kGainKey, 0xFFFFFFFB);
+    PutUInt(store.Get(), kSwitchKey, 1);
+    PutUInt(store.Get(), kModeKey, 1);
+    PutUInt(store.Get(), kListKey, 3);
+    const UINT refresh = RegisterWindowMessageW(L"CQXEffectPropPage Refresh Dialog Boxes");
+    Run(store.Get(), {
+        [&](HWND d) {
+            EXPECT_EQ(12, Pos(d, IDC_TEST_LEVEL));
+            EXPECT_EQ(-5, Pos(d, IDC_TEST_GAIN));
+            EXPECT_TRUE(Checked(d, IDC_TEST_SWITCH));
+            EXPECT_TRUE(Checked(d, IDC_TEST_MODE_B));
+            EXPECT_TRUE(IsWindowEnabled(GetDlgItem(d, IDC_TEST_DEPENDENT)));
+            EXPECT_EQ(3, Selected(d));
+            // Another program changes the store; the page posts the refresh message.
+            PutUInt(store.Get(), kLevelKey, 30);            // out of range: left as it is
+            PutBool(store.Get(), kGainKey, true);           // does not count: start state
+            PutUInt(store.Get(), kSwitchKey, 0);
+            PutUInt(store.Get(), kModeKey, 7);              // matches no button: the fallback
+            PutBool(store.Get(), kListKey, true);           // does not count: start state
+            PostMessageW(d, refresh, 0, 0);
+        },
+        [&](HWND d) {
+            EXPECT_EQ(2, dialog->refreshes);
+            EXPECT_EQ(12, Pos(d, IDC_TEST_LEVEL));
+            EXPECT_EQ(0, Pos(d, IDC_TEST_GAIN));
+            EXPECT_FALSE(Checked(d, IDC_TEST_SWITCH));
+            EXPECT_TRUE(Checked(d, IDC_TEST_MODE_A));
+            EXPECT_FALSE(IsWindowEnabled(GetDlgItem(d, IDC_TEST_DEPENDENT)));
+            EXPECT_EQ(0, Selected(d));
+        },
+    });
+}
+
+TEST_F(DialogFrame, OnlyDraggingTheThumbWrites) {
+    Run(store.Get(), {[&](HWND d) {
+        Scroll(d, IDC_TEST_LEVEL, TB_THUMBTRACK, 7);
+        EXPECT_EQ(7u, Stored(store.Get(), kLevelKey));
+        Scroll(d, IDC_TEST_LEVEL, TB_THUMBPOSITION, 9);
+        EXPECT_EQ(9u, Stored(store.Get(), kLevelKey));
+        Scroll(d, IDC_TEST_GAIN, TB_THUMBTRACK, -12);
+        EXPECT_EQ(0xFFFFFFF4u, Stored(store.Get(), kGainKey));
+
+        // Page keys and the channel move the thumb but store nothing.
+        const HWND level = GetDlgItem(d, IDC_TEST_LEVEL);
+        SendMessageW(level, TBM_SETPOS, TRUE, 9);
+        Key(level, VK_NEXT);
+        EXPECT_NE(9, Pos(d, IDC_TEST_LEVEL));
+        for (int code : {TB_PAGEUP, TB_PAGEDOWN, TB_TOP, TB_BOTTOM, TB_ENDTRACK}) Scroll(d, IDC_TEST_LEVEL, code, 3);
+        // The arrow keys store only where the control asks for it.
+        Key(level, VK_RIGHT);
+        EXPECT_EQ(9u, Stored(store.Get(), kLevelKey));
+        const HWND gain = GetDlgItem(d, IDC_TEST_GAIN);
+        SendMessageW(gain, TBM_SETPOS, TRUE, -12);
+        Key(gain, VK_RIGHT);
+        EXPECT_EQ(-11, Pos(d, IDC_TEST_GAIN));
+        EXPECT_EQ(0xFFFFFFF5u, Stored(store.Get(), kGainKey));
+        // A scroll from a window that is no bound control writes nothing.
+        SendMessageW(d, WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, 4), 0);
+    }});
+    EXPECT_EQ(9u, Stored(store.Get(), kLevelKey));
+    EXPECT_EQ(2u, StoredCount(store.Get()));
+}
+
+TEST_F(DialogFrame, ButtonsAndListsWriteOnTheirNotification) {
+    Run(store.Get(), {[&](HWND d) {
+        SendDlgItemMessageW(d, IDC_TEST_SWITCH, BM_CLICK, 0, 0);
+        EXPECT_EQ(1u, Stored(store.Get(), kSwitchKey));
+        SendDlgItemMessageW(d, IDC_TEST_SWITCH, BM_CLICK, 0, 0);
+        EXPECT_EQ(0u, Stored(store.Get(), kSwitchKey));
+        SendDlgItemMessageW(d, IDC_TEST_MODE_B, BM_CLICK, 0, 0);
+        EXPECT_EQ(1u, Stored(store.Get(), kModeKey));
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(d, IDC_TEST_DEPENDENT)));
+        SendDlgItemMessageW(d, IDC_TEST_MODE_C, BM_CLICK, 0, 0);
+        EXPECT_EQ(2u, Stored(store.Get(), kModeKey));
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(d, IDC_TEST_DEPENDENT)));
+        const HWND list = GetDlgItem(d, IDC_TEST_LIST);
+        SendMessageW(list, LB_SETCURSEL, 4, 0);
+        SendMessageW(d, WM_COMMAND, MAKEWPARAM(IDC_TEST_LIST, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+        EXPECT_EQ(4u, Stored(store.Get(), kListKey));
+        // Other notifications of the same controls are ignored.
+        PutUInt(store.Get(), kSwitchKey, 5);
+        SendMessageW(d, WM_COMMAND, MAKEWPARAM(IDC_TEST_SWITCH, BN_DOUBLECLICKED), 0);
+        SendMessageW(d, WM_COMMAND, MAKEWPARAM(IDC_TEST_LIST, LBN_DBLCLK), reinterpret_cast<LPARAM>(list));
+        SendMessageW(d, WM_COMMAND, MAKEWPARAM(IDOK, BN_DOUBLECLICKED), 0);
+        EXPECT_EQ(5u, Stored(store.Get(), kSwitchKey));
+        EXPECT_TRUE(IsWindow(d));
+    }});
+}
+
+TEST_F(DialogFrame, EscAndTheCloseBoxResetButNeverClose) {
+    bool stillOpen = false;
+    Run(store.Get(), {
+        [&](HWND d) {
+            Scroll(d, IDC_TEST_LEVEL, TB_THUMBTRACK, 3);
+            PostMessageW(GetDlgItem(d, IDC_TEST_LEVEL), WM_KEYDOWN, VK_ESCAPE, 0);
+        },
+        [&](HWND d) {
+            EXPECT_EQ(1, dialog->resets);
+            EXPECT_EQ(5u, Stored(store.Get(), kLevelKey));
+            EXPECT_EQ(5, Pos(d, IDC_TEST_LEVEL));
+            PostMessageW(d, WM_CLOSE, 0, 0);
+        },
+        [&](HWND d) {
+            EXPECT_EQ(2, dialog->resets);
+            stillOpen = IsWindow(d) != FALSE;
+        },
+    });
+    EXPECT_TRUE(stillOpen);
+}
+
+TEST_F(DialogFrame, WithoutAResetEscDoesNothing) {
+    Run(store.Get(),
+        {
+            [&](HWND d) {
+                Scroll(d, IDC_TEST_LEVEL, TB_THUMBTRACK, 3);
+                PostMessageW(GetDlgItem(d, IDC_TEST_LEVEL), WM_KEYDOWN, VK_ESCAPE, 0);
+                PostMessageW(d, WM_CLOSE, 0, 0);
+            },
+            [&](HWND d) {
+                EXPECT_TRUE(IsWindow(d));
+                EXPECT_EQ(0, dialog->resets);
+                EXPECT_EQ(3u, Stored(store.Get(), kLevelKey));
+            },
+        },
+        false);
+}
+
+TEST_F(DialogFrame, WithoutAStoreItShowsTheStartStateAndWritesNothing) {
+    Run(nullptr, {[&](HWND d) {
+        EXPECT_EQ(5, Pos(d, IDC_TEST_LEVEL));
+        EXPECT_TRUE(Checked(d, IDC_TEST_MODE_A));
+        Scroll(d, IDC_TEST_LEVEL, TB_THUMBTRACK, 9);
+        SendDlgItemMessageW(d, IDC_TEST_SWITCH, BM_CLICK, 0, 0);
+        SendMessageW(d, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        EXPECT_EQ(1, dialog->resets);
+        EXPECT_EQ(5, Pos(d, IDC_TEST_LEVEL));  // the reset's reload restores the start state
+    }});
+}
+
+// The dialog opened from the effect list: owner, store, open-dialog handle and reloads.
+namespace {
+// What the page handed to the last dialog it made (the store only as a yes or no, so the
+// test holds no reference of its own).
+struct SeenContext {
+    HWND* openDialog = nullptr;
+    uint32_t speakerMask = 0;
+    bool hasStore = false;
+} g_lastContext;
+std::unique_ptr<EffectDialog> MakeTestDialog(const DialogContext& context) {
+    g_lastContext = {context.openDialog, context.speakerMask, bool(context.store)};
+    return std::make_unique<TestDialog>(context, false);
+}
+
+class CountingLocator : public IQXDolbyPanelLocator {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+        if (!ppv) return E_POINTER;
+        *ppv = nullptr;
+        if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, __uuidof(IQXDolbyPanelLocator))) return E_NOINTERFACE;
+        *ppv = static_cast<IQXDolbyPanelLocator*>(this);
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ULONG(++refs); }
+    ULONG STDMETHODCALLTYPE Release() override { return ULONG(--refs); }  // lives on the test's stack
+    HRESULT STDMETHODCALLTYPE Unused1() override { return Wrong(); }
+    HRESULT STDMETHODCALLTYPE Prepare() override {
+        ++prepared;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Unused3() override { return Wrong(); }
+    HRESULT STDMETHODCALLTYPE Unused4() override { return Wrong(); }
+    HRESULT STDMETHODCALLTYPE Unused5() override { return Wrong(); }
+    HRESULT STDMETHODCALLTYPE Unused6() override { return Wrong(); }
+    HRESULT STDMETHODCALLTYPE Unused7() override { return Wrong(); }
+    HRESULT STDMETHODCALLTYPE Unused8() override { return Wrong(); }
+    HRESULT STDMETHODCALLTYPE Unused9() override { return Wrong(); }
+    HRESULT STDMETHODCALLTYPE Unused10() override { return Wrong(); }
+    HRESULT STDMETHODCALLTYPE Unused11() override { return Wrong(); }
+    HRESULT STDMETHODCALLTYPE Unused12() override { return Wrong(); }
+    HRESULT STDMETHODCALLTYPE Unused13() override { return Wrong(); }
+    HRESULT STDMETHODCALLTYPE GetLocatedPath(LPWSTR* path) override {
+        ++located;
+        static const wchar_t kPath[] = L"C:\\no such folder\\dolby\\locator.dll";
+        *path = static_cast<LPWSTR>(CoTaskMemAlloc(sizeof kPath));
+        std::memcpy(*path, kPath, sizeof kPath);
+        return S_OK;
+    }
+    HRESULT Wrong() {
+        ++wrongCalls;
+        return E_UNEXPECTED;
+    }
+    std::atomic<LONG> refs{0};
+    int prepared = 0, located = 0, wrongCalls = 0;
+};
+
+class LocatorFactory : public IClassFactory {
+public:
+    explicit LocatorFactory(CountingLocator& locator) : locator_(locator) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+        if (!ppv) return E_POINTER;
+        *ppv = nullptr;
+        if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IClassFactory)) return E_NOINTERFACE;
+        *ppv = static_cast<IClassFactory*>(this);
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown*, REFIID riid, void** ppv) override {
+        return locator_.QueryInterface(riid, ppv);
+    }
+    HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
+
+private:
+    CountingLocator& locator_;
+};
+
+class SettingsFromTheList : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(S_OK, ComObjectRoot::Create<QXUIExtLib>(nullptr, __uuidof(IQXUIExtLib), object.PutVoid()));
+        page = std::make_unique<TestPage>(object.Get());
+        endpoints.Add(L"speakers", EndpointSpec{1, 0x63F, 0});
+        ASSERT_EQ(S_OK, object->EffectList_Initialize(page->List(), const_cast<LPWSTR>(L"speakers"), fx));
+        OverrideDialogFactoryForTest(EffectEqualizer, &MakeTestDialog);
+    }
+    void TearDown() override {
+        OverrideDialogFactoryForTest(EffectEqualizer, nullptr);
+        g_lastContext = SeenContext();
+        page.reset();
+        object.Reset();
+        fx->Release();
+    }
+    void Select(const wchar_t* label) { page->SetSelectionMark(page->Row(label)); }
+
+    EndpointRegistry endpoints;
+    Components components;
+    // Counts the references the dialog takes on the store.
+    FailingPropertyStore* fx = new FailingPropertyStore(E_FAIL, NewMemoryStore().Get());
+    ComPtr<IQXUIExtLib> object;
+    std::unique_ptr<TestPage> page;
+};
+}  // namespace
+
+TEST_F(SettingsFromTheList, TheDialogRecordsItselfAndReloadsOnPropertyChanges) {
+    ShowWindow(page->Window(), SW_SHOW);
+    SetActiveWindow(page->Window());
+    const HWND active = GetActiveWindow();
+    Select(L"Equalizer");
+    HWND owner = nullptr;
+    HRESULT result = E_FAIL;
+    PlayDialogScript(kTitle,
+                     {
+                         [&](HWND d) {
+                             owner = GetWindow(d, GW_OWNER);
+                             ASSERT_NE(nullptr, g_lastContext.openDialog);
+                             EXPECT_EQ(d, *g_lastContext.openDialog);
+                             EXPECT_GT(fx->RefCount(), 1);  // the dialog holds the store
+                             EXPECT_EQ(0x63Fu, g_lastContext.speakerMask);
+                             PutUInt(fx, kLevelKey, 17);
+                             EXPECT_EQ(S_OK, object->EffectList_PropertyValueChanged(page->List(), fx,
+                                                                                     ToPropertyKey(kLevelKey)));
+                         },
+                         [&](HWND d) { EXPECT_EQ(17, Pos(d, IDC_TEST_LEVEL)); },
+                     },
+                     [&] { result = object->EffectList_SettingsDialog(page->List(), fx); });
+    EXPECT_EQ(S_OK, result);
+    EXPECT_EQ(active, owner);
+    EXPECT_EQ(nullptr, *g_lastContext.openDialog);  // cleared once the dialog ended
+    EXPECT_EQ(0, TestDialog::live);
+    EXPECT_EQ(1, fx->RefCount());
+}
+
+TEST_F(SettingsFromTheList, ADialogWithoutAStoreStillOpens) {
+    Select(L"Equalizer");
+    ComPtr<IMMDevice> notAStore = NewEndpoint(L"x", nullptr);
+    bool opened = false;
+    PlayDialogScript(kTitle, {[&](HWND) { opened = !g_lastContext.hasStore; }},
+                     [&] { EXPECT_EQ(S_OK, object->EffectList_SettingsDialog(page->List(), notAStore.Get())); });
+    EXPECT_TRUE(opened);
+}
+
+TEST_F(SettingsFromTheList, RowsWithoutADialogAndBadArguments) {
+    EXPECT_EQ(E_POINTER, object->EffectList_SettingsDialog(nullptr, fx));
+    EXPECT_EQ(E_POINTER, object->EffectList_SettingsDialog(page->List(), nullptr));
+    page->SetSelectionMark(-1);
+    EXPECT_EQ(E_UNEXPECTED, object->EffectList_SettingsDialog(page->List(), fx));
+    for (const wchar_t* label : {L"Smart Volume", L"Swap Side and Rear", L"Environment"}) {
+        Select(label);  // Environment has a dialog, but none is in the table here
+        EXPECT_EQ(S_OK, object->EffectList_SettingsDialog(page->List(), fx));
+    }
+    EXPECT_EQ(nullptr, g_lastContext.openDialog);
+}
+
+TEST_F(SettingsFromTheList, TheDolbyRowAsksTheLocatorAndReleasesIt) {
+    Select(L"Dolby PCEEv4");
+    EXPECT_EQ(S_OK, object->EffectList_SettingsDialog(page->List(), fx));  // no locator: nothing
+    CountingLocator locator;
+    LocatorFactory factory(locator);
+    DWORD cookie = 0;
+    ASSERT_EQ(S_OK, CoRegisterClassObject(CLSID_DolbyPanelLocator, &factory, CLSCTX_INPROC_SERVER,
+                                          REGCLS_MULTIPLEUSE, &cookie));
+    EXPECT_EQ(S_OK, object->EffectList_SettingsDialog(page->List(), fx));
+    CoRevokeClassObject(cookie);
+    EXPECT_EQ(1, locator.prepared);
+    EXPECT_EQ(1, locator.located);
+    EXPECT_EQ(0, locator.wrongCalls);
+    EXPECT_EQ(0, locator.refs);
+}
+
+TEST(DolbyPanel, ProgramLivesBesideTheLocatedFile) {
+    EXPECT_EQ(L"C:\\Program Files\\Dolby\\pcee4e.exe", PanelProgramPath(L"C:\\Program Files\\Dolby\\dax.dll"));
+    EXPECT_EQ(L"C:\\d\\pcee4e.exe", PanelProgramPath(L"C:\\d\\"));
+    EXPECT_EQ(L"\\pcee4e.exe", PanelProgramPath(L"\\"));
+    EXPECT_EQ(L"", PanelProgramPath(L"no folder.dll"));
+    EXPECT_EQ(L"", PanelProgramPath(nullptr));
+}
