@@ -1,0 +1,183 @@
+#include "resample/ConversionStage.h"
+
+#include <algorithm>
+#include <iterator>
+#include <cstring>
+#include <new>
+
+#include "resample/FilterTables.h"
+#include "resample/MultirateFir.h"
+#include "resample/RationalResampler.h"
+
+namespace qx {
+
+namespace {
+
+using filters::HalfBand66;
+using filters::ThirdBand71;
+using filters::ThirdBand72;
+
+// Factor-2 and factor-3/2 stages. The third-band x3 table carries the gain that an
+// upsampling by 3 needs; upsampling by 2 needs two thirds of it.
+constexpr MultirateFir kUp2Fir(HalfBand66.data(), 66, 2, 1, 0, 2.0f);
+constexpr MultirateFir kDown2Fir(HalfBand66.data(), 66, 1, 2, 0, 1.0f);
+constexpr MultirateFir kUp3Down2Fir(ThirdBand72.data(), 72, 3, 2, 0, 1.0f);
+constexpr MultirateFir kUp2Down3Fir(ThirdBand72.data(), 72, 2, 3, 0, 2.0f / 3.0f);
+// The direct factor-3 filters: the interpolator uses the first 69 taps with gain 3;
+// the decimator's output k is aligned with input 3k + 2.
+constexpr MultirateFir kUp3Fir(ThirdBand71.data(), 69, 3, 1, 0, 3.0f);
+constexpr MultirateFir kDown3Fir(ThirdBand71.data(), 71, 1, 3, 2, 1.0f);
+// Taps 22 and 23 of the 147-phase table are zero in every row.
+constexpr RationalResampler kUp160Down147(&filters::Poly44to48[0][0], 160, 20, 20, 147);
+constexpr RationalResampler kUp147Down160(&filters::Poly48to44[0][0], 147, 24, 22, 160);
+
+// A last incomplete group of the decimator reads 70 inputs back from the block end.
+constexpr uint32_t kDown3TailHistory = 70;
+// Channel buffers carry a few floats beyond capacity so that every kind's history fits
+// in front of a full block.
+constexpr uint32_t kPad = 8;
+
+const MultirateFir* FirFor(StageKind kind) {
+    switch (kind) {
+        case StageKind::Up2: return &kUp2Fir;
+        case StageKind::Down2: return &kDown2Fir;
+        case StageKind::Up3Down2: return &kUp3Down2Fir;
+        case StageKind::Up2Down3: return &kUp2Down3Fir;
+        case StageKind::Up3: return &kUp3Fir;
+        case StageKind::Down3: return &kDown3Fir;
+        default: return nullptr;
+    }
+}
+
+const RationalResampler* ResamplerFor(StageKind kind) {
+    if (kind == StageKind::Up160Down147) return &kUp160Down147;
+    if (kind == StageKind::Up147Down160) return &kUp147Down160;
+    return nullptr;
+}
+
+// The 160/147 kinds keep their last 20 / 24 inputs; the others what their filter reads.
+uint32_t HistoryOf(StageKind kind) {
+    switch (kind) {
+        case StageKind::Up160Down147: return 20;
+        case StageKind::Up147Down160: return 24;
+        case StageKind::Down3: return std::max<uint32_t>(kDown3Fir.History(), kDown3TailHistory);
+        default: {
+            const MultirateFir* fir = FirFor(kind);
+            return fir ? static_cast<uint32_t>(fir->History()) : 0;
+        }
+    }
+}
+
+bool IsMultirateFirKind(StageKind kind) {
+    return kind == StageKind::Up2 || kind == StageKind::Down2 || kind == StageKind::Up3Down2 ||
+           kind == StageKind::Up2Down3;
+}
+
+// The FIR shape (L, M) that a pair of block sizes in exact ratio calls for, tested in a
+// fixed order; {0, 0} when the sizes are in none of these ratios.
+struct Shape {
+    int up;
+    int down;
+};
+Shape ShapeForSizes(uint32_t a, uint32_t b) {
+    const uint64_t a64 = a, b64 = b;
+    if (a64 == 2 * b64) return {1, 2};
+    if (2 * a64 == b64) return {2, 1};
+    if (3 * a64 == 2 * b64) return {3, 2};
+    if (2 * a64 == 3 * b64) return {2, 3};
+    return {0, 0};
+}
+
+// Groups of M inputs a block of n frames runs through the FIR of `kind`.
+uint32_t GroupsFor(StageKind kind, uint32_t n) {
+    switch (kind) {
+        case StageKind::Down2:
+        case StageKind::Up3Down2: return n >> 1;
+        case StageKind::Up2Down3:
+        case StageKind::Down3: return n / 3;
+        default: return n;
+    }
+}
+
+}  // namespace
+
+bool ConversionStage::AllocateBuffers(uint32_t channels) {
+    const size_t length = static_cast<size_t>(capacity_) + kPad;
+    for (uint32_t ch = 0; ch < channels; ++ch) {
+        if (buffers_[ch]) continue;
+        buffers_[ch].reset(new (std::nothrow) float[length]());
+        if (!buffers_[ch]) return false;
+    }
+    return true;
+}
+
+void ConversionStage::Prepare(StageKind kind, uint32_t inputSize, uint32_t outputSize, uint8_t channels) {
+    kind_ = kind;
+    inputSize_ = inputSize;
+    outputSize_ = outputSize;
+    channels_ = static_cast<uint8_t>(std::min<uint32_t>(channels, kMaxChannels));
+    firReady_ = false;
+
+    if (inputSize > kMaxBlockFrames) {
+        // Too large to buffer: no channel can be converted.
+        for (auto& b : buffers_) b.reset();
+        capacity_ = 0;
+        return;
+    }
+    const uint32_t needed = inputSize + kHeadroom;
+    if (capacity_ < needed) {
+        for (auto& b : buffers_) b.reset();
+        capacity_ = needed;
+    }
+    if (!AllocateBuffers(channels_)) return;
+
+    std::fill(std::begin(phase_), std::end(phase_), 0u);
+
+    if (IsMultirateFirKind(kind)) {
+        const Shape s = ShapeForSizes(inputSize, outputSize);
+        const MultirateFir* fir = FirFor(kind);
+        firReady_ = s.up == fir->Up() && s.down == fir->Down();
+    }
+    // Filter memory starts from silence, except the history of the 160/147 kinds, which
+    // survives in a buffer that was kept.
+    if (!ResamplerFor(kind)) {
+        const uint32_t history = HistoryOf(kind);
+        for (uint32_t ch = 0; ch < channels_; ++ch) std::fill_n(buffers_[ch].get(), history, 0.0f);
+    }
+}
+
+void ConversionStage::Process(float* buffer, uint32_t channel, uint32_t n, uint32_t expected) {
+    if (n == 0 || !buffer || channel >= channels_ || !buffers_[channel]) return;
+    if (static_cast<uint64_t>(n) + kHeadroom > capacity_) return;
+
+    const uint32_t history = HistoryOf(kind_);
+    float* store = buffers_[channel].get();
+    float* x = store + history;
+    uint32_t consumed = n;
+
+    if (const MultirateFir* fir = FirFor(kind_)) {
+        if (IsMultirateFirKind(kind_) && !firReady_) return;
+        const uint32_t groups = GroupsFor(kind_, n);
+        std::memcpy(x, buffer, sizeof(float) * n);
+        fir->Run(x, groups, buffer);
+        if (kind_ == StageKind::Down3) {
+            // An incomplete last group still yields one output, aligned with the block's
+            // last input; the decimator consumes every input.
+            if (n % 3 != 0) buffer[groups] = fir->Single(x + n - 3);
+        } else {
+            consumed = groups * static_cast<uint32_t>(fir->Down());
+        }
+    } else if (const RationalResampler* rs = ResamplerFor(kind_)) {
+        std::memcpy(x, buffer, sizeof(float) * n);
+        // The upsampler can yield one output more than the chain planned; it is never
+        // written, so the caller's buffer only needs the planned size.
+        const uint32_t limit = kind_ == StageKind::Up160Down147 ? expected : n;
+        rs->Run(x, n, phase_[channel], buffer, limit);
+    } else {
+        return;
+    }
+    // Keep the inputs the next block reads back into.
+    std::memmove(store, store + consumed, sizeof(float) * history);
+}
+
+}  // namespace qx

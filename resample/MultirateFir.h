@@ -1,0 +1,89 @@
+#pragma once
+// A multirate FIR filter (upsample by L with zeros, filter with taps h, keep every M-th
+// sample) rearranged into polyphase form at compile time.
+//
+// Over a stream x that starts with zeros, the filter yields
+//   y[j] = sum over k of h[k] * u[j*M + lead*L - k],  u[q] = x[q/L] when L divides q, else 0,
+// so each group g of M inputs x[M*g .. M*g+M-1] produces the L outputs y[L*g .. L*g+L-1].
+// Every output is a single-precision sum started at 0 and taken in increasing tap order;
+// taps that are exactly zero are left out, which changes no finite result.
+#include <cstddef>
+#include <cstdint>
+
+namespace qx {
+
+class MultirateFir {
+public:
+    static constexpr int kMaxPhases = 3;
+    static constexpr int kMaxTaps = 72;
+    static constexpr int kMaxHistory = 72;
+
+    // `taps` must outlive constant evaluation only; the filter copies what it needs.
+    constexpr MultirateFir(const float* taps, int tapCount, int up, int down, int lead, float scale)
+        : up_(up), down_(down), scale_(scale) {
+        for (int r = 0; r < up; ++r) {
+            Phase& ph = phases_[r];
+            const int q = r * down + lead * up;  // position of output r of group 0 in the upsampled stream
+            for (int k = 0; k < tapCount; ++k) {
+                const int d = q - k;
+                if (d % up != 0 || taps[k] == 0.0f) continue;
+                const int offset = FloorDiv(d, up);  // input index relative to M*g
+                const int sub = offset - down * FloorDiv(offset, down);
+                const int index = FloorDiv(offset, down);
+                ph.coef[ph.count] = taps[k];
+                ph.offset[ph.count] = static_cast<int16_t>(offset);
+                ph.sub[ph.count] = static_cast<int8_t>(sub);
+                ph.index[ph.count] = static_cast<int16_t>(index);
+                ++ph.count;
+                if (-offset > history_) history_ = -offset;
+                if (-index > subHistory_) subHistory_ = -index;
+            }
+        }
+        // The deinterleaved copy reads down * subHistory samples before the group.
+        if (down * subHistory_ > history_) history_ = down * subHistory_;
+    }
+
+    int Up() const { return up_; }
+    int Down() const { return down_; }
+    // Input samples before group 0 that outputs of group 0 depend on.
+    int History() const { return history_; }
+    // Multiply-adds per L outputs (for reporting).
+    int TapsPerGroup() const {
+        int n = 0;
+        for (int r = 0; r < up_; ++r) n += phases_[r].count;
+        return n;
+    }
+
+    // Runs `groups` groups: reads x[-History() .. down*groups - 1], writes up*groups
+    // outputs to out. out must not overlap x.
+    void Run(const float* x, uint32_t groups, float* out) const;
+
+    // The single output of a one-phase filter whose group base is at x[0]
+    // (for a last, incomplete group).
+    float Single(const float* x) const;
+
+private:
+    struct Phase {
+        int count = 0;
+        float coef[kMaxTaps] = {};
+        int16_t offset[kMaxTaps] = {};  // linear input offset from M*g
+        int8_t sub[kMaxTaps] = {};      // offset mod M: which deinterleaved lane
+        int16_t index[kMaxTaps] = {};   // offset div M: index within that lane
+    };
+
+    static constexpr int FloorDiv(int a, int b) { return (a >= 0) ? a / b : -((-a + b - 1) / b); }
+
+    template <int L, int M>
+    void RunFixed(const float* x, uint32_t groups, float* out) const;
+    template <int L, int M, bool Full>
+    void Chunk(const float* x, uint32_t g0, int width, float* out) const;
+
+    int up_ = 1;
+    int down_ = 1;
+    float scale_ = 1.0f;
+    int history_ = 0;
+    int subHistory_ = 0;
+    Phase phases_[kMaxPhases] = {};
+};
+
+}  // namespace qx
