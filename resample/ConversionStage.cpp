@@ -28,8 +28,13 @@ constexpr MultirateFir kUp2Down3Fir(ThirdBand72.data(), 72, 2, 3, 0, 2.0f / 3.0f
 constexpr MultirateFir kUp3Fir(ThirdBand71.data(), 69, 3, 1, 0, 3.0f);
 constexpr MultirateFir kDown3Fir(ThirdBand71.data(), 71, 1, 3, 2, 1.0f);
 // Taps 22 and 23 of the 147-phase table are zero in every row.
-constexpr RationalResampler kUp160Down147(&filters::Poly44to48[0][0], 160, 20, 20, 147);
-constexpr RationalResampler kUp147Down160(&filters::Poly48to44[0][0], 147, 24, 22, 160);
+constexpr RationalResampler<160, 20, 20, 147> kUp160Down147(filters::Poly44to48);
+constexpr RationalResampler<147, 24, 22, 160> kUp147Down160(filters::Poly48to44);
+// The 160/147 kinds keep their last 20 / 24 inputs.
+constexpr uint32_t kUp160Down147History = 20;
+constexpr uint32_t kUp147Down160History = 24;
+static_assert(kUp160Down147.History() <= kUp160Down147History, "history too short");
+static_assert(kUp147Down160.History() <= kUp147Down160History, "history too short");
 
 // A last incomplete group of the decimator reads 70 inputs back from the block end.
 constexpr uint32_t kDown3TailHistory = 70;
@@ -49,17 +54,15 @@ const MultirateFir* FirFor(StageKind kind) {
     }
 }
 
-const RationalResampler* ResamplerFor(StageKind kind) {
-    if (kind == StageKind::Up160Down147) return &kUp160Down147;
-    if (kind == StageKind::Up147Down160) return &kUp147Down160;
-    return nullptr;
+bool IsResamplerKind(StageKind kind) {
+    return kind == StageKind::Up160Down147 || kind == StageKind::Up147Down160;
 }
 
-// The 160/147 kinds keep their last 20 / 24 inputs; the others what their filter reads.
+// Inputs each kind keeps from one block for the next.
 uint32_t HistoryOf(StageKind kind) {
     switch (kind) {
-        case StageKind::Up160Down147: return 20;
-        case StageKind::Up147Down160: return 24;
+        case StageKind::Up160Down147: return kUp160Down147History;
+        case StageKind::Up147Down160: return kUp147Down160History;
         case StageKind::Down3: return std::max<uint32_t>(kDown3Fir.History(), kDown3TailHistory);
         default: {
             const MultirateFir* fir = FirFor(kind);
@@ -101,6 +104,13 @@ uint32_t GroupsFor(StageKind kind, uint32_t n) {
 
 }  // namespace
 
+double ConversionStage::MultiplyAddsPerOutput(StageKind kind) {
+    if (const MultirateFir* fir = FirFor(kind)) return static_cast<double>(fir->TapsPerGroup()) / fir->Up();
+    if (kind == StageKind::Up160Down147) return kUp160Down147.Taps();
+    if (kind == StageKind::Up147Down160) return kUp147Down160.Taps();
+    return 0.0;
+}
+
 bool ConversionStage::AllocateBuffers(uint32_t channels) {
     const size_t length = static_cast<size_t>(capacity_) + kPad;
     for (uint32_t ch = 0; ch < channels; ++ch) {
@@ -140,7 +150,7 @@ void ConversionStage::Prepare(StageKind kind, uint32_t inputSize, uint32_t outpu
     }
     // Filter memory starts from silence, except the history of the 160/147 kinds, which
     // survives in a buffer that was kept.
-    if (!ResamplerFor(kind)) {
+    if (!IsResamplerKind(kind)) {
         const uint32_t history = HistoryOf(kind);
         for (uint32_t ch = 0; ch < channels_; ++ch) std::fill_n(buffers_[ch].get(), history, 0.0f);
     }
@@ -167,12 +177,14 @@ void ConversionStage::Process(float* buffer, uint32_t channel, uint32_t n, uint3
         } else {
             consumed = groups * static_cast<uint32_t>(fir->Down());
         }
-    } else if (const RationalResampler* rs = ResamplerFor(kind_)) {
+    } else if (kind_ == StageKind::Up160Down147) {
         std::memcpy(x, buffer, sizeof(float) * n);
         // The upsampler can yield one output more than the chain planned; it is never
         // written, so the caller's buffer only needs the planned size.
-        const uint32_t limit = kind_ == StageKind::Up160Down147 ? expected : n;
-        rs->Run(x, n, phase_[channel], buffer, limit);
+        kUp160Down147.Run(x, n, phase_[channel], buffer, expected);
+    } else if (kind_ == StageKind::Up147Down160) {
+        std::memcpy(x, buffer, sizeof(float) * n);
+        kUp147Down160.Run(x, n, phase_[channel], buffer, n);
     } else {
         return;
     }

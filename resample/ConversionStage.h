@@ -33,6 +33,9 @@ public:
     // Leaves the buffer untouched when the stage cannot convert this block.
     void Process(float* buffer, uint32_t channel, uint32_t n, uint32_t expected);
 
+    // Multiply-adds one output of `kind` costs (taps that are exactly zero left out).
+    static double MultiplyAddsPerOutput(StageKind kind);
+
     StageKind Kind() const { return kind_; }
     uint32_t Capacity() const { return capacity_; }
     uint32_t InputSize() const { return inputSize_; }

@@ -4,6 +4,8 @@
 #include <array>
 #include <cstddef>
 
+#include "resample/PolyTables.h"
+
 namespace qx::filters {
 
 namespace detail {
@@ -66,12 +68,7 @@ inline constexpr std::array<float, 72> ThirdBand71 = detail::MirrorAroundCentre<
 // ThirdBand71 times three (centre tap exactly 1.0): the gain an upsampling by 3 needs.
 inline constexpr std::array<float, 72> ThirdBand72 = detail::TimesThree(ThirdBand71);
 
-// Polyphase tables of the 160/147 and 147/160 stages: row = phase, column = tap.
-constexpr size_t kPoly44to48Phases = 160;
-constexpr size_t kPoly44to48Taps = 20;
-constexpr size_t kPoly48to44Phases = 147;
-constexpr size_t kPoly48to44Taps = 24;
-extern const float Poly44to48[kPoly44to48Phases][kPoly44to48Taps];
-extern const float Poly48to44[kPoly48to44Phases][kPoly48to44Taps];
+// Poly44to48 (160 phases x 20 taps) and Poly48to44 (147 phases x 24 taps, the last two
+// zero) come from resample/PolyTables.h.
 
 }  // namespace qx::filters

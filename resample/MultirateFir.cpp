@@ -15,19 +15,27 @@ void MultirateFir::Chunk(const float* x, uint32_t g0, int width, float* out) con
     // position modulo M first, so every tap reads consecutive floats.
     constexpr int kLanes = M > 1 ? M : 1;
     constexpr int kLaneLength = M > 1 ? kMaxHistory / M + kChunk : 1;
-    float lanes[kLanes][kLaneLength];
+    float lanes[kLanes * kLaneLength];
     if (M > 1) {
         const float* start = x + static_cast<intptr_t>(M) * (static_cast<intptr_t>(g0) - subHistory_);
-        for (int s = 0; s < subHistory_ + w; ++s)
-            for (int m = 0; m < M; ++m) lanes[m][s] = start[M * s + m];
+        for (int m = 0; m < M; ++m)
+            for (int s = 0; s < subHistory_ + w; ++s) lanes[m * kLaneLength + s] = start[M * s + m];
     }
     for (int r = 0; r < L; ++r) {
         const Phase& ph = phases_[r];
         float acc[kChunk] = {};
         for (int e = 0; e < ph.count; ++e) {
             const float c = ph.coef[e];
-            const float* p = (M == 1) ? x + ph.offset[e] + g0 : &lanes[ph.sub[e]][subHistory_ + ph.index[e]];
-            for (int l = 0; l < w; ++l) acc[l] += c * p[l];
+            const float* p = (M == 1) ? x + ph.offset[e] + g0
+                                      : lanes + ph.sub[e] * kLaneLength + subHistory_ + ph.index[e];
+            // Runs of 16 lanes: short enough for the compiler to unroll them completely
+            // and keep all accumulators in vector registers.
+            for (int b = 0; b < w; b += 16) {
+                float* a = acc + b;
+                const float* q = p + b;
+                const int lanes16 = Full ? 16 : (w - b < 16 ? w - b : 16);
+                for (int l = 0; l < lanes16; ++l) a[l] += c * q[l];
+            }
         }
         for (int l = 0; l < w; ++l) out[(g0 + l) * L + r] = acc[l] * scale_;
     }

@@ -5,38 +5,110 @@
 // taken in increasing t from 0 in single precision. A block of n inputs emits every
 // output whose Q lies below P*n; the phase left over carries into the next block, whose
 // first input is again at position 0.
+//
+// Four consecutive outputs are computed side by side from a table rearranged at compile
+// time: for the phase of the first, row j holds each output's tap for input
+// (newest input of the four) - j, or 0 where that input is outside its window. Walking j
+// upwards adds every output's terms in increasing tap order, so the sums are the same
+// as one output at a time (added zero terms change no finite sum).
 #include <cstddef>
 #include <cstdint>
 
+#if defined(_M_X64) || defined(__SSE2__)
+#include <emmintrin.h>
+#define QX_RESAMPLER_SSE2 1
+#endif
+
 namespace qx {
 
+template <uint32_t P, uint32_t Stride, uint32_t T, uint32_t S>
 class RationalResampler {
 public:
-    // `table` holds `phases` rows of `stride` floats; the first `taps` of each row are used
-    // (the rest are zero).
-    constexpr RationalResampler(const float* table, uint32_t phases, uint32_t stride, uint32_t taps, uint32_t step)
-        : table_(table), phases_(phases), stride_(stride), taps_(taps), step_(step) {}
+    static constexpr uint32_t kLanes = 4;
+    // Most inputs the newest of four outputs lies beyond the oldest's newest input.
+    static constexpr uint32_t kSpan = (P - 1 + S * (kLanes - 1)) / P;
+    static constexpr uint32_t kDepth = kSpan + T;
 
-    // Input samples before x[0] that the first output reads.
-    uint32_t History() const { return taps_ - 1; }
-    uint32_t Taps() const { return taps_; }
-    uint32_t Phases() const { return phases_; }
-    uint32_t Step() const { return step_; }
+    constexpr explicit RationalResampler(const float (&table)[P][Stride]) : table_(table) {
+        for (uint32_t phase = 0; phase < P; ++phase) {
+            const uint32_t span = (phase + S * (kLanes - 1)) / P;
+            span_[phase] = static_cast<uint8_t>(span);
+            for (uint32_t l = 0; l < kLanes; ++l) {
+                const uint32_t q = phase + S * l;
+                const uint32_t lead = q / P;  // this output's newest input, from the first's
+                for (uint32_t t = 0; t < T; ++t) lanes_[phase][span - lead + t][l] = table[q % P][t];
+            }
+        }
+    }
+
+    // Input samples before x[0] that a block reads (one more than the taps need, for the
+    // zero-padded rows).
+    static constexpr uint32_t History() { return T; }
+    static constexpr uint32_t Taps() { return T; }
 
     // Outputs a block of n inputs yields from `phase`.
-    uint64_t OutputCount(uint32_t n, uint32_t phase) const;
+    static uint64_t OutputCount(uint32_t n, uint32_t phase) {
+        const uint64_t end = static_cast<uint64_t>(P) * n;
+        return end <= phase ? 0 : (end - phase + S - 1) / S;
+    }
 
     // Converts x[0..n-1] (x[-History()..-1] hold the previous inputs) from `phase`,
     // writes at most maxOut outputs, advances `phase` past the whole block and returns
     // the number written.
-    uint32_t Run(const float* x, uint32_t n, uint32_t& phase, float* out, uint32_t maxOut) const;
+    uint32_t Run(const float* x, uint32_t n, uint32_t& phase, float* out, uint32_t maxOut) const {
+        const uint64_t count = OutputCount(n, phase);
+        const uint32_t written = count < maxOut ? static_cast<uint32_t>(count) : maxOut;
+        constexpr uint32_t kGroup = 4 * kLanes;  // four sets of lanes in flight at once
+        uint32_t o = 0;
+        for (; o + kGroup <= written; o += kGroup) Group(x, phase + static_cast<uint64_t>(S) * o, out + o);
+        for (; o < written; ++o) out[o] = Single(x, phase + static_cast<uint64_t>(S) * o);
+        phase = static_cast<uint32_t>((phase + count * S) % P);
+        return written;
+    }
 
 private:
-    const float* table_;
-    uint32_t phases_;
-    uint32_t stride_;
-    uint32_t taps_;
-    uint32_t step_;
+    void Group(const float* x, uint64_t q, float* out) const {
+        const float* newest[4];
+        const float* rows[4];
+        for (int v = 0; v < 4; ++v) {
+            const uint64_t qv = q + static_cast<uint64_t>(S) * kLanes * v;
+            const uint32_t ph = static_cast<uint32_t>(qv % P);
+            newest[v] = x + static_cast<size_t>(qv / P) + span_[ph];
+            rows[v] = &lanes_[ph][0][0];
+        }
+#ifdef QX_RESAMPLER_SSE2
+        // Written out with SSE2 so that the lanes, not the rows, form the vectors.
+        __m128 acc[4] = {_mm_setzero_ps(), _mm_setzero_ps(), _mm_setzero_ps(), _mm_setzero_ps()};
+        for (uint32_t j = 0; j < kDepth; ++j) {
+            for (int v = 0; v < 4; ++v) {
+                const __m128 product = _mm_mul_ps(_mm_load_ps(rows[v] + kLanes * j), _mm_set1_ps(*(newest[v] - j)));
+                acc[v] = _mm_add_ps(acc[v], product);
+            }
+        }
+        for (int v = 0; v < 4; ++v) _mm_storeu_ps(out + kLanes * v, acc[v]);
+#else
+        float acc[4 * kLanes] = {};
+        for (uint32_t j = 0; j < kDepth; ++j) {
+            for (int v = 0; v < 4; ++v) {
+                const float in = *(newest[v] - j);
+                for (uint32_t l = 0; l < kLanes; ++l) acc[kLanes * v + l] += rows[v][kLanes * j + l] * in;
+            }
+        }
+        for (uint32_t k = 0; k < 4 * kLanes; ++k) out[k] = acc[k];
+#endif
+    }
+
+    float Single(const float* x, uint64_t q) const {
+        const float* row = table_[q % P];
+        const float* in = x + static_cast<size_t>(q / P);
+        float acc = 0.0f;
+        for (uint32_t t = 0; t < T; ++t) acc += row[t] * *(in - t);
+        return acc;
+    }
+
+    const float (*table_)[Stride];
+    alignas(16) float lanes_[P][kDepth][kLanes] = {};
+    uint8_t span_[P] = {};
 };
 
 }  // namespace qx
