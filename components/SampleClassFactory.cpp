@@ -1,0 +1,52 @@
+#include "components/SampleClassFactory.h"
+
+#include <new>
+
+#include "components/SampleComponent.h"
+
+namespace qx::samplefx {
+
+HRESULT SampleClassFactory::Create(const SampleClass& cls, REFIID riid, void** ppv) {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    SampleClassFactory* factory = new (std::nothrow) SampleClassFactory(cls);
+    if (!factory) return E_OUTOFMEMORY;
+    factory->AddRef();
+    const HRESULT hr = factory->QueryInterface(riid, ppv);
+    factory->Release();
+    return hr;
+}
+
+HRESULT SampleClassFactory::QueryInterface(REFIID riid, void** ppv) {
+    if (!ppv) return E_POINTER;
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory)) {
+        *ppv = static_cast<IClassFactory*>(this);
+        AddRef();
+        return S_OK;
+    }
+    *ppv = nullptr;
+    return E_NOINTERFACE;
+}
+
+ULONG SampleClassFactory::AddRef() { return ULONG(++refs_); }
+
+ULONG SampleClassFactory::Release() {
+    const LONG n = --refs_;
+    if (n == 0) delete this;
+    return ULONG(n);
+}
+
+HRESULT SampleClassFactory::CreateInstance(IUnknown* outer, REFIID riid, void** ppv) {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    if (outer) return CLASS_E_NOAGGREGATION;
+    return SampleComponent::Create(class_.make(), class_.creationIid, riid, ppv);
+}
+
+HRESULT SampleClassFactory::LockServer(BOOL lock) {
+    if (lock) SampleModule::Lock();
+    else SampleModule::Unlock();
+    return S_OK;
+}
+
+}  // namespace qx::samplefx

@@ -1,0 +1,67 @@
+#pragma once
+// The 15-band parametric equaliser: a Bass low shelf and a Treble high shelf, then 15
+// peaking bands whose frequency, gain (-12 to +12 dB) and Q come from filter records.
+//   35 / 37, 1 byte: Bass / Treble on
+//   36 / 38, 8 bytes: Bass / Treble frequency (u32) and gain (signed low 16 bits)
+//   39, 240 bytes: 15 records of {on byte, 3 zero bytes, frequency, gain, Q as float}
+//   40, 1 byte: phase mode (0 minimal, else linear); both run minimum-phase sections here
+//   41, 1 byte: 0 runs the bands in parallel (their boosts add), else in cascade
+#include <atomic>
+
+#include "components/dsp/Biquad.h"
+#include "components/dsp/ChangeCounter.h"
+#include "components/dsp/Effect.h"
+
+namespace qx::fx {
+
+class ParametricEqualizer final : public Effect {
+public:
+    static constexpr uint32_t kBands = 15;
+    static constexpr int32_t kMaxGainDb = 12;
+    enum : uint8_t {
+        kBassOn = 35,
+        kBassFilter = 36,
+        kTrebleOn = 37,
+        kTrebleFilter = 38,
+        kBands15 = 39,
+        kPhaseMode = 40,
+        kParallelMode = 41,
+    };
+
+    void Prepare(double rate, uint32_t channels) override;
+    ParamStatus SetParameter(uint8_t id, uint8_t size, const uint8_t* data) override;
+    void Process(float* const* buffers, uint32_t frames) override;
+
+private:
+    struct Filter {
+        std::atomic<bool> on{false};
+        std::atomic<uint32_t> frequency{1000};
+        std::atomic<int32_t> gain{0};
+        std::atomic<float> q{1.0f};
+    };
+    struct Section {
+        bool active = false;
+        BiquadCoefficients coefficients;
+    };
+
+    void StoreFilter(Filter& f, const uint8_t* data);
+    void Recompute();
+    double Frequency(const Filter& f) const;
+    void ProcessChannel(uint32_t channel, float* buffer, uint32_t frames);
+
+    Filter bass_, treble_;
+    Filter bands_[kBands];
+    std::atomic<bool> linearPhase_{false};
+    std::atomic<bool> cascade_{false};
+    ChangeCounter changes_;
+
+    double rate_ = 48000;
+    uint32_t channels_ = 0;
+    bool cascadeNow_ = false;
+    Section bassSection_, trebleSection_;
+    Section bandSections_[kBands];
+    BiquadState shelfState_[kMaxChannels][2];
+    BiquadState bandState_[kMaxChannels][kBands];
+};
+
+}  // namespace qx::fx
