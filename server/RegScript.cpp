@@ -167,8 +167,13 @@ Status RegScript::Entry(Key parent, std::wstring first, Mode mode, int depth) {
     EntryHead head;
     Status s = ReadHead(std::move(first), &head);
     if (!Ok(s)) return s;
+    // A name spelled like "{", "}" or "=" would be read as structure when unregistering
+    // skips over an entry, so the two modes would part ways.
+    if (head.name == L"{" || head.name == L"}" || head.name == L"=") return status::kDispException;
     if (head.isValue) return mode == Mode::Register ? RegisterValue(parent, head) : UnregisterValue(parent, head);
-    if (head.name.find(L'\\') != std::wstring::npos) return status::kDispException;
+    // A key needs a name of its own: an empty one would stand for the parent itself, and
+    // unregistering would then try to delete the parent.
+    if (head.name.empty() || head.name.find(L'\\') != std::wstring::npos) return status::kDispException;
     return mode == Mode::Register ? RegisterKey(parent, head, depth) : UnregisterKey(parent, head, depth);
 }
 

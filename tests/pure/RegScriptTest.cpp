@@ -141,6 +141,10 @@ TEST_F(RegScriptTest, EveryErrorOfTheLanguage) {
         {L"HKCR { val V = x 'x' }", status::kDispException},
         {L"HKCR { A\\B }", status::kDispException},          // key name with a backslash
         {L"HKCR { 'A\\B' = s 'x' }", status::kDispException},
+        {L"HKCR { '' = s 'x' }", status::kDispException},   // key without a name
+        {L"HKU { K = s = s '' }", status::kDispException},   // "=" as a value text, then a nameless key
+        {L"HKCR { K { { } }", status::kDispException},      // a key named like a brace
+        {L"HKCR { val = = s 'x' }", status::kDispException},
         {L"HKCR { } junk", status::kDispException},          // more than whitespace after the last block
         {L"HKCR { K=s 'x' }", status::kOk},                  // "K=s" is one token: a key name, then 'x'
         {L"HKCR { val B = b 'abc' }", status::kFail},        // odd number of hex digits
