@@ -221,7 +221,7 @@ Status RegScript::UnregisterValue(Key parent, const EntryHead& head) {
 Status RegScript::RegisterKey(Key parent, const EntryHead& head, int depth) {
     if (head.remove) {
         if (!IsProtected(head.name)) DeleteSubtree(parent, head.name, 0);
-        return SkipBody();  // nothing is created for a deleted key
+        return SkipBody(depth);  // nothing is created for a deleted key
     }
     if (head.forceRemove && !IsProtected(head.name)) DeleteSubtree(parent, head.name, 0);
 
@@ -245,7 +245,7 @@ Status RegScript::RegisterKey(Key parent, const EntryHead& head, int depth) {
 Status RegScript::UnregisterKey(Key parent, const EntryHead& head, int depth) {
     ScopedKey key(registry_);
     long error = registry_.OpenKey(parent, head.name, RegAccess::Read, key.Put());
-    if (error == regerror::kFileNotFound) return SkipBody();
+    if (error == regerror::kFileNotFound) return SkipBody(depth);
     if (error != regerror::kSuccess) return StatusFromError(error);
 
     Status s = status::kOk;
@@ -301,24 +301,32 @@ Status RegScript::SkipTokens(int count) {
     return status::kOk;
 }
 
-// Passes over an entry's optional "= type text" and "{ ... }" without looking inside.
-Status RegScript::SkipBody() {
+// Passes over an entry's optional "= type text" and "{ ... }" without touching the
+// registry.
+Status RegScript::SkipBody(int depth) {
     if (tokens_.Accept(L"=")) {
         const Status s = SkipTokens(2);
         if (!Ok(s)) return s;
     }
-    return tokens_.Accept(L"{") ? SkipList() : status::kOk;
+    return tokens_.Accept(L"{") ? SkipList(depth + 1) : status::kOk;
 }
 
-Status RegScript::SkipList() {
-    std::wstring token;
-    for (size_t open = 1; open > 0;) {
-        const Status s = tokens_.Next(&token);
+// Reads an entry list up to its closing brace by the same grammar that runs it, so a "{"
+// or "}" used as a key name or value text does not end the list early. Nothing inside is
+// checked: only the end of the text stops it.
+Status RegScript::SkipList(int depth) {
+    if (depth > kMaxDepth) return status::kDispException;
+    for (;;) {
+        std::wstring token;
+        Status s = tokens_.Next(&token);
         if (!Ok(s)) return s;
-        if (token == L"{") ++open;
-        if (token == L"}") --open;
+        if (token == L"}") return status::kOk;
+        EntryHead head;
+        s = ReadHead(std::move(token), &head);
+        if (Ok(s) && head.isValue) s = tokens_.Accept(L"=") ? SkipTokens(2) : status::kOk;
+        else if (Ok(s)) s = SkipBody(depth);
+        if (!Ok(s)) return s;
     }
-    return status::kOk;
 }
 
 long RegScript::DeleteSubtree(Key parent, const std::wstring& name, int depth) {

@@ -62,8 +62,8 @@ private:
 
     Status ReadValue(RegValue* value);
     Status SkipTokens(int count);
-    Status SkipBody();
-    Status SkipList();
+    Status SkipBody(int depth);
+    Status SkipList(int depth);
     long DeleteSubtree(Key parent, const std::wstring& name, int depth);
 
     RegScriptTokenizer tokens_;

@@ -249,6 +249,21 @@ TEST_F(RegScriptTest, UnregisterKeepsKeysWithForeignSubkeysAndSkipsMissingOnes) 
     EXPECT_EQ(status::kDispException, Unregister(L"HKCR { A { Bad\\Name } }"));
 }
 
+TEST_F(RegScriptTest, SkippedListsFollowTheGrammarNotTheBraces) {
+    // Keys named "{" and "}" inside a list that is skipped (the second entry's key is gone
+    // by then) must not end or extend the skip.
+    const wchar_t* script = L"HKCR { K { { } K { { } } HKCU { After }";
+    ASSERT_EQ(status::kOk, Register(script));
+    EXPECT_TRUE(reg_.Exists(L"HKCR\\K\\{"));
+    EXPECT_EQ(status::kOk, Unregister(script));
+    EXPECT_FALSE(reg_.Exists(L"HKCR\\K"));
+    EXPECT_FALSE(reg_.Exists(L"HKCU\\After"));
+    // The same in register mode, for the list of a deleted key.
+    EXPECT_EQ(status::kOk, Register(L"HKCU { Delete Gone = s x { { } Next }"));
+    EXPECT_TRUE(reg_.Exists(L"HKCU\\Next"));
+    EXPECT_FALSE(reg_.Exists(L"HKCU\\Gone"));
+}
+
 TEST_F(RegScriptTest, UnregisterReportsKeysItCannotOpen) {
     reg_.PutKey(L"HKCR\\Hidden\\Sub");
     reg_.SetRights(L"HKCR\\Hidden", MemoryRegistry::Rights::Denied);
