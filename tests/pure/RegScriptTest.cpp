@@ -250,16 +250,16 @@ TEST_F(RegScriptTest, UnregisterKeepsKeysWithForeignSubkeysAndSkipsMissingOnes) 
 }
 
 TEST_F(RegScriptTest, SkippedListsFollowTheGrammarNotTheBraces) {
-    // Keys named "{" and "}" inside a list that is skipped (the second entry's key is gone
-    // by then) must not end or extend the skip.
-    const wchar_t* script = L"HKCR { K { { } K { { } } HKCU { After }";
+    // A value text "{" inside a list that is skipped (the second K is gone by then) must
+    // not extend the skip past the list's end.
+    const wchar_t* script = L"HKCR { K { val v = s '{' } K { val v = s '{' } } HKCU { After }";
     ASSERT_EQ(status::kOk, Register(script));
-    EXPECT_TRUE(reg_.Exists(L"HKCR\\K\\{"));
+    EXPECT_EQ(L"{", Text(L"HKCR\\K", L"v"));
     EXPECT_EQ(status::kOk, Unregister(script));
     EXPECT_FALSE(reg_.Exists(L"HKCR\\K"));
     EXPECT_FALSE(reg_.Exists(L"HKCU\\After"));
     // The same in register mode, for the list of a deleted key.
-    EXPECT_EQ(status::kOk, Register(L"HKCU { Delete Gone = s x { { } Next }"));
+    EXPECT_EQ(status::kOk, Register(L"HKCU { Delete Gone = s x { val v = s '{' } Next }"));
     EXPECT_TRUE(reg_.Exists(L"HKCU\\Next"));
     EXPECT_FALSE(reg_.Exists(L"HKCU\\Gone"));
 }
