@@ -1,8 +1,8 @@
 #include "processors/QXGFXLib.h"
 
 #include <algorithm>
-#include <iterator>
 #include <cstring>
+#include <iterator>
 
 #include "processors/ChannelMixer.h"
 #include "processors/GFXParameterPush.h"
