@@ -1,10 +1,12 @@
 // The echo-canceller worker of the capture processor against a stand-in Zurarur object.
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
 #include <memory>
 
+#include "common/Handles.h"
 #include "processors/AecWorker.h"
 #include "server/Module.h"
 #include "tests/mic/MicFixture.h"
@@ -15,6 +17,16 @@ namespace {
 
 namespace key = settings::key;
 using Config = ZurarurDouble::Config;
+
+size_t ThreadsOfThisProcess() {
+    UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    size_t n = 0;
+    for (BOOL more = Thread32First(snapshot.Get(), &entry); more; more = Thread32Next(snapshot.Get(), &entry))
+        if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++n;
+    return n;
+}
 
 std::vector<UINT32> Values(const ZurarurDouble& zur) {
     std::vector<UINT32> v;
@@ -163,25 +175,21 @@ TEST_F(MicWorker, DestructionDoesNotWaitLongForAWorkerInsideACall) {
 
 TEST_F(MicWorker, RepeatedInitializeReplacesTheWorker) {
     ZurarurDouble& zur = NewZur();
+    size_t threads = 0;
     for (size_t i = 1; i <= 4; ++i) {
         ASSERT_EQ(S_OK, InitializeAs(settings::FormFactorMicrophone));
         ASSERT_TRUE(zur.WaitForSets(i));
         EXPECT_EQ(long(i), zur.Created());
         EXPECT_EQ(1, zur.Alive());  // the earlier workers have ended
+        // Each worker replaces the last one instead of adding a thread.
+        if (i == 1) threads = ThreadsOfThisProcess();
+        EXPECT_EQ(threads, ThreadsOfThisProcess());
     }
     // A form factor other than microphone stops the worker and starts none.
     EXPECT_EQ(E_NOINTERFACE, InitializeAs(settings::FormFactorSpeakers));
     EXPECT_EQ(0, zur.Alive());
     EXPECT_EQ(S_OK, Change(key::ZurAecEnable, 1));
     EXPECT_EQ(4u, zur.Sets().size());
-}
-
-TEST(AecWorker, ApplyAndStopWithoutAStartDoNothing) {
-    AecWorker worker;
-    EXPECT_FALSE(worker.Exists());
-    worker.Apply(1);
-    worker.Stop();
-    EXPECT_FALSE(worker.Waiting());
 }
 
 TEST(AecWorker, ReachesItsLoopOnlyWithAWorkingObject) {
