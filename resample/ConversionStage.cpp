@@ -142,6 +142,7 @@ void ConversionStage::Prepare(StageKind kind, uint32_t inputSize, uint32_t outpu
     if (!AllocateBuffers(channels_)) return;
 
     std::fill(std::begin(phase_), std::end(phase_), 0u);
+    wideLoops_ = MultirateFir::WideLoopsAvailable();
 
     if (IsMultirateFirKind(kind)) {
         const Shape s = ShapeForSizes(inputSize, outputSize);
@@ -169,7 +170,7 @@ void ConversionStage::Process(float* buffer, uint32_t channel, uint32_t n, uint3
         if (IsMultirateFirKind(kind_) && !firReady_) return;
         const uint32_t groups = GroupsFor(kind_, n);
         std::memcpy(x, buffer, sizeof(float) * n);
-        fir->Run(x, groups, buffer);
+        fir->Run(x, groups, buffer, wideLoops_);
         if (kind_ == StageKind::Down3) {
             // An incomplete last group still yields one output, aligned with the block's
             // last input; the decimator consumes every input.

@@ -56,6 +56,7 @@ private:
     uint8_t channels_ = 0;
     uint32_t capacity_ = 0;
     bool firReady_ = false;
+    bool wideLoops_ = false;
     uint32_t phase_[kMaxChannels] = {};
     std::unique_ptr<float[]> buffers_[kMaxChannels];
 };

@@ -1,61 +1,62 @@
 #include "resample/MultirateFir.h"
 
+#include <atomic>
+
+#include "resample/CpuFeatures.h"
+
 namespace qx {
 
-namespace {
-// Groups computed together. Their accumulators stay in registers while the tap loop
-// runs, so each output is still one sequential sum in tap order.
+namespace fir_baseline {
 constexpr int kChunk = 32;
+#include "resample/FirLoops.inl"
+}  // namespace fir_baseline
+
+namespace {
+// -1 until the processor has been asked; then 0 or 1.
+std::atomic<int> g_wideLoops{-1};
+
+// GCC for Windows cannot keep 32-byte stack slots aligned (its AVX spills may fault), so
+// that build keeps to the baseline loops; MSVC and the native builds use AVX2 where the
+// processor has it.
+bool WideLoopsBuilt() {
+#if defined(__MINGW32__)
+    return false;
+#else
+    return true;
+#endif
+}
 }  // namespace
 
-template <int L, int M, bool Full>
-void MultirateFir::Chunk(const float* x, uint32_t g0, int width, float* out) const {
-    const int w = Full ? kChunk : width;
-    // With M > 1, the samples each lane of the chunk needs are taken apart by their
-    // position modulo M first, so every tap reads consecutive floats.
-    constexpr int kLanes = M > 1 ? M : 1;
-    constexpr int kLaneLength = M > 1 ? kMaxHistory / M + kChunk : 1;
-    float lanes[kLanes * kLaneLength];
-    if (M > 1) {
-        const float* start = x + static_cast<intptr_t>(M) * (static_cast<intptr_t>(g0) - subHistory_);
-        for (int m = 0; m < M; ++m)
-            for (int s = 0; s < subHistory_ + w; ++s) lanes[m * kLaneLength + s] = start[M * s + m];
+bool MultirateFir::WideLoopsAvailable() {
+    int state = g_wideLoops.load(std::memory_order_relaxed);
+    if (state < 0) {
+        state = WideLoopsBuilt() && CpuHasAvx2() ? 1 : 0;
+        g_wideLoops.store(state, std::memory_order_relaxed);
     }
-    for (int r = 0; r < L; ++r) {
-        const Phase& ph = phases_[r];
-        float acc[kChunk] = {};
-        for (int e = 0; e < ph.count; ++e) {
-            const float c = ph.coef[e];
-            const float* p = (M == 1) ? x + ph.offset[e] + g0
-                                      : lanes + ph.sub[e] * kLaneLength + subHistory_ + ph.index[e];
-            // Runs of 16 lanes: short enough for the compiler to unroll them completely
-            // and keep all accumulators in vector registers.
-            for (int b = 0; b < w; b += 16) {
-                float* a = acc + b;
-                const float* q = p + b;
-                const int lanes16 = Full ? 16 : (w - b < 16 ? w - b : 16);
-                for (int l = 0; l < lanes16; ++l) a[l] += c * q[l];
-            }
-        }
-        for (int l = 0; l < w; ++l) out[(g0 + l) * L + r] = acc[l] * scale_;
-    }
+    return state == 1;
 }
 
-template <int L, int M>
-void MultirateFir::RunFixed(const float* x, uint32_t groups, float* out) const {
-    uint32_t g = 0;
-    for (; g + kChunk <= groups; g += kChunk) Chunk<L, M, true>(x, g, kChunk, out);
-    if (g < groups) Chunk<L, M, false>(x, g, static_cast<int>(groups - g), out);
+void MultirateFir::AllowWideLoops(bool allow) {
+    g_wideLoops.store(allow && WideLoopsBuilt() && CpuHasAvx2() ? 1 : 0, std::memory_order_relaxed);
 }
 
-void MultirateFir::Run(const float* x, uint32_t groups, float* out) const {
-    // The stage kinds use these five shapes; each gets its own compiled loop.
-    if (up_ == 2 && down_ == 1) return RunFixed<2, 1>(x, groups, out);
-    if (up_ == 1 && down_ == 2) return RunFixed<1, 2>(x, groups, out);
-    if (up_ == 3 && down_ == 2) return RunFixed<3, 2>(x, groups, out);
-    if (up_ == 2 && down_ == 3) return RunFixed<2, 3>(x, groups, out);
-    if (up_ == 3 && down_ == 1) return RunFixed<3, 1>(x, groups, out);
-    if (up_ == 1 && down_ == 3) return RunFixed<1, 3>(x, groups, out);
+void MultirateFir::Run(const float* x, uint32_t groups, float* out, bool wide) const {
+    FirPlanView view{};
+    view.up = up_;
+    view.down = down_;
+    view.scale = scale_;
+    view.subHistory = subHistory_;
+    for (int r = 0; r < up_; ++r) {
+        view.count[r] = phases_[r].count;
+        view.coef[r] = phases_[r].coef;
+        view.offset[r] = phases_[r].offset;
+        view.sub[r] = phases_[r].sub;
+        view.index[r] = phases_[r].index;
+    }
+    if (wide)
+        fir_avx2::Run(view, x, groups, out);
+    else
+        fir_baseline::Run(view, x, groups, out);
 }
 
 float MultirateFir::Single(const float* x) const {

@@ -10,13 +10,15 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "resample/FirPlanView.h"
+
 namespace qx {
 
 class MultirateFir {
 public:
-    static constexpr int kMaxPhases = 3;
+    static constexpr int kMaxPhases = FirPlanView::kMaxPhases;
     static constexpr int kMaxTaps = 72;
-    static constexpr int kMaxHistory = 72;
+    static constexpr int kMaxHistory = FirPlanView::kMaxHistory;
 
     // `taps` must outlive constant evaluation only; the filter copies what it needs.
     constexpr MultirateFir(const float* taps, int tapCount, int up, int down, int lead, float scale)
@@ -55,8 +57,14 @@ public:
     }
 
     // Runs `groups` groups: reads x[-History() .. down*groups - 1], writes up*groups
-    // outputs to out. out must not overlap x.
-    void Run(const float* x, uint32_t groups, float* out) const;
+    // outputs to out. out must not overlap x. `wide` picks the AVX2 loops (same sums).
+    void Run(const float* x, uint32_t groups, float* out, bool wide) const;
+
+    // Whether this processor runs the AVX2 loops (and they are not turned off).
+    static bool WideLoopsAvailable();
+    // Turns the AVX2 loops off, or back on where the processor has them (tests,
+    // benchmarks).
+    static void AllowWideLoops(bool allow);
 
     // The single output of a one-phase filter whose group base is at x[0]
     // (for a last, incomplete group).
@@ -72,11 +80,6 @@ private:
     };
 
     static constexpr int FloorDiv(int a, int b) { return (a >= 0) ? a / b : -((-a + b - 1) / b); }
-
-    template <int L, int M>
-    void RunFixed(const float* x, uint32_t groups, float* out) const;
-    template <int L, int M, bool Full>
-    void Chunk(const float* x, uint32_t g0, int width, float* out) const;
 
     int up_ = 1;
     int down_ = 1;

@@ -7,6 +7,7 @@
 
 #include "SrcReference.h"
 #include "resample/FilterTables.h"
+#include "resample/MultirateFir.h"
 #include "resample/SRCInternal.h"
 
 using qx::SRCInternal;
@@ -42,6 +43,14 @@ const KindCase kKindCases[] = {
     {"Up147Down160", 48000, 44100, 480, SRCInternal::Forward},
     {"Down3", 48000, 16000, 480, SRCInternal::Forward},
     {"Up3", 16000, 48000, 160, SRCInternal::Forward},
+};
+
+// Runs the FIR stages on the baseline loops or, where the processor has them, the AVX2
+// loops, for the lifetime of the object; converters take the choice at Init.
+class LoopChoice {
+public:
+    explicit LoopChoice(bool wide) { qx::MultirateFir::AllowWideLoops(wide); }
+    ~LoopChoice() { qx::MultirateFir::AllowWideLoops(true); }
 };
 
 // A model of one stage kind: takes a block, returns what the stage writes.
@@ -88,8 +97,11 @@ Model ModelFor(StageKind kind) {
 // Every stage kind, on two interleaved channels, over blocks of the planned size and of
 // other sizes, writes exactly what its definition gives, to the last bit.
 TEST(SRCInternalSignal, EveryKindMatchesItsDefinitionBitForBit) {
+    for (bool wide : {false, true})
     for (const KindCase& c : kKindCases) {
         SCOPED_TRACE(c.name);
+        SCOPED_TRACE(wide ? "wide loops" : "baseline loops");
+        LoopChoice loops(wide);
         SRCInternal src;
         uint32_t planned = 0;
         src.Init(c.in, c.out, c.block, &planned, 2);
@@ -157,8 +169,10 @@ TEST(SRCInternalSignal, BlockwiseEqualsOneShot) {
     };
     const Chain chains[] = {{44100, 48000, 441}, {8000, 48000, 80}, {192000, 44100, 1920}, {11025, 48000, 441}};
     const int blocks = 8;
+    for (bool wide : {false, true})
     for (const Chain& c : chains) {
         SCOPED_TRACE(c.in);
+        LoopChoice loops(wide);
         for (uint32_t dir : {SRCInternal::Forward, SRCInternal::Reverse}) {
             SRCInternal small, large;
             uint32_t outSmall = 0, outLarge = 0;
