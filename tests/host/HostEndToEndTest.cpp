@@ -1,0 +1,198 @@
+// qxhost.exe end to end: known WAV files in, the expected WAV files out, and the errors
+// a user can make.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <iterator>
+
+#include "host/WavFile.h"
+#include "tests/host/HostRunner.h"
+
+using qx::host::SampleFormat;
+using qx::host::WavAudio;
+using qx::test::Q;
+using qx::test::ReadWav;
+using qx::test::RunHost;
+using qx::test::ScratchFolder;
+using qx::test::TestFolder;
+using qx::test::WriteWav;
+
+namespace {
+// The module and the sample components come from the test folder, not the registry.
+std::string Servers() {
+    return "--module " + Q(TestFolder() + "QXAPOMain.dll") + " --components " + Q(TestFolder() + "QXSampleFX.dll");
+}
+
+// Channel c carries a tone of its own frequency, so channels can be told apart.
+WavAudio Tones(uint32_t rate, uint32_t channels, double seconds, SampleFormat format = SampleFormat::Float32) {
+    WavAudio a;
+    a.rate = rate;
+    a.channels = channels;
+    a.format = format;
+    const size_t frames = size_t(seconds * rate);
+    a.samples.resize(frames * channels);
+    for (size_t i = 0; i < frames; ++i)
+        for (uint32_t c = 0; c < channels; ++c)
+            a.samples[i * channels + c] =
+                qx::host::Quantize(0.2 * std::sin(2 * 3.14159265358979 * 110.0 * (c + 1) * double(i) / rate), format);
+    return a;
+}
+
+std::vector<double> Channel(const WavAudio& a, uint32_t c, size_t from = 0) {
+    std::vector<double> x;
+    for (size_t i = from; i < a.Frames(); ++i) x.push_back(a.samples[i * a.channels + c]);
+    return x;
+}
+
+double Rms(const std::vector<double>& x) {
+    double s = 0;
+    for (double v : x) s += v * v;
+    return x.empty() ? 0 : std::sqrt(s / double(x.size()));
+}
+
+size_t Lines(const std::string& text) {
+    size_t n = 0;
+    for (char c : text) n += c == '\n';
+    return n;
+}
+}  // namespace
+
+TEST(HostEndToEnd, WithNothingEnabledEveryFormatPassesThroughBitExact) {
+    ScratchFolder dir;
+    for (SampleFormat f : {SampleFormat::Pcm16, SampleFormat::Pcm24, SampleFormat::Pcm32, SampleFormat::Float32}) {
+        SCOPED_TRACE(qx::host::FormatName(f));
+        WavAudio in = Tones(44100, 6, 0.25, f);
+        in.samples[0] = -1.0;  // the extremes survive too
+        in.samples[1] = qx::host::Quantize(1.0, f);
+        WriteWav(dir.Path("in.wav"), in);
+        const auto r = RunHost("--in " + Q(dir.Path("in.wav")) + " --out " + Q(dir.Path("out.wav")) + " " + Servers());
+        ASSERT_EQ(0u, r.exitCode) << r.err;
+        const WavAudio out = ReadWav(dir.Path("out.wav"));
+        EXPECT_EQ(f, out.format);
+        EXPECT_EQ(in.rate, out.rate);
+        EXPECT_EQ(in.channels, out.channels);
+        EXPECT_EQ(in.samples, out.samples);
+        EXPECT_NE(std::string::npos, r.out.find("0 processed")) << r.out;
+    }
+}
+
+TEST(HostEndToEnd, SwapCenterAndSubwooferExchangesChannelsTwoAndThreeOfSix) {
+    ScratchFolder dir;
+    const WavAudio in = Tones(48000, 6, 0.2);
+    WriteWav(dir.Path("in.wav"), in);
+    const auto r = RunHost("--in " + Q(dir.Path("in.wav")) + " --out " + Q(dir.Path("out.wav")) +
+                           " --enable \"Swap Center and Subwoofer\" " + Servers());
+    ASSERT_EQ(0u, r.exitCode) << r.err;
+    const WavAudio out = ReadWav(dir.Path("out.wav"));
+    ASSERT_EQ(6u, out.channels);
+    const uint32_t expected[6] = {0, 1, 3, 2, 4, 5};
+    for (uint32_t c = 0; c < 6; ++c) EXPECT_EQ(Channel(in, expected[c]), Channel(out, c)) << "channel " << c;
+
+    // With four output channels there is no subwoofer to swap with.
+    const auto four = RunHost("--in " + Q(dir.Path("in.wav")) + " --out " + Q(dir.Path("four.wav")) +
+                              " --out-channels 4 --enable \"Swap Center and Subwoofer\" " + Servers());
+    ASSERT_EQ(0u, four.exitCode) << four.err;
+    const WavAudio out4 = ReadWav(dir.Path("four.wav"));
+    ASSERT_EQ(4u, out4.channels);
+    for (uint32_t c = 0; c < 4; ++c) EXPECT_EQ(Channel(in, c), Channel(out4, c)) << "channel " << c;
+}
+
+TEST(HostEndToEnd, EqualizerSettingsReachTheSampleComponent) {
+    ScratchFolder dir;
+    WavAudio in;
+    in.rate = 48000;
+    in.channels = 2;
+    in.samples.resize(2 * 48000);
+    for (size_t i = 0; i < 48000; ++i) {
+        in.samples[2 * i] = 0.1 * std::sin(2 * 3.14159265358979 * 250 * double(i) / 48000);
+        in.samples[2 * i + 1] = 0.1 * std::sin(2 * 3.14159265358979 * 4000 * double(i) / 48000);
+    }
+    WriteWav(dir.Path("in.wav"), in);
+    const auto r = RunHost("--in " + Q(dir.Path("in.wav")) + " --out " + Q(dir.Path("out.wav")) +
+                           " --enable Equalizer --set Equalizer.band4=6 " + Servers());
+    ASSERT_EQ(0u, r.exitCode) << r.err;
+    const WavAudio out = ReadWav(dir.Path("out.wav"));
+    const auto gain = [&](uint32_t c) { return 20 * std::log10(Rms(Channel(out, c, 24000)) / Rms(Channel(in, c, 24000))); };
+    EXPECT_NEAR(6.0, gain(0), 0.5);
+    EXPECT_NEAR(0.0, gain(1), 0.5);
+    EXPECT_NE(std::string::npos, r.out.find("enabled: Equalizer")) << r.out;
+    EXPECT_NE(std::string::npos, r.out.find("Equalizer.band4=6")) << r.out;
+}
+
+TEST(HostEndToEnd, DemoChainRunsOnTheTestSignalAtNinetySixKilohertzWithSixChannels) {
+    ScratchFolder dir;
+    const auto r = RunHost("--rate 96000 --channels 6 --seconds 1 --enable Equalizer --enable Environment "
+                           "--set Equalizer.band2=6 --set \"Environment.preset=Concert hall\" --out " +
+                           Q(dir.Path("out.wav")) + " --png " + Q(dir.Path("plot.png")) + " " + Servers());
+    ASSERT_EQ(0u, r.exitCode) << r.err;
+    const WavAudio out = ReadWav(dir.Path("out.wav"));
+    EXPECT_EQ(96000u, out.rate);
+    EXPECT_EQ(6u, out.channels);
+    EXPECT_EQ(96000u, out.Frames());
+    for (uint32_t c = 0; c < 6; ++c) EXPECT_GT(Rms(Channel(out, c)), 0.01) << c;
+    for (const char* expected : {"present: Equalizer", "enabled: Equalizer, Environment", "960 frames", "cost per period",
+                                 "100 processed"})
+        EXPECT_NE(std::string::npos, r.out.find(expected)) << expected << "\n" << r.out;
+
+    std::ifstream png(dir.Path("plot.png"), std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(png)), std::istreambuf_iterator<char>());
+    ASSERT_GT(bytes.size(), 1000u);
+    EXPECT_EQ(std::string("\x89PNG\r\n\x1a\n", 8), bytes.substr(0, 8));
+}
+
+TEST(HostEndToEnd, SettingChangesDuringTheStreamAreReported) {
+    ScratchFolder dir;
+    const auto r = RunHost("--channels 2 --seconds 1 --change 0.5:Equalizer.enable=1 --change 0.5:Equalizer.band4=6 "
+                           "--out " + Q(dir.Path("out.wav")) + " " + Servers());
+    ASSERT_EQ(0u, r.exitCode) << r.err;
+    // Nothing to do in the first half; the equaliser runs in the second.
+    EXPECT_NE(std::string::npos, r.out.find("50 processed, 50 passed through")) << r.out;
+    EXPECT_NE(std::string::npos, r.out.find("changes: 2 reported")) << r.out;
+}
+
+TEST(HostEndToEnd, BadInputGivesOneLineAndANonZeroExit) {
+    ScratchFolder dir;
+    const WavAudio good = Tones(48000, 2, 0.1, SampleFormat::Pcm16);
+    std::vector<uint8_t> bytes = qx::host::EncodeWav(good);
+    const auto save = [&](const std::string& name, const std::vector<uint8_t>& b) {
+        std::ofstream(dir.Path(name), std::ios::binary).write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
+        return Q(dir.Path(name));
+    };
+    std::vector<uint8_t> truncated(bytes.begin(), bytes.end() - 100);
+    std::vector<uint8_t> eightBit = bytes;
+    eightBit[34] = 8;  // bits per sample
+    eightBit[32] = 2;  // block align
+    std::vector<uint8_t> nine = bytes;
+    nine[22] = 9;  // channels
+
+    struct Case {
+        std::string args;
+        DWORD exit;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"--in " + Q(dir.Path("missing.wav")), 1, "cannot open"},
+        {"--in " + save("truncated.wav", truncated), 1, "truncated"},
+        {"--in " + save("eight.wav", eightBit), 1, "unsupported sample format"},
+        {"--in " + save("nine.wav", nine), 1, "at most 8"},
+        {"--in " + save("text.wav", {'h', 'e', 'l', 'l', 'o'}), 1, "not a RIFF/WAVE file"},
+        {"--enable Reverb", 2, "unknown effect"},
+        {"--enable \"Dolby Surround\"", 2, "not run by QXGFXLib"},
+        {"--set Equalizer.band4=30", 2, "out of range -20..20"},
+        {"--set Equalizer.band11=1", 2, "unknown setting"},
+        {"--set Eq15.bass=1,100", 2, "on,frequency,gain"},
+        {"--channels 9", 2, "--channels"},
+        {"--period 0", 2, "--period"},
+        {"--frobnicate", 2, "unknown option"},
+        {"--in", 2, "needs a value"},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.args);
+        const auto r = RunHost("--out " + Q(dir.Path("out.wav")) + " " + Servers() + " " + k.args);
+        EXPECT_EQ(k.exit, r.exitCode);
+        EXPECT_EQ(1u, Lines(r.err)) << r.err;
+        EXPECT_EQ(0u, r.err.find("qxhost: error: ")) << r.err;
+        EXPECT_NE(std::string::npos, r.err.find(k.says)) << r.err;
+    }
+}
