@@ -89,11 +89,16 @@ std::string ServeComponents(const HostOptions& o, const std::vector<ComponentCla
            std::to_string(server.RegisterClasses(ids)) + " classes)";
 }
 
-void PrintCosts(std::vector<double> costs) {
+// Min, median, 99th percentile and max of the per-period costs, and which period was the
+// slowest (the first one pays for first use of memory and code).
+void PrintCosts(const std::vector<double>& costs) {
     if (costs.empty()) return;
-    std::sort(costs.begin(), costs.end());
-    std::printf("cost per period (fraction of real time): min %.4f, median %.4f, max %.4f\n", costs.front(),
-                costs[costs.size() / 2], costs.back());
+    const size_t slowest = size_t(std::max_element(costs.begin(), costs.end()) - costs.begin());
+    std::vector<double> sorted = costs;
+    std::sort(sorted.begin(), sorted.end());
+    std::printf("cost per period (fraction of real time): min %.4f, median %.4f, 99%% %.4f, max %.4f (period %zu)\n",
+                sorted.front(), sorted[sorted.size() / 2], sorted[sorted.size() * 99 / 100], sorted.back(),
+                slowest + 1);
 }
 
 void WritePlot(const HostOptions& o, const WavAudio& in, const WavAudio& out, const std::string& title) {
