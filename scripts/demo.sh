@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the module, the sample effect components and the
-# processor host, registers both DLLs in the private Wine prefix and runs the main job:
-# the synthesised test signal at 96000 Hz on 6 channels through the global-effects
-# processor with Equalizer and Environment on. The output WAV and a plot of the input
+# processor host, registers both DLLs in a private Wine prefix of the demo's own
+# (build/win/wineprefix-demo) and runs the main job: the synthesised test signal at
+# 96000 Hz on 6 channels through the global-effects processor with Equalizer and
+# Environment on. The output WAV and a plot of the input
 # and output spectra go to build/demo/.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -12,7 +13,8 @@ cmake -S "$root" -B "$build/win" -G Ninja -DCMAKE_BUILD_TYPE=Release \
       -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
 cmake --build "$build/win" --target QXAPOMain QXSampleFX qxhost
 
-prefix=$build/win/wineprefix
+# A prefix of its own: the tests expect none of these classes registered in theirs.
+prefix=$build/win/wineprefix-demo
 out=$build/demo
 mkdir -p "$out"
 wine_path() { printf 'Z:%s' "${1//\//\\}"; }
