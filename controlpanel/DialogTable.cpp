@@ -1,11 +1,21 @@
 #include "controlpanel/DialogTable.h"
 
+#include "controlpanel/EnvironmentDialog.h"
+#include "controlpanel/Equalizer15Dialog.h"
+#include "controlpanel/EqualizerDialog.h"
+#include "controlpanel/FlexBassDialog.h"
+#include "controlpanel/SpeakerShifterDialog.h"
+
 namespace qx::controlpanel {
 
 namespace {
 // One row per effect that has a settings dialog of its own.
 const DialogEntry kDialogTable[] = {
-    {settings::EffectNone, nullptr},
+    {settings::EffectEqualizer, &MakeDialog<EqualizerDialog>},
+    {settings::EffectEq15, &MakeDialog<Equalizer15Dialog>},
+    {settings::EffectEnvironment, &MakeDialog<EnvironmentDialog>},
+    {settings::EffectFlexBass, &MakeDialog<FlexBassDialog>},
+    {settings::EffectSpeakerShifter, &MakeDialog<SpeakerShifterDialog>},
 };
 
 settings::EffectId g_overrideEffect = settings::EffectNone;
