@@ -157,11 +157,17 @@ void EffectDialog::RefreshControl(const ControlSpec& spec) {
 void EffectDialog::RefreshTrackbar(const ControlSpec& spec) {
     uint32_t stored = 0;
     if (!settings::ReadUInt(store_.Get(), spec.key, stored)) {
-        if (spec.flags & kStartWhenAbsent) RestoreStart(spec);
+        if (spec.flags & kStartWhenAbsent)
+            RestoreStart(spec);
+        else if ((spec.flags & kZeroWhenAbsent) && store_)
+            SetTrackbar(spec.id, 0);
         return;
     }
     int32_t shown = (spec.flags & kSigned) ? settings::DecodeSigned(stored) : int32_t(stored);
-    if ((spec.flags & kRangeChecked) && (shown < spec.min || shown > spec.max)) return;
+    if ((spec.flags & kRangeChecked) && (shown < spec.min || shown > spec.max)) {
+        if (spec.flags & kStartWhenAbsent) RestoreStart(spec);
+        return;
+    }
     if (spec.flags & kNegated) shown = -shown;
     // Other values go to the trackbar as they are; it limits them to its range.
     SetTrackbar(spec.id, shown);

@@ -39,12 +39,15 @@ enum class Binding : uint8_t {
 enum ControlFlag : uint16_t {
     kSigned = 1u << 0,           // the stored value is signed: its low 16 bits are shown
     kRangeChecked = 1u << 1,     // a stored value outside min..max leaves the control as it is
-    kStartWhenAbsent = 1u << 2,  // a value that does not count (or no store) restores the start state
+    kStartWhenAbsent = 1u << 2,  // a value that does not count, is out of range (with kRangeChecked)
+                                 // or cannot be read for want of a store restores the start state
     kNegated = 1u << 3,          // shown and stored negated (a vertical trackbar whose top is its minimum)
     kLineKeys = 1u << 4,         // the arrow keys (TB_LINEUP, TB_LINEDOWN) write as well
     kStartChecked = 1u << 5,     // radio: the button checked in the start state
     kAboveZero = 1u << 6,        // radio: also stands for every stored value above 0
     kFallback = 1u << 7,         // radio: checked when the stored value matches no button
+    kZeroWhenAbsent = 1u << 8,   // trackbar: with a store, a value that does not count puts it at 0
+                                 // (without a store it keeps its start position)
 };
 
 inline constexpr int32_t kNoStart = INT32_MIN;
@@ -167,6 +170,14 @@ private:
     ControlTable table_;
     HWND window_ = nullptr;
     UINT refreshMessage_ = 0;
+};
+
+// A dialog that its tables describe completely: no hook of its own. `kTable` is an
+// `inline constexpr ControlTable` next to the dialog's control ids.
+template <const ControlTable& kTable>
+class TableDialog : public EffectDialog {
+public:
+    explicit TableDialog(const DialogContext& context) : EffectDialog(context, kTable) {}
 };
 
 }  // namespace qx::controlpanel

@@ -11,8 +11,10 @@ namespace {
 constexpr wchar_t kEndpointId[] = L"speakers";
 }
 
-DialogHarness::DialogHarness(IUnknown* fx, uint32_t speakerMask) : fx_(fx) {
-    endpoints_.Add(kEndpointId, EndpointSpec{1, speakerMask, 0});
+DialogHarness::DialogHarness(IUnknown* fx, uint32_t speakerMask) : DialogHarness(fx, EndpointSpec{1, speakerMask, 0}) {}
+
+DialogHarness::DialogHarness(IUnknown* fx, const EndpointSpec& endpoint) : fx_(fx) {
+    endpoints_.Add(kEndpointId, endpoint);
     ComObjectRoot::Create<QXUIExtLib>(nullptr, __uuidof(IQXUIExtLib), object_.PutVoid());
     page_ = std::make_unique<TestPage>(object_.Get());
     object_->EffectList_Initialize(page_->List(), const_cast<LPWSTR>(kEndpointId), fx_.Get());
@@ -79,6 +81,14 @@ void Click(HWND dialog, int id) { SendDlgItemMessageW(dialog, id, BM_CLICK, 0, 0
 
 void Type(HWND edit, const wchar_t* text) {
     for (const wchar_t* c = text; *c; ++c) SendMessageW(edit, WM_CHAR, *c, 1);
+}
+
+void Reload(HWND dialog) { SendMessageW(dialog, RefreshMessage(), 0, 0); }
+
+void PressEscAndClose(HWND dialog) {
+    const HWND focus = GetFocus();
+    PostMessageW(focus ? focus : dialog, WM_KEYDOWN, VK_ESCAPE, 0);
+    PostMessageW(dialog, WM_CLOSE, 0, 0);
 }
 
 uint32_t Stored(IPropertyStore* store, const settings::KeyId& key) {

@@ -28,6 +28,8 @@ public:
     // A loudspeaker endpoint with this speaker mask; `fx` is its FX store (any IUnknown:
     // one that is no property store opens the dialogs without a store).
     DialogHarness(IUnknown* fx, uint32_t speakerMask = 0x63F);
+    // Any endpoint: headphones and microphones list other rows.
+    DialogHarness(IUnknown* fx, const EndpointSpec& endpoint);
     ~DialogHarness();
     DialogHarness(const DialogHarness&) = delete;
     DialogHarness& operator=(const DialogHarness&) = delete;
@@ -69,6 +71,8 @@ void Scroll(HWND dialog, UINT message, int id, int code, int pos = 0);  // WM_HS
 void PressKey(HWND control, UINT vk);  // sent straight to the control
 void Click(HWND dialog, int id);       // BM_CLICK
 void Type(HWND edit, const wchar_t* text);  // one character at a time, as typed
+void Reload(HWND dialog);                   // the refresh message, sent: the dialog reloads at once
+void PressEscAndClose(HWND dialog);         // Esc on the focused control, then the caption's close box
 
 // Reading the store.
 uint32_t Stored(IPropertyStore* store, const settings::KeyId& key);  // 0xDEAD when no VT_UI4
