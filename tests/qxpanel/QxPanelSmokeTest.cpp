@@ -9,55 +9,11 @@
 #include <sstream>
 #include <string>
 
-#include "common/Handles.h"
+#include "tests/qxpanel/PanelProcess.h"
 
 namespace {
-std::wstring PanelPath() {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring dir(path);
-    dir.erase(dir.find_last_of(L"\\/") + 1);
-    return dir + L"..\\host\\qxpanel\\qxpanel.exe";
-}
-
-struct Outcome {
-    DWORD exitCode = 0xFFFFFFFF;
-    std::string output;
-};
-
-// Runs qxpanel with `args` and collects what it prints.
-Outcome RunPanel(const std::wstring& args) {
-    Outcome outcome;
-    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
-    HANDLE readEnd = nullptr, writeEnd = nullptr;
-    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return outcome;
-    qx::UniqueHandle reader(readEnd), writer(writeEnd);
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-
-    STARTUPINFOW startup{sizeof(startup)};
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = writeEnd;
-    startup.hStdError = writeEnd;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    std::wstring command = L"\"" + PanelPath() + L"\" " + args;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process))
-        return outcome;
-    qx::UniqueHandle processHandle(process.hProcess), threadHandle(process.hThread);
-    writer.Reset();  // the child holds the only write end now
-
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got) outcome.output.append(buffer, got);
-    if (WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0) {
-        TerminateProcess(process.hProcess, 99);
-        return outcome;
-    }
-    GetExitCodeProcess(process.hProcess, &outcome.exitCode);
-    // The program writes in text mode: lines end in CR LF.
-    outcome.output.erase(std::remove(outcome.output.begin(), outcome.output.end(), '\r'), outcome.output.end());
-    return outcome;
-}
+using qx::test::PanelOutcome;
+using qx::test::RunPanel;
 
 std::string ReadFileText(const std::wstring& path) {
     std::ifstream in(path.c_str(), std::ios::binary);
@@ -77,7 +33,7 @@ TEST(QxPanel, ListsAppliesAndKeepsTheStoreAcrossRuns) {
     }
     const std::wstring common = L"--endpoint speakers --mask 3 --store \"" + store + L"\" ";
 
-    Outcome first = RunPanel(common + L"--list --check Equalizer --uncheck Environment --apply --exit");
+    PanelOutcome first = RunPanel(common + L"--list --check Equalizer --uncheck Environment --apply --exit");
     ASSERT_EQ(0u, first.exitCode) << first.output;
     EXPECT_NE(std::string::npos, first.output.find("[ ] Dolby PCEEv4\n"));
     EXPECT_NE(std::string::npos, first.output.find("[x] Environment\n"));
@@ -93,7 +49,7 @@ TEST(QxPanel, ListsAppliesAndKeepsTheStoreAcrossRuns) {
     EXPECT_NE(std::string::npos, saved.find("Eq15.enable 0\n"));
     EXPECT_EQ(std::string::npos, saved.find("NoiseReduction"));
 
-    Outcome second = RunPanel(common + L"--list --exit");
+    PanelOutcome second = RunPanel(common + L"--list --exit");
     ASSERT_EQ(0u, second.exitCode) << second.output;
     EXPECT_NE(std::string::npos, second.output.find("[x] Equalizer\n"));
     EXPECT_NE(std::string::npos, second.output.find("[ ] Environment\n"));
@@ -101,9 +57,9 @@ TEST(QxPanel, ListsAppliesAndKeepsTheStoreAcrossRuns) {
 }
 
 TEST(QxPanel, RejectsABadCommandLine) {
-    Outcome bad = RunPanel(L"--endpoint nowhere");
+    PanelOutcome bad = RunPanel(L"--endpoint nowhere");
     EXPECT_EQ(2u, bad.exitCode);
     EXPECT_NE(std::string::npos, bad.output.find("bad endpoint"));
-    Outcome missing = RunPanel(L"--endpoint microphone --check Equalizer --exit");
+    PanelOutcome missing = RunPanel(L"--endpoint microphone --check Equalizer --exit");
     EXPECT_EQ(1u, missing.exitCode);  // no such row on a microphone
 }
