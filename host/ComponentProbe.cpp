@@ -2,6 +2,8 @@
 
 #include "common/ComPtr.h"
 #include "processors/GFXTables.h"
+#include "processors/LfxTables.h"
+#include "processors/QXMicLFXLib.h"
 #include "settings/IQXEffectComponent.h"
 
 namespace qx::host {
@@ -21,19 +23,50 @@ GUID ToGuid(const Guid& g) {
     return out;
 }
 
+// Names of the local-effects processor's component slots, by slot index.
+constexpr const char* kLocalSlotNames[lfx::kComponentClassCount] = {
+    "Nuvex Surround", "Speaker Shifter", "Dolby Surround", "Dolby Pro Logic IIx",
+    "DTS Surround Sensation", "DTS Neo:PC", "DTS Voice Clarity",
+};
+
+// Names of the capture processor's components, in its creation order.
+constexpr const char* kCaptureNames[] = {"ENC", "Microphone Echo and Magic Voice",
+                                         "Noise Reduction, Beam Forming and AEC", "Mix Output"};
+static_assert(sizeof(kCaptureNames) / sizeof(kCaptureNames[0]) ==
+                  sizeof(QXMicLFXLib::kComponents) / sizeof(QXMicLFXLib::kComponents[0]),
+              "one name per capture component");
+
 template <size_t N>
-void AddSlots(std::vector<ComponentClass>& out, const uint8_t (&slots)[N]) {
+void AddGlobalSlots(std::vector<ComponentClass>& out, const uint8_t (&slots)[N]) {
     for (uint8_t slot : slots)
         out.push_back({kGlobalSlotNames[slot], ToGuid(gfx::kSlots[slot].clsid), ToGuid(gfx::kSlots[slot].creationIid)});
+}
+
+void AddLocalSlots(std::vector<ComponentClass>& out, uint32_t formFactor) {
+    for (uint8_t slot : lfx::kCreationOrder) {
+        if (slot == lfx::SlotDolbySurround && formFactor == settings::FormFactorSpdif) continue;
+        const lfx::ComponentClass& c = lfx::kComponentClasses[slot];
+        out.push_back({kLocalSlotNames[slot], ToGuid(c.clsid), ToGuid(c.creationIid)});
+    }
+}
+
+void AddCaptureComponents(std::vector<ComponentClass>& out) {
+    size_t i = 0;
+    for (const auto& c : QXMicLFXLib::kComponents) out.push_back({kCaptureNames[i++], c.clsid, c.creationIid});
 }
 }  // namespace
 
 std::vector<ComponentClass> ComponentClassesOf(ProcessorKind kind, uint32_t formFactor) {
     std::vector<ComponentClass> classes;
-    if (kind != ProcessorKind::Global) return classes;
-    AddSlots(classes, gfx::kCommonSlots);
-    if (formFactor == settings::FormFactorSpdif) AddSlots(classes, gfx::kSpdifSlots);
-    else AddSlots(classes, gfx::kOtherEndpointSlots);
+    switch (kind) {
+    case ProcessorKind::Local: AddLocalSlots(classes, formFactor); break;
+    case ProcessorKind::Capture: AddCaptureComponents(classes); break;
+    default:
+        AddGlobalSlots(classes, gfx::kCommonSlots);
+        if (formFactor == settings::FormFactorSpdif) AddGlobalSlots(classes, gfx::kSpdifSlots);
+        else AddGlobalSlots(classes, gfx::kOtherEndpointSlots);
+        break;
+    }
     return classes;
 }
 

@@ -18,7 +18,7 @@ struct ComponentClass {
 };
 
 // The component classes the processor creates on an endpoint of this form factor, in
-// its creation order (empty for processors whose table the host does not know).
+// its creation order.
 std::vector<ComponentClass> ComponentClassesOf(ProcessorKind kind, uint32_t formFactor);
 
 struct ProbeResult {

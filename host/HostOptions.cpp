@@ -270,6 +270,8 @@ bool ParseOption(int argc, const char* const* argv, int& i, HostOptions& o, std:
 bool ParseHostOptions(int argc, const char* const* argv, HostOptions& o, std::string& error) {
     for (int i = 1; i < argc; ++i)
         if (!ParseOption(argc, argv, i, o, error)) return false;
+    if (o.formFactor == 0)
+        o.formFactor = o.processor == ProcessorKind::Capture ? settings::FormFactorMicrophone : settings::FormFactorSpeakers;
     const settings::Processor owner = kProcessors[size_t(o.processor)].owner;
     for (const settings::EffectInfo* e : o.enabled)
         if (e->processor != owner)
@@ -291,7 +293,8 @@ const char kHostUsage[] =
     "  --png FILE           plot input and output spectra into a PNG image\n"
     "  --period MS          period length in milliseconds (default 10)\n"
     "  --processor P        gfx (default), lfx or mic\n"
-    "  --form-factor F      speakers (default), headphones, microphone, spdif or hdmi\n"
+    "  --form-factor F      speakers, headphones, microphone, spdif or hdmi (default:\n"
+    "                       microphone for mic, speakers for the others)\n"
     "  --output-tag N       output format tag asked for at lock time (default 1, PCM)\n"
     "  --enable EFFECT      switch an effect on, named as in the effect list (repeatable)\n"
     "  --set Family.key=V   write a setting into the FX store, e.g. Equalizer.band4=6;\n"

@@ -39,7 +39,8 @@ struct HostOptions {
     double seconds = 4.0;                // of the synthesised signal
     uint32_t outChannels = 0;            // 0: as many as the input
     double periodMs = 10.0;
-    uint32_t formFactor = settings::FormFactorSpeakers;
+    uint32_t formFactor = 0;             // 0 until given: then microphone for the capture
+                                         // processor, speakers for the others
     uint32_t outputTag = 1;              // the output format tag asked for at lock time
     std::vector<const settings::EffectInfo*> enabled;
     std::vector<SettingValue> settings;

@@ -208,8 +208,11 @@ TEST(HostOptionsTest, NamesEffectsAndKeysAsTheSettingsDo) {
     EXPECT_EQ(1.5, o.changes[0].seconds);
     EXPECT_EQ(20u, o.changes[0].setting.value);
 
-    HostOptions lfx;
+    HostOptions lfx, mic;
     EXPECT_TRUE(Parse({"--processor", "lfx", "--enable", "Dolby Surround"}, lfx, error)) << error;
+    EXPECT_EQ(1u, lfx.formFactor);
+    EXPECT_TRUE(Parse({"--processor", "mic", "--enable", "Noise Reduction"}, mic, error)) << error;
+    EXPECT_EQ(4u, mic.formFactor);
 }
 
 TEST(HostOptionsTest, RefusesWhatTheSettingsCannotHold) {
