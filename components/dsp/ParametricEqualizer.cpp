@@ -54,30 +54,33 @@ ParamStatus ParametricEqualizer::SetParameter(uint8_t id, uint8_t size, const ui
     return status;
 }
 
-double ParametricEqualizer::Frequency(const Filter& f) const {
-    return Clamp(double(f.frequency.load(std::memory_order_relaxed)), 20.0, MaxFilterFrequency(rate_));
-}
+// A filter whose frequency the rate cannot carry (or below the audible band) is left
+// out rather than moved to the edge, where several could pile up on one frequency.
+bool ParametricEqualizer::InRange(double hz) const { return hz >= 20.0 && hz <= MaxFilterFrequency(rate_); }
 
+// Each value is loaded once, so a record changing meanwhile cannot pass the range check
+// with one frequency and build its filter with another.
 void ParametricEqualizer::Recompute() {
     cascadeNow_ = cascade_.load(std::memory_order_relaxed);
     const auto shelf = [&](const Filter& f, Section& s, bool low) {
         const int32_t gain = f.gain.load(std::memory_order_relaxed);
-        s.active = f.on.load(std::memory_order_relaxed) && gain != 0;
+        const double hz = f.frequency.load(std::memory_order_relaxed);
+        s.active = f.on.load(std::memory_order_relaxed) && gain != 0 && InRange(hz);
         if (!s.active) return;
-        s.coefficients = low ? BiquadCoefficients::LowShelf(rate_, Frequency(f), gain)
-                             : BiquadCoefficients::HighShelf(rate_, Frequency(f), gain);
+        s.coefficients = low ? BiquadCoefficients::LowShelf(rate_, hz, gain) : BiquadCoefficients::HighShelf(rate_, hz, gain);
     };
     shelf(bass_, bassSection_, true);
     shelf(treble_, trebleSection_, false);
     for (uint32_t b = 0; b < kBands; ++b) {
         const Filter& f = bands_[b];
         const int32_t gain = f.gain.load(std::memory_order_relaxed);
+        const double hz = f.frequency.load(std::memory_order_relaxed);
         Section& s = bandSections_[b];
-        s.active = f.on.load(std::memory_order_relaxed) && gain != 0;
+        s.active = f.on.load(std::memory_order_relaxed) && gain != 0 && InRange(hz);
         if (!s.active) continue;
         float q = f.q.load(std::memory_order_relaxed);
         if (!(q == q)) q = 1.0f;  // NaN from a malformed record
-        s.coefficients = BiquadCoefficients::Peaking(rate_, Frequency(f), Clamp(q, 0.5f, 10.0f), gain);
+        s.coefficients = BiquadCoefficients::Peaking(rate_, hz, Clamp(q, 0.5f, 10.0f), gain);
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The 15-band parametric equaliser: a Bass low shelf and a Treble high shelf, then 15
 // peaking bands whose frequency, gain (-12 to +12 dB) and Q come from filter records.
+// A filter whose frequency lies outside 20 Hz to 0.45 times the rate stays off.
 //   35 / 37, 1 byte: Bass / Treble on
 //   36 / 38, 8 bytes: Bass / Treble frequency (u32) and gain (signed low 16 bits)
 //   39, 240 bytes: 15 records of {on byte, 3 zero bytes, frequency, gain, Q as float}
@@ -46,7 +47,7 @@ private:
 
     void StoreFilter(Filter& f, const uint8_t* data);
     void Recompute();
-    double Frequency(const Filter& f) const;
+    bool InRange(double hz) const;
     void ProcessChannel(uint32_t channel, float* buffer, uint32_t frames);
 
     Filter bass_, treble_;
