@@ -9,7 +9,7 @@ namespace qx::controlpanel::dolby {
 // Dolby Headphone with its room filter, or Dolby Virtual Speaker with its mode; the
 // buttons of the choice not taken are disabled but keep their check. A room filter above
 // 2 or a mode above 1 leaves its buttons as they are.
-inline constexpr ControlSpec kSurroundControls[] = {
+inline constexpr ControlItem kSurroundControls[] = {
     Radio(IDC_DOLBY_HEADPHONE, IDC_DOLBY_HEADPHONE, IDC_DOLBY_VIRTUAL_SPEAKER, settings::key::DolbySurroundMode, 1,
           kStartChecked | kAboveZero),
     Radio(IDC_DOLBY_VIRTUAL_SPEAKER, IDC_DOLBY_HEADPHONE, IDC_DOLBY_VIRTUAL_SPEAKER, settings::key::DolbySurroundMode,
@@ -28,7 +28,7 @@ inline constexpr ModeGroup kSurroundModes[] = {
 
 // "Movie" or "Music"; the trackbars, their labels and "Panorama" serve only "Music". A
 // centre width that does not count shows 0, while the dimension keeps its position.
-inline constexpr ControlSpec kProLogicControls[] = {
+inline constexpr ControlItem kProLogicControls[] = {
     Radio(IDC_PROLOGIC_MOVIE, IDC_PROLOGIC_MOVIE, IDC_PROLOGIC_MUSIC, settings::key::ProLogicDecodeMode, 0,
           kStartChecked),
     Radio(IDC_PROLOGIC_MUSIC, IDC_PROLOGIC_MOVIE, IDC_PROLOGIC_MUSIC, settings::key::ProLogicDecodeMode, 1, kAboveZero),

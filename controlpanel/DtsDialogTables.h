@@ -7,12 +7,12 @@
 namespace qx::controlpanel::dts {
 
 // A level above 10 leaves the thumb where it was (0 on opening).
-inline constexpr ControlSpec kVoiceClarityControls[] = {
+inline constexpr ControlItem kVoiceClarityControls[] = {
     Trackbar(IDC_CLARITY_LEVEL, settings::key::VoiceClarityLevel, 0, 10, kNoStart, kRangeChecked),
 };
 
 // "Cinema" or "Music"; the two trackbars and their labels serve only "Music".
-inline constexpr ControlSpec kNeoPcControls[] = {
+inline constexpr ControlItem kNeoPcControls[] = {
     Radio(IDC_NEO_CINEMA, IDC_NEO_CINEMA, IDC_NEO_MUSIC, settings::key::NeoPcDecodeMode, 0, kStartChecked),
     Radio(IDC_NEO_MUSIC, IDC_NEO_CINEMA, IDC_NEO_MUSIC, settings::key::NeoPcDecodeMode, 1, kAboveZero),
     Trackbar(IDC_NEO_DIMENSION, settings::key::NeoPcDimension, 0, 14, 7),
@@ -27,7 +27,7 @@ inline constexpr ModeGroup kNeoPcModes[] = {
 // Every refresh starts again from "Headphone Mode", "Movie" and the angle index 2, so a
 // value that does not count (or an angle above 5) shows those rather than the previous
 // state. The expansion keeps its position instead.
-inline constexpr ControlSpec kSurroundSensationControls[] = {
+inline constexpr ControlItem kSurroundSensationControls[] = {
     Radio(IDC_SENSATION_HEADPHONE, IDC_SENSATION_HEADPHONE, IDC_SENSATION_SPEAKER, settings::key::SurroundSensationMode,
           1, kStartChecked | kAboveZero | kStartWhenAbsent),
     Radio(IDC_SENSATION_SPEAKER, IDC_SENSATION_HEADPHONE, IDC_SENSATION_SPEAKER, settings::key::SurroundSensationMode,

@@ -79,8 +79,8 @@ void EffectDialog::OnScroll(WPARAM wParam, LPARAM lParam) {
     } else if (code == TB_LINEUP || code == TB_LINEDOWN) {
         // Clicks on the channel and the page keys move the thumb without storing it;
         // the arrow keys store only where a control asks for it.
-        const ControlSpec* spec = FindControl(id);
-        if (!spec || !(spec->flags & kLineKeys)) return;
+        const ControlItem* item = FindControl(id);
+        if (!item || !(item->flags & kLineKeys)) return;
         pos = TrackbarPos(id);
     } else {
         return;
@@ -108,80 +108,80 @@ void EffectDialog::OnCommand(int id, int code) {
 
 void EffectDialog::InitControls() {
     for (size_t i = 0; i < table_.controlCount; ++i) {
-        const ControlSpec& spec = table_.controls[i];
-        if (spec.binding == Binding::Trackbar) {
-            SendDlgItemMessageW(window_, spec.id, TBM_SETRANGE, TRUE, MAKELPARAM(spec.min, spec.max));
-            if (spec.start != kNoStart) SetTrackbar(spec.id, spec.start);
-        } else if (spec.binding == Binding::Radio && (spec.flags & kStartChecked)) {
-            CheckRadio(spec);
+        const ControlItem& item = table_.controls[i];
+        if (item.binding == Binding::Trackbar) {
+            SendDlgItemMessageW(window_, item.id, TBM_SETRANGE, TRUE, MAKELPARAM(item.min, item.max));
+            if (item.start != kNoStart) SetTrackbar(item.id, item.start);
+        } else if (item.binding == Binding::Radio && (item.flags & kStartChecked)) {
+            CheckRadio(item);
         }
     }
 }
 
 void EffectDialog::Refresh() {
     for (size_t i = 0; i < table_.controlCount; ++i) {
-        const ControlSpec& spec = table_.controls[i];
+        const ControlItem& item = table_.controls[i];
         // A radio group is loaded once, at its first button.
-        if (spec.binding == Binding::Radio && i > 0 && table_.controls[i - 1].binding == Binding::Radio &&
-            table_.controls[i - 1].first == spec.first)
+        if (item.binding == Binding::Radio && i > 0 && table_.controls[i - 1].binding == Binding::Radio &&
+            table_.controls[i - 1].first == item.first)
             continue;
-        RefreshControl(spec);
+        RefreshControl(item);
     }
     ApplyModes();
 }
 
-void EffectDialog::RefreshControl(const ControlSpec& spec) {
+void EffectDialog::RefreshControl(const ControlItem& item) {
     uint32_t value = 0;
-    switch (spec.binding) {
+    switch (item.binding) {
         case Binding::Trackbar:
-            RefreshTrackbar(spec);
+            RefreshTrackbar(item);
             break;
         case Binding::CheckBox:
-            if (settings::ReadUInt(store_.Get(), spec.key, value))
-                SetChecked(spec.id, value != 0);
-            else if (spec.flags & kStartWhenAbsent)
-                RestoreStart(spec);
+            if (settings::ReadUInt(store_.Get(), item.key, value))
+                SetChecked(item.id, value != 0);
+            else if (item.flags & kStartWhenAbsent)
+                RestoreStart(item);
             break;
         case Binding::Radio:
-            RefreshRadioGroup(spec);
+            RefreshRadioGroup(item);
             break;
         case Binding::ListBox:
-            if (settings::ReadUInt(store_.Get(), spec.key, value))
-                SendDlgItemMessageW(window_, spec.id, LB_SETCURSEL, value, 0);  // past the end selects nothing
-            else if (spec.flags & kStartWhenAbsent)
-                RestoreStart(spec);
+            if (settings::ReadUInt(store_.Get(), item.key, value))
+                SendDlgItemMessageW(window_, item.id, LB_SETCURSEL, value, 0);  // past the end selects nothing
+            else if (item.flags & kStartWhenAbsent)
+                RestoreStart(item);
             break;
     }
 }
 
-void EffectDialog::RefreshTrackbar(const ControlSpec& spec) {
+void EffectDialog::RefreshTrackbar(const ControlItem& item) {
     uint32_t stored = 0;
-    if (!settings::ReadUInt(store_.Get(), spec.key, stored)) {
-        if (spec.flags & kStartWhenAbsent)
-            RestoreStart(spec);
-        else if ((spec.flags & kZeroWhenAbsent) && store_)
-            SetTrackbar(spec.id, 0);
+    if (!settings::ReadUInt(store_.Get(), item.key, stored)) {
+        if (item.flags & kStartWhenAbsent)
+            RestoreStart(item);
+        else if ((item.flags & kZeroWhenAbsent) && store_)
+            SetTrackbar(item.id, 0);
         return;
     }
-    int32_t shown = (spec.flags & kSigned) ? settings::DecodeSigned(stored) : int32_t(stored);
-    if ((spec.flags & kRangeChecked) && (shown < spec.min || shown > spec.max)) {
-        if (spec.flags & kStartWhenAbsent) RestoreStart(spec);
+    int32_t shown = (item.flags & kSigned) ? settings::DecodeSigned(stored) : int32_t(stored);
+    if ((item.flags & kRangeChecked) && (shown < item.min || shown > item.max)) {
+        if (item.flags & kStartWhenAbsent) RestoreStart(item);
         return;
     }
-    if (spec.flags & kNegated) shown = -shown;
+    if (item.flags & kNegated) shown = -shown;
     // Other values go to the trackbar as they are; it limits them to its range.
-    SetTrackbar(spec.id, shown);
+    SetTrackbar(item.id, shown);
 }
 
-void EffectDialog::RefreshRadioGroup(const ControlSpec& member) {
-    const ControlSpec* match = nullptr;
-    const ControlSpec* aboveZero = nullptr;
-    const ControlSpec* fallback = nullptr;
+void EffectDialog::RefreshRadioGroup(const ControlItem& member) {
+    const ControlItem* match = nullptr;
+    const ControlItem* aboveZero = nullptr;
+    const ControlItem* fallback = nullptr;
     bool startWhenAbsent = false;
     uint32_t value = 0;
     const bool counts = settings::ReadUInt(store_.Get(), member.key, value);
     for (size_t i = 0; i < table_.controlCount; ++i) {
-        const ControlSpec& b = table_.controls[i];
+        const ControlItem& b = table_.controls[i];
         if (b.binding != Binding::Radio || b.first != member.first) continue;
         if (counts && !match && uint32_t(b.value) == value) match = &b;
         if (b.flags & kAboveZero) aboveZero = &b;
@@ -198,22 +198,22 @@ void EffectDialog::RefreshRadioGroup(const ControlSpec& member) {
     }
 }
 
-void EffectDialog::RestoreStart(const ControlSpec& spec) {
-    switch (spec.binding) {
+void EffectDialog::RestoreStart(const ControlItem& item) {
+    switch (item.binding) {
         case Binding::Trackbar:
-            SetTrackbar(spec.id, spec.start == kNoStart ? 0 : spec.start);
+            SetTrackbar(item.id, item.start == kNoStart ? 0 : item.start);
             break;
         case Binding::CheckBox:
-            SetChecked(spec.id, false);
+            SetChecked(item.id, false);
             break;
         case Binding::Radio:
             for (size_t i = 0; i < table_.controlCount; ++i) {
-                const ControlSpec& b = table_.controls[i];
-                if (b.binding == Binding::Radio && b.first == spec.first && (b.flags & kStartChecked)) CheckRadio(b);
+                const ControlItem& b = table_.controls[i];
+                if (b.binding == Binding::Radio && b.first == item.first && (b.flags & kStartChecked)) CheckRadio(b);
             }
             break;
         case Binding::ListBox:
-            SendDlgItemMessageW(window_, spec.id, LB_SETCURSEL, WPARAM(spec.start), 0);
+            SendDlgItemMessageW(window_, item.id, LB_SETCURSEL, WPARAM(item.start), 0);
             break;
     }
 }
@@ -227,30 +227,30 @@ void EffectDialog::ApplyModes() {
 }
 
 void EffectDialog::OnTrackbar(int id, int pos) {
-    const ControlSpec* spec = FindControl(id);
-    if (!spec || spec->binding != Binding::Trackbar) return;
-    WriteValue(spec->key, (spec->flags & kNegated) ? -pos : pos);
+    const ControlItem* item = FindControl(id);
+    if (!item || item->binding != Binding::Trackbar) return;
+    WriteValue(item->key, (item->flags & kNegated) ? -pos : pos);
 }
 
 void EffectDialog::OnClicked(int id) {
-    const ControlSpec* spec = FindControl(id);
-    if (!spec) return;
-    if (spec->binding == Binding::Radio) {
-        WriteValue(spec->key, spec->value);
+    const ControlItem* item = FindControl(id);
+    if (!item) return;
+    if (item->binding == Binding::Radio) {
+        WriteValue(item->key, item->value);
         ApplyModes();
-    } else if (spec->binding == Binding::CheckBox) {
-        WriteValue(spec->key, int32_t(IsDlgButtonChecked(window_, id)));
+    } else if (item->binding == Binding::CheckBox) {
+        WriteValue(item->key, int32_t(IsDlgButtonChecked(window_, id)));
     }
 }
 
 void EffectDialog::OnListSelChange(int id) {
-    const ControlSpec* spec = FindControl(id);
-    if (!spec || spec->binding != Binding::ListBox) return;
+    const ControlItem* item = FindControl(id);
+    if (!item || item->binding != Binding::ListBox) return;
     const LRESULT index = SendDlgItemMessageW(window_, id, LB_GETCURSEL, 0, 0);
-    if (index >= 0) WriteValue(spec->key, int32_t(index));
+    if (index >= 0) WriteValue(item->key, int32_t(index));
 }
 
-const ControlSpec* EffectDialog::FindControl(int id) const {
+const ControlItem* EffectDialog::FindControl(int id) const {
     for (size_t i = 0; i < table_.controlCount; ++i)
         if (table_.controls[i].id == id) return &table_.controls[i];
     return nullptr;
@@ -270,7 +270,7 @@ void EffectDialog::SetChecked(int id, bool on) { CheckDlgButton(window_, id, on 
 
 bool EffectDialog::IsChecked(int id) const { return IsDlgButtonChecked(window_, id) == BST_CHECKED; }
 
-void EffectDialog::CheckRadio(const ControlSpec& button) {
+void EffectDialog::CheckRadio(const ControlItem& button) {
     CheckRadioButton(window_, button.first, button.last, button.id);
 }
 

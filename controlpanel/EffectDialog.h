@@ -4,7 +4,7 @@
 // its controls whenever the page sends the refresh message.
 //
 // A dialog is a small class deriving from EffectDialog plus a constexpr table of its
-// controls (ControlSpec) and, where it has a mode switch, of its mode groups (ModeGroup).
+// controls (ControlItem) and, where it has a mode switch, of its mode groups (ModeGroup).
 // The frame walks that table for the start state, the refresh and the user's actions;
 // a dialog overrides a hook only for what the table cannot say.
 #include <windows.h>
@@ -53,7 +53,7 @@ enum ControlFlag : uint16_t {
 inline constexpr int32_t kNoStart = INT32_MIN;
 
 // One control bound to one key. Radio buttons of a group stand next to each other.
-struct ControlSpec {
+struct ControlItem {
     int id;
     Binding binding;
     settings::KeyId key;
@@ -66,18 +66,18 @@ struct ControlSpec {
     uint16_t flags;
 };
 
-constexpr ControlSpec Trackbar(int id, const settings::KeyId& key, int32_t min, int32_t max,
+constexpr ControlItem Trackbar(int id, const settings::KeyId& key, int32_t min, int32_t max,
                                int32_t start = kNoStart, uint16_t flags = 0) {
     return {id, Binding::Trackbar, key, min, max, start, 0, 0, 0, flags};
 }
-constexpr ControlSpec CheckBox(int id, const settings::KeyId& key) {
+constexpr ControlItem CheckBox(int id, const settings::KeyId& key) {
     return {id, Binding::CheckBox, key, 0, 1, kNoStart, 0, 0, 0, 0};
 }
-constexpr ControlSpec Radio(int id, int first, int last, const settings::KeyId& key, int32_t value,
+constexpr ControlItem Radio(int id, int first, int last, const settings::KeyId& key, int32_t value,
                             uint16_t flags = 0) {
     return {id, Binding::Radio, key, 0, 0, kNoStart, value, first, last, flags};
 }
-constexpr ControlSpec ListBox(int id, const settings::KeyId& key, uint16_t flags = 0) {
+constexpr ControlItem ListBox(int id, const settings::KeyId& key, uint16_t flags = 0) {
     return {id, Binding::ListBox, key, 0, 0, 0, 0, 0, 0, flags};
 }
 
@@ -90,16 +90,16 @@ struct ModeGroup {
 
 // A dialog's tables; built from constexpr arrays.
 struct ControlTable {
-    const ControlSpec* controls = nullptr;
+    const ControlItem* controls = nullptr;
     size_t controlCount = 0;
     const ModeGroup* modes = nullptr;
     size_t modeCount = 0;
 
     constexpr ControlTable() = default;
     template <size_t N>
-    constexpr ControlTable(const ControlSpec (&c)[N]) : controls(c), controlCount(N) {}
+    constexpr ControlTable(const ControlItem (&c)[N]) : controls(c), controlCount(N) {}
     template <size_t N, size_t M>
-    constexpr ControlTable(const ControlSpec (&c)[N], const ModeGroup (&m)[M])
+    constexpr ControlTable(const ControlItem (&c)[N], const ModeGroup (&m)[M])
         : controls(c), controlCount(N), modes(m), modeCount(M) {}
 };
 
@@ -138,18 +138,18 @@ protected:
     IPropertyStore* Store() const { return store_.Get(); }
     uint32_t SpeakerMask() const { return speakerMask_; }
     const ControlTable& Table() const { return table_; }
-    const ControlSpec* FindControl(int id) const;
+    const ControlItem* FindControl(int id) const;
     void SendRefresh();  // synchronous reload through the refresh message
     void SetTrackbar(int id, int pos);
     int TrackbarPos(int id) const;
     void SetChecked(int id, bool on);
     bool IsChecked(int id) const;
-    void CheckRadio(const ControlSpec& button);
+    void CheckRadio(const ControlItem& button);
     void EnableItem(int id, bool on);
     // Puts one control (or, for a radio button, its group) back to its start state.
-    void RestoreStart(const ControlSpec& spec);
+    void RestoreStart(const ControlItem& item);
     // Loads one control (or radio group) from the store.
-    void RefreshControl(const ControlSpec& spec);
+    void RefreshControl(const ControlItem& item);
     void ApplyModes();
     // Writes a trackbar position or choice as a sign-extended VT_UI4; nothing without a store.
     void WriteValue(const settings::KeyId& key, int32_t value);
@@ -160,8 +160,8 @@ private:
     void OnInitDialog();
     void OnScroll(WPARAM wParam, LPARAM lParam);
     void OnCommand(int id, int code);
-    void RefreshRadioGroup(const ControlSpec& first);
-    void RefreshTrackbar(const ControlSpec& spec);
+    void RefreshRadioGroup(const ControlItem& first);
+    void RefreshTrackbar(const ControlItem& item);
 
     uint16_t templateId_;
     ComPtr<IPropertyStore> store_;

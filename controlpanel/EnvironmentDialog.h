@@ -13,7 +13,7 @@ public:
 private:
     // A preset that does not read selects the first entry ("Default"); a room size that
     // does not read, or names no button, checks "Small room".
-    static constexpr ControlSpec kControls[] = {
+    static constexpr ControlItem kControls[] = {
         ListBox(IDC_ENV_PRESETS, settings::key::EnvironmentPreset, kStartWhenAbsent),
         Radio(IDC_ENV_SMALL_ROOM, IDC_ENV_SMALL_ROOM, IDC_ENV_LARGE_ROOM, settings::key::EnvironmentRoomSize, 0,
               kFallback),

@@ -71,7 +71,7 @@ constexpr BlobKey kBlobs[] = {
     {settings::key::Eq15Bands, kBandsSize},
 };
 
-constexpr ControlSpec kControls[] = {
+constexpr ControlItem kControls[] = {
     Radio(IDC_EQ15_MINIMAL, IDC_EQ15_MINIMAL, IDC_EQ15_LINEAR, settings::key::Eq15PhaseMode, 0, kStartChecked),
     Radio(IDC_EQ15_LINEAR, IDC_EQ15_MINIMAL, IDC_EQ15_LINEAR, settings::key::Eq15PhaseMode, 1, kAboveZero),
     Radio(IDC_EQ15_PARALLEL, IDC_EQ15_PARALLEL, IDC_EQ15_CASCADING, settings::key::Eq15ParallelMode, 0,

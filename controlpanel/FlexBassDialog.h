@@ -14,7 +14,7 @@ public:
     explicit FlexBassDialog(const DialogContext& context) : EffectDialog(context, ControlTable(kControls)) {}
 
 private:
-    static constexpr ControlSpec kControls[] = {
+    static constexpr ControlItem kControls[] = {
         Trackbar(IDC_FLEX_CUTOFF, settings::key::FlexBassCutoff, 50, 250),
         Trackbar(IDC_FLEX_LEVEL, settings::key::FlexBassLevel, 0, 24),
     };

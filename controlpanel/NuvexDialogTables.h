@@ -7,7 +7,7 @@
 
 namespace qx::controlpanel::nuvex {
 
-inline constexpr ControlSpec kHeadphoneControls[] = {
+inline constexpr ControlItem kHeadphoneControls[] = {
     Radio(IDC_NUVEX_SMALL, IDC_NUVEX_SMALL, IDC_NUVEX_LARGE, settings::key::NuvexRoomSize, 2, kStartChecked),
     Radio(IDC_NUVEX_MEDIUM, IDC_NUVEX_SMALL, IDC_NUVEX_LARGE, settings::key::NuvexRoomSize, 1),
     Radio(IDC_NUVEX_LARGE, IDC_NUVEX_SMALL, IDC_NUVEX_LARGE, settings::key::NuvexRoomSize, 0),

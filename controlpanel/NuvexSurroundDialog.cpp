@@ -7,7 +7,7 @@ namespace qx::controlpanel {
 
 namespace {
 namespace key = settings::key;
-constexpr ControlSpec kControls[] = {
+constexpr ControlItem kControls[] = {
     Radio(IDC_NUVEX_HEADPHONE, IDC_NUVEX_HEADPHONE, IDC_NUVEX_SPEAKER, key::NuvexMode, 1, kStartChecked | kAboveZero),
     Radio(IDC_NUVEX_SPEAKER, IDC_NUVEX_HEADPHONE, IDC_NUVEX_SPEAKER, key::NuvexMode, 0),
     Radio(IDC_NUVEX_SMALL, IDC_NUVEX_SMALL, IDC_NUVEX_LARGE, key::NuvexRoomSize, 2),

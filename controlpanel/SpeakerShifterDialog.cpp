@@ -8,15 +8,15 @@ namespace {
 constexpr int32_t kDefaultDistance = 30;
 
 // Speakers are numbered LF, C, RF, RS, RB, LB, LS (angles) and the same plus LFE (distances).
-constexpr ControlSpec Angle(int id, uint32_t speaker, int32_t start) {
+constexpr ControlItem Angle(int id, uint32_t speaker, int32_t start) {
     return Trackbar(id, settings::key::SpeakerShifterAngle(speaker), -180, 180, start, kSigned);
 }
-constexpr ControlSpec Distance(int id, uint32_t speaker) {
+constexpr ControlItem Distance(int id, uint32_t speaker) {
     return Trackbar(id, settings::key::SpeakerShifterDistance(speaker), 19, 50, kDefaultDistance, kSigned);
 }
 
 // In key order, which is the order the refresh reads them.
-constexpr ControlSpec kControls[] = {
+constexpr ControlItem kControls[] = {
     Angle(IDC_SHIFTER_ANGLE_LF, 0, -45),
     Angle(IDC_SHIFTER_ANGLE_C, 1, 0),
     Angle(IDC_SHIFTER_ANGLE_RF, 2, 45),
@@ -35,10 +35,10 @@ constexpr ControlSpec kControls[] = {
     CheckBox(IDC_SHIFTER_NUVEX_MAX, settings::key::NuvexMaxEnable),
 };
 
-bool IsDistance(const ControlSpec& spec) {
-    return spec.binding == Binding::Trackbar && spec.key.pid >= settings::key::SpeakerShifterDistance(0).pid;
+bool IsDistance(const ControlItem& item) {
+    return item.binding == Binding::Trackbar && item.key.pid >= settings::key::SpeakerShifterDistance(0).pid;
 }
-bool IsAngle(const ControlSpec& spec) { return spec.binding == Binding::Trackbar && !IsDistance(spec); }
+bool IsAngle(const ControlItem& item) { return item.binding == Binding::Trackbar && !IsDistance(item); }
 }  // namespace
 
 SpeakerShifterDialog::SpeakerShifterDialog(const DialogContext& context)
@@ -47,11 +47,11 @@ SpeakerShifterDialog::SpeakerShifterDialog(const DialogContext& context)
 void SpeakerShifterDialog::OnReset() {
     // The distances are stored before the angles (WriteValue does nothing without a
     // store); the thumbs move in either case. The Nuvex Surround Max switch stays.
-    for (bool (*kind)(const ControlSpec&) : {&IsDistance, &IsAngle})
-        for (const ControlSpec& spec : kControls)
-            if (kind(spec)) WriteValue(spec.key, spec.start);
-    for (const ControlSpec& spec : kControls)
-        if (spec.binding == Binding::Trackbar) RestoreStart(spec);
+    for (bool (*kind)(const ControlItem&) : {&IsDistance, &IsAngle})
+        for (const ControlItem& item : kControls)
+            if (kind(item)) WriteValue(item.key, item.start);
+    for (const ControlItem& item : kControls)
+        if (item.binding == Binding::Trackbar) RestoreStart(item);
 }
 
 }  // namespace qx::controlpanel

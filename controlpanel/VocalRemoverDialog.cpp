@@ -8,7 +8,7 @@ namespace {
 namespace key = settings::key;
 // Every refresh starts from the amount 0 and "Male Voice": a value that does not count,
 // and a band above 3, show those.
-constexpr ControlSpec kControls[] = {
+constexpr ControlItem kControls[] = {
     Trackbar(IDC_REMOVER_AMOUNT, key::VocalRemoverAmount, -48, 48, kNoStart, kSigned | kStartWhenAbsent),
     Radio(IDC_REMOVER_MALE, IDC_REMOVER_MALE, IDC_REMOVER_FULL, key::VocalRemoverBand, 0, kFallback),
     Radio(IDC_REMOVER_FEMALE, IDC_REMOVER_MALE, IDC_REMOVER_FULL, key::VocalRemoverBand, 1),

@@ -10,18 +10,18 @@ namespace qx::controlpanel::voice {
 // a signed number, or at 0 when the value does not count or there is no store.
 inline constexpr uint16_t kSingleTrackbar = kSigned | kStartWhenAbsent;
 
-inline constexpr ControlSpec kKeyShiftingControls[] = {
+inline constexpr ControlItem kKeyShiftingControls[] = {
     Trackbar(IDC_KEY_SHIFT, settings::key::KeyShift, -4, 4, kNoStart, kSingleTrackbar),
 };
-inline constexpr ControlSpec kVocalFadingControls[] = {
+inline constexpr ControlItem kVocalFadingControls[] = {
     Trackbar(IDC_VOCAL_FADING, settings::key::VocalFadingAmount, 0, 100, kNoStart, kSingleTrackbar),
 };
-inline constexpr ControlSpec kMicrophoneEchoControls[] = {
+inline constexpr ControlItem kMicrophoneEchoControls[] = {
     Trackbar(IDC_MIC_ECHO, settings::key::MicEchoAmount, -12, 12, kNoStart, kSingleTrackbar),
 };
 
 // One voice is always checked: "Monster" unless the store holds 1 to 3.
-inline constexpr ControlSpec kMagicVoiceControls[] = {
+inline constexpr ControlItem kMagicVoiceControls[] = {
     Radio(IDC_MAGIC_MONSTER, IDC_MAGIC_MONSTER, IDC_MAGIC_FEMALE, settings::key::MagicVoiceType, 0, kFallback),
     Radio(IDC_MAGIC_CARTOON, IDC_MAGIC_MONSTER, IDC_MAGIC_FEMALE, settings::key::MagicVoiceType, 1),
     Radio(IDC_MAGIC_MALE, IDC_MAGIC_MONSTER, IDC_MAGIC_FEMALE, settings::key::MagicVoiceType, 2),

@@ -34,7 +34,8 @@ if command -v clang++ >/dev/null &&
     mkdir -p "$corpus"
     cp -n "$root/fuzz/corpus/$target/"* "$corpus/" 2>/dev/null || true
     echo "fuzzing $target for ${fuzz_seconds}s"
-    "$build/fuzz/fuzz/$target" -max_total_time="$fuzz_seconds" -print_final_stats=1 \
+    # A fixed seed makes a run repeatable: a failure here reproduces with the same command.
+    "$build/fuzz/fuzz/$target" -seed=1 -max_total_time="$fuzz_seconds" -print_final_stats=1 \
         -artifact_prefix="$build/fuzz/$target-" "$corpus" 2>&1 | grep -E '^(stat::|Done|==|SUMMARY)' ||
       { echo "$target failed"; exit 1; }
   done

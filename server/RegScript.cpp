@@ -166,15 +166,21 @@ Status RegScript::EntryList(Key parent, Mode mode, int depth) {
 Status RegScript::Entry(Key parent, std::wstring first, Mode mode, int depth) {
     EntryHead head;
     Status s = ReadHead(std::move(first), &head);
+    if (Ok(s)) s = CheckName(head);
     if (!Ok(s)) return s;
+    if (head.isValue) return mode == Mode::Register ? RegisterValue(parent, head) : UnregisterValue(parent, head);
+    return mode == Mode::Register ? RegisterKey(parent, head, depth) : UnregisterKey(parent, head, depth);
+}
+
+Status RegScript::CheckName(const EntryHead& head) {
     // A name spelled like "{", "}" or "=" would be read as structure when unregistering
     // skips over an entry, so the two modes would part ways.
     if (head.name == L"{" || head.name == L"}" || head.name == L"=") return status::kDispException;
-    if (head.isValue) return mode == Mode::Register ? RegisterValue(parent, head) : UnregisterValue(parent, head);
+    if (head.isValue) return status::kOk;
     // A key needs a name of its own: an empty one would stand for the parent itself, and
     // unregistering would then try to delete the parent.
     if (head.name.empty() || head.name.find(L'\\') != std::wstring::npos) return status::kDispException;
-    return mode == Mode::Register ? RegisterKey(parent, head, depth) : UnregisterKey(parent, head, depth);
+    return status::kOk;
 }
 
 // [ForceRemove | Delete] [NoRemove] (Val name | name); the keywords count only in this
@@ -221,7 +227,7 @@ Status RegScript::UnregisterValue(Key parent, const EntryHead& head) {
 Status RegScript::RegisterKey(Key parent, const EntryHead& head, int depth) {
     if (head.remove) {
         if (!IsProtected(head.name)) DeleteSubtree(parent, head.name, 0);
-        return SkipBody(depth);  // nothing is created for a deleted key
+        return PassBody(depth, Reading::Strict);  // nothing is created for a deleted key
     }
     if (head.forceRemove && !IsProtected(head.name)) DeleteSubtree(parent, head.name, 0);
 
@@ -245,7 +251,7 @@ Status RegScript::RegisterKey(Key parent, const EntryHead& head, int depth) {
 Status RegScript::UnregisterKey(Key parent, const EntryHead& head, int depth) {
     ScopedKey key(registry_);
     long error = registry_.OpenKey(parent, head.name, RegAccess::Read, key.Put());
-    if (error == regerror::kFileNotFound) return SkipBody(depth);
+    if (error == regerror::kFileNotFound) return PassBody(depth, Reading::Lenient);
     if (error != regerror::kSuccess) return StatusFromError(error);
 
     Status s = status::kOk;
@@ -302,20 +308,31 @@ Status RegScript::SkipTokens(int count) {
 }
 
 // Passes over an entry's optional "= type text" and "{ ... }" without touching the
-// registry.
-Status RegScript::SkipBody(int depth) {
+// registry, following the grammar rather than counting braces, so a "{" or "}" used as a
+// key name or value text does not end a list early.
+//  - Lenient reading (a key that unregistering finds missing) checks nothing: only the
+//    end of the text stops it.
+//  - Strict reading (the body of a "Delete" key when registering) applies the register
+//    grammar: unregistering runs that body whenever the key exists again, so it must
+//    hold nothing that unregistering refuses.
+Status RegScript::PassBody(int depth, Reading reading) {
     if (tokens_.Accept(L"=")) {
-        const Status s = SkipTokens(2);
+        const Status s = PassValue(reading);
         if (!Ok(s)) return s;
     }
-    return tokens_.Accept(L"{") ? SkipList(depth + 1) : status::kOk;
+    return tokens_.Accept(L"{") ? PassList(depth + 1, reading) : status::kOk;
 }
 
-// Reads an entry list up to its closing brace by the same grammar that runs it, so a "{"
-// or "}" used as a key name or value text does not end the list early. Nothing inside is
-// checked: only the end of the text stops it.
-Status RegScript::SkipList(int depth) {
+// Passes over "type text".
+Status RegScript::PassValue(Reading reading) {
+    if (reading == Reading::Lenient) return SkipTokens(2);
+    RegValue value;
+    return ReadValue(&value);
+}
+
+Status RegScript::PassList(int depth, Reading reading) {
     if (depth > kMaxDepth) return status::kDispException;
+    const bool strict = reading == Reading::Strict;
     for (;;) {
         std::wstring token;
         Status s = tokens_.Next(&token);
@@ -323,8 +340,13 @@ Status RegScript::SkipList(int depth) {
         if (token == L"}") return status::kOk;
         EntryHead head;
         s = ReadHead(std::move(token), &head);
-        if (Ok(s) && head.isValue) s = tokens_.Accept(L"=") ? SkipTokens(2) : status::kOk;
-        else if (Ok(s)) s = SkipBody(depth);
+        if (Ok(s) && strict) s = CheckName(head);
+        if (Ok(s) && head.isValue) {
+            if (tokens_.Accept(L"=")) s = PassValue(reading);
+            else if (strict) s = status::kDispException;
+        } else if (Ok(s)) {
+            s = PassBody(depth, reading);
+        }
         if (!Ok(s)) return s;
     }
 }

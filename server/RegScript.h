@@ -54,6 +54,7 @@ private:
     Status EntryList(Key parent, Mode mode, int depth);
     Status Entry(Key parent, std::wstring first, Mode mode, int depth);
     Status ReadHead(std::wstring first, EntryHead* head);
+    static Status CheckName(const EntryHead& head);
 
     Status RegisterValue(Key parent, const EntryHead& head);
     Status UnregisterValue(Key parent, const EntryHead& head);
@@ -62,8 +63,10 @@ private:
 
     Status ReadValue(RegValue* value);
     Status SkipTokens(int count);
-    Status SkipBody(int depth);
-    Status SkipList(int depth);
+    enum class Reading { Lenient, Strict };
+    Status PassBody(int depth, Reading reading);
+    Status PassValue(Reading reading);
+    Status PassList(int depth, Reading reading);
     long DeleteSubtree(Key parent, const std::wstring& name, int depth);
 
     RegScriptTokenizer tokens_;

@@ -85,7 +85,7 @@ int RunPanel(const PanelOptions& options) {
         std::fprintf(stderr, "qxpanel: cannot register the device enumerator\n");
         return 2;
     }
-    endpoints.Add(kEndpointId, test::EndpointSpec{options.formFactor, options.speakerMask, options.formatTag});
+    endpoints.Add(kEndpointId, test::EndpointSetup{options.formFactor, options.speakerMask, options.formatTag});
     FakeComponents components(options.components);
 
     const std::wstring path = options.modulePath.empty() ? DefaultModulePath() : options.modulePath;

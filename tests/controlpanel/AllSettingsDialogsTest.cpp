@@ -18,7 +18,7 @@ namespace {
 struct DialogRow {
     settings::EffectId effect;
     const wchar_t* title;
-    EndpointSpec endpoint;  // one whose list holds the row
+    EndpointSetup endpoint;  // one whose list holds the row
     bool hasReset;
 };
 const DialogRow kDialogRows[] = {

@@ -45,7 +45,7 @@ public:
     int resets = 0;
     static inline int live = 0;
 
-    static constexpr ControlSpec kControls[] = {
+    static constexpr ControlItem kControls[] = {
         Trackbar(IDC_TEST_LEVEL, key::VocalFadingAmount, 0, 20, 5, kRangeChecked),
         Trackbar(IDC_TEST_GAIN, key::KeyShift, -12, 12, 0, kSigned | kLineKeys | kStartWhenAbsent),
         CheckBox(IDC_TEST_SWITCH, key::ProLogicPanorama),
@@ -363,7 +363,7 @@ protected:
     void SetUp() override {
         ASSERT_EQ(S_OK, ComObjectRoot::Create<QXUIExtLib>(nullptr, __uuidof(IQXUIExtLib), object.PutVoid()));
         page = std::make_unique<TestPage>(object.Get());
-        endpoints.Add(L"speakers", EndpointSpec{1, 0x63F, 0});
+        endpoints.Add(L"speakers", EndpointSetup{1, 0x63F, 0});
         ASSERT_EQ(S_OK, object->EffectList_Initialize(page->List(), const_cast<LPWSTR>(L"speakers"), fx));
         OverrideDialogFactoryForTest(EffectEqualizer, &MakeTestDialog);
     }

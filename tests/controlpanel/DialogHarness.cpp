@@ -11,9 +11,9 @@ namespace {
 constexpr wchar_t kEndpointId[] = L"speakers";
 }
 
-DialogHarness::DialogHarness(IUnknown* fx, uint32_t speakerMask) : DialogHarness(fx, EndpointSpec{1, speakerMask, 0}) {}
+DialogHarness::DialogHarness(IUnknown* fx, uint32_t speakerMask) : DialogHarness(fx, EndpointSetup{1, speakerMask, 0}) {}
 
-DialogHarness::DialogHarness(IUnknown* fx, const EndpointSpec& endpoint) : fx_(fx) {
+DialogHarness::DialogHarness(IUnknown* fx, const EndpointSetup& endpoint) : fx_(fx) {
     endpoints_.Add(kEndpointId, endpoint);
     ComObjectRoot::Create<QXUIExtLib>(nullptr, __uuidof(IQXUIExtLib), object_.PutVoid());
     page_ = std::make_unique<TestPage>(object_.Get());

@@ -29,7 +29,7 @@ public:
     // one that is no property store opens the dialogs without a store).
     DialogHarness(IUnknown* fx, uint32_t speakerMask = 0x63F);
     // Any endpoint: headphones and microphones list other rows.
-    DialogHarness(IUnknown* fx, const EndpointSpec& endpoint);
+    DialogHarness(IUnknown* fx, const EndpointSetup& endpoint);
     ~DialogHarness();
     DialogHarness(const DialogHarness&) = delete;
     DialogHarness& operator=(const DialogHarness&) = delete;

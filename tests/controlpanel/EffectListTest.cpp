@@ -45,15 +45,15 @@ protected:
         fx = NewMemoryStore();
     }
 
-    HRESULT Show(const EndpointSpec& spec, const wchar_t* id = L"endpoint") {
-        endpoints.Add(id, spec);
+    HRESULT Show(const EndpointSetup& setup, const wchar_t* id = L"endpoint") {
+        endpoints.Add(id, setup);
         return Initialize(id);
     }
     HRESULT Initialize(const wchar_t* id) {
         return object->EffectList_Initialize(page->List(), const_cast<LPWSTR>(id), fx.Get());
     }
-    UINT32 Count(const EndpointSpec& spec) {
-        ComPtr<IMMDevice> device = endpoints.Add(L"counted", spec);
+    UINT32 Count(const EndpointSetup& setup) {
+        ComPtr<IMMDevice> device = endpoints.Add(L"counted", setup);
         UINT32 n = 12345;
         EXPECT_EQ(S_OK, object->GetNumDSPSupported(device.Get(), &n));
         return n;
@@ -75,7 +75,7 @@ protected:
 
 struct EndpointCase {
     const char* name;
-    EndpointSpec spec;
+    EndpointSetup setup;
     Labels rows;
     UINT32 count;
 };
@@ -110,9 +110,9 @@ TEST_F(EffectList, RowsAndCountFollowFormFactorMaskAndFormat) {
     };
     for (const EndpointCase& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(S_OK, Show(c.spec));
+        EXPECT_EQ(S_OK, Show(c.setup));
         EXPECT_EQ(c.rows, page->Rows());
-        EXPECT_EQ(c.count, Count(c.spec));
+        EXPECT_EQ(c.count, Count(c.setup));
     }
 }
 
@@ -246,10 +246,10 @@ TEST_F(EffectList, CheckBoxesComeFromTheStoreWithoutMarkingChanges) {
 
 // Checking a row unchecks exactly the rows of its exclusion list, whatever was checked.
 TEST_F(EffectList, CheckingARowUnchecksTheEffectsItExcludes) {
-    const EndpointSpec endpointsToTry[] = {{kSpeakers, 3, 0}, {kSpeakers, 0x63F, 0}, {kHeadphones, 3, 0},
+    const EndpointSetup endpointsToTry[] = {{kSpeakers, 3, 0}, {kSpeakers, 0x63F, 0}, {kHeadphones, 3, 0},
                                            {kMicrophone, 3, 0}};
-    for (const EndpointSpec& spec : endpointsToTry) {
-        ASSERT_EQ(S_OK, Show(spec));
+    for (const EndpointSetup& setup : endpointsToTry) {
+        ASSERT_EQ(S_OK, Show(setup));
         const Labels rows = page->Rows();
         for (const std::wstring& checkedLast : rows) {
             const EffectId id = [&] {

@@ -15,7 +15,7 @@ void SettingsDialogTest::TearDown() {
     store.Reset();
 }
 
-void SettingsDialogTest::Show(const EndpointSpec& endpoint) {
+void SettingsDialogTest::Show(const EndpointSetup& endpoint) {
     endpoint_ = endpoint;
     harness_.reset();  // one endpoint registry at a time
     harness_ = std::make_unique<DialogHarness>(store.Get(), endpoint);

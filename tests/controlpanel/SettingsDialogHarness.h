@@ -19,10 +19,10 @@
 namespace qx::test {
 
 // Endpoints whose effect lists hold the rows the dialogs belong to.
-inline constexpr EndpointSpec kStereoSpeakers{1, 3, 0};
-inline constexpr EndpointSpec kSurroundSpeakers{1, 0x3F, 0};
-inline constexpr EndpointSpec kHeadphones{3, 3, 0};
-inline constexpr EndpointSpec kMicrophone{4, 3, 0};
+inline constexpr EndpointSetup kStereoSpeakers{1, 3, 0};
+inline constexpr EndpointSetup kSurroundSpeakers{1, 0x3F, 0};
+inline constexpr EndpointSetup kHeadphones{3, 3, 0};
+inline constexpr EndpointSetup kMicrophone{4, 3, 0};
 
 class SettingsDialogTest : public testing::Test {
 protected:
@@ -30,7 +30,7 @@ protected:
     void TearDown() override;
 
     // Lists the effects of an endpoint like `endpoint` on the page, with `store` as the FX store.
-    void Show(const EndpointSpec& endpoint);
+    void Show(const EndpointSetup& endpoint);
     // Selects `row`, opens its settings dialog and plays `steps` in it; the dialog must
     // have opened under `title` and ended by its "OK" or "Close" button with S_OK.
     void Open(const wchar_t* row, const wchar_t* title, Steps steps);
@@ -42,7 +42,7 @@ protected:
 private:
     void OpenIn(DialogHarness& harness, const wchar_t* row, const wchar_t* title, Steps steps);
 
-    EndpointSpec endpoint_;
+    EndpointSetup endpoint_;
     std::unique_ptr<DialogHarness> harness_;
 };
 

@@ -20,7 +20,7 @@ constexpr DWORD kAutoTicksBoth = TBS_AUTOTICKS | TBS_BOTH | WS_TABSTOP;
 struct SingleTrackbar {
     const wchar_t* row;
     const wchar_t* title;
-    EndpointSpec endpoint;
+    EndpointSetup endpoint;
     int id;
     qx::settings::KeyId key;
     int min, max;

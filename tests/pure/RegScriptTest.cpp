@@ -264,6 +264,21 @@ TEST_F(RegScriptTest, SkippedListsFollowTheGrammarNotTheBraces) {
     EXPECT_FALSE(reg_.Exists(L"HKCU\\Gone"));
 }
 
+TEST_F(RegScriptTest, DeletedKeysListIsReadByTheRegisterGrammar) {
+    // Unregistering runs this list once the second entry has created Doomed, so
+    // registering must refuse the value without "=" rather than pass over it.
+    const wchar_t* script = L"HKCR { Delete Doomed { Inner { val y } } Doomed { Inner } }";
+    EXPECT_EQ(status::kDispException, Register(script));
+    EXPECT_FALSE(reg_.Exists(L"HKCR\\Doomed"));
+    for (const wchar_t* bad : {L"HKCU { Delete Gone { Bad\\Name } }", L"HKCU { Delete Gone = q 'x' }",
+                               L"HKCU { Delete Gone { val v = q 'x' } }", L"HKCU { Delete Gone { '' } }",
+                               L"HKCU { Delete Gone { Sub = d 'x' } }"})
+        EXPECT_NE(status::kOk, Register(bad)) << bad;
+    reg_.PutKey(L"HKCU\\Gone\\Sub");
+    EXPECT_EQ(status::kOk, Register(L"HKCU { Delete Gone = s 'x' { NoRemove Sub = d '7' { val v = b '0A' } } }"));
+    EXPECT_FALSE(reg_.Exists(L"HKCU\\Gone"));
+}
+
 TEST_F(RegScriptTest, UnregisterReportsKeysItCannotOpen) {
     reg_.PutKey(L"HKCR\\Hidden\\Sub");
     reg_.SetRights(L"HKCR\\Hidden", MemoryRegistry::Rights::Denied);

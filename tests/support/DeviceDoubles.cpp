@@ -170,24 +170,24 @@ private:
 };
 }  // namespace
 
-ComPtr<IPropertyStore> NewEndpointStoreFor(const EndpointSpec& spec) {
+ComPtr<IPropertyStore> NewEndpointStoreFor(const EndpointSetup& setup) {
     ComPtr<IPropertyStore> store;
     PSCreateMemoryPropertyStore(IID_IPropertyStore, store.PutVoid());
     if (!store) return store;
     PROPVARIANT v;
     PropVariantInit(&v);
     v.vt = VT_UI4;
-    if (spec.formFactor) {
-        v.ulVal = spec.formFactor;
+    if (setup.formFactor) {
+        v.ulVal = setup.formFactor;
         PutValue(store.Get(), settings::key::EndpointFormFactor, v);
     }
-    if (spec.speakerMask) {
-        v.ulVal = spec.speakerMask;
+    if (setup.speakerMask) {
+        v.ulVal = setup.speakerMask;
         PutValue(store.Get(), settings::key::EndpointPhysicalSpeakers, v);
     }
-    if (spec.formatTag) {
+    if (setup.formatTag) {
         // A WAVEFORMATEX of 18 bytes: only the tag matters to the effect list.
-        BYTE format[18] = {BYTE(spec.formatTag & 0xFF), BYTE(spec.formatTag >> 8), 2, 0};
+        BYTE format[18] = {BYTE(setup.formatTag & 0xFF), BYTE(setup.formatTag >> 8), 2, 0};
         PROPVARIANT blob;
         PropVariantInit(&blob);
         blob.vt = VT_BLOB;
@@ -220,8 +220,8 @@ EndpointRegistry::~EndpointRegistry() {
 
 void EndpointRegistry::Add(IMMDevice* device) { enumerator_->Add(device); }
 
-ComPtr<IMMDevice> EndpointRegistry::Add(const std::wstring& id, const EndpointSpec& spec) {
-    ComPtr<IMMDevice> device = NewEndpoint(id, NewEndpointStoreFor(spec).Get());
+ComPtr<IMMDevice> EndpointRegistry::Add(const std::wstring& id, const EndpointSetup& setup) {
+    ComPtr<IMMDevice> device = NewEndpoint(id, NewEndpointStoreFor(setup).Get());
     enumerator_->Add(device.Get());
     return device;
 }

@@ -18,14 +18,14 @@ inline constexpr CLSID kClsidMMDeviceEnumerator = {
     0xBCDE0395, 0xE52F, 0x467C, {0x8E, 0x3D, 0xC4, 0x57, 0x92, 0x91, 0x69, 0x2E}};
 
 // What an endpoint's own property store reports. Zero fields are left out of the store.
-struct EndpointSpec {
+struct EndpointSetup {
     uint32_t formFactor = 1;    // PKEY_AudioEndpoint_FormFactor; 0: not set
     uint32_t speakerMask = 3;   // PKEY_AudioEndpoint_PhysicalSpeakers; 0: not set
     uint16_t formatTag = 0;     // tag of PKEY_AudioEngine_DeviceFormat; 0: not set
 };
 
-// A memory store holding the endpoint keys of `spec`.
-ComPtr<IPropertyStore> NewEndpointStoreFor(const EndpointSpec& spec);
+// A memory store holding the endpoint keys of `setup`.
+ComPtr<IPropertyStore> NewEndpointStoreFor(const EndpointSetup& setup);
 
 // An IMMDevice with a given id and endpoint store. OpenPropertyStore fails with
 // `openResult` when that is a failure.
@@ -43,8 +43,8 @@ public:
 
     bool Registered() const { return cookie_ != 0; }
     void Add(IMMDevice* device);
-    // Adds an endpoint whose store holds `spec`; returns it.
-    ComPtr<IMMDevice> Add(const std::wstring& id, const EndpointSpec& spec);
+    // Adds an endpoint whose store holds `setup`; returns it.
+    ComPtr<IMMDevice> Add(const std::wstring& id, const EndpointSetup& setup);
     // GetDevice of every id fails with this status (S_OK: looked up as usual).
     void FailGetDevice(HRESULT status);
     // How many enumerators were created through the registration.
