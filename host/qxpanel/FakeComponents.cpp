@@ -1,8 +1,5 @@
 #include "host/qxpanel/FakeComponents.h"
 
-#include <objbase.h>
-
-#include <atomic>
 #include <cstring>
 
 #include "controlpanel/EffectListTables.h"
@@ -11,61 +8,15 @@ namespace qx::panel {
 
 namespace {
 // An object that answers IUnknown and one interface of its class.
-class Component : public IUnknown {
+class Component : public UnknownObject<IUnknown> {
 public:
     explicit Component(const IID& iid) : iid_(iid) {}
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        *ppv = nullptr;
-        if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, iid_)) return E_NOINTERFACE;
-        *ppv = this;
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ULONG(++refs_); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const LONG n = --refs_;
-        if (n == 0) delete this;
-        return ULONG(n);
-    }
 
 private:
-    virtual ~Component() = default;
-    std::atomic<LONG> refs_{1};
-    IID iid_;
-};
+    void* FindInterface(REFIID riid) override {
+        return IsEqualIID(riid, iid_) ? static_cast<IUnknown*>(this) : UnknownObject::FindInterface(riid);
+    }
 
-class Factory : public IClassFactory {
-public:
-    explicit Factory(const IID& iid) : iid_(iid) {}
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        *ppv = nullptr;
-        if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IClassFactory)) return E_NOINTERFACE;
-        *ppv = static_cast<IClassFactory*>(this);
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ULONG(++refs_); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const LONG n = --refs_;
-        if (n == 0) delete this;
-        return ULONG(n);
-    }
-    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        *ppv = nullptr;
-        if (outer) return CLASS_E_NOAGGREGATION;
-        Component* component = new Component(iid_);
-        const HRESULT hr = component->QueryInterface(riid, ppv);
-        component->Release();
-        return hr;
-    }
-    HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
-
-private:
-    virtual ~Factory() = default;
-    std::atomic<LONG> refs_{1};
     IID iid_;
 };
 }  // namespace
@@ -80,17 +31,9 @@ FakeComponents::FakeComponents(const bool (&present)[settings::kEffectCount + 1]
         IID iid;
         std::memcpy(&clsid, &component.clsid, sizeof clsid);
         std::memcpy(&iid, &component.iid, sizeof iid);
-        auto* factory = new Factory(iid);
-        DWORD cookie = 0;
-        if (SUCCEEDED(CoRegisterClassObject(clsid, factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie)))
-            cookies_.push_back(cookie);
-        factories_.push_back(factory);
+        registrations_.push_back(std::make_unique<ClassRegistration>(
+            clsid, [iid](REFIID riid, void** ppv) { return QueryNewObject(new Component(iid), riid, ppv); }));
     }
-}
-
-FakeComponents::~FakeComponents() {
-    for (DWORD cookie : cookies_) CoRevokeClassObject(cookie);
-    for (IClassFactory* factory : factories_) factory->Release();
 }
 
 }  // namespace qx::panel

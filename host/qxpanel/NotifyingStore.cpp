@@ -11,23 +11,6 @@ std::vector<PROPERTYKEY> NotifyingStore::TakeChanges() {
     return changes;
 }
 
-HRESULT NotifyingStore::QueryInterface(REFIID riid, void** ppv) {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IPropertyStore)) return E_NOINTERFACE;
-    *ppv = static_cast<IPropertyStore*>(this);
-    AddRef();
-    return S_OK;
-}
-
-ULONG NotifyingStore::AddRef() { return ULONG(++refs_); }
-
-ULONG NotifyingStore::Release() {
-    const LONG n = --refs_;
-    if (n == 0) delete this;
-    return ULONG(n);
-}
-
 HRESULT NotifyingStore::SetValue(REFPROPERTYKEY key, REFPROPVARIANT value) {
     const HRESULT hr = inner_->SetValue(key, value);
     if (FAILED(hr)) return hr;

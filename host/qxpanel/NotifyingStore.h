@@ -5,14 +5,14 @@
 #include <windows.h>
 #include <propsys.h>
 
-#include <atomic>
 #include <vector>
 
 #include "common/ComPtr.h"
+#include "common/UnknownObject.h"
 
 namespace qx::panel {
 
-class NotifyingStore : public IPropertyStore {
+class NotifyingStore : public UnknownObject<IPropertyStore> {
 public:
     // Posts `message` to `window` once for each batch of writes.
     NotifyingStore(IPropertyStore* inner, HWND window, UINT message);
@@ -20,9 +20,6 @@ public:
     // The keys written since the last call.
     std::vector<PROPERTYKEY> TakeChanges();
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
     HRESULT STDMETHODCALLTYPE GetCount(DWORD* count) override { return inner_->GetCount(count); }
     HRESULT STDMETHODCALLTYPE GetAt(DWORD index, PROPERTYKEY* key) override { return inner_->GetAt(index, key); }
     HRESULT STDMETHODCALLTYPE GetValue(REFPROPERTYKEY key, PROPVARIANT* value) override {
@@ -32,9 +29,6 @@ public:
     HRESULT STDMETHODCALLTYPE Commit() override { return S_OK; }
 
 private:
-    virtual ~NotifyingStore() = default;
-
-    std::atomic<LONG> refs_{1};
     ComPtr<IPropertyStore> inner_;
     HWND window_;
     UINT message_;

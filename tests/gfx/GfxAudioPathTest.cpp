@@ -1,50 +1,13 @@
 // The audio path under load: no heap allocation per period, and enable changes from
 // another thread that take effect by the next period without tearing anything.
 #include <atomic>
-#include <cstdlib>
-#include <new>
 #include <thread>
 
 #include "tests/gfx/GfxFixture.h"
-
-// Every operator new of this test program (the module is linked in statically) counts
-// while counting is on.
-namespace {
-std::atomic<bool> g_counting{false};
-std::atomic<size_t> g_allocations{0};
-
-void* Allocate(std::size_t size) noexcept {
-    if (g_counting.load(std::memory_order_relaxed)) ++g_allocations;
-    return std::malloc(size ? size : 1);
-}
-}  // namespace
-
-void* operator new(std::size_t size) {
-    if (void* p = Allocate(size)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) { return operator new(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
+#include "tests/support/AllocationCounter.h"
 
 namespace qx::test::gfx {
 namespace {
-
-class AllocationCounter {
-public:
-    AllocationCounter() {
-        g_allocations = 0;
-        g_counting = true;
-    }
-    ~AllocationCounter() { g_counting = false; }
-    size_t Count() const { return g_allocations.load(); }
-};
 
 TEST_F(GfxTest, ThePeriodPathAllocatesNothing) {
     ASSERT_EQ(S_OK, InitializeFor(settings::FormFactorSpeakers));
@@ -59,7 +22,7 @@ TEST_F(GfxTest, ThePeriodPathAllocatesNothing) {
         AllocationCounter counter;
         Lock(192000, 8, 8, kFrames);  // the module's own allocations are counted too
         ASSERT_GT(counter.Count(), 0u);
-        g_allocations = 0;
+        counter.Reset();
         for (int period = 0; period < 1000; ++period) {
             gfx_->Process(in.data(), out.data(), kFrames);
             gfx_->ProcessMonitor(out.data(), kFrames);

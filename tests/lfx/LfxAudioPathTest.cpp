@@ -2,38 +2,11 @@
 // settings changes from another thread while periods run.
 #include <atomic>
 #include <cmath>
-#include <cstdlib>
-#include <new>
 #include <thread>
 
 #include "tests/lfx/LfxFixture.h"
 #include "tests/lfx/RecordingApo.h"
-
-// Every operator new of this test program (the module is linked in statically) counts
-// while counting is on.
-namespace {
-std::atomic<bool> g_counting{false};
-std::atomic<size_t> g_allocations{0};
-
-void* Allocate(std::size_t size) noexcept {
-    if (g_counting.load(std::memory_order_relaxed)) ++g_allocations;
-    return std::malloc(size ? size : 1);
-}
-}  // namespace
-
-void* operator new(std::size_t size) {
-    if (void* p = Allocate(size)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) { return operator new(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
+#include "tests/support/AllocationCounter.h"
 
 using namespace qx;
 using namespace qx::test;
@@ -75,15 +48,13 @@ TEST_F(LfxAudioPath, PeriodsAllocateNothing) {
         inChannels = l.in, outChannels = l.out;
         ASSERT_EQ(S_OK, lfx->LockForProcess(l.rate, l.in, l.out, kPeriod, fx.Get(), 1));
         std::vector<float> in(kPeriod * l.in, 0.25f), out(kPeriod * l.out);
-        g_allocations = 0;
-        g_counting = true;
+        AllocationCounter counter;
         int wrote = 0;
         for (int period = 0; period < 100; ++period) {
             wrote += lfx->Process(in.data(), out.data(), kPeriod) != 1;
             lfx->HostedProcess(1, connections, 1, connections);
         }
-        g_counting = false;
-        EXPECT_EQ(0u, g_allocations.load()) << l.in << " -> " << l.out << " at " << l.rate;
+        EXPECT_EQ(0u, counter.Count()) << l.in << " -> " << l.out << " at " << l.rate;
         EXPECT_EQ(100, wrote);
     }
     EXPECT_GT(apo.Record().processCalls.load(), 0);

@@ -40,20 +40,6 @@ void PrintTo(const Param& p, std::ostream* os) {
     *os << "}";
 }
 
-HRESULT KeyLogStore::QueryInterface(REFIID riid, void** ppv) {
-    if (!ppv) return E_POINTER;
-    *ppv = IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IPropertyStore) ? this : nullptr;
-    if (!*ppv) return E_NOINTERFACE;
-    AddRef();
-    return S_OK;
-}
-
-ULONG KeyLogStore::Release() {
-    const LONG n = --refs_;
-    if (n == 0) delete this;
-    return ULONG(n);
-}
-
 HRESULT KeyLogStore::GetValue(REFPROPERTYKEY key, PROPVARIANT* value) {
     reads_.push_back(settings::FromPropertyKey(key));
     return inner_->GetValue(key, value);

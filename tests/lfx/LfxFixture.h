@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "common/ComPtr.h"
+#include "common/UnknownObject.h"
 #include "processors/IQXEffectProcessor.h"
 #include "processors/LfxTables.h"
 #include "tests/support/RecordingComponent.h"
@@ -47,14 +48,11 @@ void PrintTo(const Param& p, std::ostream* os);
 using Snapshot = std::array<float, 8>;
 
 // A property store that passes everything to an inner store and notes the keys read.
-class KeyLogStore : public IPropertyStore {
+class KeyLogStore : public UnknownObject<IPropertyStore> {
 public:
     explicit KeyLogStore(IPropertyStore* inner) : inner_(inner) {}
     const std::vector<KeyId>& Reads() const { return reads_; }
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
-    ULONG STDMETHODCALLTYPE AddRef() override { return ULONG(++refs_); }
-    ULONG STDMETHODCALLTYPE Release() override;
     HRESULT STDMETHODCALLTYPE GetCount(DWORD* count) override { return inner_->GetCount(count); }
     HRESULT STDMETHODCALLTYPE GetAt(DWORD i, PROPERTYKEY* key) override { return inner_->GetAt(i, key); }
     HRESULT STDMETHODCALLTYPE GetValue(REFPROPERTYKEY key, PROPVARIANT* value) override;
@@ -64,8 +62,6 @@ public:
     HRESULT STDMETHODCALLTYPE Commit() override { return inner_->Commit(); }
 
 private:
-    virtual ~KeyLogStore() = default;
-    std::atomic<LONG> refs_{1};
     ComPtr<IPropertyStore> inner_;
     std::vector<KeyId> reads_;
 };

@@ -1,6 +1,7 @@
 // Creation of the components and what each receives when the stream format is locked.
-#include <atomic>
+#include <memory>
 
+#include "common/ClassRegistration.h"
 #include "processors/QXLFXLib.h"
 #include "resample/SRCInternal.h"
 #include "tests/lfx/LfxFixture.h"
@@ -30,54 +31,29 @@ void ExpectInit(const ComponentCall& c, uint32_t in, uint32_t out, uint32_t flag
     EXPECT_EQ(flag, c.flag);
 }
 
-// A class factory that notes which slot's class was created and whether it was asked
-// for the component's own IID.
-class CreationRecorder : public IClassFactory {
-public:
-    CreationRecorder(CallLog& log, uint8_t slot, std::vector<int>& order) : log_(log), slot_(slot), order_(order) {}
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-        *ppv = IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory) ? this : nullptr;
-        return *ppv ? (AddRef(), S_OK) : E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ULONG(++refs_); }
-    ULONG STDMETHODCALLTYPE Release() override { return ULONG(--refs_); }  // lives on the stack
-    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown*, REFIID riid, void** ppv) override {
-        const GUID own = ToGuid(kComponentClasses[slot_].creationIid);
-        order_.push_back(IsEqualIID(riid, own) ? slot_ : -1);
-        auto* c = new RecordingComponent(log_, kLfxNames[slot_], own, behaviour_);
-        const HRESULT hr = c->QueryInterface(riid, ppv);
-        c->Release();
-        return hr;
-    }
-    HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
-
-private:
-    std::atomic<LONG> refs_{1};
-    CallLog& log_;
-    uint8_t slot_;
-    std::vector<int>& order_;
-    ComponentBehaviour behaviour_;
-};
-
 class LfxSetup : public LfxTest {};
 
 }  // namespace
 
 TEST_F(LfxSetup, CreatesComponentsInOrderWithTheirOwnIidsAndSkipsDolbyOnSpdif) {
     for (uint32_t formFactor : {settings::FormFactorSpeakers, settings::FormFactorSpdif}) {
+        // Each class notes which slot's class was created and whether it was asked for the
+        // component's own IID.
         std::vector<int> order;
-        std::vector<std::unique_ptr<CreationRecorder>> factories;
-        std::vector<DWORD> cookies;
+        ComponentBehaviour behaviour;
+        std::vector<std::unique_ptr<ClassRegistration>> registrations;
         for (uint8_t slot = 0; slot < kComponentClassCount; ++slot) {
-            factories.push_back(std::make_unique<CreationRecorder>(log, slot, order));
-            DWORD cookie = 0;
-            ASSERT_EQ(S_OK, CoRegisterClassObject(ToGuid(kComponentClasses[slot].clsid), factories.back().get(),
-                                                  CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie));
-            cookies.push_back(cookie);
+            registrations.push_back(std::make_unique<ClassRegistration>(
+                ToGuid(kComponentClasses[slot].clsid), [&, slot](REFIID riid, void** ppv) {
+                    const GUID own = ToGuid(kComponentClasses[slot].creationIid);
+                    order.push_back(IsEqualIID(riid, own) ? slot : -1);
+                    return QueryNewObject(new RecordingComponent(log, kLfxNames[slot], own, behaviour), riid, ppv);
+                }));
+            ASSERT_TRUE(registrations.back()->Registered());
         }
         Create(formFactor);
         lfx.Reset();
-        for (DWORD cookie : cookies) CoRevokeClassObject(cookie);
+        registrations.clear();
         if (formFactor == settings::FormFactorSpdif)
             EXPECT_EQ((std::vector<int>{1, 0, 3, 5, 4, 6}), order);
         else

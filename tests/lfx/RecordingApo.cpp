@@ -2,32 +2,11 @@
 
 namespace qx::test {
 
-class ApoRegistration::Object : public IAudioProcessingObject,
-                                public IAudioProcessingObjectConfiguration,
-                                public IAudioProcessingObjectRT {
+class ApoRegistration::Object : public UnknownObject<IAudioProcessingObject, IAudioProcessingObjectConfiguration,
+                                                   IAudioProcessingObjectRT> {
 public:
     explicit Object(ApoRegistration& owner) : owner_(owner) { ++owner_.alive_; }
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        const ApoBehaviour& b = owner_.behaviour_;
-        *ppv = nullptr;
-        if (IsEqualIID(riid, IID_IUnknown) || (b.answersApo && IsEqualIID(riid, __uuidof(IAudioProcessingObject))))
-            *ppv = static_cast<IAudioProcessingObject*>(this);
-        else if (b.answersConfiguration && IsEqualIID(riid, __uuidof(IAudioProcessingObjectConfiguration)))
-            *ppv = static_cast<IAudioProcessingObjectConfiguration*>(this);
-        else if (b.answersRealTime && IsEqualIID(riid, __uuidof(IAudioProcessingObjectRT)))
-            *ppv = static_cast<IAudioProcessingObjectRT*>(this);
-        if (!*ppv) return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ULONG(++refs_); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const LONG n = --refs_;
-        if (n == 0) delete this;
-        return ULONG(n);
-    }
+    ~Object() override { --owner_.alive_; }
 
     HRESULT STDMETHODCALLTYPE Reset() override { return S_OK; }
     HRESULT STDMETHODCALLTYPE GetLatency(HNSTIME* time) override { return time ? (*time = 0, S_OK) : E_POINTER; }
@@ -71,55 +50,23 @@ public:
     UINT32 STDMETHODCALLTYPE CalcOutputFrames(UINT32 frames) override { return frames; }
 
 private:
-    virtual ~Object() { --owner_.alive_; }
-    std::atomic<LONG> refs_{1};
+    // IUnknown is always answered; each APO interface only while the behaviour allows it.
+    void* FindInterface(REFIID riid) override {
+        const ApoBehaviour& b = owner_.behaviour_;
+        if ((!b.answersApo && IsEqualIID(riid, __uuidof(IAudioProcessingObject))) ||
+            (!b.answersConfiguration && IsEqualIID(riid, __uuidof(IAudioProcessingObjectConfiguration))) ||
+            (!b.answersRealTime && IsEqualIID(riid, __uuidof(IAudioProcessingObjectRT))))
+            return nullptr;
+        return UnknownObject::FindInterface(riid);
+    }
+
     ApoRegistration& owner_;
 };
 
-class ApoRegistration::Factory : public IClassFactory {
-public:
-    explicit Factory(ApoRegistration& owner) : owner_(owner) {}
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        *ppv = nullptr;
-        if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IClassFactory)) return E_NOINTERFACE;
-        *ppv = static_cast<IClassFactory*>(this);
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ULONG(++refs_); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const LONG n = --refs_;
-        if (n == 0) delete this;
-        return ULONG(n);
-    }
-    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        *ppv = nullptr;
-        if (outer) return CLASS_E_NOAGGREGATION;
-        ++owner_.created_;
-        auto* object = new Object(owner_);
-        const HRESULT hr = object->QueryInterface(riid, ppv);
-        object->Release();
-        return hr;
-    }
-    HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
-
-private:
-    virtual ~Factory() = default;
-    std::atomic<LONG> refs_{1};
-    ApoRegistration& owner_;
-};
-
-ApoRegistration::ApoRegistration(const CLSID& clsid) {
-    factory_ = new Factory(*this);
-    if (FAILED(CoRegisterClassObject(clsid, factory_, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie_)))
-        cookie_ = 0;
-}
-
-ApoRegistration::~ApoRegistration() {
-    if (cookie_) CoRevokeClassObject(cookie_);
-    factory_->Release();
-}
+ApoRegistration::ApoRegistration(const CLSID& clsid)
+    : registration_(clsid, [this](REFIID riid, void** ppv) {
+          ++created_;
+          return QueryNewObject(new Object(*this), riid, ppv);
+      }) {}
 
 }  // namespace qx::test

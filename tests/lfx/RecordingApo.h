@@ -10,6 +10,7 @@
 #include <mutex>
 #include <vector>
 
+#include "common/ClassRegistration.h"
 #include "processors/ApoInterfaces.h"
 
 namespace qx::test {
@@ -39,11 +40,10 @@ struct ApoRecord {
 class ApoRegistration {
 public:
     explicit ApoRegistration(const CLSID& clsid);
-    ~ApoRegistration();
     ApoRegistration(const ApoRegistration&) = delete;
     ApoRegistration& operator=(const ApoRegistration&) = delete;
 
-    bool Registered() const { return cookie_ != 0; }
+    bool Registered() const { return registration_.Registered(); }
     ApoBehaviour& Behaviour() { return behaviour_; }
     ApoRecord& Record() { return record_; }
     int Created() const { return created_; }
@@ -51,13 +51,11 @@ public:
 
 private:
     class Object;
-    class Factory;
     ApoBehaviour behaviour_;
     ApoRecord record_;
     std::atomic<int> created_{0};
     std::atomic<int> alive_{0};
-    Factory* factory_ = nullptr;
-    DWORD cookie_ = 0;
+    ClassRegistration registration_;  // last: revoked before the rest goes
 };
 
 }  // namespace qx::test

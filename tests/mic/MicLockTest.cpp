@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/mic/AllocationCounter.h"
 #include "tests/mic/MicFixture.h"
+#include "tests/support/AllocationCounter.h"
 
 namespace qx::test {
 namespace {
@@ -210,21 +210,21 @@ bool AllocatedBuffersOf(const std::vector<size_t>& sizes, uint32_t frames) {
 TEST_F(MicLock, A441FramePeriodGets480FrameBuffersAndBuffersOnlyGrow) {
     ASSERT_EQ(S_OK, InitializeAs(settings::FormFactorMicrophone));
     {
-        AllocationCounter counter;
+        AllocationCounter counter(AllocationCounter::Threads::Calling);
         EXPECT_EQ(S_OK, Lock(44100, 2, 2, 441));
         EXPECT_FALSE(AllocatedBuffersOf(counter.Sizes(), 441));
         EXPECT_TRUE(AllocatedBuffersOf(counter.Sizes(), 480));
     }
     EXPECT_EQ(441u, log_.CallsOf(L"enc")[0].maxFrames);
     {
-        AllocationCounter counter;
+        AllocationCounter counter(AllocationCounter::Threads::Calling);
         EXPECT_EQ(S_OK, Lock(44100, 2, 2, 470));  // fits: nothing new
         EXPECT_FALSE(AllocatedBuffersOf(counter.Sizes(), 470));
         EXPECT_FALSE(AllocatedBuffersOf(counter.Sizes(), 480));
     }
 
     ComPtr<IQXEffectProcessor> other = NewProcessor();
-    AllocationCounter counter;
+    AllocationCounter counter(AllocationCounter::Threads::Calling);
     EXPECT_EQ(S_OK, other->LockForProcess(44100, 2, 2, 440, fx_.Get(), 1));
     EXPECT_TRUE(AllocatedBuffersOf(counter.Sizes(), 440));
     EXPECT_FALSE(AllocatedBuffersOf(counter.Sizes(), 480));

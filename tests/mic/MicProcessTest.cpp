@@ -8,8 +8,8 @@
 #include <thread>
 
 #include "settings/PropertyStoreAccess.h"
-#include "tests/mic/AllocationCounter.h"
 #include "tests/mic/MicFixture.h"
+#include "tests/support/AllocationCounter.h"
 
 namespace qx::test {
 namespace {
@@ -147,7 +147,7 @@ TEST_F(MicProcess, ProcessAllocatesNothing) {
     for (uint32_t rate : {48000u, 16000u, 22050u}) {
         ASSERT_EQ(S_OK, Lock(rate, 2, 2, 480));
         ASSERT_EQ(S_OK, processor_->Process(in.data(), out.data(), 480));  // warm-up
-        AllocationCounter counter;
+        AllocationCounter counter(AllocationCounter::Threads::Calling);
         for (int period = 0; period < 50; ++period)
             ASSERT_EQ(S_OK, processor_->Process(in.data(), out.data(), 480 - period % 3));
         EXPECT_EQ(0u, counter.Count()) << rate;

@@ -4,6 +4,8 @@
 
 #include <chrono>
 
+#include "common/ClassRegistration.h"
+
 namespace qx::test {
 
 namespace {
@@ -12,29 +14,10 @@ constexpr auto kWaitLimit = std::chrono::seconds(20);
 }  // namespace
 
 // One object answers all three interfaces. Slots the worker never calls fail.
-class ZurarurDouble::Object : public IZurarurAec, public IZurarurAecControl, public IZurarurAecDeviceList {
+class ZurarurDouble::Object : public UnknownObject<IZurarurAec, IZurarurAecControl, IZurarurAecDeviceList> {
 public:
     explicit Object(ZurarurDouble& owner) : owner_(owner) { owner_.ObjectCreated(); }
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        *ppv = nullptr;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, __uuidof(IZurarurAec)))
-            *ppv = static_cast<IZurarurAec*>(this);
-        else if (IsEqualIID(riid, __uuidof(IZurarurAecControl)))
-            *ppv = static_cast<IZurarurAecControl*>(this);
-        else if (IsEqualIID(riid, __uuidof(IZurarurAecDeviceList)) && owner_.config_.hasDeviceList)
-            *ppv = static_cast<IZurarurAecDeviceList*>(this);
-        if (!*ppv) return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ULONG(++refs_); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const LONG n = --refs_;
-        if (n == 0) delete this;
-        return ULONG(n);
-    }
+    ~Object() override { owner_.ObjectDestroyed(); }
 
     HRESULT STDMETHODCALLTYPE Reserved1() override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Reserved2() override { return E_NOTIMPL; }
@@ -67,44 +50,12 @@ public:
     }
 
 private:
-    virtual ~Object() { owner_.ObjectDestroyed(); }
-    std::atomic<LONG> refs_{1};
-    ZurarurDouble& owner_;
-};
+    // The device list is withheld when the configuration says the object has none.
+    void* FindInterface(REFIID riid) override {
+        if (!owner_.config_.hasDeviceList && IsEqualIID(riid, __uuidof(IZurarurAecDeviceList))) return nullptr;
+        return UnknownObject::FindInterface(riid);
+    }
 
-class ZurarurDouble::Factory : public IClassFactory {
-public:
-    explicit Factory(ZurarurDouble& owner) : owner_(owner) {}
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory)) {
-            *ppv = static_cast<IClassFactory*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ULONG(++refs_); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const LONG n = --refs_;
-        if (n == 0) delete this;
-        return ULONG(n);
-    }
-    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        *ppv = nullptr;
-        if (outer) return CLASS_E_NOAGGREGATION;
-        auto* object = new Object(owner_);
-        const HRESULT hr = object->QueryInterface(riid, ppv);
-        object->Release();
-        return hr;
-    }
-    HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
-
-private:
-    virtual ~Factory() = default;
-    std::atomic<LONG> refs_{1};
     ZurarurDouble& owner_;
 };
 
@@ -129,14 +80,13 @@ ZurarurDouble::~ZurarurDouble() {
 // alive until the double goes away.
 void ZurarurDouble::RegistrationThread() {
     const HRESULT init = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    auto* factory = new Factory(*this);
-    DWORD cookie = 0;
-    registered_ = SUCCEEDED(init) && SUCCEEDED(CoRegisterClassObject(CLSID_ZurarurAec, factory, CLSCTX_INPROC_SERVER,
-                                                                      REGCLS_MULTIPLEUSE, &cookie));
-    SetEvent(ready_.Get());
-    WaitForSingleObject(quit_.Get(), INFINITE);
-    if (registered_) CoRevokeClassObject(cookie);
-    factory->Release();
+    {
+        const ClassRegistration registration(
+            CLSID_ZurarurAec, [this](REFIID riid, void** ppv) { return QueryNewObject(new Object(*this), riid, ppv); });
+        registered_ = SUCCEEDED(init) && registration.Registered();
+        SetEvent(ready_.Get());
+        WaitForSingleObject(quit_.Get(), INFINITE);
+    }
     if (SUCCEEDED(init)) CoUninitialize();
 }
 

@@ -58,9 +58,7 @@ public:
 
 private:
     class Object;
-    class Factory;
     friend class Object;
-    friend class Factory;
 
     void ObjectCreated();
     void ObjectDestroyed();

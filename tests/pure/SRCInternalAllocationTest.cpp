@@ -2,10 +2,11 @@
 
 #include <vector>
 
-#include "AllocationCounter.h"
 #include "resample/SRCInternal.h"
+#include "tests/support/AllocationCounter.h"
 
 using qx::SRCInternal;
+using qx::test::AllocationCounter;
 
 // Init makes every buffer; converting blocks of any size, in both directions and on
 // every channel, then allocates nothing.
@@ -17,17 +18,17 @@ TEST(SRCInternalAllocation, ProcessAllocatesNothing) {
         uint32_t out = 0;
         src.Init(p[0], p[1], p[2], &out, 8);
         std::vector<float> buf(8 * (p[2] + out), 0.25f);
-        const size_t before = qx::testing::AllocationCount();
+        AllocationCounter counter;
         for (uint32_t ch = 0; ch < 8; ++ch) {
             src.Process(buf.data(), ch, p[2], SRCInternal::Forward);
             src.Process(buf.data(), ch, out, SRCInternal::Reverse);
             src.Process(buf.data(), ch, p[2] / 2, SRCInternal::Forward);
         }
-        EXPECT_EQ(qx::testing::AllocationCount(), before) << p[0] << "->" << p[1];
+        EXPECT_EQ(counter.Count(), 0u) << p[0] << "->" << p[1];
     }
     // The counter does see allocations.
-    const size_t before = qx::testing::AllocationCount();
+    AllocationCounter counter;
     SRCInternal src;
     src.Init(44100, 48000, 441, nullptr, 2);
-    EXPECT_GT(qx::testing::AllocationCount(), before);
+    EXPECT_GT(counter.Count(), 0u);
 }

@@ -2,11 +2,9 @@
 
 #include <objbase.h>
 
-#include <atomic>
 #include <cstring>
 #include <map>
 #include <mutex>
-#include <new>
 
 #include "settings/PropertyStoreAccess.h"
 
@@ -17,25 +15,11 @@ void PutValue(IPropertyStore* store, const settings::KeyId& key, const PROPVARIA
     store->SetValue(settings::ToPropertyKey(key), value);
 }
 
-class Endpoint : public IMMDevice {
+class Endpoint : public UnknownObject<IMMDevice> {
 public:
     Endpoint(std::wstring id, IPropertyStore* store, HRESULT openResult)
         : id_(std::move(id)), store_(store), openResult_(openResult) {}
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        *ppv = nullptr;
-        if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, __uuidof(IMMDevice))) return E_NOINTERFACE;
-        *ppv = static_cast<IMMDevice*>(this);
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ULONG(++refs_); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const LONG n = --refs_;
-        if (n == 0) delete this;
-        return ULONG(n);
-    }
     HRESULT STDMETHODCALLTYPE Activate(REFIID, DWORD, PROPVARIANT*, void** ppv) override {
         if (ppv) *ppv = nullptr;
         return E_NOINTERFACE;
@@ -62,30 +46,14 @@ public:
     const std::wstring& Id() const { return id_; }
 
 private:
-    virtual ~Endpoint() = default;
-    std::atomic<LONG> refs_{1};
     std::wstring id_;
     ComPtr<IPropertyStore> store_;
     HRESULT openResult_;
 };
 }  // namespace
 
-class DeviceEnumerator : public IMMDeviceEnumerator {
+class DeviceEnumerator : public UnknownObject<IMMDeviceEnumerator> {
 public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        *ppv = nullptr;
-        if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, __uuidof(IMMDeviceEnumerator))) return E_NOINTERFACE;
-        *ppv = static_cast<IMMDeviceEnumerator*>(this);
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ULONG(++refs_); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const LONG n = --refs_;
-        if (n == 0) delete this;
-        return ULONG(n);
-    }
     HRESULT STDMETHODCALLTYPE EnumAudioEndpoints(EDataFlow, DWORD, IMMDeviceCollection** out) override {
         if (out) *out = nullptr;
         return E_NOTIMPL;
@@ -125,50 +93,10 @@ public:
     void FailGetDevice(HRESULT status) { getDeviceFailure_ = status; }
 
 private:
-    virtual ~DeviceEnumerator() = default;
-    std::atomic<LONG> refs_{1};
     std::mutex mutex_;
     std::map<std::wstring, ComPtr<IMMDevice>> devices_;
     HRESULT getDeviceFailure_ = S_OK;
 };
-
-namespace {
-// Hands out the registry's one enumerator.
-class EnumeratorFactory : public IClassFactory {
-public:
-    explicit EnumeratorFactory(DeviceEnumerator* enumerator) : enumerator_(enumerator) {}
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        *ppv = nullptr;
-        if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IClassFactory)) return E_NOINTERFACE;
-        *ppv = static_cast<IClassFactory*>(this);
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ULONG(++refs_); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const LONG n = --refs_;
-        if (n == 0) delete this;
-        return ULONG(n);
-    }
-    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        *ppv = nullptr;
-        if (outer) return CLASS_E_NOAGGREGATION;
-        ++creations_;
-        return enumerator_->QueryInterface(riid, ppv);
-    }
-    HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
-    size_t Creations() const { return creations_; }
-
-private:
-    virtual ~EnumeratorFactory() = default;
-    std::atomic<LONG> refs_{1};
-    ComPtr<DeviceEnumerator> enumerator_;
-    std::atomic<size_t> creations_{0};
-};
-}  // namespace
 
 ComPtr<IPropertyStore> NewEndpointStoreFor(const EndpointSetup& setup) {
     ComPtr<IPropertyStore> store;
@@ -202,20 +130,16 @@ ComPtr<IMMDevice> NewEndpoint(const std::wstring& id, IPropertyStore* store, HRE
     return ComPtr<IMMDevice>::Attach(new Endpoint(id, store, openResult));
 }
 
-EndpointRegistry::EndpointRegistry() {
-    enumerator_ = new DeviceEnumerator;
-    auto* factory = new EnumeratorFactory(enumerator_);
-    factory_ = factory;
-    if (FAILED(CoRegisterClassObject(kClsidMMDeviceEnumerator, factory_, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
-                                     &cookie_)))
-        cookie_ = 0;
-}
+// Every creation through the registration hands out the registry's one enumerator.
+EndpointRegistry::EndpointRegistry()
+    : enumerator_(ComPtr<DeviceEnumerator>::Attach(new DeviceEnumerator)),
+      registration_(kClsidMMDeviceEnumerator, [this](REFIID riid, void** ppv) {
+          ++creations_;
+          return enumerator_->QueryInterface(riid, ppv);
+      }) {}
 
 EndpointRegistry::~EndpointRegistry() {
-    if (cookie_) CoRevokeClassObject(cookie_);
     enumerator_->Clear();  // endpoints go even if a caller still holds the enumerator
-    factory_->Release();
-    enumerator_->Release();
 }
 
 void EndpointRegistry::Add(IMMDevice* device) { enumerator_->Add(device); }
@@ -228,6 +152,6 @@ ComPtr<IMMDevice> EndpointRegistry::Add(const std::wstring& id, const EndpointSe
 
 void EndpointRegistry::FailGetDevice(HRESULT status) { enumerator_->FailGetDevice(status); }
 
-size_t EndpointRegistry::Creations() const { return static_cast<EnumeratorFactory*>(factory_)->Creations(); }
+size_t EndpointRegistry::Creations() const { return creations_; }
 
 }  // namespace qx::test

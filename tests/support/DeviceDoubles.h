@@ -7,9 +7,11 @@
 #include <mmdeviceapi.h>
 #include <propsys.h>
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
+#include "common/ClassRegistration.h"
 #include "common/ComPtr.h"
 
 namespace qx::test {
@@ -41,7 +43,7 @@ public:
     EndpointRegistry(const EndpointRegistry&) = delete;
     EndpointRegistry& operator=(const EndpointRegistry&) = delete;
 
-    bool Registered() const { return cookie_ != 0; }
+    bool Registered() const { return registration_.Registered(); }
     void Add(IMMDevice* device);
     // Adds an endpoint whose store holds `setup`; returns it.
     ComPtr<IMMDevice> Add(const std::wstring& id, const EndpointSetup& setup);
@@ -51,9 +53,9 @@ public:
     size_t Creations() const;
 
 private:
-    DeviceEnumerator* enumerator_ = nullptr;
-    IClassFactory* factory_ = nullptr;
-    DWORD cookie_ = 0;
+    ComPtr<DeviceEnumerator> enumerator_;
+    std::atomic<size_t> creations_{0};
+    ClassRegistration registration_;  // last: revoked before the enumerator goes
 };
 
 }  // namespace qx::test

@@ -43,24 +43,9 @@ RecordingComponent::RecordingComponent(CallLog& log, std::wstring name, const II
                                        const ComponentBehaviour& behaviour)
     : log_(log), name_(std::move(name)), creationIid_(creationIid), behaviour_(behaviour) {}
 
-HRESULT RecordingComponent::QueryInterface(REFIID riid, void** ppv) {
-    if (!ppv) return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, __uuidof(IQXEffectComponent)) ||
-        IsEqualIID(riid, creationIid_)) {
-        *ppv = static_cast<IQXEffectComponent*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG RecordingComponent::AddRef() { return ULONG(++refs_); }
-
-ULONG RecordingComponent::Release() {
-    const LONG n = --refs_;
-    if (n == 0) delete this;
-    return ULONG(n);
+void* RecordingComponent::FindInterface(REFIID riid) {
+    if (IsEqualIID(riid, creationIid_)) return static_cast<IQXEffectComponent*>(this);
+    return UnknownObject::FindInterface(riid);
 }
 
 HRESULT RecordingComponent::Initialize(const WAVEFORMATEX* in, const WAVEFORMATEX* out, UINT32 maxFrames,
@@ -96,59 +81,23 @@ HRESULT RecordingComponent::Process(float* const* in, void* const* out, UINT32 f
     return behaviour_.processResult;
 }
 
-class ComponentRegistration::Factory : public IClassFactory {
-public:
-    explicit Factory(ComponentRegistration& owner) : owner_(owner) {}
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory)) {
-            *ppv = static_cast<IClassFactory*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ULONG(++refs_); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const LONG n = --refs_;
-        if (n == 0) delete this;
-        return ULONG(n);
-    }
-    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        *ppv = nullptr;
-        if (outer) return CLASS_E_NOAGGREGATION;
-        auto* component = new RecordingComponent(owner_.log_, owner_.name_, owner_.creationIid_, owner_.behaviour_);
-        const HRESULT hr = component->QueryInterface(riid, ppv);
-        if (SUCCEEDED(hr)) {
-            std::lock_guard<std::mutex> lock(owner_.mutex_);
-            owner_.instances_.push_back(component);  // keeps the creation reference
-        } else {
-            component->Release();
-        }
-        return hr;
-    }
-    HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
-
-private:
-    virtual ~Factory() = default;
-    std::atomic<LONG> refs_{1};
-    ComponentRegistration& owner_;
-};
-
 ComponentRegistration::ComponentRegistration(CallLog& log, const CLSID& clsid, const IID& creationIid,
                                              std::wstring name)
-    : log_(log), clsid_(clsid), creationIid_(creationIid), name_(std::move(name)) {
-    factory_ = new Factory(*this);
-    if (FAILED(CoRegisterClassObject(clsid_, factory_, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie_)))
-        cookie_ = 0;
-}
+    : log_(log),
+      creationIid_(creationIid),
+      name_(std::move(name)),
+      registration_(clsid, [this](REFIID riid, void** ppv) { return Create(riid, ppv); }) {}
 
-ComponentRegistration::~ComponentRegistration() {
-    if (cookie_) CoRevokeClassObject(cookie_);
-    factory_->Release();
-    for (RecordingComponent* c : instances_) c->Release();
+HRESULT ComponentRegistration::Create(REFIID riid, void** ppv) {
+    auto* component = new RecordingComponent(log_, name_, creationIid_, behaviour_);
+    const HRESULT hr = component->QueryInterface(riid, ppv);
+    if (SUCCEEDED(hr)) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        instances_.push_back(ComPtr<RecordingComponent>::Attach(component));
+    } else {
+        component->Release();
+    }
+    return hr;
 }
 
 size_t ComponentRegistration::InstanceCount() const {
@@ -158,12 +107,12 @@ size_t ComponentRegistration::InstanceCount() const {
 
 RecordingComponent* ComponentRegistration::Instance(size_t i) const {
     std::lock_guard<std::mutex> lock(mutex_);
-    return i < instances_.size() ? instances_[i] : nullptr;
+    return i < instances_.size() ? instances_[i].Get() : nullptr;
 }
 
 bool ComponentRegistration::AllReleasedByOthers() const {
     std::lock_guard<std::mutex> lock(mutex_);
-    for (RecordingComponent* c : instances_)
+    for (const ComPtr<RecordingComponent>& c : instances_)
         if (c->RefCount() != 1) return false;
     return true;
 }

@@ -12,6 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "common/ClassRegistration.h"
+#include "common/ComPtr.h"
+#include "common/UnknownObject.h"
 #include "settings/IQXEffectComponent.h"
 
 namespace qx::test {
@@ -64,25 +67,20 @@ struct ComponentBehaviour {
     std::function<void(float* const* in, void* const* out, UINT32 frames)> onProcess;
 };
 
-class RecordingComponent : public IQXEffectComponent {
+class RecordingComponent : public UnknownObject<IQXEffectComponent> {
 public:
     RecordingComponent(CallLog& log, std::wstring name, const IID& creationIid, const ComponentBehaviour& behaviour);
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
     HRESULT STDMETHODCALLTYPE Initialize(const WAVEFORMATEX* in, const WAVEFORMATEX* out, UINT32 maxFrames,
                                          UINT32 flag) override;
     HRESULT STDMETHODCALLTYPE SetParameter(BYTE id, BYTE size, const void* data) override;
     HRESULT STDMETHODCALLTYPE Process(float* const* in, void* const* out, UINT32 frames) override;
 
     const std::wstring& Name() const { return name_; }
-    LONG RefCount() const { return refs_; }
 
 private:
-    virtual ~RecordingComponent() = default;
+    void* FindInterface(REFIID riid) override;
 
-    std::atomic<LONG> refs_{1};
     CallLog& log_;
     std::wstring name_;
     IID creationIid_;
@@ -95,7 +93,6 @@ private:
 class ComponentRegistration {
 public:
     ComponentRegistration(CallLog& log, const CLSID& clsid, const IID& creationIid, std::wstring name);
-    ~ComponentRegistration();
     ComponentRegistration(const ComponentRegistration&) = delete;
     ComponentRegistration& operator=(const ComponentRegistration&) = delete;
 
@@ -106,20 +103,18 @@ public:
     RecordingComponent* Instance(size_t i) const;
     // True when every instance's only remaining reference is the registration's own.
     bool AllReleasedByOthers() const;
-    bool Registered() const { return cookie_ != 0; }
+    bool Registered() const { return registration_.Registered(); }
 
 private:
-    class Factory;
+    HRESULT Create(REFIID riid, void** ppv);
+
     CallLog& log_;
-    CLSID clsid_;
     IID creationIid_;
     std::wstring name_;
     ComponentBehaviour behaviour_;
-    Factory* factory_ = nullptr;
-    DWORD cookie_ = 0;
     mutable std::mutex mutex_;
-    std::vector<RecordingComponent*> instances_;
-    friend class Factory;
+    std::vector<ComPtr<RecordingComponent>> instances_;  // each holds its creation reference
+    ClassRegistration registration_;  // last: revoked before the instances go
 };
 
 }  // namespace qx::test

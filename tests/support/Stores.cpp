@@ -83,25 +83,6 @@ bool FailingPropertyStore::Fails(REFPROPERTYKEY key) const {
     return false;
 }
 
-HRESULT FailingPropertyStore::QueryInterface(REFIID riid, void** ppv) {
-    if (!ppv) return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IPropertyStore)) {
-        *ppv = static_cast<IPropertyStore*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG FailingPropertyStore::AddRef() { return ULONG(++refs_); }
-
-ULONG FailingPropertyStore::Release() {
-    const LONG n = --refs_;
-    if (n == 0) delete this;
-    return ULONG(n);
-}
-
 HRESULT FailingPropertyStore::GetCount(DWORD* count) {
     if (inner_) return inner_->GetCount(count);
     if (count) *count = 0;

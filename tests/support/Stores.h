@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/ComPtr.h"
+#include "common/UnknownObject.h"
 #include "settings/EffectSchema.h"
 
 namespace qx::test {
@@ -32,16 +33,12 @@ bool IsEmpty(IPropertyStore* store, const settings::KeyId& key);
 
 // An IPropertyStore whose GetValue and SetValue fail with a given status; with an inner
 // store it fails only for the listed keys and passes everything else through.
-class FailingPropertyStore : public IPropertyStore {
+class FailingPropertyStore : public UnknownObject<IPropertyStore> {
 public:
     explicit FailingPropertyStore(HRESULT failure, IPropertyStore* inner = nullptr);
     void FailKey(const settings::KeyId& key) { failKeys_.push_back(key); }
-    LONG RefCount() const { return refs_; }
     size_t GetValueCalls() const { return getCalls_; }
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
     HRESULT STDMETHODCALLTYPE GetCount(DWORD* count) override;
     HRESULT STDMETHODCALLTYPE GetAt(DWORD index, PROPERTYKEY* key) override;
     HRESULT STDMETHODCALLTYPE GetValue(REFPROPERTYKEY key, PROPVARIANT* value) override;
@@ -49,10 +46,8 @@ public:
     HRESULT STDMETHODCALLTYPE Commit() override;
 
 private:
-    virtual ~FailingPropertyStore() = default;
     bool Fails(REFPROPERTYKEY key) const;
 
-    std::atomic<LONG> refs_{1};
     HRESULT failure_;
     ComPtr<IPropertyStore> inner_;
     std::vector<settings::KeyId> failKeys_;
