@@ -7,23 +7,15 @@
 using qx::ComPtr;
 using qx::test::Amplitude;
 using qx::test::Db;
-using qx::test::FloatFormat;
 using qx::test::PlanarSignal;
 using qx::test::PutU32;
 using qx::test::Rms;
-using qx::test::SampleFx;
 using qx::test::ToneGainDb;
 namespace ids = qx::test::ids;
 
 namespace {
 class DynamicsAndBass : public qx::test::SampleFxTest {
 protected:
-    ComPtr<IQXEffectComponent> Make(const ids::ComponentId& id, uint32_t rate = 48000, uint16_t channels = 2) {
-        ComPtr<IQXEffectComponent> c = SampleFx().Create(id.clsid, id.creationIid);
-        const WAVEFORMATEX f = FloatFormat(rate, channels);
-        EXPECT_TRUE(c && c->Initialize(&f, &f, rate / 100, 0) == S_OK);
-        return c;
-    }
     // RMS in dBFS of the last second of four seconds of a 1 kHz tone at peakDb.
     double LevelledDb(IQXEffectComponent* c, double peakDb) {
         PlanarSignal s(2, 4 * 48000);

@@ -8,11 +8,8 @@
 #include "tests/components/SampleFxLibrary.h"
 
 using qx::ComPtr;
-using qx::test::Db;
-using qx::test::FloatFormat;
 using qx::test::PlanarSignal;
 using qx::test::Rms;
-using qx::test::SampleFx;
 namespace ids = qx::test::ids;
 
 namespace {
@@ -23,9 +20,7 @@ class Environment : public qx::test::SampleFxTest {
 protected:
     // The response of channel `probe` to an impulse on channel 0.
     PlanarSignal ImpulseResponse(uint8_t preset, uint8_t roomSize, uint16_t channels = 2, double seconds = 4) {
-        ComPtr<IQXEffectComponent> c = SampleFx().Create(ids::kEnvironment.clsid, ids::kEnvironment.creationIid);
-        const WAVEFORMATEX f = FloatFormat(kRate, channels);
-        EXPECT_TRUE(c && c->Initialize(&f, &f, kRate / 100, 1) == S_OK);
+        ComPtr<IQXEffectComponent> c = Make(ids::kEnvironment, kRate, channels, 1);
         const uint8_t settings[2] = {roomSize, preset};
         EXPECT_EQ(S_OK, c->SetParameter(6, 2, settings));
         PlanarSignal s(channels, size_t(seconds * kRate));

@@ -7,22 +7,12 @@
 #include "tests/components/SampleFxLibrary.h"
 
 using qx::ComPtr;
-using qx::test::FloatFormat;
 using qx::test::PutU32;
-using qx::test::SampleFx;
 using qx::test::ToneGainDb;
 namespace ids = qx::test::ids;
 
 namespace {
-class EqualizerResponse : public qx::test::SampleFxTest {
-protected:
-    ComPtr<IQXEffectComponent> Make(const ids::ComponentId& id, uint32_t rate = 48000, uint16_t channels = 2) {
-        ComPtr<IQXEffectComponent> c = SampleFx().Create(id.clsid, id.creationIid);
-        const WAVEFORMATEX f = FloatFormat(rate, channels);
-        EXPECT_TRUE(c && c->Initialize(&f, &f, rate / 100, 0) == S_OK);
-        return c;
-    }
-};
+class EqualizerResponse : public qx::test::SampleFxTest {};
 
 // Parameter 10: one band's gain.
 HRESULT SetBand(IQXEffectComponent* c, uint8_t band, int32_t gain) {

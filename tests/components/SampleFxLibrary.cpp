@@ -40,15 +40,12 @@ const SampleFxLibrary& SampleFx() {
     return library;
 }
 
-WAVEFORMATEX FloatFormat(uint32_t rate, uint16_t channels) {
-    WAVEFORMATEX f{};
-    f.wFormatTag = WAVE_FORMAT_IEEE_FLOAT;
-    f.nChannels = channels;
-    f.nSamplesPerSec = rate;
-    f.wBitsPerSample = 32;
-    f.nBlockAlign = WORD(channels * 4);
-    f.nAvgBytesPerSec = f.nBlockAlign * rate;
-    return f;
+ComPtr<IQXEffectComponent> SampleFxTest::Make(const ids::ComponentId& id, uint32_t rate, uint16_t channels,
+                                              UINT32 flag) {
+    ComPtr<IQXEffectComponent> c = SampleFx().Create(id.clsid, id.creationIid);
+    const WAVEFORMATEX f = FloatFormat(rate, channels);
+    EXPECT_TRUE(c && c->Initialize(&f, &f, rate / 100, flag) == S_OK);
+    return c;
 }
 
 void PlanarSignal::AddTone(uint32_t channel, double rate, double freq, double amplitude) {

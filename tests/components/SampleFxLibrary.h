@@ -13,6 +13,8 @@
 #include "common/ComPtr.h"
 #include "common/Handles.h"
 #include "settings/IQXEffectComponent.h"
+#include "tests/components/ComponentIds.h"
+#include "tests/support/WaveFormats.h"
 
 namespace qx::test {
 
@@ -42,9 +44,6 @@ private:
 
 // The library shared by the tests of this program.
 const SampleFxLibrary& SampleFx();
-
-// The planar float format the global processor hands its components.
-WAVEFORMATEX FloatFormat(uint32_t rate, uint16_t channels);
 
 // Planar channels of one signal, run through a component period by period.
 class PlanarSignal {
@@ -81,6 +80,11 @@ class SampleFxTest : public testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(SampleFx().Loaded()) << "QXSampleFX.dll not found next to the test"; }
     void TearDown() override { EXPECT_EQ(S_OK, SampleFx().CanUnloadNow()) << "a sample component was leaked"; }
+
+    // A component initialised in place for planar float at `rate` with `channels` and
+    // periods of 10 ms; a failed creation or initialisation fails the test.
+    static ComPtr<IQXEffectComponent> Make(const ids::ComponentId& id, uint32_t rate = 48000, uint16_t channels = 2,
+                                           UINT32 flag = 0);
 };
 
 }  // namespace qx::test

@@ -6,11 +6,9 @@
 
 using qx::ComPtr;
 using qx::test::Db;
-using qx::test::FloatFormat;
 using qx::test::PlanarSignal;
 using qx::test::PutU32;
 using qx::test::Rms;
-using qx::test::SampleFx;
 namespace ids = qx::test::ids;
 
 namespace {
@@ -18,14 +16,8 @@ constexpr uint32_t kRate = 48000;
 
 class VocalEffects : public qx::test::SampleFxTest {
 protected:
-    ComPtr<IQXEffectComponent> Make(const ids::ComponentId& id, uint16_t channels = 2) {
-        ComPtr<IQXEffectComponent> c = SampleFx().Create(id.clsid, id.creationIid);
-        const WAVEFORMATEX f = FloatFormat(kRate, channels);
-        EXPECT_TRUE(c && c->Initialize(&f, &f, kRate / 100, 0) == S_OK);
-        return c;
-    }
     ComPtr<IQXEffectComponent> Remover(uint8_t band, int32_t amount, uint16_t channels = 2) {
-        ComPtr<IQXEffectComponent> c = Make(ids::kVocalRemover, channels);
+        ComPtr<IQXEffectComponent> c = Make(ids::kVocalRemover, kRate, channels);
         if (!c) return c;
         uint8_t data[4];
         PutU32(data, uint32_t(amount));
@@ -34,7 +26,7 @@ protected:
         return c;
     }
     ComPtr<IQXEffectComponent> Fader(uint8_t amount, uint16_t channels = 2) {
-        ComPtr<IQXEffectComponent> c = Make(ids::kVocalFading, channels);
+        ComPtr<IQXEffectComponent> c = Make(ids::kVocalFading, kRate, channels);
         if (!c) return c;
         EXPECT_EQ(S_OK, c->SetParameter(9, 1, &amount));
         return c;

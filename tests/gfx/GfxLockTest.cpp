@@ -2,6 +2,7 @@
 // flags, and the exact bytes of every parameter pushed to them.
 #include "tests/gfx/GfxFixture.h"
 #include "resample/SRCInternal.h"
+#include "tests/support/WaveFormats.h"
 
 namespace qx::test::gfx {
 namespace {
@@ -30,16 +31,6 @@ std::ostream& operator<<(std::ostream& os, const Param& p) {
     return os << ")";
 }
 
-void ExpectFloatFormat(const WAVEFORMATEX& f, uint32_t channels, uint32_t rate) {
-    EXPECT_EQ(f.wFormatTag, 3);
-    EXPECT_EQ(f.nChannels, channels);
-    EXPECT_EQ(f.nSamplesPerSec, rate);
-    EXPECT_EQ(f.wBitsPerSample, 32);
-    EXPECT_EQ(f.nBlockAlign, channels * 4);
-    EXPECT_EQ(f.nAvgBytesPerSec, channels * 4 * rate);
-    EXPECT_EQ(f.cbSize, 0);
-}
-
 // The frame count the converter makes of a block between two rates.
 uint32_t InternalFrames(uint32_t rate, uint32_t internalRate, uint32_t frames) {
     SRCInternal src;
@@ -61,14 +52,14 @@ TEST_F(GfxTest, EffectsAndMonitorAreInitializedWithTheWorkingFormats) {
         auto calls = InitializeCallsOf(slot);
         ASSERT_EQ(calls.size(), 1u);
         ASSERT_TRUE(calls[0].hasIn && calls[0].hasOut);
-        ExpectFloatFormat(calls[0].in, 6, 48000);
-        ExpectFloatFormat(calls[0].out, 6, 48000);
+        ExpectFloatFormat(calls[0].in, 48000, 6);
+        ExpectFloatFormat(calls[0].out, 48000, 6);
         EXPECT_EQ(calls[0].maxFrames, 480u);
         EXPECT_EQ(calls[0].flag, slot == Environment ? 1u : 0u) << slot;
     }
     auto monitor = InitializeCallsOf(Monitor);
     ASSERT_EQ(monitor.size(), 1u);
-    ExpectFloatFormat(monitor[0].in, 2, 48000);
+    ExpectFloatFormat(monitor[0].in, 48000, 2);
     EXPECT_FALSE(monitor[0].hasOut);
     EXPECT_EQ(monitor[0].maxFrames, 480u);
 }
@@ -250,7 +241,7 @@ TEST_F(GfxTest, EncoderIsInitializedWithTheBitstreamFormat) {
     EXPECT_EQ(1, Lock(96000, 2, 6, 960, 0xABCD0000u | 146));  // only the low 16 bits count
     auto calls = InitializeCallsOf(Ac3);
     ASSERT_EQ(calls.size(), 1u);
-    ExpectFloatFormat(calls[0].in, 2, 48000);
+    ExpectFloatFormat(calls[0].in, 48000, 2);
     const WAVEFORMATEX& out = calls[0].out;
     EXPECT_EQ(out.wFormatTag, 146);
     EXPECT_EQ(out.nChannels, 6);

@@ -5,6 +5,7 @@
 #include "processors/QXLFXLib.h"
 #include "resample/SRCInternal.h"
 #include "tests/lfx/LfxFixture.h"
+#include "tests/support/WaveFormats.h"
 
 using namespace qx;
 using namespace qx::test;
@@ -12,21 +13,11 @@ using namespace qx::lfx;
 
 namespace {
 
-void ExpectFloatFormat(const WAVEFORMATEX& f, uint32_t channels, uint32_t rate) {
-    EXPECT_EQ(3, f.wFormatTag);
-    EXPECT_EQ(channels, f.nChannels);
-    EXPECT_EQ(rate, f.nSamplesPerSec);
-    EXPECT_EQ(32, f.wBitsPerSample);
-    EXPECT_EQ(4 * channels, f.nBlockAlign);
-    EXPECT_EQ(4 * channels * rate, f.nAvgBytesPerSec);
-    EXPECT_EQ(0, f.cbSize);
-}
-
 void ExpectInit(const ComponentCall& c, uint32_t in, uint32_t out, uint32_t flag, uint32_t rate = 48000,
                 uint32_t frames = kFrames) {
     ASSERT_TRUE(c.hasIn && c.hasOut);
-    ExpectFloatFormat(c.in, in, rate);
-    ExpectFloatFormat(c.out, out, rate);
+    ExpectFloatFormat(c.in, rate, uint16_t(in));
+    ExpectFloatFormat(c.out, rate, uint16_t(out));
     EXPECT_EQ(frames, c.maxFrames);
     EXPECT_EQ(flag, c.flag);
 }

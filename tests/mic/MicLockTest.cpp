@@ -7,6 +7,7 @@
 
 #include "tests/mic/MicFixture.h"
 #include "tests/support/AllocationCounter.h"
+#include "tests/support/WaveFormats.h"
 
 namespace qx::test {
 namespace {
@@ -61,27 +62,6 @@ TEST_F(MicInitialize, MissingComponentsAreAbsentWithoutError) {
     EXPECT_EQ(E_NOINTERFACE, InitializeAs(settings::FormFactorMicrophone));
 }
 
-WAVEFORMATEX FloatFormat(WORD channels, DWORD rate) {
-    WAVEFORMATEX f{};
-    f.wFormatTag = WAVE_FORMAT_IEEE_FLOAT;
-    f.nChannels = channels;
-    f.nSamplesPerSec = rate;
-    f.wBitsPerSample = 32;
-    f.nBlockAlign = WORD(channels * 4);
-    f.nAvgBytesPerSec = f.nBlockAlign * rate;
-    return f;
-}
-
-void ExpectFormat(const WAVEFORMATEX& expected, const WAVEFORMATEX& actual) {
-    EXPECT_EQ(expected.wFormatTag, actual.wFormatTag);
-    EXPECT_EQ(expected.nChannels, actual.nChannels);
-    EXPECT_EQ(expected.nSamplesPerSec, actual.nSamplesPerSec);
-    EXPECT_EQ(expected.nAvgBytesPerSec, actual.nAvgBytesPerSec);
-    EXPECT_EQ(expected.nBlockAlign, actual.nBlockAlign);
-    EXPECT_EQ(expected.wBitsPerSample, actual.wBitsPerSample);
-    EXPECT_EQ(0, actual.cbSize);
-}
-
 TEST_F(MicLock, InitializesEveryComponentAndPushesItsSettingsInOrder) {
     ASSERT_EQ(S_OK, InitializeAs(settings::FormFactorMicrophone));
     PutUInt(fx_.Get(), key::MagicVoiceEnable, 1);
@@ -113,7 +93,6 @@ TEST_F(MicLock, InitializesEveryComponentAndPushesItsSettingsInOrder) {
         {L"mix", ComponentCall::Initialize, 0, {}},
     };
     ASSERT_EQ(expected.size(), calls.size());
-    const WAVEFORMATEX format = FloatFormat(2, 48000);
     for (size_t i = 0; i < calls.size(); ++i) {
         SCOPED_TRACE(i);
         EXPECT_EQ(expected[i].who, calls[i].component);
@@ -122,9 +101,9 @@ TEST_F(MicLock, InitializesEveryComponentAndPushesItsSettingsInOrder) {
             EXPECT_EQ(UINT32(expected[i].idOrFlag), calls[i].flag);
             EXPECT_EQ(480u, calls[i].maxFrames);
             ASSERT_TRUE(calls[i].hasIn);
-            ExpectFormat(format, calls[i].in);
+            ExpectFloatFormat(calls[i].in, 48000, 2);
             EXPECT_EQ(calls[i].component != L"mix", calls[i].hasOut);
-            if (calls[i].hasOut) ExpectFormat(format, calls[i].out);
+            if (calls[i].hasOut) ExpectFloatFormat(calls[i].out, 48000, 2);
         } else {
             EXPECT_EQ(expected[i].idOrFlag, calls[i].id);
             EXPECT_EQ(expected[i].data, calls[i].data);
