@@ -14,6 +14,8 @@ public:
     bool IsZero() const { return count_ == 0; }
     // The value is d0.d1d2... x 10^Exponent() (0 for zero).
     int Exponent() const { return exponent_; }
+    // How many significant digits are stored; trailing zeros never are.
+    int Count() const { return count_; }
     // Digit at position i counted from the first significant digit (0 beyond the digits,
     // and for negative i).
     int Digit(int i) const { return i >= 0 && i < count_ ? digits_[i] : 0; }

@@ -289,8 +289,12 @@ void PutGeneral(Writer& out, const Conversion& conv, bool negative, DecimalDigit
     const bool fixed = x >= -4 && x < significant;
     int fraction = fixed ? significant - 1 - x : significant - 1;
     const int first = fixed ? x : 0;  // digit index of the first fraction digit, minus one
-    if (!conv.alt)
+    if (!conv.alt) {
+        // Digits past the stored ones are zeros: skip them at once, since the precision
+        // may ask for a billion of them.
+        if (fraction > d.Count() - 1 - first) fraction = d.Count() - 1 - first > 0 ? d.Count() - 1 - first : 0;
         while (fraction > 0 && d.Digit(first + fraction) == 0) --fraction;
+    }
     if (fixed)
         PutFixed(out, conv, negative, d, fraction);
     else

@@ -20,7 +20,7 @@ cmake --build "$build/win"
 
 # Fuzz targets run from their seed corpus (fuzz/corpus/<target>) into a working corpus in
 # the build tree; a crash fails the run and leaves its input in $build/fuzz.
-fuzz_targets=(RegScriptFuzz)
+fuzz_targets=(RegScriptFuzz FormatTextFuzz)
 fuzz_seconds=${QX_FUZZ_SECONDS:-60}
 if command -v clang++ >/dev/null &&
    echo 'extern "C" int LLVMFuzzerTestOneInput(const char*, unsigned long) { return 0; }' |

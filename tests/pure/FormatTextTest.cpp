@@ -87,6 +87,11 @@ TEST(FormatText, HugeFieldsAreCutWithoutRunningAway) {
     EXPECT_EQ(std::wstring(b.text), L"1      ");
     EXPECT_EQ(qx::FormatText(b.text, 8, L"%.2147483647d", 1), kInsufficient);
     EXPECT_EQ(std::wstring(b.text), L"0000000");
+    // %g drops the trailing zeros of a huge precision without walking through them.
+    EXPECT_EQ(qx::FormatText(b.text, 8, L"%.2147483647g", 0.5), kOk);
+    EXPECT_EQ(std::wstring(b.text), L"0.5");
+    EXPECT_EQ(qx::FormatText(b.text, 8, L"%.*g|", 2000000000, 1e-300), kInsufficient);
+    EXPECT_EQ(std::wstring(b.text), L"1.00000");
 }
 
 TEST(FormatText, TheModulesOwnTexts) {
