@@ -10,15 +10,12 @@
 #include "components/dsp/VocalFading.h"
 #include "components/dsp/VocalRemover.h"
 #include "processors/GFXTables.h"
+#include "settings/WinGuid.h"
 
 namespace qx::samplefx {
 
 namespace {
 // The class and creation IID of one of the global processor's component slots.
-constexpr GUID ToGuid(const Guid& g) {
-    return {g.data1, g.data2, g.data3, {g.data4[0], g.data4[1], g.data4[2], g.data4[3], g.data4[4], g.data4[5],
-                                        g.data4[6], g.data4[7]}};
-}
 constexpr GUID ClassOf(gfx::Slot slot) { return ToGuid(gfx::kSlots[slot].clsid); }
 constexpr GUID IidOf(gfx::Slot slot) { return ToGuid(gfx::kSlots[slot].creationIid); }
 

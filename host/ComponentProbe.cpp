@@ -5,6 +5,7 @@
 #include "processors/LfxTables.h"
 #include "processors/QXMicLFXLib.h"
 #include "settings/IQXEffectComponent.h"
+#include "settings/WinGuid.h"
 
 namespace qx::host {
 
@@ -15,13 +16,6 @@ constexpr const char* kGlobalSlotNames[gfx::kSlotCount] = {
     "Environment", "Flex Bass",         "Smart Volume Normalizer",        "AC-3 encoder",
     "DTS encoder", "output monitor",    "Swap Center and Subwoofer",      "Swap Side and Rear",
 };
-
-GUID ToGuid(const Guid& g) {
-    GUID out;
-    static_assert(sizeof(out) == sizeof(g), "same layout");
-    memcpy(&out, &g, sizeof out);
-    return out;
-}
 
 // Names of the local-effects processor's component slots, by slot index.
 constexpr const char* kLocalSlotNames[lfx::kComponentClassCount] = {

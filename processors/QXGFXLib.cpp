@@ -1,14 +1,15 @@
 #include "processors/QXGFXLib.h"
 
 #include <algorithm>
-#include <cstring>
 #include <iterator>
 
 #include "processors/ChannelMixer.h"
 #include "processors/GFXParameterPush.h"
+#include "processors/InternalRate.h"
 #include "processors/WaveFormats.h"
 #include "settings/EffectComponent.h"
 #include "settings/PropertyStoreAccess.h"
+#include "settings/WinGuid.h"
 
 namespace qx {
 
@@ -21,20 +22,6 @@ namespace {
 constexpr wchar_t kDumpKey[] = L"Software\\Quellix\\APOLog";
 constexpr wchar_t kDumpValue[] = L"OutputDump_GFX";
 constexpr wchar_t kDumpPath[] = L"C:\\Temp\\GFXDump.pcm";
-
-GUID ToGuid(const Guid& g) {
-    GUID out;
-    static_assert(sizeof out == sizeof g, "Guid must have the GUID layout");
-    std::memcpy(&out, &g, sizeof out);
-    return out;
-}
-
-// Rates other than the two effect rates run the effects at 44100 when they belong to
-// the 11025 family (not a multiple of 1000), else at 48000.
-uint32_t InternalRateFor(uint32_t rate) {
-    if (rate == 44100 || rate == 48000) return rate;
-    return rate % 1000 != 0 ? 44100 : 48000;
-}
 
 }  // namespace
 

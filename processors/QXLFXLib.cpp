@@ -1,13 +1,14 @@
 #include "processors/QXLFXLib.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "processors/ChannelMixer.h"
+#include "processors/InternalRate.h"
 #include "processors/LfxParameters.h"
 #include "processors/WaveFormats.h"
 #include "settings/EffectComponent.h"
 #include "settings/PropertyStoreAccess.h"
+#include "settings/WinGuid.h"
 
 namespace qx {
 
@@ -19,13 +20,6 @@ namespace {
 // low enough that the buffer and converter sizes cannot overflow.
 constexpr uint32_t kMaxFramesPerCall = 1u << 20;
 constexpr uint32_t kMaxChannels = ChannelBlock::kChannels;
-
-GUID ToGuid(const Guid& g) {
-    static_assert(sizeof(Guid) == sizeof(GUID), "Guid must have the GUID layout");
-    GUID out;
-    std::memcpy(&out, &g, sizeof out);
-    return out;
-}
 
 // Channels of the stream after a matrix up-mixer.
 uint32_t UpMixedChannels(uint32_t outChannels) { return outChannels > 6 ? 8 : 6; }
@@ -83,10 +77,9 @@ HRESULT QXLFXLib::LockForProcess(UINT32 rate, UINT32 inChannels, UINT32 outChann
     inChannels_ = inChannels;
     outChannels_ = outChannels;
     maxFrames_ = maxFrames;
-    internalRate_ = rate;
+    internalRate_ = InternalRateFor(rate);
     internalFrames_ = maxFrames;
-    if (rate != 44100 && rate != 48000) {
-        internalRate_ = rate % 1000 ? 44100 : 48000;
+    if (internalRate_ != rate) {
         converter_.Init(rate, internalRate_, maxFrames, &internalFrames_,
                         uint8_t(std::max(inChannels, outChannels)));
     }

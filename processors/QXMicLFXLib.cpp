@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <iterator>
 
+#include "processors/InternalRate.h"
 #include "settings/EffectComponent.h"
 #include "settings/PropertyStoreAccess.h"
 
@@ -181,11 +182,9 @@ HRESULT QXMicLFXLib::LockForProcess(UINT32 sampleRate, UINT32 inChannels, UINT32
 
 void QXMicLFXLib::PlanRates(uint32_t sampleRate, uint32_t maxFrames) {
     streamRate_ = sampleRate;
-    internalRate_ = sampleRate;
+    internalRate_ = InternalRateFor(sampleRate);
     internalFrames_ = maxFrames;
-    if (sampleRate == 44100 || sampleRate == 48000) return;
-    // Rates of the 44.1 kHz family run at 44100, all others at 48000.
-    internalRate_ = sampleRate % 1000 ? 44100 : 48000;
+    if (internalRate_ == sampleRate) return;
     converter_.Init(sampleRate, internalRate_, maxFrames, &internalFrames_, uint8_t(inChannels_));
 }
 
