@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "common/QueryInterfaceOf.h"
 #include "components/SampleComponent.h"
 
 namespace qx::samplefx {
@@ -18,14 +19,7 @@ HRESULT SampleClassFactory::Create(const SampleClass& cls, REFIID riid, void** p
 }
 
 HRESULT SampleClassFactory::QueryInterface(REFIID riid, void** ppv) {
-    if (!ppv) return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory)) {
-        *ppv = static_cast<IClassFactory*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
+    return QueryInterfaceOf(static_cast<IClassFactory*>(this), riid, ppv, {&IID_IUnknown, &IID_IClassFactory});
 }
 
 ULONG SampleClassFactory::AddRef() { return ULONG(++refs_); }

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <new>
 
+#include "common/QueryInterfaceOf.h"
+
 namespace qx::samplefx {
 
 namespace {
@@ -24,15 +26,8 @@ HRESULT SampleComponent::Create(fx::Effect* effect, REFIID ownIid, REFIID riid, 
 }
 
 HRESULT SampleComponent::QueryInterface(REFIID riid, void** ppv) {
-    if (!ppv) return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, __uuidof(IQXEffectComponent)) ||
-        IsEqualIID(riid, ownIid_)) {
-        *ppv = static_cast<IQXEffectComponent*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
+    return QueryInterfaceOf(static_cast<IQXEffectComponent*>(this), riid, ppv,
+                            {&IID_IUnknown, &__uuidof(IQXEffectComponent), &ownIid_});
 }
 
 ULONG SampleComponent::AddRef() { return ULONG(++refs_); }

@@ -5,6 +5,8 @@
 
 #include <atomic>
 
+#include "common/LockHolder.h"
+
 namespace qx::samplefx {
 
 class SampleModule {
@@ -22,12 +24,6 @@ private:
 };
 
 // One module lock for the holder's lifetime.
-class SampleModuleLock {
-public:
-    SampleModuleLock() { SampleModule::Lock(); }
-    ~SampleModuleLock() { SampleModule::Unlock(); }
-    SampleModuleLock(const SampleModuleLock&) = delete;
-    SampleModuleLock& operator=(const SampleModuleLock&) = delete;
-};
+using SampleModuleLock = LockHolder<SampleModule>;
 
 }  // namespace qx::samplefx

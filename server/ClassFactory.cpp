@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "common/QueryInterfaceOf.h"
 #include "server/Module.h"
 
 namespace qx {
@@ -17,14 +18,7 @@ HRESULT ClassFactory::Create(ObjectCreator creator, REFIID riid, void** ppv) {
 }
 
 HRESULT ClassFactory::QueryInterface(REFIID riid, void** ppv) {
-    if (!ppv) return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory)) {
-        *ppv = static_cast<IClassFactory*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
+    return QueryInterfaceOf(static_cast<IClassFactory*>(this), riid, ppv, {&IID_IUnknown, &IID_IClassFactory});
 }
 
 ULONG ClassFactory::AddRef() {

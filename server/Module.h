@@ -5,6 +5,8 @@
 
 #include <atomic>
 
+#include "common/LockHolder.h"
+
 namespace qx {
 
 class Module {
@@ -40,12 +42,6 @@ private:
 };
 
 // Holds one module lock for its lifetime; every object of the module owns one.
-class ModuleLockHolder {
-public:
-    ModuleLockHolder() { Module::Lock(); }
-    ~ModuleLockHolder() { Module::Unlock(); }
-    ModuleLockHolder(const ModuleLockHolder&) = delete;
-    ModuleLockHolder& operator=(const ModuleLockHolder&) = delete;
-};
+using ModuleLockHolder = LockHolder<Module>;
 
 }  // namespace qx
