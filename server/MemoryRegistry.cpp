@@ -45,6 +45,18 @@ MemoryRegistry::Handle* MemoryRegistry::Lookup(Key key) {
     return it == handles_.end() ? nullptr : it->second.get();
 }
 
+// The handle behind `key` when it is open, its key not deleted and it was opened for
+// what the call needs; otherwise the error the call returns.
+long MemoryRegistry::Usable(Key key, Use use, const Handle** out) {
+    const Handle* h = Lookup(key);
+    if (!h) return regerror::kInvalidParameter;
+    if (h->node->deleted) return kKeyDeleted;
+    if ((use == Use::Read && !CanRead(h->access)) || (use == Use::Write && !CanWrite(h->access)))
+        return regerror::kAccessDenied;
+    *out = h;
+    return regerror::kSuccess;
+}
+
 long MemoryRegistry::Walk(const std::shared_ptr<Node>& from, const std::wstring& path,
                           std::shared_ptr<Node>* found) const {
     std::shared_ptr<Node> node = from;
@@ -70,9 +82,8 @@ long MemoryRegistry::NewHandle(std::shared_ptr<Node> node, RegAccess access, Key
 
 long MemoryRegistry::OpenKey(Key parent, const std::wstring& name, RegAccess access, Key* out) {
     *out = nullptr;
-    const Handle* h = Lookup(parent);
-    if (!h) return regerror::kInvalidParameter;
-    if (h->node->deleted) return kKeyDeleted;
+    const Handle* h = nullptr;
+    if (const long error = Usable(parent, Use::Any, &h); error != regerror::kSuccess) return error;
     std::shared_ptr<Node> node;
     const long error = Walk(h->node, name, &node);
     return error != regerror::kSuccess ? error : NewHandle(std::move(node), access, out);
@@ -80,9 +91,8 @@ long MemoryRegistry::OpenKey(Key parent, const std::wstring& name, RegAccess acc
 
 long MemoryRegistry::CreateKey(Key parent, const std::wstring& name, Key* out) {
     *out = nullptr;
-    const Handle* h = Lookup(parent);
-    if (!h) return regerror::kInvalidParameter;
-    if (h->node->deleted) return kKeyDeleted;
+    const Handle* h = nullptr;
+    if (const long error = Usable(parent, Use::Any, &h); error != regerror::kSuccess) return error;
     std::shared_ptr<Node> node = h->node;
     for (const std::wstring& part : SplitPath(name)) {
         if (part.size() > kMaxKeyName) return regerror::kInvalidParameter;
@@ -103,26 +113,21 @@ long MemoryRegistry::CreateKey(Key parent, const std::wstring& name, Key* out) {
 void MemoryRegistry::CloseKey(Key key) { handles_.erase(static_cast<Handle*>(key)); }
 
 long MemoryRegistry::SetValue(Key key, const std::wstring& name, const RegValue& value) {
-    const Handle* h = Lookup(key);
-    if (!h) return regerror::kInvalidParameter;
-    if (h->node->deleted) return kKeyDeleted;
-    if (!CanWrite(h->access)) return regerror::kAccessDenied;
+    const Handle* h = nullptr;
+    if (const long error = Usable(key, Use::Write, &h); error != regerror::kSuccess) return error;
     h->node->values[name] = value;
     return regerror::kSuccess;
 }
 
 long MemoryRegistry::DeleteValue(Key key, const std::wstring& name) {
-    const Handle* h = Lookup(key);
-    if (!h) return regerror::kInvalidParameter;
-    if (h->node->deleted) return kKeyDeleted;
-    if (!CanWrite(h->access)) return regerror::kAccessDenied;
+    const Handle* h = nullptr;
+    if (const long error = Usable(key, Use::Write, &h); error != regerror::kSuccess) return error;
     return h->node->values.erase(name) ? regerror::kSuccess : regerror::kFileNotFound;
 }
 
 long MemoryRegistry::DeleteKey(Key parent, const std::wstring& name) {
-    const Handle* h = Lookup(parent);
-    if (!h) return regerror::kInvalidParameter;
-    if (h->node->deleted) return kKeyDeleted;
+    const Handle* h = nullptr;
+    if (const long error = Usable(parent, Use::Any, &h); error != regerror::kSuccess) return error;
     std::shared_ptr<Node> node;
     const long error = Walk(h->node, name, &node);
     if (error != regerror::kSuccess) return error;
@@ -138,20 +143,16 @@ long MemoryRegistry::DeleteKey(Key parent, const std::wstring& name) {
 }
 
 long MemoryRegistry::FirstSubkey(Key key, std::wstring* name) {
-    const Handle* h = Lookup(key);
-    if (!h) return regerror::kInvalidParameter;
-    if (h->node->deleted) return kKeyDeleted;
-    if (!CanRead(h->access)) return regerror::kAccessDenied;
+    const Handle* h = nullptr;
+    if (const long error = Usable(key, Use::Read, &h); error != regerror::kSuccess) return error;
     if (h->node->subkeys.empty()) return regerror::kNoMoreItems;
     *name = h->node->subkeys.begin()->second->name;
     return regerror::kSuccess;
 }
 
 long MemoryRegistry::CountSubkeys(Key key, std::uint32_t* count) {
-    const Handle* h = Lookup(key);
-    if (!h) return regerror::kInvalidParameter;
-    if (h->node->deleted) return kKeyDeleted;
-    if (!CanRead(h->access)) return regerror::kAccessDenied;
+    const Handle* h = nullptr;
+    if (const long error = Usable(key, Use::Read, &h); error != regerror::kSuccess) return error;
     *count = static_cast<std::uint32_t>(h->node->subkeys.size());
     return regerror::kSuccess;
 }

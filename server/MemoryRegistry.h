@@ -59,7 +59,11 @@ private:
         RegAccess access;
     };
 
+    // What a call needs of the key handle it is given.
+    enum class Use { Any, Read, Write };
+
     Handle* Lookup(Key key);
+    long Usable(Key key, Use use, const Handle** out);
     long Walk(const std::shared_ptr<Node>& from, const std::wstring& path, std::shared_ptr<Node>* found) const;
     Node* Find(std::wstring_view path) const;
     Node* Make(std::wstring_view path);
