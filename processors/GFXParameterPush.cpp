@@ -34,6 +34,17 @@ uint32_t GetWord(const uint8_t* at) {
     return v;
 }
 
+// The switch of a filter record (its first word) as one byte: 1 for on, 0 for off.
+uint8_t SwitchByte(const uint8_t* record) { return GetWord(record) != 0 ? 1 : 0; }
+
+// The leading `size` bytes of a blob value; a blob that does not count reads as zeros.
+HRESULT ReadBlobOrZeros(IPropertyStore* store, const KeyId& key, uint8_t* out, uint32_t size) {
+    bool counted = false;
+    const HRESULT status = settings::ReadBlobStatus(store, key, out, size, counted);
+    if (!counted) std::memset(out, 0, size);
+    return status;
+}
+
 HRESULT Send(IQXEffectComponent* component, uint8_t id, const void* data, size_t size) {
     return component->SetParameter(BYTE(id), BYTE(size), data);
 }
@@ -93,11 +104,9 @@ HRESULT PushEnvironmentPair(IPropertyStore* store, IQXEffectComponent* component
 HRESULT PushFilterRecord(IPropertyStore* store, IQXEffectComponent* component, const KeyId& key,
                          const PushRule& rule) {
     uint8_t record[kFilterRecordSize] = {};
-    bool counted = false;
-    const HRESULT status = settings::ReadBlobStatus(store, key, record, sizeof record, counted);
-    if (!counted) std::memset(record, 0, sizeof record);
+    const HRESULT status = ReadBlobOrZeros(store, key, record, sizeof record);
     if (!component) return status;
-    const uint8_t on = GetWord(record) != 0 ? 1 : 0;
+    const uint8_t on = SwitchByte(record);
     Send(component, rule.id, &on, 1);
     return Send(component, uint8_t(rule.id + 1), record + 4, 8);
 }
@@ -106,14 +115,11 @@ HRESULT PushFilterRecord(IPropertyStore* store, IQXEffectComponent* component, c
 HRESULT PushFilterBands(IPropertyStore* store, IQXEffectComponent* component, const KeyId& key,
                         const PushRule& rule) {
     uint8_t records[kEq15BandsSize] = {};
-    bool counted = false;
-    const HRESULT status = settings::ReadBlobStatus(store, key, records, sizeof records, counted);
-    if (!counted) std::memset(records, 0, sizeof records);
+    const HRESULT status = ReadBlobOrZeros(store, key, records, sizeof records);
     if (!component) return status;
     for (size_t band = 0; band < kEq15BandCount; ++band) {
         uint8_t* record = records + band * kFilterRecordSize;
-        const uint8_t on = GetWord(record) != 0 ? 1 : 0;
-        PutWord(record, on);  // little-endian: byte 0 is the switch, bytes 1 to 3 zero
+        PutWord(record, SwitchByte(record));  // little-endian: byte 0 is the switch, bytes 1 to 3 zero
     }
     return Send(component, rule.id, records, sizeof records);
 }
