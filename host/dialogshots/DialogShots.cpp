@@ -36,49 +36,47 @@ struct Picture {
     std::vector<uint8_t> bits;
 };
 
-class ScreenDc {
+// Owns one GDI handle and gives it back with Free when it goes; a null handle is not freed.
+template <class Handle, void (*Free)(Handle)>
+class GdiHandle {
 public:
-    ScreenDc() : dc_(GetDC(nullptr)) {}
-    ~ScreenDc() { if (dc_) ReleaseDC(nullptr, dc_); }
-    ScreenDc(const ScreenDc&) = delete;
-    ScreenDc& operator=(const ScreenDc&) = delete;
-    HDC Get() const { return dc_; }
+    explicit GdiHandle(Handle h) : h_(h) {}
+    ~GdiHandle() { if (h_) Free(h_); }
+    GdiHandle(const GdiHandle&) = delete;
+    GdiHandle& operator=(const GdiHandle&) = delete;
+    Handle Get() const { return h_; }
 
 private:
-    HDC dc_;
+    Handle h_;
 };
 
-class MemoryDc {
-public:
-    explicit MemoryDc(HDC like) : dc_(CreateCompatibleDC(like)) {}
-    ~MemoryDc() { if (dc_) DeleteDC(dc_); }
-    MemoryDc(const MemoryDc&) = delete;
-    MemoryDc& operator=(const MemoryDc&) = delete;
-    HDC Get() const { return dc_; }
+void ReleaseScreenDc(HDC dc) { ReleaseDC(nullptr, dc); }
+void FreeMemoryDc(HDC dc) { DeleteDC(dc); }
+void FreeBitmap(HBITMAP bitmap) { DeleteObject(bitmap); }
 
-private:
-    HDC dc_;
-};
+using ScreenDc = GdiHandle<HDC, ReleaseScreenDc>;
+using MemoryDc = GdiHandle<HDC, FreeMemoryDc>;
+using Bitmap = GdiHandle<HBITMAP, FreeBitmap>;
 
-class Bitmap {
-public:
-    explicit Bitmap(HBITMAP b) : b_(b) {}
-    ~Bitmap() { if (b_) DeleteObject(b_); }
-    Bitmap(const Bitmap&) = delete;
-    Bitmap& operator=(const Bitmap&) = delete;
-    HBITMAP Get() const { return b_; }
-
-private:
-    HBITMAP b_;
-};
+// The header of a picture's bits: 24-bit BGR rows, bottom row first.
+BITMAPINFOHEADER PictureHeader(const Picture& picture) {
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof(header);
+    header.biWidth = picture.width;
+    header.biHeight = picture.height;
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    header.biCompression = BI_RGB;
+    return header;
+}
 
 bool Capture(HWND window, Picture& picture) {
     RECT r{};
     if (!GetWindowRect(window, &r)) return false;
     picture.width = r.right - r.left;
     picture.height = r.bottom - r.top;
-    ScreenDc screen;
-    MemoryDc memory(screen.Get());
+    ScreenDc screen(GetDC(nullptr));
+    MemoryDc memory(CreateCompatibleDC(screen.Get()));
     Bitmap bitmap(CreateCompatibleBitmap(screen.Get(), picture.width, picture.height));
     if (!screen.Get() || !memory.Get() || !bitmap.Get()) return false;
     const HGDIOBJ old = SelectObject(memory.Get(), bitmap.Get());
@@ -88,12 +86,7 @@ bool Capture(HWND window, Picture& picture) {
     if (!copied) return false;
 
     BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = picture.width;
-    info.bmiHeader.biHeight = picture.height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
+    info.bmiHeader = PictureHeader(picture);
     const size_t stride = (size_t(picture.width) * 3 + 3) & ~size_t(3);
     picture.bits.assign(stride * size_t(picture.height), 0);
     return GetDIBits(memory.Get(), bitmap.Get(), 0, UINT(picture.height), picture.bits.data(), &info,
@@ -101,13 +94,7 @@ bool Capture(HWND window, Picture& picture) {
 }
 
 bool WriteBmp(const std::wstring& path, const Picture& picture) {
-    BITMAPINFOHEADER header{};
-    header.biSize = sizeof(header);
-    header.biWidth = picture.width;
-    header.biHeight = picture.height;
-    header.biPlanes = 1;
-    header.biBitCount = 24;
-    header.biCompression = BI_RGB;
+    BITMAPINFOHEADER header = PictureHeader(picture);
     header.biSizeImage = DWORD(picture.bits.size());
     BITMAPFILEHEADER file{};
     file.bfType = 0x4D42;  // "BM"

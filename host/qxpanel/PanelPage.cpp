@@ -173,16 +173,22 @@ void PanelPage::UpdateStatus() {
     EnableWindow(GetDlgItem(window_, IDC_PANEL_SETTINGS), settings ? TRUE : FALSE);
 }
 
+int PanelPage::RowCount() const { return int(SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0)); }
+
+// The label of a row (the list's labels are short: longer ones are cut at 127 characters).
+std::wstring PanelPage::RowText(int row) const {
+    wchar_t text[128] = {};
+    LVITEMW item{};
+    item.pszText = text;
+    item.cchTextMax = 128;
+    SendMessageW(list_, LVM_GETITEMTEXTW, WPARAM(row), reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
 int PanelPage::RowOf(const std::wstring& label) const {
-    const int count = int(SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0));
-    for (int row = 0; row < count; ++row) {
-        wchar_t text[128] = {};
-        LVITEMW item{};
-        item.pszText = text;
-        item.cchTextMax = 128;
-        SendMessageW(list_, LVM_GETITEMTEXTW, WPARAM(row), reinterpret_cast<LPARAM>(&item));
-        if (_wcsicmp(text, label.c_str()) == 0) return row;
-    }
+    const int count = RowCount();
+    for (int row = 0; row < count; ++row)
+        if (_wcsicmp(RowText(row).c_str(), label.c_str()) == 0) return row;
     return -1;
 }
 
@@ -194,15 +200,10 @@ void PanelPage::SetRowState(int row, UINT state, UINT mask) {
 }
 
 void PanelPage::PrintRows() const {
-    const int count = int(SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0));
+    const int count = RowCount();
     for (int row = 0; row < count; ++row) {
-        wchar_t text[128] = {};
-        LVITEMW item{};
-        item.pszText = text;
-        item.cchTextMax = 128;
-        SendMessageW(list_, LVM_GETITEMTEXTW, WPARAM(row), reinterpret_cast<LPARAM>(&item));
         const UINT state = UINT(SendMessageW(list_, LVM_GETITEMSTATE, WPARAM(row), LVIS_STATEIMAGEMASK));
-        std::printf("[%c] %ls\n", (state >> 12) == 2 ? 'x' : ' ', text);
+        std::printf("[%c] %ls\n", (state >> 12) == 2 ? 'x' : ' ', RowText(row).c_str());
     }
     std::fflush(stdout);
 }

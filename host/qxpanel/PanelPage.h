@@ -38,6 +38,8 @@ private:
     void SetDirty(bool dirty);
     void UpdateStatus();
     void RunActions();
+    int RowCount() const;
+    std::wstring RowText(int row) const;
     int RowOf(const std::wstring& label) const;
     void SetRowState(int row, UINT state, UINT mask);
     void PrintRows() const;
