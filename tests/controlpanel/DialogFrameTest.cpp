@@ -15,6 +15,7 @@
 #include "controlpanel/EffectDialog.h"
 #include "controlpanel/QXUIExtLib.h"
 #include "settings/PropertyStoreAccess.h"
+#include "tests/controlpanel/DialogHarness.h"
 #include "tests/controlpanel/PageHarness.h"
 #include "tests/controlpanel/TestTemplates.h"
 #include "tests/support/DeviceDoubles.h"
@@ -81,26 +82,7 @@ private:
     bool withReset_;
 };
 
-int Pos(HWND dialog, int id) { return int(SendDlgItemMessageW(dialog, id, TBM_GETPOS, 0, 0)); }
-bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
 int Selected(HWND dialog) { return int(SendDlgItemMessageW(dialog, IDC_TEST_LIST, LB_GETCURSEL, 0, 0)); }
-void Scroll(HWND dialog, int id, int code, int pos = 0) {
-    SendMessageW(dialog, WM_HSCROLL, MAKEWPARAM(code, WORD(pos)), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-}
-void Key(HWND control, UINT vk) {
-    SendMessageW(control, WM_KEYDOWN, vk, 0);
-    SendMessageW(control, WM_KEYUP, vk, 0xC0000001);
-}
-uint32_t Stored(IPropertyStore* store, const KeyId& key) {
-    uint32_t v = 0xDEAD;
-    GetUInt(store, key, v);
-    return v;
-}
-DWORD StoredCount(IPropertyStore* store) {
-    DWORD n = 0;
-    store->GetCount(&n);
-    return n;
-}
 
 class DialogFrame : public testing::Test {
 protected:
@@ -176,25 +158,26 @@ TEST_F(DialogFrame, LoadsTheStoreAndReloadsOnTheRefreshMessage) {
 
 TEST_F(DialogFrame, OnlyDraggingTheThumbWrites) {
     Run(store.Get(), {[&](HWND d) {
-        Scroll(d, IDC_TEST_LEVEL, TB_THUMBTRACK, 7);
+        Scroll(d, WM_HSCROLL, IDC_TEST_LEVEL, TB_THUMBTRACK, 7);
         EXPECT_EQ(7u, Stored(store.Get(), kLevelKey));
-        Scroll(d, IDC_TEST_LEVEL, TB_THUMBPOSITION, 9);
+        Scroll(d, WM_HSCROLL, IDC_TEST_LEVEL, TB_THUMBPOSITION, 9);
         EXPECT_EQ(9u, Stored(store.Get(), kLevelKey));
-        Scroll(d, IDC_TEST_GAIN, TB_THUMBTRACK, -12);
+        Scroll(d, WM_HSCROLL, IDC_TEST_GAIN, TB_THUMBTRACK, -12);
         EXPECT_EQ(0xFFFFFFF4u, Stored(store.Get(), kGainKey));
 
         // Page keys and the channel move the thumb but store nothing.
         const HWND level = GetDlgItem(d, IDC_TEST_LEVEL);
         SendMessageW(level, TBM_SETPOS, TRUE, 9);
-        Key(level, VK_NEXT);
+        PressKey(level, VK_NEXT);
         EXPECT_NE(9, Pos(d, IDC_TEST_LEVEL));
-        for (int code : {TB_PAGEUP, TB_PAGEDOWN, TB_TOP, TB_BOTTOM, TB_ENDTRACK}) Scroll(d, IDC_TEST_LEVEL, code, 3);
+        for (int code : {TB_PAGEUP, TB_PAGEDOWN, TB_TOP, TB_BOTTOM, TB_ENDTRACK})
+            Scroll(d, WM_HSCROLL, IDC_TEST_LEVEL, code, 3);
         // The arrow keys store only where the control asks for it.
-        Key(level, VK_RIGHT);
+        PressKey(level, VK_RIGHT);
         EXPECT_EQ(9u, Stored(store.Get(), kLevelKey));
         const HWND gain = GetDlgItem(d, IDC_TEST_GAIN);
         SendMessageW(gain, TBM_SETPOS, TRUE, -12);
-        Key(gain, VK_RIGHT);
+        PressKey(gain, VK_RIGHT);
         EXPECT_EQ(-11, Pos(d, IDC_TEST_GAIN));
         EXPECT_EQ(0xFFFFFFF5u, Stored(store.Get(), kGainKey));
         // A scroll from a window that is no bound control writes nothing.
@@ -234,7 +217,7 @@ TEST_F(DialogFrame, EscAndTheCloseBoxResetButNeverClose) {
     bool stillOpen = false;
     Run(store.Get(), {
         [&](HWND d) {
-            Scroll(d, IDC_TEST_LEVEL, TB_THUMBTRACK, 3);
+            Scroll(d, WM_HSCROLL, IDC_TEST_LEVEL, TB_THUMBTRACK, 3);
             PostMessageW(GetDlgItem(d, IDC_TEST_LEVEL), WM_KEYDOWN, VK_ESCAPE, 0);
         },
         [&](HWND d) {
@@ -255,7 +238,7 @@ TEST_F(DialogFrame, WithoutAResetEscDoesNothing) {
     Run(store.Get(),
         {
             [&](HWND d) {
-                Scroll(d, IDC_TEST_LEVEL, TB_THUMBTRACK, 3);
+                Scroll(d, WM_HSCROLL, IDC_TEST_LEVEL, TB_THUMBTRACK, 3);
                 PostMessageW(GetDlgItem(d, IDC_TEST_LEVEL), WM_KEYDOWN, VK_ESCAPE, 0);
                 PostMessageW(d, WM_CLOSE, 0, 0);
             },
@@ -272,7 +255,7 @@ TEST_F(DialogFrame, WithoutAStoreItShowsTheStartStateAndWritesNothing) {
     Run(nullptr, {[&](HWND d) {
         EXPECT_EQ(5, Pos(d, IDC_TEST_LEVEL));
         EXPECT_TRUE(Checked(d, IDC_TEST_MODE_A));
-        Scroll(d, IDC_TEST_LEVEL, TB_THUMBTRACK, 9);
+        Scroll(d, WM_HSCROLL, IDC_TEST_LEVEL, TB_THUMBTRACK, 9);
         SendDlgItemMessageW(d, IDC_TEST_SWITCH, BM_CLICK, 0, 0);
         SendMessageW(d, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
         EXPECT_EQ(1, dialog->resets);

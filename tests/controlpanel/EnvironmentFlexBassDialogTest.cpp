@@ -9,6 +9,7 @@
 #include "controlpanel/templates/FlexBassIds.h"
 #include "settings/PropertyStoreAccess.h"
 #include "tests/controlpanel/DialogHarness.h"
+#include "tests/controlpanel/SingleDialogTest.h"
 #include "tests/support/Stores.h"
 
 using namespace qx;
@@ -23,11 +24,9 @@ std::wstring Entry(HWND d, int index) {
     return text;
 }
 
-class EnvironmentDialog : public testing::Test {
+class EnvironmentDialog : public SingleDialogTest {
 protected:
-    ComPtr<IPropertyStore> store = NewMemoryStore();
-    DialogHarness harness{store.Get()};
-    HRESULT Open(Steps steps) { return harness.Open(L"Environment", L"Environment", std::move(steps)); }
+    EnvironmentDialog() : SingleDialogTest(L"Environment", L"Environment") {}
 };
 
 class FlexBassDialog : public testing::Test {

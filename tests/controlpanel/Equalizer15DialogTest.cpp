@@ -12,6 +12,7 @@
 #include "controlpanel/templates/Equalizer15Ids.h"
 #include "settings/PropertyStoreAccess.h"
 #include "tests/controlpanel/DialogHarness.h"
+#include "tests/controlpanel/SingleDialogTest.h"
 #include "tests/support/Stores.h"
 
 using namespace qx;
@@ -63,11 +64,9 @@ void TypeAndEnter(HWND dialog, int id, const wchar_t* digits) {
     SendMessageW(edit, WM_CHAR, L'\r', 1);  // want-return: a line break, not "OK"
 }
 
-class Equalizer15Dialog : public testing::Test {
+class Equalizer15Dialog : public SingleDialogTest {
 protected:
-    ComPtr<IPropertyStore> store = NewMemoryStore();
-    DialogHarness harness{store.Get()};
-    HRESULT Open(Steps steps) { return harness.Open(L"15-Band Equalizer", kTitle, std::move(steps)); }
+    Equalizer15Dialog() : SingleDialogTest(L"15-Band Equalizer", kTitle) {}
 };
 }  // namespace
 

@@ -7,6 +7,7 @@
 #include "controlpanel/templates/EqualizerIds.h"
 #include "settings/PropertyStoreAccess.h"
 #include "tests/controlpanel/DialogHarness.h"
+#include "tests/controlpanel/SingleDialogTest.h"
 #include "tests/support/Stores.h"
 
 using namespace qx;
@@ -18,11 +19,9 @@ constexpr wchar_t kTitle[] = L"Equalizer";
 constexpr int kFirst = IDC_EQ_BAND_FIRST;
 KeyId Band(int i) { return key::EqualizerBand(uint32_t(i + 1)); }
 
-class EqualizerDialog : public testing::Test {
+class EqualizerDialog : public SingleDialogTest {
 protected:
-    ComPtr<IPropertyStore> store = NewMemoryStore();
-    DialogHarness harness{store.Get()};
-    HRESULT Open(Steps steps) { return harness.Open(L"Equalizer", kTitle, std::move(steps)); }
+    EqualizerDialog() : SingleDialogTest(L"Equalizer", kTitle) {}
 };
 }  // namespace
 

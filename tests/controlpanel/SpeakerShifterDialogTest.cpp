@@ -9,6 +9,7 @@
 #include "controlpanel/templates/SpeakerShifterIds.h"
 #include "settings/PropertyStoreAccess.h"
 #include "tests/controlpanel/DialogHarness.h"
+#include "tests/controlpanel/SingleDialogTest.h"
 #include "tests/support/Stores.h"
 
 using namespace qx;
@@ -40,11 +41,9 @@ void ExpectDefaults(HWND d) {
     }
 }
 
-class SpeakerShifterDialog : public testing::Test {
+class SpeakerShifterDialog : public SingleDialogTest {
 protected:
-    ComPtr<IPropertyStore> store = NewMemoryStore();
-    DialogHarness harness{store.Get()};
-    HRESULT Open(Steps steps) { return harness.Open(L"Speaker Shifter", kTitle, std::move(steps)); }
+    SpeakerShifterDialog() : SingleDialogTest(L"Speaker Shifter", kTitle) {}
 };
 }  // namespace
 

@@ -14,6 +14,7 @@
 #include "server/Interfaces.h"
 #include "server/Module.h"
 #include "tests/registration/BuiltModule.h"
+#include "tests/support/ProcessorDispatch.h"
 
 STDAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, LPVOID* ppv);
 
@@ -41,6 +42,15 @@ ComPtr<T> Create(REFCLSID clsid) {
     if (SUCCEEDED(DllGetClassObject(clsid, IID_IClassFactory, factory.PutVoid())))
         factory->CreateInstance(nullptr, __uuidof(T), object.PutVoid());
     return object;
+}
+
+// A VT_UNKNOWN argument; the caller keeps the reference.
+VARIANT UnknownArgument(IUnknown* value) {
+    VARIANT v;
+    VariantInit(&v);
+    V_VT(&v) = VT_UNKNOWN;
+    V_UNKNOWN(&v) = value;
+    return v;
 }
 
 // What loading the library from the registry answers right now.
@@ -149,10 +159,7 @@ TEST_F(Dispatch, EffectListNamesAndInvocation) {
 
     // The call reaches the object's method: it either succeeds or reports its failure
     // as an exception.
-    VARIANT store;
-    VariantInit(&store);
-    V_VT(&store) = VT_UNKNOWN;
-    V_UNKNOWN(&store) = nullptr;
+    VARIANT store = UnknownArgument(nullptr);
     DISPPARAMS params = {&store, nullptr, 1, 0};
     EXCEPINFO exception = {};
     const HRESULT hr =
@@ -211,9 +218,7 @@ TEST_F(Dispatch, InvokeCallsTheDualInterfaceWithItsArguments) {
     VariantInit(&args[0]);
     V_VT(&args[0]) = VT_UI4 | VT_BYREF;
     V_UI4REF(&args[0]) = &count;
-    VariantInit(&args[1]);
-    V_VT(&args[1]) = VT_UNKNOWN;
-    V_UNKNOWN(&args[1]) = dispatch;
+    args[1] = UnknownArgument(dispatch);
     DISPPARAMS params = {args, nullptr, 2, 0};
     EXPECT_EQ(S_OK, dispatch->Invoke(1, IID_NULL, kLocale, DISPATCH_METHOD, &params, nullptr, nullptr,
                                      nullptr));
@@ -221,10 +226,7 @@ TEST_F(Dispatch, InvokeCallsTheDualInterfaceWithItsArguments) {
     EXPECT_EQ(static_cast<IUnknown*>(dispatch), list.device_);
 
     // A failing method comes back as an exception carrying its status.
-    VARIANT none;
-    VariantInit(&none);
-    V_VT(&none) = VT_UNKNOWN;
-    V_UNKNOWN(&none) = nullptr;
+    VARIANT none = UnknownArgument(nullptr);
     DISPPARAMS one = {&none, nullptr, 1, 0};
     EXCEPINFO exception = {};
     EXPECT_EQ(DISP_E_EXCEPTION, dispatch->Invoke(4, IID_NULL, kLocale, DISPATCH_METHOD, &one, nullptr,
@@ -243,20 +245,7 @@ TEST_F(Dispatch, ProcessorInterfaceSlotsFailWhetherRegisteredOrNot) {
         for (const CLSID* clsid : kProcessors) {
             ComPtr<IQXEffectProcessor> processor = Create<IQXEffectProcessor>(*clsid);
             ASSERT_TRUE(processor);
-            UINT count = 0;
-            EXPECT_EQ(S_OK, processor->ProcessorGetTypeInfoCount(&count));
-            EXPECT_EQ(1u, count);
-            EXPECT_EQ(E_POINTER, processor->ProcessorGetTypeInfoCount(nullptr));
-            ITypeInfo* info = reinterpret_cast<ITypeInfo*>(1);
-            EXPECT_TRUE(FAILED(processor->ProcessorGetTypeInfo(0, kLocale, &info)));
-            EXPECT_EQ(nullptr, info);
-            EXPECT_EQ(DISP_E_BADINDEX, processor->ProcessorGetTypeInfo(1, kLocale, &info));
-            LPOLESTR name = const_cast<LPOLESTR>(L"Process");
-            DISPID id = 0;
-            EXPECT_TRUE(FAILED(processor->ProcessorGetIDsOfNames(IID_NULL, &name, 1, kLocale, &id)));
-            DISPPARAMS none = {};
-            EXPECT_TRUE(FAILED(processor->ProcessorInvoke(1, IID_NULL, kLocale, DISPATCH_METHOD, &none,
-                                                          nullptr, nullptr, nullptr)));
+            ExpectProcessorDispatchDescribesNothing(processor.Get(), kLocale);
         }
     }
 }
