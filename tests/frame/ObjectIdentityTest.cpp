@@ -9,7 +9,7 @@
 #include "processors/IQXEffectProcessor.h"
 #include "server/Guids.h"
 #include "server/Interfaces.h"
-#include "tests/support/ProcessorDispatch.h"
+#include "tests/support/Processors.h"
 
 STDAPI DllCanUnloadNow();
 STDAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, LPVOID* ppv);

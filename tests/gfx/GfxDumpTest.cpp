@@ -123,8 +123,7 @@ TEST_F(GfxDumpTest, OnlyOneProcessorHoldsTheFile) {
     ASSERT_EQ(S_OK, second->LockForProcess(48000, 2, 2, 1, fx_.Get(), 1));
     Lock(48000, 2, 2, 1);
     SetEnable(EnableKey(Equalizer), 1);
-    const PROPERTYKEY eq = settings::ToPropertyKey(EnableKey(Equalizer));
-    second->OnPropertyChanged(&eq, fx_.Get());
+    ReportChange(second.Get(), fx_.Get(), EnableKey(Equalizer));
     std::vector<float> a(2, 0.5f), b(2, -0.5f), out(2);
     EXPECT_EQ(S_OK, second->Process(b.data(), out.data(), 1));
     EXPECT_EQ(S_OK, Period(a, out, 1));

@@ -128,10 +128,7 @@ HRESULT GfxTest::SetEnable(const settings::KeyId& key, uint32_t value) {
     return Changed(key);
 }
 
-HRESULT GfxTest::Changed(const settings::KeyId& key) {
-    const PROPERTYKEY pk = settings::ToPropertyKey(key);
-    return gfx_->OnPropertyChanged(&pk, fx_.Get());
-}
+HRESULT GfxTest::Changed(const settings::KeyId& key) { return ReportChange(gfx_.Get(), fx_.Get(), key); }
 
 RecordingComponent* GfxTest::Component(int slot) const {
     const ComponentRegistration* r = registrations_[slot].get();

@@ -14,6 +14,7 @@
 #include "common/ComPtr.h"
 #include "processors/IQXEffectProcessor.h"
 #include "settings/EffectSchema.h"
+#include "tests/support/Processors.h"
 #include "tests/support/RecordingComponent.h"
 #include "tests/support/Stores.h"
 

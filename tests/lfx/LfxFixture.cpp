@@ -67,10 +67,7 @@ HRESULT LfxTest::Lock(uint32_t in, uint32_t out, uint32_t rate, uint32_t frames)
     return lfx->LockForProcess(rate, in, out, frames, fx.Get(), 1);
 }
 
-HRESULT LfxTest::Refresh(const KeyId& key) {
-    const PROPERTYKEY pk = settings::ToPropertyKey(key);
-    return lfx->OnPropertyChanged(&pk, fx.Get());
-}
+HRESULT LfxTest::Refresh(const KeyId& key) { return ReportChange(lfx.Get(), fx.Get(), key); }
 
 std::vector<ComponentCall> LfxTest::Inits(uint8_t slot) const {
     std::vector<ComponentCall> out;

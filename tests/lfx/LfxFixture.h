@@ -18,6 +18,7 @@
 #include "common/UnknownObject.h"
 #include "processors/IQXEffectProcessor.h"
 #include "processors/LfxTables.h"
+#include "tests/support/Processors.h"
 #include "tests/support/RecordingComponent.h"
 #include "tests/support/Stores.h"
 

@@ -51,10 +51,7 @@ HRESULT MicTest::Change(const settings::KeyId& key, uint32_t value) {
     return Notify(key);
 }
 
-HRESULT MicTest::Notify(const settings::KeyId& key) {
-    const PROPERTYKEY pk = settings::ToPropertyKey(key);
-    return processor_->OnPropertyChanged(&pk, fx_.Get());
-}
+HRESULT MicTest::Notify(const settings::KeyId& key) { return ReportChange(processor_.Get(), fx_.Get(), key); }
 
 HRESULT MicTest::RunPeriod(uint32_t in, uint32_t out, uint32_t frames, std::vector<float>* output) {
     std::vector<float> input(size_t(in) * frames);

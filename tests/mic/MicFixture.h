@@ -13,6 +13,7 @@
 #include "processors/IQXEffectProcessor.h"
 #include "processors/QXMicLFXLib.h"
 #include "settings/EffectSchema.h"
+#include "tests/support/Processors.h"
 #include "tests/support/RecordingComponent.h"
 #include "tests/support/Stores.h"
 

@@ -168,8 +168,7 @@ TEST_F(MicProcess, RefreshDuringProcess) {
         for (uint32_t round = 0; !stop; ++round) {
             const settings::KeyId& k = keys[round % 9];
             PutUInt(fx.Get(), k, (round / 9) % 2);
-            const PROPERTYKEY pk = settings::ToPropertyKey(k);
-            processor->OnPropertyChanged(&pk, fx.Get());
+            ReportChange(processor.Get(), fx.Get(), k);
         }
     });
     std::vector<float> in(2 * 160, 0.25f), out(2 * 160);

@@ -14,7 +14,7 @@
 #include "server/Interfaces.h"
 #include "server/Module.h"
 #include "tests/registration/BuiltModule.h"
-#include "tests/support/ProcessorDispatch.h"
+#include "tests/support/Processors.h"
 
 STDAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, LPVOID* ppv);
 

@@ -1,8 +1,15 @@
-#include "tests/support/ProcessorDispatch.h"
+#include "tests/support/Processors.h"
 
 #include <gtest/gtest.h>
 
+#include "settings/PropertyStoreAccess.h"
+
 namespace qx::test {
+
+HRESULT ReportChange(IQXEffectProcessor* processor, IPropertyStore* fx, const settings::KeyId& key) {
+    const PROPERTYKEY pk = settings::ToPropertyKey(key);
+    return processor->OnPropertyChanged(&pk, fx);
+}
 
 void ExpectProcessorDispatchDescribesNothing(IQXEffectProcessor* processor, LCID locale) {
     UINT count = 0;
