@@ -11,12 +11,13 @@
 
 #include "common/ComPtr.h"
 #include "common/Handles.h"
+#include "host/EndpointRegistry.h"
+#include "host/InProcessServer.h"
 #include "host/qxpanel/FakeComponents.h"
 #include "host/qxpanel/PanelOptions.h"
 #include "host/qxpanel/PanelPage.h"
 #include "server/Guids.h"
 #include "server/Interfaces.h"
-#include "tests/support/DeviceDoubles.h"
 
 using namespace qx;
 using namespace qx::panel;
@@ -36,13 +37,7 @@ private:
     HRESULT hr_;
 };
 
-std::wstring DefaultModulePath() {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring dir(path);
-    dir.erase(dir.find_last_of(L"\\/") + 1);
-    return dir + L"QXAPOMain.dll";
-}
+std::wstring DefaultModulePath() { return host::ProgramFolder() + L"QXAPOMain.dll"; }
 
 std::wstring Title(const PanelOptions& options) {
     const wchar_t* name = L"Endpoint";
@@ -80,12 +75,12 @@ int RunPanel(const PanelOptions& options) {
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&icc);
 
-    test::EndpointRegistry endpoints;
+    host::EndpointRegistry endpoints;
     if (!endpoints.Registered()) {
         std::fprintf(stderr, "qxpanel: cannot register the device enumerator\n");
         return 2;
     }
-    endpoints.Add(kEndpointId, test::EndpointSetup{options.formFactor, options.speakerMask, options.formatTag});
+    endpoints.Add(kEndpointId, host::EndpointSetup{options.formFactor, options.speakerMask, options.formatTag});
     FakeComponents components(options.components);
 
     const std::wstring path = options.modulePath.empty() ? DefaultModulePath() : options.modulePath;

@@ -1,18 +1,16 @@
 #include "tests/components/SampleFxLibrary.h"
 
 #include <algorithm>
+#include <string>
+
+#include "host/InProcessServer.h"
 
 namespace qx::test {
 
 namespace {
 HMODULE LoadNextToProgram(const wchar_t* name) {
-    wchar_t path[MAX_PATH];
-    DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    while (n > 0 && path[n - 1] != L'\\' && path[n - 1] != L'/') --n;
-    path[n] = 0;
-    if (n + wcslen(name) >= MAX_PATH) return nullptr;
-    wcscat(path, name);
-    return LoadLibraryW(path);
+    const std::wstring folder = host::ProgramFolder();
+    return folder.empty() ? nullptr : LoadLibraryW((folder + name).c_str());
 }
 }  // namespace
 

@@ -18,7 +18,6 @@
 #include "tests/controlpanel/DialogHarness.h"
 #include "tests/controlpanel/PageHarness.h"
 #include "tests/controlpanel/TestTemplates.h"
-#include "tests/support/DeviceDoubles.h"
 #include "tests/support/Stores.h"
 
 using namespace qx;

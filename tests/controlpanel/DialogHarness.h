@@ -14,12 +14,18 @@
 #include <vector>
 
 #include "common/ComPtr.h"
+#include "host/EndpointRegistry.h"
 #include "server/Interfaces.h"
 #include "settings/EffectSchema.h"
 #include "tests/controlpanel/PageHarness.h"
-#include "tests/support/DeviceDoubles.h"
 
 namespace qx::test {
+
+// The endpoints the tests list effects for, served as the page host serves its own.
+using host::EndpointRegistry;
+using host::EndpointSetup;
+using host::NewEndpoint;
+using host::NewEndpointStoreFor;
 
 using Steps = std::vector<std::function<void(HWND)>>;
 

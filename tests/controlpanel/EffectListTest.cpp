@@ -13,14 +13,18 @@
 #include "common/ComPtr.h"
 #include "controlpanel/EffectListTables.h"
 #include "controlpanel/QXUIExtLib.h"
+#include "host/EndpointRegistry.h"
 #include "settings/PropertyStoreAccess.h"
 #include "tests/controlpanel/PageHarness.h"
-#include "tests/support/DeviceDoubles.h"
 #include "tests/support/Stores.h"
 
 using namespace qx;
 using namespace qx::test;
 using namespace qx::settings;
+using qx::host::EndpointRegistry;
+using qx::host::EndpointSetup;
+using qx::host::NewEndpoint;
+using qx::host::NewEndpointStoreFor;
 using Labels = std::vector<std::wstring>;
 
 namespace {

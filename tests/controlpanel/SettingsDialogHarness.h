@@ -14,7 +14,6 @@
 
 #include "common/ComPtr.h"
 #include "tests/controlpanel/DialogHarness.h"
-#include "tests/support/DeviceDoubles.h"
 
 namespace qx::test {
 

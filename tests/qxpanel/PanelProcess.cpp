@@ -4,16 +4,11 @@
 #include <thread>
 
 #include "common/Handles.h"
+#include "host/InProcessServer.h"
 
 namespace qx::test {
 
-std::wstring PanelPath() {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring dir(path);
-    dir.erase(dir.find_last_of(L"\\/") + 1);
-    return dir + L"..\\host\\qxpanel\\qxpanel.exe";
-}
+std::wstring PanelPath() { return host::ProgramFolder() + L"..\\host\\qxpanel\\qxpanel.exe"; }
 
 PanelOutcome RunPanel(const std::wstring& args, const std::function<void(const PROCESS_INFORMATION&)>& whileRunning) {
     PanelOutcome outcome;

@@ -2,7 +2,8 @@
 // An in-process stand-in for the system's audio endpoints: a device enumerator that
 // serves endpoints from a table, registered with CoRegisterClassObject over
 // CLSID_MMDeviceEnumerator for the lifetime of an EndpointRegistry, and endpoints whose
-// property store is any IPropertyStore. No gtest: the page host tool uses it too.
+// property store is any IPropertyStore. The page host serves its endpoint with it, and
+// the effect-list and dialog tests theirs.
 #include <windows.h>
 #include <mmdeviceapi.h>
 #include <propsys.h>
@@ -14,7 +15,7 @@
 #include "common/ClassRegistration.h"
 #include "common/ComPtr.h"
 
-namespace qx::test {
+namespace qx::host {
 
 inline constexpr CLSID kClsidMMDeviceEnumerator = {
     0xBCDE0395, 0xE52F, 0x467C, {0x8E, 0x3D, 0xC4, 0x57, 0x92, 0x91, 0x69, 0x2E}};
@@ -58,4 +59,4 @@ private:
     ClassRegistration registration_;  // last: revoked before the enumerator goes
 };
 
-}  // namespace qx::test
+}  // namespace qx::host

@@ -1,4 +1,4 @@
-#include "tests/support/DeviceDoubles.h"
+#include "host/EndpointRegistry.h"
 
 #include <objbase.h>
 
@@ -8,7 +8,7 @@
 
 #include "settings/PropertyStoreAccess.h"
 
-namespace qx::test {
+namespace qx::host {
 
 namespace {
 void PutValue(IPropertyStore* store, const settings::KeyId& key, const PROPVARIANT& value) {
@@ -154,4 +154,4 @@ void EndpointRegistry::FailGetDevice(HRESULT status) { enumerator_->FailGetDevic
 
 size_t EndpointRegistry::Creations() const { return creations_; }
 
-}  // namespace qx::test
+}  // namespace qx::host
