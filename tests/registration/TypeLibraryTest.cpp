@@ -39,37 +39,29 @@ Doc Documentation(ITypeLib* library, INT index) {
     return {Take(name), Take(help), Take(file)};
 }
 
-class TypeAttr {
+// A description that an ITypeInfo hands out through Get (called with `args`, then the
+// out pointer) and takes back through Give when the holder goes.
+template <class T, auto Get, void (STDMETHODCALLTYPE ITypeInfo::*Give)(T*)>
+class TypeInfoPart {
 public:
-    explicit TypeAttr(ITypeInfo* info) : info_(info) { info_->GetTypeAttr(&attr_); }
-    ~TypeAttr() {
-        if (attr_) info_->ReleaseTypeAttr(attr_);
+    template <class... Args>
+    explicit TypeInfoPart(ITypeInfo* info, Args... args) : info_(info) {
+        (info_->*Get)(args..., &part_);
     }
-    TypeAttr(const TypeAttr&) = delete;
-    TypeAttr& operator=(const TypeAttr&) = delete;
-    const TYPEATTR* operator->() const { return attr_; }
-    explicit operator bool() const { return attr_ != nullptr; }
+    ~TypeInfoPart() {
+        if (part_) (info_->*Give)(part_);
+    }
+    TypeInfoPart(const TypeInfoPart&) = delete;
+    TypeInfoPart& operator=(const TypeInfoPart&) = delete;
+    const T* operator->() const { return part_; }
+    explicit operator bool() const { return part_ != nullptr; }
 
 private:
     ITypeInfo* info_;
-    TYPEATTR* attr_ = nullptr;
+    T* part_ = nullptr;
 };
-
-class FuncDesc {
-public:
-    FuncDesc(ITypeInfo* info, UINT index) : info_(info) { info_->GetFuncDesc(index, &desc_); }
-    ~FuncDesc() {
-        if (desc_) info_->ReleaseFuncDesc(desc_);
-    }
-    FuncDesc(const FuncDesc&) = delete;
-    FuncDesc& operator=(const FuncDesc&) = delete;
-    const FUNCDESC* operator->() const { return desc_; }
-    explicit operator bool() const { return desc_ != nullptr; }
-
-private:
-    ITypeInfo* info_;
-    FUNCDESC* desc_ = nullptr;
-};
+using TypeAttr = TypeInfoPart<TYPEATTR, &ITypeInfo::GetTypeAttr, &ITypeInfo::ReleaseTypeAttr>;
+using FuncDesc = TypeInfoPart<FUNCDESC, &ITypeInfo::GetFuncDesc, &ITypeInfo::ReleaseFuncDesc>;
 
 class TypeLibrary : public testing::Test {
 protected:
