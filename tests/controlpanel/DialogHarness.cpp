@@ -33,6 +33,12 @@ HRESULT DialogHarness::Open(const wchar_t* label, const wchar_t* title, Steps st
     return result;
 }
 
+HRESULT DialogHarness::OpenWithoutStore(const wchar_t* label, const wchar_t* title, Steps steps) {
+    const ComPtr<IMMDevice> notAStore = NewEndpoint(L"not a store", nullptr);
+    DialogHarness harness(notAStore.Get());
+    return harness.Open(label, title, std::move(steps));
+}
+
 HRESULT DialogHarness::ReportChange(const settings::KeyId& key) {
     return object_->EffectList_PropertyValueChanged(page_->List(), fx_.Get(), settings::ToPropertyKey(key));
 }

@@ -43,6 +43,9 @@ public:
     // Selects the row `label`, opens its dialog (titled `title`) and plays `steps`; the
     // dialog is ended with its "OK" or "Close" button after the last step.
     HRESULT Open(const wchar_t* label, const wchar_t* title, Steps steps);
+    // The same on a harness of its own whose FX argument is no property store (an
+    // endpoint object), on the default loudspeaker endpoint.
+    static HRESULT OpenWithoutStore(const wchar_t* label, const wchar_t* title, Steps steps);
     // Reports a changed key as the host does; the page then reloads the open dialog.
     HRESULT ReportChange(const settings::KeyId& key);
 

@@ -105,9 +105,7 @@ TEST_F(EnvironmentDialog, ClicksAndListMovesWriteAndEscDoesNothing) {
 }
 
 TEST(EnvironmentDialogWithoutStore, SelectsNoPresetAndWritesNothing) {
-    ComPtr<IMMDevice> notAStore = NewEndpoint(L"x", nullptr);
-    DialogHarness harness(notAStore.Get());
-    EXPECT_EQ(S_OK, harness.Open(L"Environment", L"Environment", {[&](HWND d) {
+    EXPECT_EQ(S_OK, DialogHarness::OpenWithoutStore(L"Environment", L"Environment", {[&](HWND d) {
         EXPECT_EQ(LB_ERR, Selected(d));
         EXPECT_TRUE(Checked(d, IDC_ENV_SMALL_ROOM));
         Click(d, IDC_ENV_LARGE_ROOM);

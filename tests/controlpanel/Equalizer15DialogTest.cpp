@@ -273,9 +273,7 @@ TEST_F(Equalizer15Dialog, ResetGainZeroesEveryGainAndKeepsTheRest) {
 }
 
 TEST(Equalizer15DialogWithoutStore, ControlsAndResetWriteNothing) {
-    ComPtr<IMMDevice> notAStore = NewEndpoint(L"x", nullptr);
-    DialogHarness harness(notAStore.Get());
-    EXPECT_EQ(S_OK, harness.Open(L"15-Band Equalizer", kTitle, {[&](HWND d) {
+    EXPECT_EQ(S_OK, DialogHarness::OpenWithoutStore(L"15-Band Equalizer", kTitle, {[&](HWND d) {
         Click(d, On(0));
         EXPECT_FALSE(Enabled(d, Gain(0)));  // no write, so no reload either
         TypeAndEnter(d, IDC_EQ15_BASS_FREQ, L"70");

@@ -124,9 +124,7 @@ TEST_F(EqualizerDialog, ResetEscAndTheCloseBoxPutEveryBandAtZeroAndKeepItOpen) {
 }
 
 TEST(EqualizerDialogWithoutStore, OpensMovesAndResetsWithoutWriting) {
-    ComPtr<IMMDevice> notAStore = NewEndpoint(L"x", nullptr);
-    DialogHarness harness(notAStore.Get());
-    EXPECT_EQ(S_OK, harness.Open(L"Equalizer", kTitle, {[&](HWND d) {
+    EXPECT_EQ(S_OK, DialogHarness::OpenWithoutStore(L"Equalizer", kTitle, {[&](HWND d) {
         Scroll(d, WM_VSCROLL, kFirst, TB_THUMBTRACK, -20);
         SendDlgItemMessageW(d, kFirst, TBM_SETPOS, TRUE, -9);
         Click(d, IDCANCEL);

@@ -145,9 +145,7 @@ TEST_F(SpeakerShifterDialog, ResetStoresDistancesAndAnglesButLeavesTheSwitch) {
 }
 
 TEST(SpeakerShifterDialogWithoutStore, ResetStillMovesTheThumbs) {
-    ComPtr<IMMDevice> notAStore = NewEndpoint(L"x", nullptr);
-    DialogHarness harness(notAStore.Get());
-    EXPECT_EQ(S_OK, harness.Open(L"Speaker Shifter", kTitle, {[&](HWND d) {
+    EXPECT_EQ(S_OK, DialogHarness::OpenWithoutStore(L"Speaker Shifter", kTitle, {[&](HWND d) {
         for (const Row& row : kRows) SendDlgItemMessageW(d, row.distance, TBM_SETPOS, TRUE, 50);
         SendDlgItemMessageW(d, IDC_SHIFTER_ANGLE_RB, TBM_SETPOS, TRUE, -10);
         Click(d, IDCANCEL);
