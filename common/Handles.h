@@ -1,56 +1,65 @@
 #pragma once
-// Owning wrappers for kernel handles, registry keys and critical sections.
+// Owning wrappers for kernel handles, registry keys, loaded modules and critical sections.
 #include <windows.h>
 #include <utility>
 
 namespace qx {
 
-class UniqueHandle {
+// Owns one handle of the kind `Traits` describes (its type, which values hold something
+// and how to give one back): it closes the handle when replaced or destroyed, and can
+// be moved but not copied.
+template <class Traits>
+class UniqueResource {
 public:
-    UniqueHandle() = default;
-    explicit UniqueHandle(HANDLE h) : h_(h) {}
-    UniqueHandle(UniqueHandle&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
-    UniqueHandle& operator=(UniqueHandle&& o) noexcept { if (this != &o) { Reset(); h_ = std::exchange(o.h_, nullptr); } return *this; }
-    ~UniqueHandle() { Reset(); }
-    void Reset(HANDLE h = nullptr) {
-        if (h_ && h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
+    using Type = typename Traits::Type;
+
+    UniqueResource() = default;
+    explicit UniqueResource(Type h) : h_(h) {}
+    UniqueResource(UniqueResource&& o) noexcept : h_(std::exchange(o.h_, Type{})) {}
+    UniqueResource& operator=(UniqueResource&& o) noexcept {
+        if (this != &o) Reset(std::exchange(o.h_, Type{}));
+        return *this;
+    }
+    ~UniqueResource() { Reset(); }
+
+    void Reset(Type h = Type{}) {
+        if (Traits::Holds(h_)) Traits::Close(h_);
         h_ = h;
     }
-    HANDLE Get() const { return h_; }
-    explicit operator bool() const { return h_ && h_ != INVALID_HANDLE_VALUE; }
+    Type Get() const { return h_; }
+    // Closes what is held and hands out the place for a function that opens a new one.
+    Type* Put() {
+        Reset();
+        return &h_;
+    }
+    explicit operator bool() const { return Traits::Holds(h_); }
 
 private:
-    HANDLE h_ = nullptr;
+    Type h_ = Type{};
 };
 
-class RegKey {
-public:
-    RegKey() = default;
-    explicit RegKey(HKEY k) : k_(k) {}
-    RegKey(RegKey&& o) noexcept : k_(std::exchange(o.k_, nullptr)) {}
-    RegKey& operator=(RegKey&& o) noexcept { if (this != &o) { Reset(); k_ = std::exchange(o.k_, nullptr); } return *this; }
-    ~RegKey() { Reset(); }
-    void Reset() { if (k_) RegCloseKey(std::exchange(k_, nullptr)); }
-    HKEY Get() const { return k_; }
-    HKEY* Put() { Reset(); return &k_; }
-    explicit operator bool() const { return k_ != nullptr; }
-
-private:
-    HKEY k_ = nullptr;
+// Kernel handles: both null and INVALID_HANDLE_VALUE hold nothing.
+struct KernelHandleTraits {
+    using Type = HANDLE;
+    static bool Holds(HANDLE h) { return h && h != INVALID_HANDLE_VALUE; }
+    static void Close(HANDLE h) { CloseHandle(h); }
 };
 
-class ModuleHandle {
-public:
-    explicit ModuleHandle(HMODULE m = nullptr) : m_(m) {}
-    ModuleHandle(const ModuleHandle&) = delete;
-    ModuleHandle& operator=(const ModuleHandle&) = delete;
-    ~ModuleHandle() { if (m_) FreeLibrary(m_); }
-    HMODULE Get() const { return m_; }
-    explicit operator bool() const { return m_ != nullptr; }
-
-private:
-    HMODULE m_;
+struct RegKeyTraits {
+    using Type = HKEY;
+    static bool Holds(HKEY k) { return k != nullptr; }
+    static void Close(HKEY k) { RegCloseKey(k); }
 };
+
+struct ModuleHandleTraits {
+    using Type = HMODULE;
+    static bool Holds(HMODULE m) { return m != nullptr; }
+    static void Close(HMODULE m) { FreeLibrary(m); }
+};
+
+using UniqueHandle = UniqueResource<KernelHandleTraits>;
+using RegKey = UniqueResource<RegKeyTraits>;
+using ModuleHandle = UniqueResource<ModuleHandleTraits>;
 
 // A critical section that remembers whether its initialisation succeeded, so the
 // owner can fail creation and the destructor deletes only what was initialised.
