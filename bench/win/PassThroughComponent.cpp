@@ -1,19 +1,18 @@
 #include "bench/win/PassThroughComponent.h"
 
-#include "common/QueryInterfaceOf.h"
+#include <new>
 
 namespace qx::bench {
 
-HRESULT PassThroughComponent::QueryInterface(REFIID riid, void** ppv) {
-    if (IsEqualIID(riid, IID_IClassFactory))
-        return QueryInterfaceOf(static_cast<IClassFactory*>(this), riid, ppv, {&IID_IClassFactory});
-    return QueryInterfaceOf(static_cast<IQXEffectComponent*>(this), riid, ppv,
-                            {&IID_IUnknown, &__uuidof(IQXEffectComponent), &iid_});
+HRESULT PassThroughComponent::Create(const IID& creationIid, REFIID riid, void** ppv) {
+    PassThroughComponent* component = new (std::nothrow) PassThroughComponent(creationIid);
+    if (!component) return E_OUTOFMEMORY;
+    return QueryNewObject(component, riid, ppv);
 }
 
-HRESULT PassThroughComponent::CreateInstance(IUnknown* outer, REFIID riid, void** ppv) {
-    if (outer) return CLASS_E_NOAGGREGATION;
-    return QueryInterface(riid, ppv);
+void* PassThroughComponent::FindInterface(REFIID riid) {
+    if (IsEqualIID(riid, iid_)) return static_cast<IQXEffectComponent*>(this);
+    return UnknownObject::FindInterface(riid);
 }
 
 }  // namespace qx::bench

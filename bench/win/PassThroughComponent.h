@@ -1,21 +1,19 @@
 #pragma once
 // An effect component that accepts everything and changes nothing, so that a benchmark
-// of a processor measures the processor's own work. One object serves as its own class
-// factory and lives as long as the benchmark: its reference count is not kept.
+// of a processor measures the processor's own work. It answers the creation IID of the
+// class it is made for as well as IQXEffectComponent.
 #include <windows.h>
 #include <unknwn.h>
 
+#include "common/UnknownObject.h"
 #include "settings/IQXEffectComponent.h"
 
 namespace qx::bench {
 
-class PassThroughComponent : public IQXEffectComponent, public IClassFactory {
+class PassThroughComponent final : public UnknownObject<IQXEffectComponent> {
 public:
-    explicit PassThroughComponent(const IID& creationIid) : iid_(creationIid) {}
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    // Makes one and answers riid from it.
+    static HRESULT Create(const IID& creationIid, REFIID riid, void** ppv);
 
     HRESULT STDMETHODCALLTYPE Initialize(const WAVEFORMATEX*, const WAVEFORMATEX*, UINT32, UINT32) override {
         return S_OK;
@@ -23,10 +21,10 @@ public:
     HRESULT STDMETHODCALLTYPE SetParameter(BYTE, BYTE, const void*) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE Process(float* const*, void* const*, UINT32) override { return S_OK; }
 
-    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override;
-    HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
-
 private:
+    explicit PassThroughComponent(const IID& creationIid) : iid_(creationIid) {}
+    void* FindInterface(REFIID riid) override;
+
     IID iid_;
 };
 
