@@ -44,8 +44,10 @@ HRESULT QXLFXLib::Initialize(IUnknown* endpointStore) {
         propertyStatus = endpointStore->QueryInterface(IID_IPropertyStore, store.PutVoid());
         if (SUCCEEDED(propertyStatus) && !store) propertyStatus = E_NOINTERFACE;
         if (SUCCEEDED(propertyStatus)) {
+            // Whatever the variant type, as the other two processors read it: endpoint
+            // stores written by other tools do not always use VT_UI4.
             uint32_t formFactor = 0;
-            if (settings::ReadUInt(store.Get(), settings::key::EndpointFormFactor, formFactor))
+            if (SUCCEEDED(settings::ReadAnyUInt32(store.Get(), settings::key::EndpointFormFactor, formFactor)))
                 formFactor_ = formFactor;
             propertyStatus = settings::ReadStatus(store.Get(), settings::key::EndpointGuid);
         }

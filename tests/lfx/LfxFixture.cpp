@@ -7,12 +7,6 @@
 
 namespace qx::test {
 
-GUID ToGuid(const Guid& g) {
-    GUID out;
-    std::memcpy(&out, &g, sizeof out);
-    return out;
-}
-
 std::vector<uint8_t> FloatBytes(float value) {
     std::vector<uint8_t> bytes(4);
     std::memcpy(bytes.data(), &value, 4);

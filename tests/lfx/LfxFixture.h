@@ -18,6 +18,7 @@
 #include "common/UnknownObject.h"
 #include "processors/IQXEffectProcessor.h"
 #include "processors/LfxTables.h"
+#include "settings/WinGuid.h"
 #include "tests/support/Processors.h"
 #include "tests/support/RecordingComponent.h"
 #include "tests/support/Stores.h"
@@ -27,7 +28,7 @@ namespace qx::test {
 using settings::KeyId;
 namespace key = settings::key;
 
-GUID ToGuid(const Guid& g);
+using qx::ToGuid;
 
 // Component names in the call log, by slot.
 inline const wchar_t* const kLfxNames[lfx::kComponentClassCount] = {

@@ -4,6 +4,7 @@
 #include "common/ClassRegistration.h"
 #include "processors/QXLFXLib.h"
 #include "resample/SRCInternal.h"
+#include "settings/PropertyStoreAccess.h"
 #include "tests/lfx/LfxFixture.h"
 #include "tests/support/WaveFormats.h"
 
@@ -50,6 +51,20 @@ TEST_F(LfxSetup, CreatesComponentsInOrderWithTheirOwnIidsAndSkipsDolbyOnSpdif) {
         else
             EXPECT_EQ((std::vector<int>{1, 0, 2, 3, 5, 4, 6}), order);
     }
+}
+
+TEST_F(LfxSetup, FormFactorCountsWhateverItsVariantType) {
+    Register({SlotDolbySurround, SlotNuvex});
+    ASSERT_EQ(S_OK, ComObjectRoot::Create<QXLFXLib>(nullptr, __uuidof(IQXEffectProcessor), lfx.PutVoid()));
+    ComPtr<IPropertyStore> endpoint = NewEndpointStore(0);
+    PROPVARIANT v;
+    PropVariantInit(&v);
+    v.vt = VT_I4;
+    v.lVal = LONG(settings::FormFactorSpdif);
+    ASSERT_EQ(S_OK, endpoint->SetValue(settings::ToPropertyKey(key::EndpointFormFactor), v));
+    EXPECT_EQ(S_OK, lfx->Initialize(endpoint.Get()));
+    EXPECT_EQ(0u, regs[SlotDolbySurround]->InstanceCount());  // S/PDIF: no Dolby Surround
+    EXPECT_EQ(1u, regs[SlotNuvex]->InstanceCount());
 }
 
 TEST_F(LfxSetup, InitializeReportsOnlyTheEndpointStatusAndAlwaysCreates) {
