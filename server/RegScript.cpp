@@ -251,7 +251,10 @@ Status RegScript::RegisterKey(Key parent, const EntryHead& head, int depth) {
 Status RegScript::UnregisterKey(Key parent, const EntryHead& head, int depth) {
     ScopedKey key(registry_);
     long error = registry_.OpenKey(parent, head.name, RegAccess::Read, key.Put());
-    if (error == regerror::kFileNotFound) return PassBody(depth, Reading::Lenient);
+    // A name the registry refuses (longer than a key name may be) names no key that could
+    // exist: registering a "Delete" entry ignores that refusal, so unregistering does too.
+    if (error == regerror::kFileNotFound || error == regerror::kInvalidParameter)
+        return PassBody(depth, Reading::Lenient);
     if (error != regerror::kSuccess) return StatusFromError(error);
 
     Status s = status::kOk;

@@ -274,6 +274,10 @@ TEST_F(RegScriptTest, DeletedKeysListIsReadByTheRegisterGrammar) {
                                L"HKCU { Delete Gone { val v = q 'x' } }", L"HKCU { Delete Gone { '' } }",
                                L"HKCU { Delete Gone { Sub = d 'x' } }"})
         EXPECT_NE(status::kOk, Register(bad)) << bad;
+    // A name too long for a key: deleting it fails quietly, and so does unregistering it.
+    const std::wstring tooLong = L"HKCU { Delete " + std::wstring(300, L'k') + L" = s 'x' }";
+    EXPECT_EQ(status::kOk, Register(tooLong));
+    EXPECT_EQ(status::kOk, Unregister(tooLong));
     reg_.PutKey(L"HKCU\\Gone\\Sub");
     EXPECT_EQ(status::kOk, Register(L"HKCU { Delete Gone = s 'x' { NoRemove Sub = d '7' { val v = b '0A' } } }"));
     EXPECT_FALSE(reg_.Exists(L"HKCU\\Gone"));
