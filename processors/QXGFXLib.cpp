@@ -35,14 +35,7 @@ QXGFXLib::~QXGFXLib() = default;
 
 HRESULT QXGFXLib::Initialize(IUnknown* endpointStore) {
     if (!endpointStore) return E_POINTER;
-    ComPtr<IPropertyStore> store;
-    HRESULT propertyStatus = endpointStore->QueryInterface(IID_IPropertyStore, store.PutVoid());
-    if (SUCCEEDED(propertyStatus)) {
-        uint32_t formFactor = 0;
-        if (SUCCEEDED(settings::ReadAnyUInt32(store.Get(), settings::key::EndpointFormFactor, formFactor)))
-            formFactor_ = formFactor;
-        propertyStatus = settings::ReadStatus(store.Get(), settings::key::EndpointGuid);
-    }
+    const HRESULT propertyStatus = settings::ReadEndpointProperties(endpointStore, formFactor_);
 
     for (auto& slot : slots_) slot.Reset();
     if (SUCCEEDED(propertyStatus)) CreateComponents();

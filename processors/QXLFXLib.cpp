@@ -38,20 +38,7 @@ WAVEFORMATEX QXLFXLib::Format(uint32_t channels) const { return MakeFloatFormat(
 
 HRESULT QXLFXLib::Initialize(IUnknown* endpointStore) {
     if (!endpointStore) return E_POINTER;
-    HRESULT propertyStatus;
-    {
-        ComPtr<IPropertyStore> store;
-        propertyStatus = endpointStore->QueryInterface(IID_IPropertyStore, store.PutVoid());
-        if (SUCCEEDED(propertyStatus) && !store) propertyStatus = E_NOINTERFACE;
-        if (SUCCEEDED(propertyStatus)) {
-            // Whatever the variant type, as the other two processors read it: endpoint
-            // stores written by other tools do not always use VT_UI4.
-            uint32_t formFactor = 0;
-            if (SUCCEEDED(settings::ReadAnyUInt32(store.Get(), settings::key::EndpointFormFactor, formFactor)))
-                formFactor_ = formFactor;
-            propertyStatus = settings::ReadStatus(store.Get(), settings::key::EndpointGuid);
-        }
-    }
+    const HRESULT propertyStatus = settings::ReadEndpointProperties(endpointStore, formFactor_);
     CreateComponents();
     // Nuvex Surround Max needs no component, so there is always an effect to offer.
     return FAILED(propertyStatus) ? propertyStatus : S_OK;

@@ -126,18 +126,7 @@ QXMicLFXLib::~QXMicLFXLib() {
 
 HRESULT QXMicLFXLib::Initialize(IUnknown* endpointStore) {
     if (!endpointStore) return E_POINTER;
-    HRESULT status;
-    {
-        ComPtr<IPropertyStore> store;
-        status = endpointStore->QueryInterface(IID_IPropertyStore, store.PutVoid());
-        if (SUCCEEDED(status) && !store) status = E_NOINTERFACE;
-        if (SUCCEEDED(status)) {
-            uint32_t formFactor = 0;
-            if (SUCCEEDED(settings::ReadAnyUInt32(store.Get(), key::EndpointFormFactor, formFactor)))
-                formFactor_ = formFactor;
-            status = settings::ReadStatus(store.Get(), key::EndpointGuid);
-        }
-    }
+    const HRESULT status = settings::ReadEndpointProperties(endpointStore, formFactor_);
 
     for (auto& slot : slots_) slot.Reset();
     worker_.Stop();

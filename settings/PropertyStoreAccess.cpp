@@ -138,6 +138,17 @@ HRESULT ReadAnyUInt32(IPropertyStore* store, const KeyId& key, uint32_t& out) {
     return hr;
 }
 
+HRESULT ReadEndpointProperties(IUnknown* endpoint, uint32_t& formFactor) {
+    if (!endpoint) return E_POINTER;
+    ComPtr<IPropertyStore> store;
+    HRESULT status = endpoint->QueryInterface(IID_IPropertyStore, store.PutVoid());
+    if (SUCCEEDED(status) && !store) status = E_NOINTERFACE;
+    if (FAILED(status)) return status;
+    uint32_t value = 0;
+    if (SUCCEEDED(ReadAnyUInt32(store.Get(), key::EndpointFormFactor, value))) formFactor = value;
+    return ReadStatus(store.Get(), key::EndpointGuid);
+}
+
 HRESULT WriteUInt(IPropertyStore* store, const KeyId& key, uint32_t value) {
     PROPVARIANT v;
     PropVariantInit(&v);

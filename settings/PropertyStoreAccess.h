@@ -40,6 +40,13 @@ HRESULT ReadBlobStatus(IPropertyStore* store, const KeyId& key, void* out, uint3
 // (the endpoint form factor is taken this way).
 HRESULT ReadAnyUInt32(IPropertyStore* store, const KeyId& key, uint32_t& out);
 
+// What a processor's Initialize reads from the endpoint object a host hands in: queries it
+// for IPropertyStore, takes the form factor whatever its variant type (formFactor keeps
+// its value when that read fails), then reads the endpoint GUID. Returns the property
+// status: the query's failure (E_NOINTERFACE when it succeeds without a pointer), else
+// the status of the GUID read.
+HRESULT ReadEndpointProperties(IUnknown* endpoint, uint32_t& formFactor);
+
 // Writers store exactly the schema's encoding.
 HRESULT WriteUInt(IPropertyStore* store, const KeyId& key, uint32_t value);
 HRESULT WriteFlag(IPropertyStore* store, const KeyId& key, bool on);

@@ -120,6 +120,42 @@ TEST_F(PropertyStoreAccess, FailingAndMissingStoresReadAsAbsent) {
     EXPECT_EQ(E_POINTER, ReadStatus(nullptr, key::EndpointGuid));
 }
 
+namespace {
+// An endpoint object whose QueryInterface claims success without handing out a pointer.
+struct HollowEndpoint : IUnknown {
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** ppv) override {
+        *ppv = nullptr;
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+};
+}  // namespace
+
+TEST_F(PropertyStoreAccess, EndpointPropertiesTakeTheFormFactorWhateverItsType) {
+    uint32_t formFactor = FormFactorUnknown;
+    EXPECT_EQ(E_POINTER, ReadEndpointProperties(nullptr, formFactor));
+    HollowEndpoint hollow;
+    EXPECT_EQ(E_NOINTERFACE, ReadEndpointProperties(&hollow, formFactor));
+    EXPECT_EQ(FormFactorUnknown, formFactor);
+
+    // Any variant type counts; the missing endpoint GUID is no failure of the memory store.
+    PROPVARIANT v;
+    PropVariantInit(&v);
+    v.vt = VT_I4;
+    v.lVal = LONG(FormFactorSpdif);
+    ASSERT_EQ(S_OK, store->SetValue(ToPropertyKey(key::EndpointFormFactor), v));
+    EXPECT_EQ(S_OK, ReadEndpointProperties(store.Get(), formFactor));
+    EXPECT_EQ(FormFactorSpdif, formFactor);
+
+    // A failing GUID read is the status; the form factor read before it still counts.
+    auto* failing = new FailingPropertyStore(E_ACCESSDENIED, qx::test::NewEndpointStore(FormFactorMicrophone).Get());
+    failing->FailKey(key::EndpointGuid);
+    EXPECT_EQ(E_ACCESSDENIED, ReadEndpointProperties(failing, formFactor));
+    EXPECT_EQ(FormFactorMicrophone, formFactor);
+    failing->Release();
+}
+
 TEST_F(PropertyStoreAccess, KeysConvertBothWays) {
     const PROPERTYKEY pk = ToPropertyKey(key::VoiceClarityEnable);
     const GUID expected = {0x3BDB362E, 0x2722, 0x4CF3, {0xBF, 0x07, 0x5F, 0x44, 0xBF, 0x35, 0x0F, 0xC9}};
