@@ -18,24 +18,8 @@ fi
 cmake --build "$build/win" --target qx_dialog_shots
 shots=$build/win/host/dialogshots/qx_dialog_shots.exe
 
-prefix=$build/win/wineprefix-x11
-export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-(
-  flock 9
-  if [ ! -f "$prefix/.qx-ready" ]; then
-    rm -rf "$prefix"
-    wineboot -i >/dev/null 2>&1 || true
-    wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d x11 /f >/dev/null 2>&1
-    wineserver -w
-    touch "$prefix/.qx-ready"
-  fi
-  # Wine's own fonts ("MS Shell Dlg" is Tahoma, the caption buttons are Marlett) go into
-  # the prefix's font folder, where Wine finds them; without them text falls back to a
-  # wider font and the pictures no longer show what the templates lay out.
-  if [ ! -f "$prefix/drive_c/windows/Fonts/tahoma.ttf" ]; then
-    cp /usr/share/wine/fonts/*.ttf "$prefix/drive_c/windows/Fonts/"
-  fi
-) 9>"$prefix.lock"
+source "$root/scripts/wine-prefix.sh"
+qx_wine_prefix "$build/win/wineprefix-x11" x11
 
 # A display of our own; no window manager, so Wine draws the captions and frames itself.
 display=

@@ -2,8 +2,8 @@
 # Shows the effects page host (qxpanel) on a virtual X display with Wine's X11 driver and
 # saves a picture of its window.
 #   scripts/panel-screenshot.sh <out.png> [qxpanel options...]
-# It uses a Wine prefix of its own (build/win/wineprefix-x11), made once from the test
-# prefix with the X11 graphics driver switched on; the test prefix keeps its null driver.
+# It uses the Wine prefix of the dialog pictures (build/win/wineprefix-x11), made once
+# with the X11 graphics driver; the test prefix keeps its null driver.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${QX_BUILD_DIR:-$root/build}
@@ -11,19 +11,8 @@ out=$(realpath -m "$1"); shift
 panel=$build/win/host/qxpanel/qxpanel.exe
 [ -f "$panel" ] || { echo "build qxpanel first: cmake --build $build/win --target qxpanel" >&2; exit 2; }
 
-prefix=$build/win/wineprefix-x11
-export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-if [ ! -f "$prefix/.qx-ready" ]; then
-  rm -rf "$prefix"
-  if [ -f "$build/win/wineprefix/.qx-ready" ]; then
-    cp -a "$build/win/wineprefix" "$prefix"
-  else
-    wineboot -i >/dev/null 2>&1 || true
-  fi
-  wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d x11 /f >/dev/null 2>&1
-  wineserver -w
-  touch "$prefix/.qx-ready"
-fi
+source "$root/scripts/wine-prefix.sh"
+qx_wine_prefix "$build/win/wineprefix-x11" x11
 
 display=:$((70 + RANDOM % 20))
 Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
