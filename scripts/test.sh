@@ -8,7 +8,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${QX_BUILD_DIR:-$root/build}
-bash "$root/scripts/deps.sh"
+QX_NEED_CLANG=1 bash "$root/scripts/deps.sh"
 
 cmake -S "$root" -B "$build/native" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQX_SANITIZE=ON >/dev/null
 cmake --build "$build/native"
