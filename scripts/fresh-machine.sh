@@ -5,8 +5,9 @@
 # minimal Debian 12 root with debootstrap from this machine's configured Debian mirror and
 # keeps it (QX_FRESH_DIR, default /var/cache/qx-fresh); every run then copies that root,
 # puts a clean clone of this repository's main branch into the copy and runs the command
-# there under chroot, with /proc, /sys and /dev bind-mounted and unmounted afterwards. It
-# prints the time of each step and the command's exit status, and exits with that status.
+# there under chroot, with /proc, /sys, /dev and /dev/pts bind-mounted and unmounted
+# afterwards. It prints the time of each step and the command's exit status, and exits
+# with that status.
 set -euo pipefail
 command=${1:-}
 case "$command" in
@@ -62,7 +63,7 @@ git clone -q --branch main "$root" "$work/root/QXAPOMain"
 [ -d "$root/../shared" ] && cp -r "$root/../shared" "$work/root/shared"
 step_done
 
-for m in proc sys dev; do
+for m in proc sys dev dev/pts; do
   mount --bind "/$m" "$work/$m"
   mounted+=("$work/$m")
 done
