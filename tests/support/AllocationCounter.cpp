@@ -245,13 +245,17 @@ void* Allocate(size_t size, size_t alignment = 0) noexcept {
     if (alignment <= alignof(std::max_align_t)) return std::malloc(size ? size : 1);
     return std::aligned_alloc(alignment, (size + alignment - 1) / alignment * alignment);
 }
+void Release(void* p) noexcept {
+    if (p) Note(0);
+    std::free(p);
+}
 #endif
 #endif
 }  // namespace
 
 #if !defined(_WIN32) && !defined(QX_COUNT_WITH_ASAN)
-// Without the sanitizer, operator new in every form is replaced; memory from these always
-// goes back through std::free.
+// Without the sanitizer, operator new and delete in every form are replaced; memory from
+// these always goes back through std::free.
 void* operator new(size_t size) {
     if (void* p = Allocate(size)) return p;
     throw std::bad_alloc();
@@ -270,18 +274,18 @@ void* operator new(size_t size, std::align_val_t a, const std::nothrow_t&) noexc
 void* operator new[](size_t size, std::align_val_t a, const std::nothrow_t&) noexcept {
     return Allocate(size, size_t(a));
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, size_t) noexcept { std::free(p); }
-void operator delete[](void* p, size_t) noexcept { std::free(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete(void* p, std::align_val_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::align_val_t) noexcept { std::free(p); }
-void operator delete(void* p, size_t, std::align_val_t) noexcept { std::free(p); }
-void operator delete[](void* p, size_t, std::align_val_t) noexcept { std::free(p); }
-void operator delete(void* p, std::align_val_t, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p, std::align_val_t, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete(void* p) noexcept { Release(p); }
+void operator delete[](void* p) noexcept { Release(p); }
+void operator delete(void* p, size_t) noexcept { Release(p); }
+void operator delete[](void* p, size_t) noexcept { Release(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { Release(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { Release(p); }
+void operator delete(void* p, std::align_val_t) noexcept { Release(p); }
+void operator delete[](void* p, std::align_val_t) noexcept { Release(p); }
+void operator delete(void* p, size_t, std::align_val_t) noexcept { Release(p); }
+void operator delete[](void* p, size_t, std::align_val_t) noexcept { Release(p); }
+void operator delete(void* p, std::align_val_t, const std::nothrow_t&) noexcept { Release(p); }
+void operator delete[](void* p, std::align_val_t, const std::nothrow_t&) noexcept { Release(p); }
 #endif
 
 namespace qx::test {

@@ -11,8 +11,8 @@
 // is open are not seen.
 //
 // Native build: under AddressSanitizer the sanitizer's allocator hooks count every
-// malloc-family call and every operator new and delete; without it only operator new
-// (every form) is counted. No Windows headers here: the pure tests use it as well.
+// malloc-family call and every operator new and delete; without it only operator new and
+// delete (every form) are counted. No Windows headers here: the pure tests use it as well.
 #include <cstddef>
 #include <vector>
 
