@@ -1,0 +1,151 @@
+// The real sample components behind each processor, served from QXSampleFX.dll by class
+// identifier the way the processors create them: from the first period after the lock,
+// no heap call on any thread, in the program or in the DLL.
+#include <cmath>
+#include <cstdlib>
+#include <iterator>
+#include <new>
+#include <sstream>
+#include <tuple>
+
+#include <objbase.h>
+
+#include "host/ComponentProbe.h"
+#include "host/InProcessServer.h"
+#include "host/ProcessorSession.h"
+#include "processors/IQXEffectProcessor.h"
+#include "tests/components/SampleFxLibrary.h"
+#include "tests/support/AllocationCounter.h"
+#include "tests/support/Stores.h"
+
+STDAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, LPVOID* ppv);
+
+namespace qx::test {
+namespace {
+
+using host::ProcessorKind;
+
+std::string Listed(const std::vector<size_t>& sizes) {
+    std::ostringstream text;
+    for (size_t s : sizes) text << s << ' ';
+    return text.str();
+}
+
+// ---- The counter sees every kind of heap call ---------------------------------------
+
+void* volatile g_sink;
+struct alignas(64) Wide {
+    char bytes[64];
+};
+
+struct HeapCall {
+    const char* name;
+    void (*run)();
+    size_t counted;  // calls that reach the heap: the allocation, any reallocation, the free
+};
+const HeapCall kHeapCalls[] = {
+    {"malloc", [] { g_sink = std::malloc(8), std::free(g_sink); }, 2},
+    {"calloc", [] { g_sink = std::calloc(2, 8), std::free(g_sink); }, 2},
+    {"realloc", [] { g_sink = std::realloc(std::malloc(8), 4096), std::free(g_sink); }, 3},
+    {"HeapAlloc", [] { g_sink = HeapAlloc(GetProcessHeap(), 0, 8), HeapFree(GetProcessHeap(), 0, g_sink); }, 2},
+    {"HeapReAlloc",
+     [] {
+         g_sink = HeapReAlloc(GetProcessHeap(), 0, HeapAlloc(GetProcessHeap(), 0, 8), 4096);
+         HeapFree(GetProcessHeap(), 0, g_sink);
+     },
+     3},
+    {"CoTaskMemAlloc", [] { g_sink = CoTaskMemAlloc(8), CoTaskMemFree(g_sink); }, 2},
+    {"CoTaskMemRealloc", [] { g_sink = CoTaskMemRealloc(CoTaskMemAlloc(8), 4096), CoTaskMemFree(g_sink); }, 3},
+    {"new", [] { g_sink = new int(1), delete static_cast<int*>(g_sink); }, 2},
+    {"new[]", [] { g_sink = new float[4], delete[] static_cast<float*>(g_sink); }, 2},
+    {"nothrow new", [] { g_sink = new (std::nothrow) int(1), delete static_cast<int*>(g_sink); }, 2},
+    {"aligned new", [] { g_sink = new Wide(), delete static_cast<Wide*>(g_sink); }, 2},
+    {"aligned new[]", [] { g_sink = new Wide[2], delete[] static_cast<Wide*>(g_sink); }, 2},
+    {"aligned nothrow new", [] { g_sink = new (std::nothrow) Wide(), delete static_cast<Wide*>(g_sink); }, 2},
+};
+
+class AllocationCounterTest : public SampleFxTest {};
+
+TEST_F(AllocationCounterTest, CountsEachHeapCallOnceInTheProgramAndInTheSampleDll) {
+    for (const HeapCall& call : kHeapCalls) {
+        AllocationCounter counter;
+        call.run();
+        EXPECT_EQ(call.counted, counter.Count()) << call.name << ": " << Listed(counter.Sizes());
+    }
+    {
+        AllocationCounter counter;
+        EXPECT_GE(counter.PatchedModules(), 2u) << "the test program and QXSampleFX.dll";
+        Make(ids::kEnvironment);  // the DLL's own runtime allocates the component and its lines
+        EXPECT_GT(counter.Count(), 0u);
+    }
+}
+
+// ---- Each processor with its sample components ----------------------------------------
+
+struct Chain {
+    const char* name;
+    ProcessorKind kind;
+    settings::Processor effects;  // whose enable flags go on
+    uint32_t formFactor;
+    uint32_t in, out;
+    size_t sampleComponents;  // classes the DLL serves for this processor
+    HRESULT initialized;      // the capture processor without any component: E_NOINTERFACE
+};
+void PrintTo(const Chain& chain, std::ostream* os) { *os << chain.name; }
+const Chain kChains[] = {
+    {"Global", ProcessorKind::Global, settings::Processor::GFX, settings::FormFactorSpeakers, 6, 6,
+     std::size(ids::kAll), S_OK},
+    {"Local", ProcessorKind::Local, settings::Processor::LFX, settings::FormFactorSpeakers, 2, 6, 0, S_OK},
+    {"Capture", ProcessorKind::Capture, settings::Processor::MicLFX, settings::FormFactorMicrophone, 2, 2, 0,
+     E_NOINTERFACE},
+};
+
+ComPtr<IQXEffectProcessor> NewProcessor(ProcessorKind kind) {
+    ComPtr<IClassFactory> factory;
+    ComPtr<IQXEffectProcessor> processor;
+    if (SUCCEEDED(DllGetClassObject(host::ProcessorClsid(kind), IID_IClassFactory, factory.PutVoid())))
+        factory->CreateInstance(nullptr, __uuidof(IQXEffectProcessor), processor.PutVoid());
+    return processor;
+}
+
+class SampleChainAudioPath : public SampleFxTest, public testing::WithParamInterface<std::tuple<Chain, uint32_t>> {};
+
+TEST_P(SampleChainAudioPath, NoHeapCallFromTheFirstPeriodAfterTheLock) {
+    const auto& [chain, rate] = GetParam();
+    host::InProcessServer components;  // outlives the processor that uses its classes
+    std::string error;
+    ASSERT_TRUE(components.Load(host::ProgramFolder() + L"QXSampleFX.dll", error)) << error;
+    std::vector<CLSID> classes;
+    for (const host::ComponentClass& c : host::ComponentClassesOf(chain.kind, chain.formFactor))
+        classes.push_back(c.clsid);
+    ASSERT_EQ(chain.sampleComponents, components.RegisterClasses(classes));
+
+    const ComPtr<IPropertyStore> endpoint = NewEndpointStore(chain.formFactor), fx = NewMemoryStore();
+    for (const settings::EffectInfo& effect : settings::kEffectTable)
+        if (effect.processor == chain.effects) PutUInt(fx.Get(), effect.enableKey, 1);
+    const ComPtr<IQXEffectProcessor> processor = NewProcessor(chain.kind);
+    ASSERT_TRUE(processor);
+    ASSERT_EQ(chain.initialized, processor->Initialize(endpoint.Get()));
+    const uint32_t period = rate / 100;
+    ASSERT_EQ(S_OK, processor->LockForProcess(rate, chain.in, chain.out, period, fx.Get(), 1));
+
+    std::vector<float> in(size_t(period) * chain.in), out(size_t(period) * chain.out);
+    for (size_t i = 0; i < in.size(); ++i) in[i] = 0.25f * float(std::sin(0.05 * double(i)));
+    AllocationCounter counter;
+    for (int n = 0; n < 20; ++n) {
+        const HRESULT status = processor->Process(in.data(), out.data(), period);
+        if (chain.kind == ProcessorKind::Global) processor->ProcessMonitor(out.data(), period);
+        EXPECT_TRUE(SUCCEEDED(status)) << "period " << n;
+    }
+    EXPECT_EQ(0u, counter.Count()) << "sizes: " << Listed(counter.Sizes());
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryProcessor, SampleChainAudioPath,
+                         testing::Combine(testing::ValuesIn(kChains), testing::Values(96000u, 44100u)),
+                         [](const testing::TestParamInfo<std::tuple<Chain, uint32_t>>& info) {
+                             return std::string(std::get<0>(info.param).name) + "At" +
+                                    std::to_string(std::get<1>(info.param));
+                         });
+
+}  // namespace
+}  // namespace qx::test
