@@ -8,6 +8,16 @@ namespace qx::host {
 namespace {
 using CanUnloadNowFn = HRESULT(WINAPI*)();
 
+// An object reached through a proxy (a class whose threading model keeps it out of this
+// apartment) has the method table of the COM runtime, not of the DLL that serves it.
+constexpr const wchar_t* kComRuntime[] = {L"combase.dll", L"ole32.dll", L"oleaut32.dll", L"rpcrt4.dll"};
+
+bool IsComRuntime(HMODULE module) {
+    for (const wchar_t* name : kComRuntime)
+        if (module == GetModuleHandleW(name)) return true;
+    return false;
+}
+
 std::string FileName(HMODULE module) {
     wchar_t path[MAX_PATH];
     const DWORD n = GetModuleFileNameW(module, path, MAX_PATH);
@@ -38,7 +48,7 @@ void ModuleWatch::Watch(HMODULE module) {
 void ModuleWatch::WatchAddress(const void* address) {
     ModuleHandle held;
     if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, static_cast<LPCWSTR>(address), held.Put())) return;
-    if (held.Get() == GetModuleHandleW(nullptr)) return;  // the program itself
+    if (held.Get() == GetModuleHandleW(nullptr) || IsComRuntime(held.Get())) return;  // the program, or COM itself
     for (const ModuleHandle& m : modules_)
         if (m.Get() == held.Get()) return;  // already held; `held` gives its reference back
     modules_.push_back(std::move(held));
