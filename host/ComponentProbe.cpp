@@ -64,7 +64,7 @@ std::vector<ComponentClass> ComponentClassesOf(ProcessorKind kind, uint32_t form
     return classes;
 }
 
-ProbeResult ProbeComponents(const std::vector<ComponentClass>& classes) {
+ProbeResult ProbeComponents(const std::vector<ComponentClass>& classes, ModuleWatch* modules) {
     ProbeResult result;
     for (const ComponentClass& c : classes) {
         ComPtr<IUnknown> created;
@@ -72,6 +72,7 @@ ProbeResult ProbeComponents(const std::vector<ComponentClass>& classes) {
         const bool ok =
             SUCCEEDED(CoCreateInstance(c.clsid, nullptr, CLSCTX_INPROC_SERVER, c.creationIid, created.PutVoid())) &&
             SUCCEEDED(created->QueryInterface(__uuidof(IQXEffectComponent), component.PutVoid()));
+        if (ok && modules) modules->Watch(created.Get());
         (ok ? result.present : result.absent).push_back(c.name);
     }
     return result;

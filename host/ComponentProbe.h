@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/HostOptions.h"
+#include "host/ModuleWatch.h"
 
 namespace qx::host {
 
@@ -24,6 +25,7 @@ std::vector<ComponentClass> ComponentClassesOf(ProcessorKind kind, uint32_t form
 struct ProbeResult {
     std::vector<std::string> present, absent;
 };
-ProbeResult ProbeComponents(const std::vector<ComponentClass>& classes);
+// Each component created is shown to `modules` when given.
+ProbeResult ProbeComponents(const std::vector<ComponentClass>& classes, ModuleWatch* modules = nullptr);
 
 }  // namespace qx::host

@@ -229,7 +229,7 @@ bool ParseOption(int argc, const char* const* argv, int& i, HostOptions& o, std:
         return true;
     }
     if (opt == "--out-format") {
-        if (!ParseFormatName(v, o.outputFormat)) return Fail(error, "--out-format is pcm16, pcm24, pcm32 or float");
+        if (!ParseFormatName(v, o.outputFormat)) return Fail(error, "--out-format is pcm8, pcm16, pcm24, pcm32 or float");
         return Assign(o.outputFormatGiven, true);
     }
     if (opt == "--form-factor") {
@@ -282,13 +282,13 @@ bool ParseHostOptions(int argc, const char* const* argv, HostOptions& o, std::st
 const char kHostUsage[] =
     "usage: qxhost [options]\n"
     "Runs audio through an effect processor the way the audio engine's plug-in does.\n"
-    "  --in FILE            input WAV (PCM 16/24/32-bit or float, up to 8 channels);\n"
+    "  --in FILE            input WAV (PCM 8/16/24/32-bit or float, up to 8 channels);\n"
     "                       without it a test signal is synthesised (tones, sweep, noise)\n"
     "  --rate HZ            rate of the test signal (default 48000)\n"
     "  --channels N         channels of the test signal (default 2)\n"
     "  --seconds S          length of the test signal (default 4)\n"
     "  --out FILE           output WAV (default qxhost-out.wav)\n"
-    "  --out-format F       pcm16, pcm24, pcm32 or float (default: as the input)\n"
+    "  --out-format F       pcm8, pcm16, pcm24, pcm32 or float (default: as the input)\n"
     "  --out-channels N     output channels (default: as the input)\n"
     "  --png FILE           plot input and output spectra into a PNG image\n"
     "  --period MS          period length in milliseconds (default 10)\n"
@@ -302,6 +302,12 @@ const char kHostUsage[] =
     "                       to 15 such records separated by '/'\n"
     "  --change T:Family.key=V  change a setting T seconds into the stream\n"
     "  --module DLL         load the processor from this DLL instead of the registry\n"
-    "  --components DLL     serve the effect components from this DLL, not the registry\n";
+    "  --components DLL     serve the effect components from this DLL, not the registry\n"
+    "The summary counts the clipped output samples: those the processor wrote at or beyond\n"
+    "full scale (|x| >= 1.0, or not a number), before conversion to the output format\n"
+    "(PCM output clips them to its range, float output keeps them), with the peak in dBFS.\n"
+    "At exit, after releasing everything, each DLL the run used is asked whether it can\n"
+    "unload (DllCanUnloadNow) and the answer printed.\n"
+    "Exit status: 0 done, 1 the run failed, 2 bad command line, 3 a DLL cannot unload.\n";
 
 }  // namespace qx::host

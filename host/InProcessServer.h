@@ -23,6 +23,7 @@ public:
 
     bool Load(const std::wstring& path, std::string& error);
     bool Loaded() const { return module_ && module_->Get(); }
+    HMODULE Module() const { return module_ ? module_->Get() : nullptr; }
 
     // Creates an object through the DLL's own class factory.
     HRESULT CreateInstance(REFCLSID clsid, REFIID riid, void** ppv) const;

@@ -33,6 +33,7 @@ public:
     HRESULT Process(const float* input, float* output, uint32_t frames) { return processor_->Process(input, output, frames); }
     HRESULT ProcessMonitor(const float* output, uint32_t frames) { return processor_->ProcessMonitor(output, frames); }
 
+    IQXEffectProcessor* Processor() const { return processor_.Get(); }
     bool Ok() const { return bool(processor_) && bool(fxStore_) && bool(endpointStore_); }
 
 private:

@@ -24,13 +24,23 @@ struct FormatInfo {
     const char* option;
     uint16_t tag;
     uint16_t bits;
+    double steps;  // PCM: the steps from 0 to full scale; float: 0
 };
+// In the order of SampleFormat, which indexes it.
 constexpr FormatInfo kFormats[] = {
-    {SampleFormat::Pcm16, "PCM 16-bit", "pcm16", kTagPcm, 16},
-    {SampleFormat::Pcm24, "PCM 24-bit", "pcm24", kTagPcm, 24},
-    {SampleFormat::Pcm32, "PCM 32-bit", "pcm32", kTagPcm, 32},
-    {SampleFormat::Float32, "float 32-bit", "float", kTagFloat, 32},
+    {SampleFormat::Pcm8, "PCM 8-bit", "pcm8", kTagPcm, 8, 128.0},
+    {SampleFormat::Pcm16, "PCM 16-bit", "pcm16", kTagPcm, 16, 32768.0},
+    {SampleFormat::Pcm24, "PCM 24-bit", "pcm24", kTagPcm, 24, 8388608.0},
+    {SampleFormat::Pcm32, "PCM 32-bit", "pcm32", kTagPcm, 32, 2147483648.0},
+    {SampleFormat::Float32, "float 32-bit", "float", kTagFloat, 32, 0.0},
 };
+
+constexpr bool InEnumOrder() {
+    for (size_t i = 0; i < sizeof kFormats / sizeof kFormats[0]; ++i)
+        if (size_t(kFormats[i].format) != i) return false;
+    return true;
+}
+static_assert(InEnumOrder(), "kFormats is indexed by SampleFormat");
 
 const FormatInfo& Info(SampleFormat f) { return kFormats[size_t(f)]; }
 
@@ -53,6 +63,7 @@ void PutTag(std::vector<uint8_t>& out, const char* tag) {
 
 double DecodeSample(const uint8_t* p, SampleFormat f) {
     switch (f) {
+    case SampleFormat::Pcm8: return (int(p[0]) - 128) / 128.0;  // unsigned, 128 is silence
     case SampleFormat::Pcm16: return int16_t(Le(p, 2)) / 32768.0;
     case SampleFormat::Pcm24: return int32_t(Le(p, 3) << 8) / 2147483648.0;
     case SampleFormat::Pcm32: return int32_t(Le(p, 4)) / 2147483648.0;
@@ -68,6 +79,7 @@ double DecodeSample(const uint8_t* p, SampleFormat f) {
 void EncodeSample(std::vector<uint8_t>& out, double s, SampleFormat f) {
     const double q = Quantize(s, f);
     switch (f) {
+    case SampleFormat::Pcm8: out.push_back(uint8_t(int(q * 128.0) + 128)); break;
     case SampleFormat::Pcm16: PutLe(out, uint32_t(int32_t(q * 32768.0)), 2); break;
     case SampleFormat::Pcm24: PutLe(out, uint32_t(int32_t(q * 8388608.0)), 3); break;
     case SampleFormat::Pcm32: PutLe(out, uint32_t(int32_t(q * 2147483648.0)), 4); break;
@@ -105,10 +117,40 @@ bool ParseFmt(const uint8_t* p, uint32_t size, WavAudio& audio, uint32_t& blockA
         }
     if (!found)
         return Fail(error, "unsupported sample format (tag " + std::to_string(tag) + ", " + std::to_string(bits) +
-                       " bits); PCM 16/24/32-bit and 32-bit float are supported");
+                       " bits); PCM 8/16/24/32-bit and 32-bit float are supported");
     if (blockAlign != channels * bits / 8) return Fail(error, "inconsistent block align " + std::to_string(blockAlign));
     audio.channels = channels;
     audio.rate = rate;
+    return true;
+}
+
+std::string Hex32(uint32_t v) {
+    static const char kDigits[] = "0123456789ABCDEF";
+    std::string text = "0x";
+    for (int shift = 28; shift >= 0; shift -= 4) text += kDigits[(v >> shift) & 0xF];
+    return text;
+}
+
+// How many bytes of the data chunk to read. A size of 0 or 0xFFFFFFFF is what a
+// recording still being streamed carries, and a size beyond the end of the file is what a
+// copy cut short carries: both read the whole frames that are there and say so in
+// `warning`. An exact size must hold whole frames.
+bool DataBytes(uint32_t announced, size_t available, uint32_t blockAlign, size_t& bytes, std::string& error,
+               std::string* warning) {
+    const bool placeholder = announced == 0 || announced == 0xFFFFFFFF;
+    if (!placeholder && announced <= available) {
+        if (announced % blockAlign != 0) return Fail(error, "truncated data: the last frame is incomplete");
+        bytes = announced;
+        return true;
+    }
+    bytes = available - available % blockAlign;
+    const std::string what = "the data chunk announces " + (placeholder ? Hex32(announced) : std::to_string(announced)) +
+                             " bytes, the file holds " + std::to_string(available);
+    if (bytes == 0) return Fail(error, placeholder ? "no audio frames" : "truncated data: " + what + ", not one whole frame");
+    if (warning) {
+        *warning = what + "; read the " + std::to_string(bytes / blockAlign) + " whole frames there";
+        if (bytes != available) *warning += " and ignored " + std::to_string(available - bytes) + " bytes after them";
+    }
     return true;
 }
 }  // namespace
@@ -126,7 +168,7 @@ bool ParseFormatName(const std::string& text, SampleFormat& format) {
 
 double Quantize(double s, SampleFormat f) {
     if (f == SampleFormat::Float32) return double(float(s));
-    const double steps = f == SampleFormat::Pcm16 ? 32768.0 : f == SampleFormat::Pcm24 ? 8388608.0 : 2147483648.0;
+    const double steps = Info(f).steps;
     if (!(s == s)) return 0;  // NaN
     const double q = std::nearbyint(s * steps);
     if (q >= steps) return (steps - 1) / steps;
@@ -134,7 +176,7 @@ double Quantize(double s, SampleFormat f) {
     return q / steps;
 }
 
-bool DecodeWav(const std::vector<uint8_t>& bytes, WavAudio& audio, std::string& error) {
+bool DecodeWav(const std::vector<uint8_t>& bytes, WavAudio& audio, std::string& error, std::string* warning) {
     if (bytes.size() < 12 || std::memcmp(bytes.data(), "RIFF", 4) != 0 || std::memcmp(bytes.data() + 8, "WAVE", 4) != 0)
         return Fail(error, "not a RIFF/WAVE file");
     bool haveFmt = false;
@@ -150,12 +192,9 @@ bool DecodeWav(const std::vector<uint8_t>& bytes, WavAudio& audio, std::string& 
             haveFmt = true;
         } else if (std::memcmp(chunk, "data", 4) == 0) {
             if (!haveFmt) return Fail(error, "data chunk before fmt chunk");
-            if (size > available)
-                return Fail(error, "truncated data: the header announces " + std::to_string(size) + " bytes, the file holds " +
-                               std::to_string(available));
-            if (size % blockAlign != 0) return Fail(error, "truncated data: the last frame is incomplete");
-            if (size == 0) return Fail(error, "no audio frames");
-            const size_t count = size / (blockAlign / audio.channels);
+            size_t dataBytes = 0;
+            if (!DataBytes(size, available, blockAlign, dataBytes, error, warning)) return false;
+            const size_t count = dataBytes / (blockAlign / audio.channels);
             audio.samples.resize(count);
             const uint32_t width = blockAlign / audio.channels;
             for (size_t i = 0; i < count; ++i) audio.samples[i] = DecodeSample(chunk + 8 + i * width, audio.format);
@@ -166,11 +205,12 @@ bool DecodeWav(const std::vector<uint8_t>& bytes, WavAudio& audio, std::string& 
     return Fail(error, haveFmt ? "no data chunk" : "no fmt chunk");
 }
 
-bool ReadWavFile(const std::string& path, WavAudio& audio, std::string& error) {
+bool ReadWavFile(const std::string& path, WavAudio& audio, std::string& error, std::string* warning) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return Fail(error, "cannot open " + path);
     const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (!DecodeWav(bytes, audio, error)) return Fail(error, path + ": " + error);
+    if (!DecodeWav(bytes, audio, error, warning)) return Fail(error, path + ": " + error);
+    if (warning && !warning->empty()) *warning = path + ": " + *warning;
     return true;
 }
 

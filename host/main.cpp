@@ -12,6 +12,8 @@
 #include "host/ComponentProbe.h"
 #include "host/HostOptions.h"
 #include "host/InProcessServer.h"
+#include "host/ModuleWatch.h"
+#include "host/OutputLevels.h"
 #include "host/PeriodRunner.h"
 #include "host/ProcessorSession.h"
 #include "host/Spectrum.h"
@@ -24,6 +26,7 @@ using namespace qx::host;
 namespace {
 constexpr int kExitRunFailed = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitCannotUnload = 3;
 
 int Fail(int code, const std::string& message) {
     std::fprintf(stderr, "qxhost: error: %s\n", message.c_str());
@@ -66,7 +69,10 @@ bool LoadInput(const HostOptions& o, WavAudio& audio, std::string& description, 
         return true;
     }
     description = o.inputPath;
-    return ReadWavFile(o.inputPath, audio, error);
+    std::string warning;
+    if (!ReadWavFile(o.inputPath, audio, error, &warning)) return false;
+    if (!warning.empty()) std::fprintf(stderr, "qxhost: warning: %s\n", warning.c_str());
+    return true;
 }
 
 // Serves the sample components in-process when asked to, or when none is registered and
@@ -109,24 +115,25 @@ void WritePlot(const HostOptions& o, const WavAudio& in, const WavAudio& out, co
     else std::fprintf(stderr, "qxhost: warning: %s\n", error.c_str());
 }
 
-int Run(const HostOptions& o) {
+// Every DLL the run loads or reaches through COM is shown to `modules`.
+int Run(const HostOptions& o, ModuleWatch& modules) {
     std::string error, inputDescription;
     WavAudio input;
     if (!LoadInput(o, input, inputDescription, error)) return Fail(kExitRunFailed, error);
     const uint32_t outChannels = o.outChannels ? o.outChannels : input.channels;
     const uint32_t period = std::max<uint32_t>(1, uint32_t(std::lround(input.rate * o.periodMs / 1000)));
 
-    ComApartment com;
-    if (FAILED(com.Status())) return Fail(kExitRunFailed, "COM start-up failed with " + Hex(com.Status()));
     InProcessServer componentServer;  // outlives the session, whose processor holds components
     const std::vector<ComponentClass> classes = ComponentClassesOf(o.processor, o.formFactor);
     const std::string componentOrigin = ServeComponents(o, classes, componentServer, error);
     if (componentOrigin.empty()) return Fail(kExitRunFailed, error);
-    const ProbeResult probe = ProbeComponents(classes);
+    modules.Watch(componentServer.Module());
+    const ProbeResult probe = ProbeComponents(classes, &modules);
 
     ProcessorSession session;
     std::string processorOrigin;
     if (!session.Create(o.processor, o.modulePath, processorOrigin, error)) return Fail(kExitRunFailed, error);
+    modules.Watch(session.Processor());
     const HRESULT initialized = session.Initialize(o.formFactor);
     std::vector<std::string> enabled, settingsText;
     for (const qx::settings::EffectInfo* e : o.enabled) {
@@ -161,6 +168,9 @@ int Run(const HostOptions& o) {
                 stats.bypassed, stats.failed, stats.failed ? (" (first " + Hex(stats.firstFailure) + ")").c_str() : "");
     if (!o.changes.empty())
         std::printf("changes: %zu reported, last status %s\n", stats.changesApplied, Hex(stats.lastChangeStatus).c_str());
+    const OutputLevels levels = MeasureLevels(output.samples);
+    std::printf("clipped: %zu of %zu output samples at or beyond full scale; peak %s\n", levels.clipped,
+                output.samples.size(), PeakDbfs(levels.peak).c_str());
     PrintCosts(stats.costs);
     if (!o.pngPath.empty()) {
         const std::string title = std::string(ProcessorName(o.processor)) + "  " + std::to_string(input.rate) + " HZ  " +
@@ -168,6 +178,18 @@ int Run(const HostOptions& o) {
         WritePlot(o, input, output, title);
     }
     return 0;
+}
+
+// Runs with COM started and then, with everything the run created released, reports
+// whether each DLL it used can unload; one that cannot makes the exit status non-zero.
+int RunAndCheckUnload(const HostOptions& o) {
+    ComApartment com;
+    if (FAILED(com.Status())) return Fail(kExitRunFailed, "COM start-up failed with " + Hex(com.Status()));
+    ModuleWatch modules;
+    const int status = Run(o, modules);
+    CoFreeUnusedLibraries();
+    if (modules.Report(stdout) || status != 0) return status;
+    return Fail(kExitCannotUnload, "a DLL it used cannot unload: an object or lock was not given back");
 }
 }  // namespace
 
@@ -180,7 +202,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     try {
-        return Run(options);
+        return RunAndCheckUnload(options);
     } catch (const std::bad_alloc&) {
         return Fail(kExitRunFailed, "out of memory");
     }

@@ -1,11 +1,11 @@
 #include "host/qxpanel/StoreFile.h"
 
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <memory>
+#include <utility>
 
 #include "common/PropVariant.h"
+#include "host/qxpanel/StoreLine.h"
 #include "settings/EffectSchema.h"
 #include "settings/PropertyStoreAccess.h"
 
@@ -17,31 +17,6 @@ struct FileCloser {
 };
 using File = std::unique_ptr<FILE, FileCloser>;
 
-std::string Trim(const std::string& s) {
-    const size_t a = s.find_first_not_of(" \t\r\n");
-    if (a == std::string::npos) return {};
-    return s.substr(a, s.find_last_not_of(" \t\r\n") - a + 1);
-}
-
-bool ParseKeyName(const std::string& name, PROPERTYKEY& key) {
-    if (const settings::KeyInfo* info = settings::FindKeyByName(name.c_str())) {
-        key = settings::ToPropertyKey(info->key);
-        return true;
-    }
-    // "{fmtid}/pid"
-    const size_t slash = name.find('/');
-    if (slash != 38 || name[0] != '{') return false;
-    wchar_t guidText[39];
-    for (size_t i = 0; i < 38; ++i) guidText[i] = wchar_t(name[i]);
-    guidText[38] = 0;
-    char* end = nullptr;
-    const unsigned long pid = std::strtoul(name.c_str() + 39, &end, 10);
-    if (*end || end == name.c_str() + 39) return false;
-    if (FAILED(CLSIDFromString(guidText, &key.fmtid))) return false;
-    key.pid = DWORD(pid);
-    return true;
-}
-
 std::string KeyName(const PROPERTYKEY& key) {
     if (const settings::KeyInfo* info = settings::FindKey(settings::FromPropertyKey(key))) return info->name;
     wchar_t guidText[40] = {};
@@ -50,40 +25,22 @@ std::string KeyName(const PROPERTYKEY& key) {
     for (const wchar_t* p = guidText; *p; ++p) name += char(*p);
     return name + "/" + std::to_string(key.pid);
 }
-
-bool ParseHex(const std::string& text, std::vector<BYTE>& bytes) {
-    if (text.size() % 2) return false;
-    bytes.clear();
-    for (size_t i = 0; i < text.size(); i += 2) {
-        char pair[3] = {text[i], text[i + 1], 0};
-        char* end = nullptr;
-        const unsigned long b = std::strtoul(pair, &end, 16);
-        if (*end) return false;
-        bytes.push_back(BYTE(b));
-    }
-    return true;
-}
 }  // namespace
 
-bool ParseStoreLine(const std::string& raw, PROPERTYKEY& key, PROPVARIANT& value, std::vector<BYTE>& blob) {
-    const std::string line = Trim(raw);
-    const size_t space = line.find_first_of(" \t");
-    if (line.empty() || line[0] == '#' || space == std::string::npos) return false;
-    const std::string text = Trim(line.substr(space));
-    if (!ParseKeyName(line.substr(0, space), key) || text.empty()) return false;
+bool ParseStoreLine(const std::string& line, PROPERTYKEY& key, PROPVARIANT& value, std::vector<BYTE>& blob) {
+    StoreEntry entry;
+    if (!ParseStoreEntry(line, entry)) return false;
+    key = settings::ToPropertyKey(entry.key);
     PropVariantInit(&value);
-    if (text.compare(0, 4, "hex:") == 0) {
-        if (!ParseHex(text.substr(4), blob)) return false;
+    if (entry.isBlob) {
+        blob = std::move(entry.bytes);
         value.vt = VT_BLOB;
         value.blob.cbSize = ULONG(blob.size());
         value.blob.pBlobData = blob.data();
         return true;
     }
-    char* end = nullptr;
-    const long long number = std::strtoll(text.c_str(), &end, 0);
-    if (*end || number < -2147483648LL || number > 0xFFFFFFFFLL) return false;
     value.vt = VT_UI4;
-    value.ulVal = ULONG(uint32_t(number));  // negative settings are stored sign-extended
+    value.ulVal = ULONG(entry.number);
     return true;
 }
 
@@ -96,7 +53,7 @@ HRESULT LoadStoreFile(const std::wstring& path, IPropertyStore* store, std::vect
         PROPERTYKEY key;
         PROPVARIANT value;
         std::vector<BYTE> blob;
-        const std::string line = Trim(buffer);
+        const std::string line = TrimStoreLine(buffer);
         if (line.empty() || line[0] == '#') continue;
         if (!ParseStoreLine(line, key, value, blob)) {
             rejected.push_back(line);

@@ -2,7 +2,8 @@
 // The page host's FX store on disk: one value per line, "<key> <value>", where the key is
 // the schema's name of the key ("Equalizer.enable") or "{fmtid}/pid" for keys outside
 // the schema, and the value a number (decimal, 0x hex, or negative for signed settings)
-// or "hex:" followed by the bytes of a blob. Lines starting with '#' are comments.
+// or "hex:" followed by the bytes of a blob. Lines starting with '#' are comments. The
+// text of a line is parsed by StoreLine.
 #include <windows.h>
 #include <propsys.h>
 

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "host/HostOptions.h"
+#include "host/OutputLevels.h"
 #include "host/PngWriter.h"
 #include "host/Spectrum.h"
 #include "host/TestSignal.h"
@@ -18,10 +19,6 @@ uint32_t Be(const std::vector<uint8_t>& b, size_t at) {
     return uint32_t(b[at]) << 24 | uint32_t(b[at + 1]) << 16 | uint32_t(b[at + 2]) << 8 | b[at + 3];
 }
 
-void PutLe(std::vector<uint8_t>& b, size_t at, uint32_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i) b[at + i] = uint8_t(v >> (8 * i));
-}
-
 WavAudio Ramp(SampleFormat format, uint32_t channels) {
     WavAudio a;
     a.channels = channels;
@@ -31,11 +28,50 @@ WavAudio Ramp(SampleFormat format, uint32_t channels) {
     return a;
 }
 
-std::string DecodeError(const std::vector<uint8_t>& bytes) {
-    WavAudio a;
-    std::string error;
-    EXPECT_FALSE(DecodeWav(bytes, a, error));
-    return error;
+std::vector<uint8_t> Le(uint32_t v, int bytes) {
+    std::vector<uint8_t> b;
+    for (int i = 0; i < bytes; ++i) b.push_back(uint8_t(v >> (8 * i)));
+    return b;
+}
+
+std::vector<uint8_t> Cat(std::initializer_list<std::vector<uint8_t>> parts) {
+    std::vector<uint8_t> b;
+    for (const auto& p : parts) b.insert(b.end(), p.begin(), p.end());
+    return b;
+}
+
+// A chunk as a test writes it: the size field may say something other than the body's
+// length. Odd bodies get their pad byte.
+struct Chunk {
+    std::string id;
+    std::vector<uint8_t> body;
+    int64_t size = -1;  // -1: the body's length
+};
+
+std::vector<uint8_t> Wave(const std::vector<Chunk>& chunks) {
+    std::vector<uint8_t> b = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
+    for (const Chunk& c : chunks) {
+        b.insert(b.end(), c.id.begin(), c.id.end());
+        b = Cat({b, Le(uint32_t(c.size < 0 ? int64_t(c.body.size()) : c.size), 4), c.body});
+        if (c.body.size() % 2) b.push_back(0);
+    }
+    const std::vector<uint8_t> riffSize = Le(uint32_t(b.size() - 8), 4);
+    std::copy(riffSize.begin(), riffSize.end(), b.begin() + 4);
+    return b;
+}
+
+// A fmt chunk; block align 0 means channels x bits / 8.
+Chunk Fmt(uint16_t tag, uint16_t channels, uint16_t bits, std::vector<uint8_t> extension = {}, uint16_t align = 0,
+          uint32_t rate = 8000) {
+    if (!align) align = uint16_t(channels * bits / 8);
+    return {"fmt ", Cat({Le(tag, 2), Le(channels, 2), Le(rate, 4), Le(rate * align, 4), Le(align, 2), Le(bits, 2),
+                         extension})};
+}
+
+// An extensible fmt chunk whose sub-format is {0000000<subTag>-0000-0010-8000-00AA00389B71}.
+Chunk Ext(uint16_t channels, uint16_t bits, uint16_t subTag) {
+    const std::vector<uint8_t> guidRest = {0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
+    return Fmt(0xFFFE, channels, bits, Cat({Le(22, 2), Le(bits, 2), Le(0, 4), Le(subTag, 2), guidRest}));
 }
 
 // Undoes the stored-block zlib stream of a PNG's IDAT chunk.
@@ -60,7 +96,8 @@ bool Parse(std::vector<const char*> args, HostOptions& o, std::string& error) {
 }  // namespace
 
 TEST(WavFile, EveryFormatRoundTripsExactlyWithPlainAndExtensibleHeaders) {
-    for (SampleFormat f : {SampleFormat::Pcm16, SampleFormat::Pcm24, SampleFormat::Pcm32, SampleFormat::Float32})
+    for (SampleFormat f :
+         {SampleFormat::Pcm8, SampleFormat::Pcm16, SampleFormat::Pcm24, SampleFormat::Pcm32, SampleFormat::Float32})
         for (uint32_t channels : {1u, 2u, 6u, 8u}) {
             SCOPED_TRACE(std::string(FormatName(f)) + ", " + std::to_string(channels) + " channels");
             const WavAudio a = Ramp(f, channels);
@@ -81,42 +118,98 @@ TEST(WavFile, QuantizeClipsAndRoundsToTheFormatsSteps) {
     EXPECT_DOUBLE_EQ(1.5, Quantize(1.5, SampleFormat::Float32));  // float keeps overs
 }
 
-TEST(WavFile, SkipsOtherChunksIncludingOddSizedOnes) {
-    std::vector<uint8_t> b = EncodeWav(Ramp(SampleFormat::Pcm16, 2));
-    // A 3-byte LIST chunk (plus its pad byte) between fmt and data.
-    const std::vector<uint8_t> list = {'L', 'I', 'S', 'T', 3, 0, 0, 0, 'a', 'b', 'c', 0};
-    b.insert(b.begin() + 36, list.begin(), list.end());
-    WavAudio a;
-    std::string error;
-    ASSERT_TRUE(DecodeWav(b, a, error)) << error;
-    EXPECT_EQ(Ramp(SampleFormat::Pcm16, 2).samples, a.samples);
+TEST(WavFile, ReadsWhatCommonToolsWriteAndRefusesTheRest) {
+    const std::vector<uint8_t> mono16 = {0x00, 0x80, 0xFF, 0x7F};  // -1, 32767/32768
+    const std::vector<uint8_t> stereo16 = {0x00, 0x80, 0xFF, 0x7F, 0x00, 0x40, 0x00, 0x00};
+    const std::vector<double> stereo16Values = {-1.0, 32767.0 / 32768, 0.5, 0.0};
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        SampleFormat format;
+        uint32_t channels;
+        std::vector<double> samples;  // empty: refused
+        const char* says;             // in the warning when accepted, in the error when refused
+    };
+    const Case cases[] = {
+        {"8-bit unsigned", Wave({Fmt(1, 1, 8), {"data", {0x00, 0x80, 0xFF, 0x40}}}), SampleFormat::Pcm8, 1,
+         {-1.0, 0.0, 127.0 / 128, -0.5}, ""},
+        {"odd 8-bit data, pad byte, a chunk after",
+         Wave({Fmt(1, 1, 8), {"data", {0xC0, 0x80, 0x00}}, {"LIST", {'a', 'b', 'c'}}}), SampleFormat::Pcm8, 1,
+         {0.5, 0.0, -1.0}, ""},
+        {"odd chunk before fmt", Wave({{"junk", {1, 2, 3}}, Fmt(1, 2, 16), {"data", stereo16}}), SampleFormat::Pcm16, 2,
+         stereo16Values, ""},
+        {"fmt with an empty extension", Wave({Fmt(1, 2, 16, {0, 0}), {"data", stereo16}}), SampleFormat::Pcm16, 2,
+         stereo16Values, ""},
+        {"streamed: size 0xFFFFFFFF", Wave({Fmt(1, 2, 16), {"data", stereo16, 0xFFFFFFFF}}), SampleFormat::Pcm16, 2,
+         stereo16Values, "0xFFFFFFFF"},
+        {"streamed: size 0", Wave({Fmt(1, 2, 16), {"data", stereo16, 0}}), SampleFormat::Pcm16, 2, stereo16Values,
+         "read the 2 whole frames"},
+        {"2 GB announced, cut inside a frame", Wave({Fmt(1, 2, 16), {"data", Cat({stereo16, {1, 2}}), 0x80000000}}),
+         SampleFormat::Pcm16, 2, stereo16Values, "ignored 2 bytes"},
+        {"extensible 24-bit PCM", Wave({Ext(1, 24, 1), {"data", {0x00, 0x00, 0x80, 0xFF, 0xFF, 0x7F}}}),
+         SampleFormat::Pcm24, 1, {-1.0, 8388607.0 / 8388608}, ""},
+        {"extensible float", Wave({Ext(2, 32, 3), {"data", {0, 0, 0, 0x3F, 0, 0, 0x80, 0xBF}}}), SampleFormat::Float32,
+         2, {0.5, -1.0}, ""},
+        {"extensible 8-bit PCM", Wave({Ext(1, 8, 1), {"data", {0xFF}}}), SampleFormat::Pcm8, 1, {127.0 / 128}, ""},
+
+        {"not RIFF", {'R', 'I', 'F', 'F'}, {}, 0, {}, "not a RIFF/WAVE file"},
+        {"exact size, part of a frame", Wave({Fmt(1, 1, 16), {"data", {1, 2, 3}}}), {}, 0, {}, "incomplete"},
+        {"cut inside the first frame", Wave({Fmt(1, 2, 16), {"data", {1, 2}, 100}}), {}, 0, {}, "truncated"},
+        {"streamed, no whole frame", Wave({Fmt(1, 2, 16), {"data", {1, 2}, 0xFFFFFFFF}}), {}, 0, {}, "no audio frames"},
+        {"no data at all", Wave({Fmt(1, 2, 16), {"data", {}}}), {}, 0, {}, "no audio frames"},
+        {"data before fmt", Wave({{"data", mono16}, Fmt(1, 1, 16)}), {}, 0, {}, "before fmt"},
+        {"no data chunk", Wave({Fmt(1, 1, 16), {"dat_", mono16}}), {}, 0, {}, "no data chunk"},
+        {"no fmt chunk", Wave({{"LIST", {}}}), {}, 0, {}, "no fmt chunk"},
+        {"fmt cut short", Cat({Wave({}), {'f', 'm', 't', ' ', 16, 0, 0, 0, 1, 0}}), {}, 0, {}, "truncated fmt"},
+        {"12-bit PCM", Wave({Fmt(1, 1, 12, {}, 2), {"data", mono16}}), {}, 0, {}, "unsupported sample format"},
+        {"16-bit float", Wave({Fmt(3, 1, 16), {"data", mono16}}), {}, 0, {}, "unsupported sample format"},
+        {"64-bit float", Wave({Fmt(3, 1, 64), {"data", std::vector<uint8_t>(8)}}), {}, 0, {}, "unsupported sample format"},
+        {"extensible ADPCM", Wave({Ext(1, 16, 2), {"data", mono16}}), {}, 0, {}, "unsupported sample format"},
+        {"extensible, foreign sub-format GUID",
+         Wave({Fmt(0xFFFE, 1, 16, Cat({Le(22, 2), Le(16, 2), Le(0, 4), Le(1, 2), std::vector<uint8_t>(14)})),
+               {"data", mono16}}),
+         {}, 0, {}, "sub-format"},
+        {"9 channels", Wave({Fmt(1, 9, 16), {"data", std::vector<uint8_t>(18)}}), {}, 0, {}, "at most 8"},
+        {"no channels", Wave({Fmt(1, 0, 16), {"data", mono16}}), {}, 0, {}, "no channels"},
+        {"rate 10", Wave({Fmt(1, 1, 16, {}, 2, 10), {"data", mono16}}), {}, 0, {}, "sample rate"},
+        {"block align 3", Wave({Fmt(1, 1, 16, {}, 3), {"data", mono16}}), {}, 0, {}, "block align"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WavAudio a;
+        std::string error, warning;
+        const bool ok = DecodeWav(c.bytes, a, error, &warning);
+        ASSERT_EQ(!c.samples.empty(), ok) << error;
+        if (!ok) {
+            EXPECT_NE(std::string::npos, error.find(c.says)) << error;
+            continue;
+        }
+        EXPECT_EQ(c.format, a.format);
+        EXPECT_EQ(c.channels, a.channels);
+        EXPECT_EQ(c.samples, a.samples);
+        EXPECT_EQ(*c.says == 0, warning.empty()) << warning;
+        EXPECT_NE(std::string::npos, warning.find(c.says)) << warning;
+    }
 }
 
-TEST(WavFile, MalformedFilesAreRefusedWithAReason) {
-    const std::vector<uint8_t> good = EncodeWav(Ramp(SampleFormat::Pcm16, 2));
-    auto with = [&](size_t at, uint32_t v, int bytes) {
-        std::vector<uint8_t> b = good;
-        PutLe(b, at, v, bytes);
-        return b;
+TEST(OutputLevels, CountsSamplesAtOrBeyondFullScaleAndFindsThePeak) {
+    struct Case {
+        std::vector<double> samples;
+        size_t clipped;
+        const char* peak;
     };
-    EXPECT_EQ("not a RIFF/WAVE file", DecodeError({'R', 'I', 'F', 'F'}));
-    EXPECT_NE(std::string::npos, DecodeError(std::vector<uint8_t>(good.begin(), good.end() - 1)).find("truncated"));
-    EXPECT_NE(std::string::npos, DecodeError(with(40, 101, 4)).find("incomplete"));     // odd data size
-    EXPECT_NE(std::string::npos, DecodeError(with(22, 9, 2)).find("at most 8"));
-    EXPECT_NE(std::string::npos, DecodeError(with(22, 0, 2)).find("no channels"));
-    EXPECT_NE(std::string::npos, DecodeError(with(34, 8, 2)).find("unsupported sample format"));
-    EXPECT_NE(std::string::npos, DecodeError(with(20, 3, 2)).find("unsupported sample format"));  // 16-bit float
-    EXPECT_NE(std::string::npos, DecodeError(with(24, 10, 4)).find("sample rate"));
-    EXPECT_NE(std::string::npos, DecodeError(with(32, 6, 2)).find("block align"));
-    EXPECT_NE(std::string::npos, DecodeError(with(36, 0x61746164 ^ 0x20, 4)).find("no data chunk"));
-    EXPECT_NE(std::string::npos, DecodeError(with(40, 0, 4)).find("no audio frames"));
-    std::vector<uint8_t> noFmt = good;
-    noFmt.erase(noFmt.begin() + 12, noFmt.begin() + 36);
-    EXPECT_NE(std::string::npos, DecodeError(noFmt).find("before fmt"));
-
-    std::vector<uint8_t> ext = EncodeWav(Ramp(SampleFormat::Float32, 6));
-    ext[50] ^= 0xFF;  // in the tail of the sub-format GUID
-    EXPECT_NE(std::string::npos, DecodeError(ext).find("sub-format"));
+    const Case cases[] = {
+        {{}, 0, "-inf dBFS"},
+        {{0.0, -0.0}, 0, "-inf dBFS"},
+        {{0.5, -0.25}, 0, "-6.02 dBFS"},
+        {{0.999, -1.0, 1.0, 0.1}, 2, "0.00 dBFS"},
+        {{2.0, NAN, 0.1}, 2, "6.02 dBFS"},
+    };
+    for (const Case& c : cases) {
+        const OutputLevels levels = MeasureLevels(c.samples);
+        EXPECT_EQ(c.clipped, levels.clipped);
+        EXPECT_EQ(c.peak, PeakDbfs(levels.peak));
+    }
 }
 
 TEST(PngWriter, ChecksumsMatchTheirKnownValues) {
@@ -221,7 +314,7 @@ TEST(HostOptionsTest, RefusesWhatTheSettingsCannotHold) {
         {"--set", "Equalizer.band4"},        {"--set", "Equalizer.band4=six"},  {"--set", "Eq15.bass=1,100,13"},
         {"--set", "Eq15.bass=1,100,6,11"},   {"--set", "Eq15.bass=1,100,6/1,100,6"},
         {"--set", "Environment.preset=Moon"}, {"--enable", "Smart"},          {"--processor", "xyz"},
-        {"--form-factor", "radio"},          {"--out-format", "pcm8"},          {"--change", "x:Equalizer.enable=1"},
+        {"--form-factor", "radio"},          {"--out-format", "pcm12"},          {"--change", "x:Equalizer.enable=1"},
         {"--seconds", "-1"},                 {"--rate", "44100.5"},
     };
     for (const auto& args : bad) {

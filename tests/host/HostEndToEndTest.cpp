@@ -60,7 +60,8 @@ size_t Lines(const std::string& text) {
 
 TEST(HostEndToEnd, WithNothingEnabledEveryFormatPassesThroughBitExact) {
     ScratchFolder dir;
-    for (SampleFormat f : {SampleFormat::Pcm16, SampleFormat::Pcm24, SampleFormat::Pcm32, SampleFormat::Float32}) {
+    for (SampleFormat f :
+         {SampleFormat::Pcm8, SampleFormat::Pcm16, SampleFormat::Pcm24, SampleFormat::Pcm32, SampleFormat::Float32}) {
         SCOPED_TRACE(qx::host::FormatName(f));
         WavAudio in = Tones(44100, 6, 0.25, f);
         in.samples[0] = -1.0;  // the extremes survive too
@@ -73,8 +74,26 @@ TEST(HostEndToEnd, WithNothingEnabledEveryFormatPassesThroughBitExact) {
         EXPECT_EQ(in.rate, out.rate);
         EXPECT_EQ(in.channels, out.channels);
         EXPECT_EQ(in.samples, out.samples);
-        EXPECT_NE(std::string::npos, r.out.find("0 processed")) << r.out;
+        for (const char* expected : {"0 processed", "QXAPOMain.dll: can unload", "QXSampleFX.dll: can unload"})
+            EXPECT_NE(std::string::npos, r.out.find(expected)) << expected << "\n" << r.out;
     }
+}
+
+TEST(HostEndToEnd, AStreamedRecordingIsReadWithAWarningAndClippingIsCounted) {
+    ScratchFolder dir;
+    WavAudio in = Tones(48000, 2, 0.1, SampleFormat::Pcm16);
+    in.samples[0] = -1.0;  // the one sample at full scale
+    std::vector<uint8_t> bytes = qx::host::EncodeWav(in);
+    for (size_t i = 40; i < 44; ++i) bytes[i] = 0xFF;  // the data size a recorder leaves while streaming
+    std::ofstream(dir.Path("in.wav"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    const auto r = RunHost("--in " + Q(dir.Path("in.wav")) + " --out " + Q(dir.Path("out.wav")) + " " + Servers());
+    ASSERT_EQ(0u, r.exitCode) << r.err;
+    EXPECT_EQ(0u, r.err.find("qxhost: warning: ")) << r.err;
+    EXPECT_NE(std::string::npos, r.err.find("read the 4800 whole frames")) << r.err;
+    EXPECT_EQ(in.samples, ReadWav(dir.Path("out.wav")).samples);
+    EXPECT_NE(std::string::npos, r.out.find("clipped: 1 of 9600 output samples")) << r.out;
+    EXPECT_NE(std::string::npos, r.out.find("peak 0.00 dBFS")) << r.out;
 }
 
 TEST(HostEndToEnd, SwapCenterAndSubwooferExchangesChannelsTwoAndThreeOfSix) {
@@ -159,10 +178,9 @@ TEST(HostEndToEnd, BadInputGivesOneLineAndANonZeroExit) {
         std::ofstream(dir.Path(name), std::ios::binary).write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
         return Q(dir.Path(name));
     };
-    std::vector<uint8_t> truncated(bytes.begin(), bytes.end() - 100);
-    std::vector<uint8_t> eightBit = bytes;
-    eightBit[34] = 8;  // bits per sample
-    eightBit[32] = 2;  // block align
+    std::vector<uint8_t> truncated(bytes.begin(), bytes.begin() + 46);  // half a frame of data
+    std::vector<uint8_t> twelveBit = bytes;
+    twelveBit[34] = 12;  // bits per sample
     std::vector<uint8_t> nine = bytes;
     nine[22] = 9;  // channels
 
@@ -174,7 +192,7 @@ TEST(HostEndToEnd, BadInputGivesOneLineAndANonZeroExit) {
     const Case cases[] = {
         {"--in " + Q(dir.Path("missing.wav")), 1, "cannot open"},
         {"--in " + save("truncated.wav", truncated), 1, "truncated"},
-        {"--in " + save("eight.wav", eightBit), 1, "unsupported sample format"},
+        {"--in " + save("twelve.wav", twelveBit), 1, "unsupported sample format"},
         {"--in " + save("nine.wav", nine), 1, "at most 8"},
         {"--in " + save("text.wav", {'h', 'e', 'l', 'l', 'o'}), 1, "not a RIFF/WAVE file"},
         {"--enable Reverb", 2, "unknown effect"},
