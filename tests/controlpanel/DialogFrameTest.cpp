@@ -306,7 +306,7 @@ public:
     HRESULT STDMETHODCALLTYPE Unused13() override { return Wrong(); }
     HRESULT STDMETHODCALLTYPE GetLocatedPath(LPWSTR* path) override {
         ++located;
-        static const wchar_t kPath[] = L"C:\\no such folder\\dolby\\locator.dll";
+        static const wchar_t kPath[] = L"C:\\no such folder\\surround kit\\locator.dll";
         *path = static_cast<LPWSTR>(CoTaskMemAlloc(sizeof kPath));
         std::memcpy(*path, kPath, sizeof kPath);
         return S_OK;
@@ -434,7 +434,8 @@ TEST_F(SettingsFromTheList, TheDolbyRowAsksTheLocatorAndReleasesIt) {
 }
 
 TEST(DolbyPanel, ProgramLivesBesideTheLocatedFile) {
-    EXPECT_EQ(L"C:\\Program Files\\Dolby\\pcee4e.exe", PanelProgramPath(L"C:\\Program Files\\Dolby\\dax.dll"));
+    EXPECT_EQ(L"C:\\Sound Tools\\Surround Kit\\pcee4e.exe",
+              PanelProgramPath(L"C:\\Sound Tools\\Surround Kit\\kit-core.dll"));
     EXPECT_EQ(L"C:\\d\\pcee4e.exe", PanelProgramPath(L"C:\\d\\"));
     EXPECT_EQ(L"\\pcee4e.exe", PanelProgramPath(L"\\"));
     EXPECT_EQ(L"", PanelProgramPath(L"no folder.dll"));

@@ -1,5 +1,7 @@
 #include "tests/controlpanel/PageHarness.h"
 
+#include <gtest/gtest.h>
+
 #include <cstring>
 #include <cwchar>
 
@@ -120,7 +122,10 @@ void CALLBACK OnScriptTimer(HWND, UINT, UINT_PTR, DWORD) {
     if (!dialog) {
         // A dialog under another title would never be ended: after a while, end every
         // dialog this thread shows, so that the test fails instead of hanging.
-        if (++script.idleTicks > kGiveUpTicks) EnumThreadWindows(GetCurrentThreadId(), &EndShownDialog, 0);
+        if (++script.idleTicks > kGiveUpTicks) {
+            ADD_FAILURE() << "no dialog titled \"" << script.title << "\" opened";
+            EnumThreadWindows(GetCurrentThreadId(), &EndShownDialog, 0);
+        }
         return;
     }
     if (script.next < script.steps.size()) {
@@ -142,6 +147,7 @@ void PlayDialogScript(const wchar_t* title, std::vector<std::function<void(HWND)
     runModal();
     KillTimer(nullptr, timer);
     g_script = nullptr;
+    EXPECT_EQ(script.steps.size(), script.next) << "the dialog \"" << title << "\" ended before its steps ran";
     // Drop a tick that may still be queued.
     MSG msg;
     while (PeekMessageW(&msg, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE)) {

@@ -62,7 +62,8 @@ private:
 
 // Runs `runModal` (which opens a modal dialog titled `title`) and, from a thread timer,
 // plays one step per tick with the dialog's handle. After the last step the dialog is
-// ended with its OK button.
+// ended with its OK button. The test fails when the dialog never opens or ends before
+// its last step ran.
 void PlayDialogScript(const wchar_t* title, std::vector<std::function<void(HWND)>> steps,
                       const std::function<void()>& runModal);
 

@@ -11,7 +11,9 @@ namespace {
 
 constexpr wchar_t kKey[] = L"Software\\Quellix\\APOLog";
 constexpr wchar_t kValue[] = L"OutputDump_GFX";
+constexpr wchar_t kFolder[] = L"C:\\Temp";
 constexpr wchar_t kFile[] = L"C:\\Temp\\GFXDump.pcm";
+constexpr wchar_t kFolderAside[] = L"C:\\Temp.moved-aside-by-test";
 
 void SetSwitch(DWORD value) {
     HKEY key;
@@ -42,7 +44,8 @@ class GfxDumpTest : public GfxTest {
 protected:
     void SetUp() override {
         GfxTest::SetUp();
-        CreateDirectoryW(L"C:\\Temp", nullptr);
+        MoveFileW(kFolderAside, kFolder);  // left aside by an interrupted run
+        CreateDirectoryW(kFolder, nullptr);
         DeleteFileW(kFile);
         SetSwitch(1);
     }
@@ -50,6 +53,7 @@ protected:
         GfxTest::TearDown();  // releases the processor, which closes the file
         RemoveSwitch();
         DeleteFileW(kFile);
+        MoveFileW(kFolderAside, kFolder);  // back, when a test moved the folder aside
     }
     HRESULT Period(const std::vector<float>& in, std::vector<float>& out, uint32_t frames) {
         return gfx_->Process(in.data(), out.data(), frames);
@@ -104,16 +108,14 @@ TEST_F(GfxDumpTest, AZeroSwitchOrAMissingFolderMeansNoDump) {
     EXPECT_FALSE(DumpExists());
 
     SetSwitch(1);
-    RemoveDirectoryW(L"C:\\Temp");
-    if (GetFileAttributesW(L"C:\\Temp") == INVALID_FILE_ATTRIBUTES) {  // the folder held nothing else
-        ASSERT_EQ(S_OK, InitializeFor(settings::FormFactorSpeakers));
-        Lock(48000, 2, 2, 4);
-        SetEnable(EnableKey(Equalizer), 1);
-        std::vector<float> in(8, 0.25f), out(8);
-        EXPECT_EQ(S_OK, Period(in, out, 4));  // the audio path does not notice
-        EXPECT_FALSE(DumpExists());
-        CreateDirectoryW(L"C:\\Temp", nullptr);
-    }
+    ASSERT_TRUE(MoveFileW(kFolder, kFolderAside)) << "cannot move the folder aside: error " << GetLastError();
+    ASSERT_EQ(S_OK, InitializeFor(settings::FormFactorSpeakers));
+    Lock(48000, 2, 2, 4);
+    SetEnable(EnableKey(Equalizer), 1);
+    std::vector<float> in(8, 0.25f), out(8);
+    EXPECT_EQ(S_OK, Period(in, out, 4));  // the audio path does not notice
+    EXPECT_FALSE(DumpExists());
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(kFolder));  // nor is the folder made
 }
 
 TEST_F(GfxDumpTest, OnlyOneProcessorHoldsTheFile) {

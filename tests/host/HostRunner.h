@@ -1,21 +1,17 @@
 #pragma once
 // Runs qxhost.exe (next to the test program) with a command line and collects its exit
-// code and output; scratch files live in a per-test temporary folder.
+// code and output (a hung one is killed); scratch files live in a per-test temporary folder.
 #include <windows.h>
 
 #include <string>
 
 #include "host/WavFile.h"
+#include "tests/support/ChildProcess.h"
 
 namespace qx::test {
 
-struct HostResult {
-    DWORD exitCode = 0xFFFFFFFF;
-    std::string out, err;
-};
-
 // arguments: everything after the program name, as typed on a command line.
-HostResult RunHost(const std::string& arguments);
+ChildOutcome RunHost(const std::string& arguments);
 
 // The test program's folder (with a trailing separator) as a narrow path.
 std::string TestFolder();

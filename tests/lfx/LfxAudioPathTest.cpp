@@ -97,5 +97,5 @@ TEST_F(LfxAudioPath, SettingsChangeWhileProcessing) {
     stop = true;
     audio.join();
     EXPECT_EQ(0, bad.load());
-    EXPECT_GT(periods.load(), 12);
+    EXPECT_GE(periods.load(), 12);  // at least one period after each 50th change
 }

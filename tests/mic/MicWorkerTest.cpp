@@ -1,12 +1,10 @@
 // The echo-canceller worker of the capture processor against a stand-in Zurarur object.
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
 #include <memory>
 
-#include "common/Handles.h"
 #include "processors/AecWorker.h"
 #include "server/Module.h"
 #include "tests/mic/MicFixture.h"
@@ -17,16 +15,6 @@ namespace {
 
 namespace key = settings::key;
 using Config = ZurarurDouble::Config;
-
-size_t ThreadsOfThisProcess() {
-    UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
-    THREADENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    size_t n = 0;
-    for (BOOL more = Thread32First(snapshot.Get(), &entry); more; more = Thread32Next(snapshot.Get(), &entry))
-        if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++n;
-    return n;
-}
 
 std::vector<UINT32> Values(const ZurarurDouble& zur) {
     std::vector<UINT32> v;
@@ -52,13 +40,6 @@ protected:
         ASSERT_EQ(S_OK, InitializeAs(settings::FormFactorMicrophone));
         ASSERT_TRUE(zur.WaitForSets(1));
     }
-    // A thread that ended on its own may give its module lock back just after it let go
-    // of the object.
-    static bool WaitForModuleUnlocked(LONG expected) {
-        for (int i = 0; i < 20000 && Module::LockCount() > expected; ++i) Sleep(1);
-        return Module::LockCount() == expected;
-    }
-
     std::unique_ptr<ZurarurDouble> zur_;
 };
 
@@ -145,8 +126,8 @@ TEST_F(MicWorker, WithoutAnObjectTheProcessorWorksAndStopsAtOnce) {
     ASSERT_EQ(S_OK, InitializeAs(settings::FormFactorMicrophone));
     EXPECT_EQ(S_OK, Change(key::ZurAecEnable, 1));
     EXPECT_EQ(S_OK, Lock(48000, 2, 2, 480));
-    processor_.Reset();
-    EXPECT_TRUE(WaitForModuleUnlocked(0));
+    processor_.Reset();  // waits for the worker, which ended on its own
+    EXPECT_EQ(0, Module::LockCount());
 }
 
 TEST_F(MicWorker, DestructionStopsAWaitingWorker) {
@@ -158,32 +139,30 @@ TEST_F(MicWorker, DestructionStopsAWaitingWorker) {
     EXPECT_EQ(0, Module::LockCount());
 }
 
-TEST_F(MicWorker, DestructionDoesNotWaitLongForAWorkerInsideACall) {
+TEST_F(MicWorker, DestructionReturnsWhileTheWorkerIsInsideACall) {
     Config config;
     config.holdFirstSet = true;
     ZurarurDouble& zur = NewZur(config);
     StartWith(zur);
-    const ULONGLONG start = GetTickCount64();
     processor_.Reset();
-    const ULONGLONG elapsed = GetTickCount64() - start;
-    EXPECT_LT(elapsed, 5000u);
-    EXPECT_EQ(1, zur.Alive());  // still inside the call
+    EXPECT_EQ(1, zur.Alive());  // returned while the worker is still inside the call
     zur.ReleaseHold();
-    EXPECT_TRUE(zur.WaitUntilAllReleased());
-    EXPECT_TRUE(WaitForModuleUnlocked(0));
+    EXPECT_TRUE(zur.WaitForCreatorThreadEnd());
+    EXPECT_EQ(0, zur.Alive());
+    EXPECT_EQ(0, Module::LockCount());
 }
 
 TEST_F(MicWorker, RepeatedInitializeReplacesTheWorker) {
     ZurarurDouble& zur = NewZur();
-    size_t threads = 0;
+    LONG locks = 0;
     for (size_t i = 1; i <= 4; ++i) {
         ASSERT_EQ(S_OK, InitializeAs(settings::FormFactorMicrophone));
         ASSERT_TRUE(zur.WaitForSets(i));
         EXPECT_EQ(long(i), zur.Created());
         EXPECT_EQ(1, zur.Alive());  // the earlier workers have ended
-        // Each worker replaces the last one instead of adding a thread.
-        if (i == 1) threads = ThreadsOfThisProcess();
-        EXPECT_EQ(threads, ThreadsOfThisProcess());
+        // Each worker replaces the last one: the module holds no lock for an earlier one.
+        if (i == 1) locks = Module::LockCount();
+        EXPECT_EQ(locks, Module::LockCount());
     }
     // A form factor other than microphone stops the worker and starts none.
     EXPECT_EQ(E_NOINTERFACE, InitializeAs(settings::FormFactorSpeakers));
@@ -205,10 +184,9 @@ TEST(AecWorker, ReachesItsLoopOnlyWithAWorkingObject) {
     AecWorker worker;
     ASSERT_TRUE(worker.Start(1));
     ASSERT_TRUE(zur.WaitForSets(1));
-    for (int i = 0; i < 20000 && !worker.Waiting(); ++i) Sleep(1);
-    EXPECT_TRUE(worker.Waiting());
-    worker.Apply(0);
+    worker.Apply(0);  // kept until the worker waits for it
     ASSERT_TRUE(zur.WaitForSets(2));
+    EXPECT_TRUE(worker.Waiting());  // it applies again only from its loop
     EXPECT_EQ((std::vector<UINT32>{1, 0}), Values(zur));
 }
 

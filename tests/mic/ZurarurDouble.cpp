@@ -10,7 +10,8 @@ namespace qx::test {
 
 namespace {
 // Long enough for any worker step under a loaded emulator; never reached when it works.
-constexpr auto kWaitLimit = std::chrono::seconds(20);
+constexpr DWORD kWaitLimitMs = 20000;
+constexpr std::chrono::milliseconds kWaitLimit(kWaitLimitMs);
 }  // namespace
 
 // One object answers all three interfaces. Slots the worker never calls fail.
@@ -120,12 +121,18 @@ bool ZurarurDouble::WaitUntilAllReleased(long created) {
     return changed_.wait_for(lock, kWaitLimit, [&] { return created_ >= created && alive_ == 0; });
 }
 
+// Called once the object was made (a wait above saw it), so the handle is set.
+bool ZurarurDouble::WaitForCreatorThreadEnd() {
+    return WaitForSingleObject(creatorThread_.Get(), kWaitLimitMs) == WAIT_OBJECT_0;
+}
+
 void ZurarurDouble::ReleaseHold() { SetEvent(hold_.Get()); }
 
 void ZurarurDouble::ObjectCreated() {
     std::lock_guard<std::mutex> lock(mutex_);
     ++created_;
     ++alive_;
+    creatorThread_.Reset(OpenThread(SYNCHRONIZE, FALSE, GetCurrentThreadId()));
     changed_.notify_all();
 }
 
@@ -148,7 +155,8 @@ HRESULT ZurarurDouble::RecordSet(UINT32 device, UINT32 enabled) {
         sets_.push_back({device, enabled});
         changed_.notify_all();
     }
-    if (first && config_.holdFirstSet) WaitForSingleObject(hold_.Get(), INFINITE);
+    // Bounded, so that a processor that waits for a held worker fails instead of hanging.
+    if (first && config_.holdFirstSet) WaitForSingleObject(hold_.Get(), kWaitLimitMs);
     return first ? config_.setResult : S_OK;
 }
 

@@ -28,7 +28,7 @@ public:
         UINT32 deviceCount = 3;
         int64_t firstKnownDevice = 1;  // QueryDevice succeeds from this index on; -1: never
         HRESULT setResult = S_OK;
-        bool holdFirstSet = false;  // the first SetEnabled waits until Release()
+        bool holdFirstSet = false;  // the first SetEnabled waits until ReleaseHold()
     };
     struct SetCall {
         UINT32 device;
@@ -53,6 +53,9 @@ public:
     // at least `created` objects were made and none is alive any more. False on the limit.
     bool WaitForSets(size_t n);
     bool WaitUntilAllReleased(long created = 1);
+    // Waits (up to the same limit) until the thread that made the last object has ended,
+    // module lock and all. False on the limit or when no object was made.
+    bool WaitForCreatorThreadEnd();
     // Lets a held first SetEnabled return.
     void ReleaseHold();
 
@@ -73,6 +76,7 @@ private:
     std::vector<UINT32> queried_;
     long created_ = 0;
     long alive_ = 0;
+    UniqueHandle creatorThread_;
     UniqueHandle hold_;
 
     std::thread thread_;

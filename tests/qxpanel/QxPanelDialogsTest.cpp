@@ -4,12 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "tests/qxpanel/PanelProcess.h"
 
-using qx::test::PanelOutcome;
+using qx::test::ChildOutcome;
 using qx::test::RunPanel;
 
 namespace {
@@ -44,14 +45,14 @@ const Page kPages[] = {
     {L"--endpoint microphone", {{L"Echo", L"Microphone Echo", L"OK"}, {L"Magic Voice", L"Magic Voice", L"OK"}}},
 };
 
-// Waits up to `ms` for `done`, looking every 20 ms.
-template <class F>
-bool WaitFor(F done, int ms) {
-    for (int waited = 0; waited < ms; waited += 20) {
-        if (done()) return true;
-        Sleep(20);
-    }
-    return done();
+// Nothing in the child signals this process when one of its windows opens or closes, so
+// `done` is checked again after each short wait on the child. False as soon as the child
+// ends; the bound only turns a hang into a failure.
+bool WaitFor(const std::function<bool()>& done, HANDLE child) {
+    constexpr DWORD kRecheckMs = 20, kHangGuardMs = 120000;
+    for (DWORD waited = 0; !done(); waited += kRecheckMs)
+        if (waited >= kHangGuardMs || WaitForSingleObject(child, kRecheckMs) != WAIT_TIMEOUT) return done();
+    return true;
 }
 
 std::wstring ButtonText(HWND button) {
@@ -70,7 +71,7 @@ void CloseEachDialog(const Page& page, const PROCESS_INFORMATION& process) {
                 dialog = FindWindowW(L"#32770", d.title);
                 return dialog && IsWindowVisible(dialog);
             },
-            30000);
+            process.hProcess);
         if (!shown) {
             ADD_FAILURE() << "the dialog did not open";
             TerminateProcess(process.hProcess, 98);
@@ -82,7 +83,7 @@ void CloseEachDialog(const Page& page, const PROCESS_INFORMATION& process) {
         const HWND button = GetDlgItem(dialog, IDOK);
         EXPECT_EQ(std::wstring(d.closeButton), ButtonText(button));
         PostMessageW(button, BM_CLICK, 0, 0);
-        EXPECT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 10000)) << "the dialog did not close";
+        EXPECT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, process.hProcess)) << "the dialog did not close";
     }
 }
 }  // namespace
@@ -93,8 +94,8 @@ TEST(QxPanelDialogs, EverySettingsDialogOpensFromItsRowAndClosesWithItsButton) {
         std::wstring args = page.endpointArgs;
         for (const DialogRow& d : page.dialogs) args += L" --select \"" + std::wstring(d.row) + L"\" --settings";
         args += L" --exit";
-        const PanelOutcome outcome = RunPanel(args, [&](const PROCESS_INFORMATION& p) { CloseEachDialog(page, p); });
-        EXPECT_EQ(0u, outcome.exitCode) << outcome.output;
+        const ChildOutcome outcome = RunPanel(args, [&](const PROCESS_INFORMATION& p) { CloseEachDialog(page, p); });
+        EXPECT_EQ(0u, outcome.exitCode) << outcome.out;
         dialogs += page.dialogs.size();
     }
     EXPECT_EQ(17u, dialogs);

@@ -12,7 +12,7 @@
 #include "tests/qxpanel/PanelProcess.h"
 
 namespace {
-using qx::test::PanelOutcome;
+using qx::test::ChildOutcome;
 using qx::test::RunPanel;
 
 std::string ReadFileText(const std::wstring& path) {
@@ -33,14 +33,14 @@ TEST(QxPanel, ListsAppliesAndKeepsTheStoreAcrossRuns) {
     }
     const std::wstring common = L"--endpoint speakers --mask 3 --store \"" + store + L"\" ";
 
-    PanelOutcome first = RunPanel(common + L"--list --check Equalizer --uncheck Environment --apply --exit");
-    ASSERT_EQ(0u, first.exitCode) << first.output;
-    EXPECT_NE(std::string::npos, first.output.find("[ ] Dolby PCEEv4\n"));
-    EXPECT_NE(std::string::npos, first.output.find("[x] Environment\n"));
-    EXPECT_NE(std::string::npos, first.output.find("[ ] DTS Surround Sensation\n"));
-    EXPECT_NE(std::string::npos, first.output.find("ignored store line: Not.a.key 3"));
+    ChildOutcome first = RunPanel(common + L"--list --check Equalizer --uncheck Environment --apply --exit");
+    ASSERT_EQ(0u, first.exitCode) << first.out;
+    EXPECT_NE(std::string::npos, first.out.find("[ ] Dolby PCEEv4\n"));
+    EXPECT_NE(std::string::npos, first.out.find("[x] Environment\n"));
+    EXPECT_NE(std::string::npos, first.out.find("[ ] DTS Surround Sensation\n"));
+    EXPECT_NE(std::string::npos, first.out.find("ignored store line: Not.a.key 3"));
     size_t rows = 0;
-    for (size_t at = first.output.find("] "); at != std::string::npos; at = first.output.find("] ", at + 1)) ++rows;
+    for (size_t at = first.out.find("] "); at != std::string::npos; at = first.out.find("] ", at + 1)) ++rows;
     EXPECT_EQ(14u, rows);
 
     const std::string saved = ReadFileText(store);
@@ -49,17 +49,17 @@ TEST(QxPanel, ListsAppliesAndKeepsTheStoreAcrossRuns) {
     EXPECT_NE(std::string::npos, saved.find("Eq15.enable 0\n"));
     EXPECT_EQ(std::string::npos, saved.find("NoiseReduction"));
 
-    PanelOutcome second = RunPanel(common + L"--list --exit");
-    ASSERT_EQ(0u, second.exitCode) << second.output;
-    EXPECT_NE(std::string::npos, second.output.find("[x] Equalizer\n"));
-    EXPECT_NE(std::string::npos, second.output.find("[ ] Environment\n"));
+    ChildOutcome second = RunPanel(common + L"--list --exit");
+    ASSERT_EQ(0u, second.exitCode) << second.out;
+    EXPECT_NE(std::string::npos, second.out.find("[x] Equalizer\n"));
+    EXPECT_NE(std::string::npos, second.out.find("[ ] Environment\n"));
     DeleteFileW(store.c_str());
 }
 
 TEST(QxPanel, RejectsABadCommandLine) {
-    PanelOutcome bad = RunPanel(L"--endpoint nowhere");
+    ChildOutcome bad = RunPanel(L"--endpoint nowhere");
     EXPECT_EQ(2u, bad.exitCode);
-    EXPECT_NE(std::string::npos, bad.output.find("bad endpoint"));
-    PanelOutcome missing = RunPanel(L"--endpoint microphone --check Equalizer --exit");
+    EXPECT_NE(std::string::npos, bad.out.find("bad endpoint"));
+    ChildOutcome missing = RunPanel(L"--endpoint microphone --check Equalizer --exit");
     EXPECT_EQ(1u, missing.exitCode);  // no such row on a microphone
 }
