@@ -78,6 +78,7 @@ void EnvironmentReverb::Prepare(double rate, uint32_t channels) {
     glide_ = GlideSteps(rate);
     level_.Reset(1);
     pending_ = false;
+    running_ = false;
     changes_.Take();
     Wanted(presetNow_, roomNow_);
     Apply(presetNow_, roomNow_);
@@ -118,12 +119,19 @@ void EnvironmentReverb::Apply(uint32_t preset, uint32_t room) {
 void EnvironmentReverb::TakeChanges() {
     uint32_t preset, room;
     Wanted(preset, room);
+    if (!running_) {
+        presetNow_ = preset;
+        roomNow_ = room;
+        Apply(preset, room);
+        return;
+    }
     pending_ = preset != presetNow_ || room != roomNow_;
     level_.MoveTo(pending_ ? 0 : 1, glide_);
 }
 
 void EnvironmentReverb::Process(float* const* buffers, uint32_t frames) {
     if (changes_.Take()) TakeChanges();
+    running_ = true;
     const uint32_t mask = capacity_ - 1;
     float taps[kLines];
     for (uint32_t n = 0; n < frames; ++n) {

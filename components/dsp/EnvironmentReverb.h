@@ -53,6 +53,7 @@ private:
 
     double rate_ = 48000;
     uint32_t channels_ = 0;
+    bool running_ = false;  // audio has passed since Prepare; changes before that apply at once
     std::vector<float> lines_;  // kLines delay lines of capacity_ samples, back to back
     uint32_t capacity_ = 0;     // a power of two
     uint32_t write_ = 0;

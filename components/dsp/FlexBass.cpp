@@ -7,6 +7,7 @@ void FlexBass::Prepare(double rate, uint32_t channels) {
     channels_ = channels;
     for (auto& s : state_) s.Clear();
     shelf_.Prepare(rate, SectionShape::LowShelf);
+    running_ = false;
     changes_.Take();
     Retarget(true);
 }
@@ -30,7 +31,8 @@ void FlexBass::Retarget(bool snap) {
 }
 
 void FlexBass::Process(float* const* buffers, uint32_t frames) {
-    if (changes_.Take()) Retarget(false);
+    if (changes_.Take()) Retarget(!running_);
+    running_ = true;
     for (uint32_t done = 0; done < frames; done += SmoothedSection::kStepFrames) {
         const uint32_t n = SmoothedSection::StepFrames(frames, done);
         if (shelf_.Advance(n))

@@ -35,6 +35,7 @@ private:
 
     double rate_ = 48000;
     uint32_t channels_ = 0;
+    bool running_ = false;  // audio has passed since Prepare; changes before that apply at once
     SmoothedSection shelf_;
     BiquadState state_[kMaxChannels];
 };

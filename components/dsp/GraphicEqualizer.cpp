@@ -12,6 +12,7 @@ void GraphicEqualizer::Prepare(double rate, uint32_t channels) {
     for (auto& channel : state_)
         for (auto& s : channel) s.Clear();
     for (auto& section : sections_) section.Prepare(rate, SectionShape::Peaking);
+    running_ = false;
     changes_.Take();
     Retarget(true);
 }
@@ -47,7 +48,8 @@ void GraphicEqualizer::Retarget(bool snap) {
 
 // In steps of a section's step length, so gliding bands are redesigned on the way.
 void GraphicEqualizer::Process(float* const* buffers, uint32_t frames) {
-    if (changes_.Take()) Retarget(false);
+    if (changes_.Take()) Retarget(!running_);
+    running_ = true;
     for (uint32_t done = 0; done < frames; done += SmoothedSection::kStepFrames) {
         const uint32_t n = SmoothedSection::StepFrames(frames, done);
         for (uint32_t b = 0; b < kBands; ++b)

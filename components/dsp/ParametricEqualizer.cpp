@@ -14,6 +14,7 @@ void ParametricEqualizer::Prepare(double rate, uint32_t channels) {
     bassSection_.Prepare(rate, SectionShape::LowShelf);
     trebleSection_.Prepare(rate, SectionShape::HighShelf);
     for (auto& section : bandSections_) section.Prepare(rate, SectionShape::Peaking);
+    running_ = false;
     changes_.Take();
     Retarget(true);
 }
@@ -120,7 +121,8 @@ void ParametricEqualizer::ProcessChannel(uint32_t c, float* buffer, uint32_t fra
 
 // In steps of a section's step length, so gliding filters are redesigned on the way.
 void ParametricEqualizer::Process(float* const* buffers, uint32_t frames) {
-    if (changes_.Take()) Retarget(false);
+    if (changes_.Take()) Retarget(!running_);
+    running_ = true;
     for (uint32_t done = 0; done < frames; done += SmoothedSection::kStepFrames) {
         const uint32_t n = SmoothedSection::StepFrames(frames, done);
         Advance(n);

@@ -60,6 +60,7 @@ private:
 
     double rate_ = 48000;
     uint32_t channels_ = 0;
+    bool running_ = false;  // audio has passed since Prepare; changes before that apply at once
     bool cascadeNow_ = false;     // the arrangement the bands run in
     bool cascadeWanted_ = false;  // the one asked for; differs while changing over
     SmoothedSection bassSection_, trebleSection_;

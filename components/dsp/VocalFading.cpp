@@ -6,6 +6,7 @@ void VocalFading::Prepare(double rate, uint32_t channels) {
     channels_ = channels;
     glide_ = GlideSteps(rate);
     depth_.Reset(double(amount_.load(std::memory_order_relaxed)) / kMaxAmount);
+    running_ = false;
 }
 
 ParamStatus VocalFading::SetParameter(uint8_t id, uint8_t size, const uint8_t* data) {
@@ -16,7 +17,10 @@ ParamStatus VocalFading::SetParameter(uint8_t id, uint8_t size, const uint8_t* d
 }
 
 void VocalFading::Process(float* const* buffers, uint32_t frames) {
-    depth_.MoveTo(double(amount_.load(std::memory_order_relaxed)) / kMaxAmount, glide_);
+    const double depth = double(amount_.load(std::memory_order_relaxed)) / kMaxAmount;
+    if (running_) depth_.MoveTo(depth, glide_);
+    else depth_.Reset(depth);
+    running_ = true;
     if (channels_ < 2 || (!depth_.Moving() && depth_.Value() == 0)) return;
     float* left = buffers[0];
     float* right = buffers[1];

@@ -23,6 +23,7 @@ public:
 private:
     std::atomic<uint8_t> amount_{0};
     uint32_t channels_ = 0;
+    bool running_ = false;  // audio has passed since Prepare; changes before that apply at once
     uint32_t glide_ = 1;
     Ramp depth_;  // amount / 100
 };

@@ -17,6 +17,7 @@ void VocalRemover::Prepare(double rate, uint32_t channels) {
     SetBand(band_.load(std::memory_order_relaxed));
     depth_.Reset(float(amount_.load(std::memory_order_relaxed)) / kMaxAmount);
     pending_ = false;
+    running_ = false;
 }
 
 ParamStatus VocalRemover::SetParameter(uint8_t id, uint8_t size, const uint8_t* data) {
@@ -54,6 +55,11 @@ void VocalRemover::SetBand(uint8_t band) {
 void VocalRemover::TakeChanges() {
     const double depth = double(amount_.load(std::memory_order_relaxed)) / kMaxAmount;
     const uint8_t band = band_.load(std::memory_order_relaxed);
+    if (!running_) {
+        SetBand(band);
+        depth_.Reset(depth);
+        return;
+    }
     const bool resting = !depth_.Moving() && depth_.Value() == 0;
     if (resting) {
         if (band != bandNow_) SetBand(band);
@@ -72,6 +78,7 @@ float VocalRemover::Band(BandFilter& f, float x) {
 
 void VocalRemover::Process(float* const* buffers, uint32_t frames) {
     if (changes_.Take()) TakeChanges();
+    running_ = true;
     if (channels_ < 2 || (!depth_.Moving() && depth_.Value() == 0)) return;
     float* left = buffers[0];
     float* right = buffers[1];

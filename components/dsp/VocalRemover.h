@@ -45,6 +45,7 @@ private:
 
     double rate_ = 48000;
     uint32_t channels_ = 0;
+    bool running_ = false;  // audio has passed since Prepare; changes before that apply at once
     Ramp depth_;  // amount / 48
     uint32_t glide_ = 1;
     uint8_t bandNow_ = MaleVoice;
