@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
+#include <vector>
 
 #include "host/BitmapFont.h"
 
@@ -26,20 +28,21 @@ constexpr FrequencyTick kTicks[] = {{20, "20"},    {50, "50"},    {100, "100"}, 
 // Maps frequency and level to pixels.
 class Axes {
 public:
-    Axes(double maxHz, double topDb) : maxHz_(maxHz), topDb_(topDb) {}
+    Axes(double maxHz, double topDb, double rangeDb = kRangeDb) : maxHz_(maxHz), topDb_(topDb), rangeDb_(rangeDb) {}
     double X(double hz) const {
         return kLeft + (kRight - kLeft) * std::log(hz / kMinHz) / std::log(maxHz_ / kMinHz);
     }
     double Hz(double x) const { return kMinHz * std::pow(maxHz_ / kMinHz, (x - kLeft) / (kRight - kLeft)); }
     double Y(double db) const {
-        const double clamped = std::min(topDb_, std::max(topDb_ - kRangeDb, db));
-        return kTop + (kBottom - kTop) * (topDb_ - clamped) / kRangeDb;
+        const double clamped = std::min(topDb_, std::max(topDb_ - rangeDb_, db));
+        return kTop + (kBottom - kTop) * (topDb_ - clamped) / rangeDb_;
     }
     double TopDb() const { return topDb_; }
+    double RangeDb() const { return rangeDb_; }
     double MaxHz() const { return maxHz_; }
 
 private:
-    double maxHz_, topDb_;
+    double maxHz_, topDb_, rangeDb_;
 };
 
 void Line(RgbImage& img, int x0, int y0, int x1, int y1, uint32_t rgb) {
@@ -74,8 +77,9 @@ void Grid(RgbImage& img, const Axes& a) {
         Line(img, x, kBottom, x, kBottom + 5, kAxis);
         DrawText(img, x - TextWidth(t.label, 2) / 2, kBottom + 10, t.label, kText, 2);
     }
-    for (int step = 0; step <= int(kRangeDb) / 10; ++step) {
-        const double db = a.TopDb() - 10 * step;
+    const int dbStep = a.RangeDb() > 60 ? 10 : 5;
+    for (int step = 0; step <= int(a.RangeDb()) / dbStep; ++step) {
+        const double db = a.TopDb() - dbStep * step;
         const int y = int(a.Y(db));
         Line(img, kLeft, y, kRight, y, kGrid);
         Line(img, kLeft - 5, y, kLeft, y, kAxis);
@@ -107,11 +111,12 @@ void Curve(RgbImage& img, const Axes& a, const Spectrum& s, uint32_t rgb) {
     }
 }
 
-void Legend(RgbImage& img) {
-    const struct {
-        const char* label;
-        uint32_t rgb;
-    } entries[] = {{"INPUT", kInputColour}, {"OUTPUT", kOutputColour}};
+struct LegendEntry {
+    std::string label;
+    uint32_t rgb;
+};
+
+void Legend(RgbImage& img, const std::vector<LegendEntry>& entries) {
     int y = kTop + 12;
     for (const auto& e : entries) {
         for (int t = 0; t < 3; ++t) Line(img, kRight - 150, y + 6 + t, kRight - 115, y + 6 + t, e.rgb);
@@ -129,7 +134,26 @@ RgbImage PlotSpectra(const Spectrum& input, const Spectrum& output, double rate,
     Grid(img, axes);
     Curve(img, axes, input, kInputColour);
     Curve(img, axes, output, kOutputColour);
-    Legend(img);
+    Legend(img, {{"INPUT", kInputColour}, {"OUTPUT", kOutputColour}});
+    DrawText(img, kLeft, 18, title, kText, 2);
+    return img;
+}
+
+RgbImage PlotResponses(const std::vector<Spectrum>& channels, const std::vector<std::string>& labels, double maxHz,
+                       const std::string& title) {
+    constexpr uint32_t kPalette[] = {0x1F77B4, 0xD62728, 0x2CA02C, 0xFF7F0E, 0x9467BD, 0x8C564B, 0xE377C2, 0x17BECF};
+    RgbImage img(kWidth, kHeight);
+    double loudest = 0;
+    for (const Spectrum& s : channels) loudest = std::max(loudest, s.PeakDb(kMinHz, maxHz));
+    const Axes axes(maxHz, std::ceil(loudest / 10) * 10 + 10, 40);
+    Grid(img, axes);
+    std::vector<LegendEntry> legend;
+    for (size_t c = 0; c < channels.size(); ++c) {
+        const uint32_t rgb = kPalette[c % std::size(kPalette)];
+        Curve(img, axes, channels[c], rgb);
+        legend.push_back({c < labels.size() ? labels[c] : "CH " + std::to_string(c + 1), rgb});
+    }
+    Legend(img, legend);
     DrawText(img, kLeft, 18, title, kText, 2);
     return img;
 }

@@ -9,9 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "host/Compare.h"
 #include "host/ComponentProbe.h"
+#include "host/EqImport.h"
 #include "host/HostOptions.h"
 #include "host/InProcessServer.h"
+#include "host/Measure.h"
+#include "host/Stress.h"
 #include "host/PeriodRunner.h"
 #include "host/ProcessorSession.h"
 #include "host/Spectrum.h"
@@ -180,6 +184,10 @@ int main(int argc, char** argv) {
         return 0;
     }
     try {
+        if (!ApplyEqPresetOption(options, error)) return Fail(kExitUsage, error);
+        if (options.mode == HostMode::Measure) return RunMeasure(options);
+        if (options.mode == HostMode::Stress) return RunStress(options);
+        if (options.mode == HostMode::Compare) return RunCompare(options);
         return Run(options);
     } catch (const std::bad_alloc&) {
         return Fail(kExitRunFailed, "out of memory");
