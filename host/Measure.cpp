@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "host/ChainSession.h"
+#include "host/EqPreset.h"
 #include "host/PeriodRunner.h"
 #include "host/SpectrumPlot.h"
 #include "host/SweepAnalysis.h"
@@ -20,6 +21,25 @@ std::vector<double> Channel(const WavAudio& audio, uint32_t c) {
     std::vector<double> out(audio.Frames());
     for (size_t i = 0; i < out.size(); ++i) out[i] = audio.samples[i * audio.channels + c];
     return out;
+}
+
+// With a preset given, how far each channel's response lies from the preset's target, on
+// a grid of twelve points per octave.
+void PrintAgainstPreset(const std::string& path, const std::vector<SweepResult>& results) {
+    EqPreset preset;
+    std::string error;
+    if (!ReadEqPresetFile(path, preset, error)) return;
+    for (size_t c = 0; c < results.size(); ++c) {
+        double sum = 0, largest = 0;
+        int points = 0;
+        for (double hz = results[c].lowHz; hz <= results[c].highHz; hz *= std::pow(2.0, 1.0 / 12), ++points) {
+            const double d = results[c].ResponseDb(hz) - preset.TargetDb(hz);
+            sum += d * d;
+            largest = std::max(largest, std::fabs(d));
+        }
+        std::printf("channel %zu against the preset's target: %.2f dB RMS, %.2f dB largest (%g Hz to %g Hz)\n", c + 1,
+                    std::sqrt(sum / std::max(1, points)), largest, results[c].lowHz, results[c].highHz);
+    }
 }
 
 void PrintResults(const std::vector<SweepResult>& results) {
@@ -71,6 +91,7 @@ int RunMeasure(const HostOptions& o) {
     std::vector<SweepResult> results;
     for (uint32_t c = 0; c < o.channels; ++c) results.push_back(AnalyseSweep(plan, Channel(output, c)));
     PrintResults(results);
+    if (!o.eqPresetPath.empty()) PrintAgainstPreset(o.eqPresetPath, results);
     if (stats.failed) std::printf("periods failed: %zu\n", stats.failed);
     if (!o.pngPath.empty()) {
         std::vector<Spectrum> curves;

@@ -70,13 +70,14 @@ SettingValue RandomValue(const settings::KeyInfo& key, std::mt19937& random) {
 
 struct Findings {
     size_t nonFinite = 0, failed = 0, jumps = 0;
+    size_t switchPeriods = 0;  // periods around an effect switched on or off, not checked for jumps
     size_t firstJumpPeriod = 0;
     double worstJump = 0;
     double worstCost = 0;
 };
 
 // Checks one period's output, channel by channel, against the previous sample and level.
-void Inspect(const std::vector<float>& out, uint32_t channels, uint32_t frames, double w, size_t period,
+void Inspect(const std::vector<float>& out, uint32_t channels, uint32_t frames, double w, size_t period, bool switched,
              std::vector<float>& last, std::vector<double>& lastPeak, Findings& f) {
     for (uint32_t c = 0; c < channels; ++c) {
         double peak = 0;
@@ -89,7 +90,7 @@ void Inspect(const std::vector<float>& out, uint32_t channels, uint32_t frames, 
                 continue;
             }
             const double step = std::fabs(double(y) - last[c]);
-            if (step > allowed && period > 0) {
+            if (step > allowed && period > 0 && !switched) {
                 if (f.jumps++ == 0) f.firstJumpPeriod = period;
                 f.worstJump = std::max(f.worstJump, step);
             }
@@ -111,12 +112,19 @@ int RunStress(const HostOptions& o) {
     ProcessorSession& session = chain.Session();
     const std::vector<const settings::KeyInfo*> keys = StressedKeys(o);
 
+    // An effect switched on or off starts or stops at a period boundary with no crossfade
+    // (the processor reads its flags once per period), so its step is what the settings
+    // allow: the periods around a switch are not checked for jumps.
     std::atomic<bool> stop{false};
-    std::atomic<size_t> changes{0};
+    std::atomic<size_t> changes{0}, switches{0};
     std::thread changer([&] {
         std::mt19937 random(o.seed);
         while (!stop.load() && !keys.empty()) {
-            session.Change(RandomValue(*keys[random() % keys.size()], random));
+            const SettingValue s = RandomValue(*keys[random() % keys.size()], random);
+            const bool isSwitch = s.key->kind == settings::ValueKind::Flag;
+            if (isSwitch) switches.fetch_add(1);
+            session.Change(s);
+            if (isSwitch) switches.fetch_add(1);
             changes.fetch_add(1);
             std::this_thread::yield();
         }
@@ -133,6 +141,8 @@ int RunStress(const HostOptions& o) {
     // change per four periods (a busy machine may starve it), within ten times as many.
     const size_t periods = o.stressPeriods, wantedChanges = keys.empty() ? 0 : periods / 4;
     size_t p = 0;
+    size_t switchesSeen = 0;
+    bool afterSwitch = false;
     for (; p < periods || (changes.load() < wantedChanges && p < 10 * periods); ++p) {
         for (uint32_t i = 0; i < period; ++i)
             for (uint32_t c = 0; c < o.channels; ++c)
@@ -145,7 +155,12 @@ int RunStress(const HostOptions& o) {
                                                 (double(period) / o.rate));
         if (FAILED(status)) ++f.failed;
         if (status == 1) out = in;  // nothing written: the period passes through
-        Inspect(out, o.channels, period, w, p, last, lastPeak, f);
+        const size_t nowSwitches = switches.load();
+        const bool switched = afterSwitch || nowSwitches != switchesSeen;
+        afterSwitch = nowSwitches != switchesSeen;
+        switchesSeen = nowSwitches;
+        if (switched) ++f.switchPeriods;
+        Inspect(out, o.channels, period, w, p, switched, last, lastPeak, f);
     }
     stop.store(true);
     changer.join();
@@ -157,6 +172,7 @@ int RunStress(const HostOptions& o) {
         std::printf("jumps: %zu (first in period %zu, largest %.4g)\n", f.jumps, f.firstJumpPeriod + 1, f.worstJump);
     else
         std::printf("jumps: 0\n");
+    std::printf("periods around effects switched on or off (not checked for jumps): %zu\n", f.switchPeriods);
     std::printf("worst period cost (fraction of real time): %.4f\n", f.worstCost);
     return f.nonFinite || f.failed || f.jumps ? 1 : 0;
 }

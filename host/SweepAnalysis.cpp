@@ -14,22 +14,24 @@ constexpr double kFadeSeconds = 0.005;
 constexpr double kReportLowHz = 20, kReportHighHz = 20000;
 using Complex = std::complex<double>;
 
-// Half-Hann fades at both ends of the sweep, so its edges do not splatter.
-double Fade(size_t n, size_t frames, size_t fade) {
-    const size_t edge = std::min(n, frames - 1 - n);
-    if (edge >= fade) return 1;
-    return 0.5 - 0.5 * std::cos(kPi * double(edge) / double(fade));
+// Half-Hann fades over fadeIn frames at the start and fadeOut at the end.
+double Fade(size_t n, size_t frames, size_t fadeIn, size_t fadeOut) {
+    const auto half = [](size_t edge, size_t fade) {
+        return edge >= fade ? 1.0 : 0.5 - 0.5 * std::cos(kPi * double(edge) / double(fade));
+    };
+    return half(n, fadeIn) * half(frames - 1 - n, fadeOut);
 }
 
 // The part of the deconvolved response from `first` for `length` frames (indices wrap,
-// since the harmonics land before time 0), edges faded, as a spectrum.
-std::vector<Complex> Window(const std::vector<Complex>& ir, long first, size_t length, size_t fftSize) {
+// since the harmonics land before time 0) as a spectrum; its edges are faded over half
+// of `lead` (the frames before the peak it is cut around) and an eighth of the rest.
+std::vector<Complex> Window(const std::vector<Complex>& ir, long first, size_t length, size_t lead, size_t fftSize) {
     std::vector<Complex> part(fftSize);
     const long n = long(ir.size());
-    const size_t fade = std::max<size_t>(1, length / 16);
+    const size_t fadeIn = std::max<size_t>(1, lead / 2), fadeOut = std::max<size_t>(1, (length - lead) / 8);
     for (size_t i = 0; i < length; ++i) {
         const long at = ((first + long(i)) % n + n) % n;
-        part[i] = ir[size_t(at)] * Fade(i, length, fade);
+        part[i] = ir[size_t(at)] * Fade(i, length, fadeIn, fadeOut);
     }
     Fft(part);
     return part;
@@ -64,7 +66,7 @@ std::vector<double> MakeSweep(const SweepPlan& plan) {
     const size_t fade = size_t(kFadeSeconds * plan.rate);
     for (size_t n = 0; n < frames; ++n) {
         const double t = double(n) / plan.rate;
-        x[n] = plan.amplitude * Fade(n, frames, fade) * std::sin(2 * kPi * plan.startHz * l * (std::exp(t / l) - 1));
+        x[n] = plan.amplitude * Fade(n, frames, fade, fade) * std::sin(2 * kPi * plan.startHz * l * (std::exp(t / l) - 1));
     }
     return x;
 }
@@ -105,7 +107,7 @@ SweepResult AnalyseSweep(const SweepPlan& plan, const std::vector<double>& outpu
     const long before = long(0.5 * l * std::log(2.0));
     const size_t length = size_t(before) + size_t(plan.tailSeconds * plan.rate);
     const size_t fftSize = FftSizeFor(length);
-    const std::vector<Complex> linear = Window(y, long(peak) - before, length, fftSize);
+    const std::vector<Complex> linear = Window(y, long(peak) - before, length, size_t(before), fftSize);
     r.response.binHz = plan.rate / double(fftSize);
     r.response.levelDb.resize(fftSize / 2 + 1);
     for (size_t b = 0; b <= fftSize / 2; ++b) r.response.levelDb[b] = 10 * std::log10(std::norm(linear[b]) + 1e-30);
@@ -116,8 +118,8 @@ SweepResult AnalyseSweep(const SweepPlan& plan, const std::vector<double>& outpu
         const double back = 0.5 * l * std::log((k + 1.0) / k), ahead = 0.5 * l * std::log(k / (k - 1.0));
         const size_t span = size_t(back + ahead);
         const size_t size = FftSizeFor(span);
-        const std::vector<Complex> h = Window(y, long(std::floor(centre - back)), span, size);
-        const std::vector<Complex> f = Window(y, long(peak) - long(back), span, size);
+        const std::vector<Complex> h = Window(y, long(std::floor(centre - back)), span, size_t(back), size);
+        const std::vector<Complex> f = Window(y, long(peak) - long(back), span, size_t(back), size);
         // Over the output frequencies the harmonic reaches inside the sweep's band.
         const double from = 2 * k * r.lowHz, to = 0.8 * plan.endHz;
         const double binHz = plan.rate / double(size);
