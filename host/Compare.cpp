@@ -6,6 +6,7 @@
 
 #include "host/ChainSession.h"
 #include "host/PeriodRunner.h"
+#include "host/PlatformPlot.h"
 #include "host/SpectrumPlot.h"
 #include "host/TestSignal.h"
 
@@ -98,7 +99,8 @@ int Report(const HostOptions& o, const WavAudio& a, const WavAudio& b, const std
                 20 * std::log10(largest + 1e-30), at / a.channels, at % a.channels + 1);
     if (!o.pngPath.empty()) {
         std::string error;
-        if (WritePngFile(o.pngPath, PlotResponses({diff}, {"SECOND - FIRST"}, top, "DIFFERENCE SPECTRUM"), error))
+        const PlatformPlot plot;
+        if (plot.Write(o.pngPath, PlotResponses({diff}, {"SECOND - FIRST"}, top, "DIFFERENCE SPECTRUM", plot.Text()), error))
             std::printf("difference plot: %s\n", o.pngPath.c_str());
         else
             std::fprintf(stderr, "qxhost: warning: %s\n", error.c_str());

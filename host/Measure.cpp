@@ -7,6 +7,7 @@
 #include "host/ChainSession.h"
 #include "host/EqPreset.h"
 #include "host/PeriodRunner.h"
+#include "host/PlatformPlot.h"
 #include "host/SpectrumPlot.h"
 #include "host/SweepAnalysis.h"
 
@@ -97,7 +98,8 @@ int RunMeasure(const HostOptions& o) {
         std::vector<Spectrum> curves;
         for (const SweepResult& r : results) curves.push_back(r.response);
         const std::string title = std::string(ProcessorName(o.processor)) + "  RESPONSE  " + std::to_string(o.rate) + " HZ";
-        if (WritePngFile(o.pngPath, PlotResponses(curves, {}, results[0].highHz, title), error))
+        const PlatformPlot plot;
+        if (plot.Write(o.pngPath, PlotResponses(curves, {}, results[0].highHz, title, plot.Text()), error))
             std::printf("response plot: %s\n", o.pngPath.c_str());
         else
             std::fprintf(stderr, "qxhost: warning: %s\n", error.c_str());

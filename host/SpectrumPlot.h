@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "host/PlotText.h"
 #include "host/PngWriter.h"
 #include "host/Spectrum.h"
 
@@ -16,8 +17,9 @@ inline constexpr uint32_t kOutputColour = 0xD62728;  // red
 // Responses (levels relative to an input) from 20 Hz to maxHz on a 40 dB scale, one
 // curve per entry, labelled (by default "CH 1", "CH 2", ...).
 RgbImage PlotResponses(const std::vector<Spectrum>& curves, const std::vector<std::string>& labels, double maxHz,
-                       const std::string& title);
+                       const std::string& title, const PlotText& text = BitmapPlotText());
 
-RgbImage PlotSpectra(const Spectrum& input, const Spectrum& output, double rate, const std::string& title);
+RgbImage PlotSpectra(const Spectrum& input, const Spectrum& output, double rate, const std::string& title,
+                     const PlotText& text = BitmapPlotText());
 
 }  // namespace qx::host

@@ -17,6 +17,7 @@
 #include "host/Measure.h"
 #include "host/Stress.h"
 #include "host/PeriodRunner.h"
+#include "host/PlatformPlot.h"
 #include "host/ProcessorSession.h"
 #include "host/Spectrum.h"
 #include "host/SpectrumPlot.h"
@@ -109,7 +110,8 @@ void WritePlot(const HostOptions& o, const WavAudio& in, const WavAudio& out, co
     const Spectrum a = AverageSpectrum(in.samples, in.channels, in.rate);
     const Spectrum b = AverageSpectrum(out.samples, out.channels, out.rate);
     std::string error;
-    if (WritePngFile(o.pngPath, PlotSpectra(a, b, in.rate, title), error)) std::printf("spectrum plot: %s\n", o.pngPath.c_str());
+    const PlatformPlot plot;
+    if (plot.Write(o.pngPath, PlotSpectra(a, b, in.rate, title, plot.Text()), error)) std::printf("spectrum plot: %s\n", o.pngPath.c_str());
     else std::fprintf(stderr, "qxhost: warning: %s\n", error.c_str());
 }
 

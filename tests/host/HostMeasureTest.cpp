@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 
 #include "tests/host/HostRunner.h"
@@ -47,13 +48,20 @@ TEST(HostMeasure, AFittedPresetMeasuresWithinOneDecibelOfItsTarget) {
     ScratchFolder scratch;
     const std::string preset = scratch.Path("preset.txt");
     std::ofstream(preset) << kPreset;
+    const std::string png = scratch.Path("response.png");
     for (const char* shape : {"--rate 48000 --channels 2", "--rate 96000 --channels 6"}) {
-        const auto r = RunHost("measure " + Servers() + " --eq-preset " + Q(preset) + " " + shape);
+        const auto r = RunHost("measure " + Servers() + " --eq-preset " + Q(preset) + " --png " + Q(png) + " " + shape);
         ASSERT_EQ(0u, r.exitCode) << r.err;
         EXPECT_NE(std::string::npos, r.out.find("preamp the preset asks for: -6.2 dB")) << r.out;
         const std::vector<double> rms = RmsAgainstTarget(r.out);
         ASSERT_FALSE(rms.empty()) << r.out;
         for (double v : rms) EXPECT_LT(v, 1.0) << shape << "\n" << r.out;
+        // The plot goes through the imaging component: a PNG file of the plot's size.
+        std::ifstream file(png, std::ios::binary);
+        unsigned char head[24] = {};
+        file.read(reinterpret_cast<char*>(head), sizeof head);
+        EXPECT_EQ(0, std::memcmp(head, "\x89PNG\r\n\x1a\n", 8));
+        EXPECT_EQ(1000u, unsigned(head[18]) << 8 | head[19]);  // width, big-endian
     }
     std::ofstream(preset) << "Preamp: -3 dB\nFilter 1: ON PK Fc 100 Hz Gain 3 dB\n";
     const auto bad = RunHost("measure " + Servers() + " --eq-preset " + Q(preset));
