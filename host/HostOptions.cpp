@@ -163,7 +163,8 @@ bool ParseCount(const std::string& option, const std::string& text, uint32_t lo,
 const std::string kValueOptions[] = {"--in",       "--out",          "--png",        "--module",     "--components",
                                      "--rate",     "--channels",     "--out-channels", "--output-tag", "--seconds",
                                      "--period",   "--out-format",   "--form-factor", "--processor",  "--enable",
-                                     "--set",      "--change"};
+                                     "--set",      "--change",       "--level",      "--periods",    "--seed",
+                                     "--against",  "--repeat",       "--eq-preset",  "--eq-target"};
 
 bool ParseOption(int argc, const char* const* argv, int& i, HostOptions& o, std::string& error);
 }  // namespace
@@ -219,6 +220,19 @@ bool ParseOption(int argc, const char* const* argv, int& i, HostOptions& o, std:
     if (opt == "--channels") return ParseCount(opt, v, 1, kMaxWavChannels, o.channels, error);
     if (opt == "--out-channels") return ParseCount(opt, v, 1, kMaxWavChannels, o.outChannels, error);
     if (opt == "--output-tag") return ParseCount(opt, v, 1, 0xFFFF, o.outputTag, error);
+    if (opt == "--level") {
+        if (!ParseNumber(v, o.levelDb) || o.levelDb < -60 || o.levelDb > 0) return Fail(error, "--level is in dBFS, from -60 to 0");
+        return true;
+    }
+    if (opt == "--against") return Assign(o.againstPath, v);
+    if (opt == "--eq-preset") return Assign(o.eqPresetPath, v);
+    if (opt == "--eq-target") {
+        if (Lower(v) != "eq15" && Lower(v) != "eq10") return Fail(error, "--eq-target is eq15 or eq10, not '" + v + "'");
+        return Assign(o.eqTenBand, Lower(v) == "eq10");
+    }
+    if (opt == "--repeat") return ParseCount(opt, v, 2, 1000, o.repeat, error);
+    if (opt == "--periods") return ParseCount(opt, v, 1, 10000000, o.stressPeriods, error);
+    if (opt == "--seed") return ParseCount(opt, v, 0, 0xFFFFFFFF, o.seed, error);
     if (opt == "--seconds") {
         if (!ParseNumber(v, o.seconds) || o.seconds <= 0 || o.seconds > 600) return Fail(error, "--seconds must be above 0 and at most 600");
         return true;
@@ -268,20 +282,54 @@ bool ParseOption(int argc, const char* const* argv, int& i, HostOptions& o, std:
 }  // namespace
 
 bool ParseHostOptions(int argc, const char* const* argv, HostOptions& o, std::string& error) {
-    for (int i = 1; i < argc; ++i)
-        if (!ParseOption(argc, argv, i, o, error)) return false;
+    int first = 1;
+    if (argc > 1 && std::strcmp(argv[1], "measure") == 0) o.mode = HostMode::Measure, first = 2;
+    if (argc > 1 && std::strcmp(argv[1], "stress") == 0) o.mode = HostMode::Stress, first = 2;
+    if (argc > 1 && std::strcmp(argv[1], "compare") == 0) o.mode = HostMode::Compare, first = 2;
+    // In compare mode, --vs starts the second set of effects and settings.
+    int end = argc;
+    for (int i = first; i < argc; ++i)
+        if (o.mode == HostMode::Compare && end == argc && std::strcmp(argv[i], "--vs") == 0) end = i;
+    for (int i = first; i < end; ++i)
+        if (!ParseOption(end, argv, i, o, error)) return false;
+    if (end < argc) {
+        HostOptions b;
+        for (int i = end + 1; i < argc; ++i) {
+            const std::string opt = argv[i];
+            if (opt != "--enable" && opt != "--set") return Fail(error, "after --vs only --enable and --set may follow");
+            if (!ParseOption(argc, argv, i, b, error)) return false;
+        }
+        o.secondSet = true;
+        o.enabledB = b.enabled;
+        o.settingsB = b.settings;
+    }
     if (o.formFactor == 0)
         o.formFactor = o.processor == ProcessorKind::Capture ? settings::FormFactorMicrophone : settings::FormFactorSpeakers;
     const settings::Processor owner = kProcessors[size_t(o.processor)].owner;
-    for (const settings::EffectInfo* e : o.enabled)
+    std::vector<const settings::EffectInfo*> all = o.enabled;
+    all.insert(all.end(), o.enabledB.begin(), o.enabledB.end());
+    for (const settings::EffectInfo* e : all)
         if (e->processor != owner)
             return Fail(error, "effect '" + EffectLabel(*e) + "' is not run by " + ProcessorName(o.processor));
     return true;
 }
 
 const char kHostUsage[] =
-    "usage: qxhost [options]\n"
+    "usage: qxhost [measure | stress | compare] [options]\n"
     "Runs audio through an effect processor the way the audio engine's plug-in does.\n"
+    "  compare              compare two outputs: --in FILE --against FILE, or one input\n"
+    "                       (or the test signal) through two sets: the first set's\n"
+    "                       --enable/--set, then --vs and the second set's; --repeat N\n"
+    "                       runs one set N times from a fresh lock and checks the outputs\n"
+    "                       are bit-identical; --png plots the difference spectrum\n"
+    "  measure              sweep the chain (rate, channels, effects and settings as\n"
+    "                       given) and print its response from 20 Hz to 20 kHz per\n"
+    "                       channel, its 2nd to 5th harmonics and its latency; --png plots\n"
+    "                       the response; --level DB sets the sweep level (default -12)\n"
+    "  stress               run noise through the chain while a second thread changes the\n"
+    "                       settings of the enabled effects at random and switches them on\n"
+    "                       and off; report non-finite samples, failures and jumps;\n"
+    "                       --periods N (default 2000), --seed N\n"
     "  --in FILE            input WAV (PCM 8/16/24/32-bit or float, up to 8 channels);\n"
     "                       without it a test signal is synthesised (tones, sweep, noise)\n"
     "  --rate HZ            rate of the test signal (default 48000)\n"
@@ -301,6 +349,10 @@ const char kHostUsage[] =
     "                       Eq15.bass/treble take on,frequency,gain[,q]; Eq15.bands takes up\n"
     "                       to 15 such records separated by '/'\n"
     "  --change T:Family.key=V  change a setting T seconds into the stream\n"
+    "  --eq-preset FILE     fit a published EQ preset (Preamp/Filter lines or a GraphicEQ\n"
+    "                       curve) to the 15-Band Equalizer, switch it on and write its\n"
+    "                       settings; prints the residual and the preset's preamp\n"
+    "  --eq-target T        eq15 (default) or eq10: fit to the ten-band Equalizer\n"
     "  --module DLL         load the processor from this DLL instead of the registry\n"
     "  --components DLL     serve the effect components from this DLL, not the registry\n"
     "The summary counts the clipped output samples: those the processor wrote at or beyond\n"

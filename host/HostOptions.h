@@ -26,8 +26,23 @@ struct TimedChange {
     SettingValue setting;
 };
 
+// What qxhost does: run audio through (the default), measure the chain with a sweep,
+// storm it with setting changes while it runs, or compare two outputs.
+enum class HostMode : uint8_t { Run, Measure, Stress, Compare };
+
 struct HostOptions {
     bool help = false;
+    HostMode mode = HostMode::Run;
+    double levelDb = -12;                // measure: the sweep's level in dBFS
+    uint32_t stressPeriods = 2000;       // stress: periods to run
+    uint32_t seed = 1;                   // stress: of the random changes
+    std::string againstPath;             // compare: a second WAV file to compare --in with
+    bool secondSet = false;              // compare: --vs was given
+    std::vector<const settings::EffectInfo*> enabledB;  // compare: the set after --vs
+    std::vector<SettingValue> settingsB;
+    uint32_t repeat = 0;                 // compare: runs of one set that must agree
+    std::string eqPresetPath;            // a published EQ preset to fit and apply
+    bool eqTenBand = false;              // fit it to the ten-band Equalizer
     ProcessorKind processor = ProcessorKind::Global;
     std::string inputPath;               // empty: the synthesised test signal
     std::string outputPath = "qxhost-out.wav";

@@ -9,12 +9,17 @@
 #include <string>
 #include <vector>
 
+#include "host/Compare.h"
 #include "host/ComponentProbe.h"
+#include "host/EqImport.h"
 #include "host/HostOptions.h"
 #include "host/InProcessServer.h"
+#include "host/Measure.h"
 #include "host/ModuleWatch.h"
 #include "host/OutputLevels.h"
+#include "host/Stress.h"
 #include "host/PeriodRunner.h"
+#include "host/PlatformPlot.h"
 #include "host/ProcessorSession.h"
 #include "host/Spectrum.h"
 #include "host/SpectrumPlot.h"
@@ -111,7 +116,8 @@ void WritePlot(const HostOptions& o, const WavAudio& in, const WavAudio& out, co
     const Spectrum a = AverageSpectrum(in.samples, in.channels, in.rate);
     const Spectrum b = AverageSpectrum(out.samples, out.channels, out.rate);
     std::string error;
-    if (WritePngFile(o.pngPath, PlotSpectra(a, b, in.rate, title), error)) std::printf("spectrum plot: %s\n", o.pngPath.c_str());
+    const PlatformPlot plot;
+    if (plot.Write(o.pngPath, PlotSpectra(a, b, in.rate, title, plot.Text()), error)) std::printf("spectrum plot: %s\n", o.pngPath.c_str());
     else std::fprintf(stderr, "qxhost: warning: %s\n", error.c_str());
 }
 
@@ -202,6 +208,10 @@ int main(int argc, char** argv) {
         return 0;
     }
     try {
+        if (!ApplyEqPresetOption(options, error)) return Fail(kExitUsage, error);
+        if (options.mode == HostMode::Measure) return RunMeasure(options);
+        if (options.mode == HostMode::Stress) return RunStress(options);
+        if (options.mode == HostMode::Compare) return RunCompare(options);
         return RunAndCheckUnload(options);
     } catch (const std::bad_alloc&) {
         return Fail(kExitRunFailed, "out of memory");

@@ -26,11 +26,11 @@ BiquadCoefficients Normalised(double b0, double b1, double b2, double a0, double
     return c;
 }
 
-// Shelf with slope 1: alpha = sin(w)/2 * sqrt(2).
-BiquadCoefficients Shelf(double rate, double freq, double gainDb, bool low) {
+// Shelf of quality q: alpha = sin(w) / (2 q), slope 1 at q = 1/sqrt 2.
+BiquadCoefficients Shelf(double rate, double freq, double gainDb, double q, bool low) {
     const double a = std::pow(10.0, gainDb / 40);
     const Angles w = At(rate, freq);
-    const double alpha = w.sinw / 2 * std::sqrt(2.0);
+    const double alpha = w.sinw / (2 * q);
     const double k = 2 * std::sqrt(a) * alpha;
     const double s = low ? 1 : -1;  // the high shelf mirrors the signs of the cosine terms
     return Normalised(a * ((a + 1) - s * (a - 1) * w.cosw + k), s * 2 * a * ((a - 1) - s * (a + 1) * w.cosw),
@@ -46,12 +46,12 @@ BiquadCoefficients BiquadCoefficients::Peaking(double rate, double freq, double 
     return Normalised(1 + alpha * a, -2 * w.cosw, 1 - alpha * a, 1 + alpha / a, -2 * w.cosw, 1 - alpha / a);
 }
 
-BiquadCoefficients BiquadCoefficients::LowShelf(double rate, double freq, double gainDb) {
-    return Shelf(rate, freq, gainDb, true);
+BiquadCoefficients BiquadCoefficients::LowShelf(double rate, double freq, double gainDb, double q) {
+    return Shelf(rate, freq, gainDb, q, true);
 }
 
-BiquadCoefficients BiquadCoefficients::HighShelf(double rate, double freq, double gainDb) {
-    return Shelf(rate, freq, gainDb, false);
+BiquadCoefficients BiquadCoefficients::HighShelf(double rate, double freq, double gainDb, double q) {
+    return Shelf(rate, freq, gainDb, q, false);
 }
 
 BiquadCoefficients BiquadCoefficients::LowPass(double rate, double freq, double q) {

@@ -5,12 +5,15 @@
 
 namespace qx::fx {
 
+inline constexpr double kSlopeOneQ = 0.7071067811865476;
+
 struct BiquadCoefficients {
     double b0 = 1, b1 = 0, b2 = 0, a1 = 0, a2 = 0;  // a0 normalised to 1
 
     static BiquadCoefficients Peaking(double rate, double freq, double q, double gainDb);
-    static BiquadCoefficients LowShelf(double rate, double freq, double gainDb);   // slope 1
-    static BiquadCoefficients HighShelf(double rate, double freq, double gainDb);  // slope 1
+    // Shelves of slope 1 unless another Q is given (slope 1 is Q = 1/sqrt 2).
+    static BiquadCoefficients LowShelf(double rate, double freq, double gainDb, double q = kSlopeOneQ);
+    static BiquadCoefficients HighShelf(double rate, double freq, double gainDb, double q = kSlopeOneQ);
     static BiquadCoefficients LowPass(double rate, double freq, double q);
     static BiquadCoefficients HighPass(double rate, double freq, double q);
 

@@ -1,5 +1,6 @@
 #include "components/dsp/EnvironmentReverb.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace qx::fx {
@@ -74,8 +75,13 @@ void EnvironmentReverb::Prepare(double rate, uint32_t channels) {
     uint32_t fed = 0;
     for (uint32_t c = 0; c < channels_; ++c) fed += IsLfe(c) ? 0 : 1;
     inputGain_ = fed ? float(1 / std::sqrt(double(fed))) : 0.0f;
+    glide_ = GlideSteps(rate);
+    level_.Reset(1);
+    pending_ = false;
+    running_ = false;
     changes_.Take();
-    Recompute();
+    Wanted(presetNow_, roomNow_);
+    Apply(presetNow_, roomNow_);
 }
 
 ParamStatus EnvironmentReverb::SetParameter(uint8_t id, uint8_t size, const uint8_t* data) {
@@ -87,11 +93,14 @@ ParamStatus EnvironmentReverb::SetParameter(uint8_t id, uint8_t size, const uint
     return ParamStatus::Ok;
 }
 
-void EnvironmentReverb::Recompute() {
-    uint32_t preset = preset_.load(std::memory_order_relaxed);
-    uint32_t room = roomSize_.load(std::memory_order_relaxed);
+void EnvironmentReverb::Wanted(uint32_t& preset, uint32_t& room) const {
+    preset = preset_.load(std::memory_order_relaxed);
+    room = roomSize_.load(std::memory_order_relaxed);
     if (preset >= kPresets) preset = 0;
     if (room >= kRoomSizes) room = 0;  // as the settings dialog shows it: a small room
+}
+
+void EnvironmentReverb::Apply(uint32_t preset, uint32_t room) {
     const ReverbPreset& p = kPresetTable[preset];
     const double scale = p.size * kRoomScale[room];
     const double decay = DecaySeconds(preset, room);
@@ -105,16 +114,42 @@ void EnvironmentReverb::Recompute() {
     wet_ = p.wet;
 }
 
+// A room other than the running one starts the fade-out; asking for the running one
+// again (before the fade-out ended) fades back in.
+void EnvironmentReverb::TakeChanges() {
+    uint32_t preset, room;
+    Wanted(preset, room);
+    if (!running_) {
+        presetNow_ = preset;
+        roomNow_ = room;
+        Apply(preset, room);
+        return;
+    }
+    pending_ = preset != presetNow_ || room != roomNow_;
+    level_.MoveTo(pending_ ? 0 : 1, glide_);
+}
+
 void EnvironmentReverb::Process(float* const* buffers, uint32_t frames) {
-    if (changes_.Take()) Recompute();
+    if (changes_.Take()) TakeChanges();
+    running_ = true;
     const uint32_t mask = capacity_ - 1;
-    const float outScale = wet_ / std::sqrt(float(kLines));
     float taps[kLines];
     for (uint32_t n = 0; n < frames; ++n) {
+        if (pending_ && level_.Value() == 0) {
+            // Faded out: the new room starts empty (no allocation, the lines stay).
+            pending_ = false;
+            Wanted(presetNow_, roomNow_);
+            Apply(presetNow_, roomNow_);
+            std::fill(lines_.begin(), lines_.end(), 0.0f);
+            for (auto& l : lowpass_) l = 0;
+            level_.MoveTo(1, glide_);
+        }
+        const float level = float(level_.Next());
+        const float outScale = level * wet_ / std::sqrt(float(kLines));
         float in = 0;
         for (uint32_t c = 0; c < channels_; ++c)
             if (!IsLfe(c)) in += buffers[c][n];
-        in *= inputGain_;
+        in *= inputGain_ * level;
 
         float sum = 0;
         for (uint32_t i = 0; i < kLines; ++i) {

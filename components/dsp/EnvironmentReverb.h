@@ -5,11 +5,15 @@
 // size (delay lengths), the damping of high frequencies and the wet level; the room
 // size scales size and decay.
 //   parameter 6, 2 bytes: room size (0 small, 1 medium, 2 large), preset (0 to 27)
+// A new preset or room size cannot glide (the delay lengths would sweep the pitch), so
+// the network fades out (input and tail, 20 ms), takes the new room empty and fades back
+// in; the dry signal passes unchanged throughout, and nothing jumps.
 #include <atomic>
 #include <vector>
 
 #include "components/dsp/ChangeCounter.h"
 #include "components/dsp/Effect.h"
+#include "components/dsp/Ramp.h"
 
 namespace qx::fx {
 
@@ -37,7 +41,10 @@ public:
     static double DecaySeconds(uint32_t preset, uint32_t roomSize);
 
 private:
-    void Recompute();
+    // The preset and room size asked for, held to the table's indices.
+    void Wanted(uint32_t& preset, uint32_t& room) const;
+    void Apply(uint32_t preset, uint32_t room);
+    void TakeChanges();
     bool IsLfe(uint32_t channel) const { return channels_ >= 6 && channel == 3; }
 
     std::atomic<uint8_t> roomSize_{0};
@@ -46,6 +53,7 @@ private:
 
     double rate_ = 48000;
     uint32_t channels_ = 0;
+    bool running_ = false;  // audio has passed since Prepare; changes before that apply at once
     std::vector<float> lines_;  // kLines delay lines of capacity_ samples, back to back
     uint32_t capacity_ = 0;     // a power of two
     uint32_t write_ = 0;
@@ -55,6 +63,10 @@ private:
     float damping_ = 0;
     float wet_ = 0;
     float inputGain_ = 1;
+    uint32_t presetNow_ = 0, roomNow_ = 0;  // what the network runs
+    bool pending_ = false;                    // another room waits for the fade-out
+    uint32_t glide_ = 1;
+    Ramp level_;  // of the network's input and tail, 0 while changing rooms
 };
 
 }  // namespace qx::fx

@@ -6,8 +6,10 @@ void FlexBass::Prepare(double rate, uint32_t channels) {
     rate_ = rate;
     channels_ = channels;
     for (auto& s : state_) s.Clear();
+    shelf_.Prepare(rate, SectionShape::LowShelf);
+    running_ = false;
     changes_.Take();
-    Recompute();
+    Retarget(true);
 }
 
 ParamStatus FlexBass::SetParameter(uint8_t id, uint8_t size, const uint8_t* data) {
@@ -22,18 +24,22 @@ ParamStatus FlexBass::SetParameter(uint8_t id, uint8_t size, const uint8_t* data
     return ParamStatus::Ok;
 }
 
-void FlexBass::Recompute() {
+void FlexBass::Retarget(bool snap) {
     const int32_t level = level_.load(std::memory_order_relaxed);
-    active_ = level != 0;
-    if (!active_) return;
     const double cutoff = Clamp(double(cutoff_.load(std::memory_order_relaxed)), 20.0, 500.0);
-    shelf_ = BiquadCoefficients::LowShelf(rate_, cutoff, level);
+    shelf_.SetTarget(level, cutoff, 1, snap);
 }
 
 void FlexBass::Process(float* const* buffers, uint32_t frames) {
-    if (changes_.Take()) Recompute();
-    if (!active_) return;
-    for (uint32_t c = 0; c < channels_; ++c) state_[c].RunBlock(shelf_, buffers[c], frames);
+    if (changes_.Take()) Retarget(!running_);
+    running_ = true;
+    for (uint32_t done = 0; done < frames; done += SmoothedSection::kStepFrames) {
+        const uint32_t n = SmoothedSection::StepFrames(frames, done);
+        if (shelf_.Advance(n))
+            for (auto& s : state_) s.Clear();
+        if (!shelf_.Active()) continue;
+        for (uint32_t c = 0; c < channels_; ++c) shelf_.Run(state_[c], buffers[c] + done, n);
+    }
 }
 
 }  // namespace qx::fx

@@ -3,11 +3,13 @@
 //   13, 4 bytes: cut-off in Hz (u32, held to 20 .. 500)
 //   14, 4 bytes: the large-speaker mask (kept; every channel gets the shelf)
 //   15, 4 bytes: level in dB, -12 to +12 (signed low 16 bits)
+// Level and cut-off changes glide (20 ms) instead of jumping.
 #include <atomic>
 
 #include "components/dsp/Biquad.h"
 #include "components/dsp/ChangeCounter.h"
 #include "components/dsp/Effect.h"
+#include "components/dsp/SmoothedSection.h"
 
 namespace qx::fx {
 
@@ -24,7 +26,7 @@ public:
     uint32_t SpeakerMask() const { return speakers_.load(std::memory_order_relaxed); }
 
 private:
-    void Recompute();
+    void Retarget(bool snap);
 
     std::atomic<uint32_t> cutoff_{kDefaultCutoff};
     std::atomic<uint32_t> speakers_{0};
@@ -33,8 +35,8 @@ private:
 
     double rate_ = 48000;
     uint32_t channels_ = 0;
-    bool active_ = false;
-    BiquadCoefficients shelf_;
+    bool running_ = false;  // audio has passed since Prepare; changes before that apply at once
+    SmoothedSection shelf_;
     BiquadState state_[kMaxChannels];
 };
 

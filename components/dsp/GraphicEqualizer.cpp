@@ -11,8 +11,10 @@ void GraphicEqualizer::Prepare(double rate, uint32_t channels) {
     channels_ = channels;
     for (auto& channel : state_)
         for (auto& s : channel) s.Clear();
+    for (auto& section : sections_) section.Prepare(rate, SectionShape::Peaking);
+    running_ = false;
     changes_.Take();
-    Recompute();
+    Retarget(true);
 }
 
 ParamStatus GraphicEqualizer::SetParameter(uint8_t id, uint8_t size, const uint8_t* data) {
@@ -35,20 +37,28 @@ ParamStatus GraphicEqualizer::SetParameter(uint8_t id, uint8_t size, const uint8
     return ParamStatus::Ok;
 }
 
-void GraphicEqualizer::Recompute() {
+void GraphicEqualizer::Retarget(bool snap) {
     for (uint32_t b = 0; b < kBands; ++b) {
-        const int32_t gain = gains_[b].load(std::memory_order_relaxed);
-        // A flat band is the identity; bands above what the rate can carry are left out.
-        active_[b] = gain != 0 && kCentres[b] < MaxFilterFrequency(rate_);
-        if (active_[b]) coefficients_[b] = BiquadCoefficients::Peaking(rate_, kCentres[b], kQ, gain);
+        // Bands above what the rate can carry stay flat.
+        const bool carried = kCentres[b] < MaxFilterFrequency(rate_);
+        const int32_t gain = carried ? gains_[b].load(std::memory_order_relaxed) : 0;
+        sections_[b].SetTarget(gain, kCentres[b], kQ, snap);
     }
 }
 
+// In steps of a section's step length, so gliding bands are redesigned on the way.
 void GraphicEqualizer::Process(float* const* buffers, uint32_t frames) {
-    if (changes_.Take()) Recompute();
-    for (uint32_t c = 0; c < channels_; ++c)
+    if (changes_.Take()) Retarget(!running_);
+    running_ = true;
+    for (uint32_t done = 0; done < frames; done += SmoothedSection::kStepFrames) {
+        const uint32_t n = SmoothedSection::StepFrames(frames, done);
         for (uint32_t b = 0; b < kBands; ++b)
-            if (active_[b]) state_[c][b].RunBlock(coefficients_[b], buffers[c], frames);
+            if (sections_[b].Advance(n))
+                for (uint32_t c = 0; c < channels_; ++c) state_[c][b].Clear();
+        for (uint32_t c = 0; c < channels_; ++c)
+            for (uint32_t b = 0; b < kBands; ++b)
+                if (sections_[b].Active()) sections_[b].Run(state_[c][b], buffers[c] + done, n);
+    }
 }
 
 }  // namespace qx::fx

@@ -3,12 +3,15 @@
 // 16 kHz, each -20 to +20 dB.
 //   parameter 10, 8 bytes: band index (byte 0), three zero bytes, the band's gain
 //   parameter 11, 40 bytes: the ten gains in band order
-// Gains are 32-bit values whose low 16 bits are the signed dB value.
+// Gains are 32-bit values whose low 16 bits are the signed dB value. A new gain glides
+// there (in even dB steps, over 20 ms) rather than jumping, so changes made while audio plays
+// do not click.
 #include <atomic>
 
 #include "components/dsp/Biquad.h"
 #include "components/dsp/ChangeCounter.h"
 #include "components/dsp/Effect.h"
+#include "components/dsp/SmoothedSection.h"
 
 namespace qx::fx {
 
@@ -26,15 +29,15 @@ public:
     void Process(float* const* buffers, uint32_t frames) override;
 
 private:
-    void Recompute();
+    void Retarget(bool snap);
 
     std::atomic<int32_t> gains_[kBands];
     ChangeCounter changes_;
 
     double rate_ = 48000;
     uint32_t channels_ = 0;
-    BiquadCoefficients coefficients_[kBands];
-    bool active_[kBands] = {};
+    bool running_ = false;  // audio has passed since Prepare; changes before that apply at once
+    SmoothedSection sections_[kBands];
     BiquadState state_[kMaxChannels][kBands];
 };
 

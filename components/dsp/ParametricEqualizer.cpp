@@ -11,8 +11,12 @@ void ParametricEqualizer::Prepare(double rate, uint32_t channels) {
         for (auto& s : channel) s.Clear();
     for (auto& channel : bandState_)
         for (auto& s : channel) s.Clear();
+    bassSection_.Prepare(rate, SectionShape::LowShelf);
+    trebleSection_.Prepare(rate, SectionShape::HighShelf);
+    for (auto& section : bandSections_) section.Prepare(rate, SectionShape::Peaking);
+    running_ = false;
     changes_.Take();
-    Recompute();
+    Retarget(true);
 }
 
 // Frequency (u32) and gain (signed low 16 bits) of a shelf or band record.
@@ -59,37 +63,50 @@ ParamStatus ParametricEqualizer::SetParameter(uint8_t id, uint8_t size, const ui
 bool ParametricEqualizer::InRange(double hz) const { return hz >= 20.0 && hz <= MaxFilterFrequency(rate_); }
 
 // Each value is loaded once, so a record changing meanwhile cannot pass the range check
-// with one frequency and build its filter with another.
-void ParametricEqualizer::Recompute() {
-    cascadeNow_ = cascade_.load(std::memory_order_relaxed);
-    const auto shelf = [&](const Filter& f, Section& s, bool low) {
-        const int32_t gain = f.gain.load(std::memory_order_relaxed);
-        const double hz = f.frequency.load(std::memory_order_relaxed);
-        s.active = f.on.load(std::memory_order_relaxed) && gain != 0 && InRange(hz);
-        if (!s.active) return;
-        s.coefficients = low ? BiquadCoefficients::LowShelf(rate_, hz, gain) : BiquadCoefficients::HighShelf(rate_, hz, gain);
-    };
-    shelf(bass_, bassSection_, true);
-    shelf(treble_, trebleSection_, false);
+// with one frequency and build its filter with another. A filter that is off, flat or
+// out of range glides to 0 dB; so do all bands while the arrangement changes over.
+void ParametricEqualizer::TargetFilter(const Filter& f, SmoothedSection& s, bool flat, bool snap) {
+    const int32_t gain = f.gain.load(std::memory_order_relaxed);
+    const double hz = f.frequency.load(std::memory_order_relaxed);
+    float q = f.q.load(std::memory_order_relaxed);
+    if (!(q == q)) q = 1.0f;  // NaN from a malformed record
+    const bool audible = !flat && f.on.load(std::memory_order_relaxed) && gain != 0 && InRange(hz);
+    s.SetTarget(audible ? gain : 0, InRange(hz) ? hz : 1000.0, Clamp(q, 0.5f, 10.0f), snap);
+}
+
+void ParametricEqualizer::Retarget(bool snap) {
+    cascadeWanted_ = cascade_.load(std::memory_order_relaxed);
+    if (snap) cascadeNow_ = cascadeWanted_;
+    TargetFilter(bass_, bassSection_, false, snap);
+    TargetFilter(treble_, trebleSection_, false, snap);
+    for (uint32_t b = 0; b < kBands; ++b) TargetFilter(bands_[b], bandSections_[b], cascadeWanted_ != cascadeNow_, snap);
+}
+
+// One step of the glides; a pending change of arrangement happens once every band is flat.
+void ParametricEqualizer::Advance(uint32_t frames) {
+    // A section starting from rest starts from cleared states.
+    if (bassSection_.Advance(frames))
+        for (uint32_t c = 0; c < channels_; ++c) shelfState_[c][0].Clear();
+    if (trebleSection_.Advance(frames))
+        for (uint32_t c = 0; c < channels_; ++c) shelfState_[c][1].Clear();
+    bool flat = true;
     for (uint32_t b = 0; b < kBands; ++b) {
-        const Filter& f = bands_[b];
-        const int32_t gain = f.gain.load(std::memory_order_relaxed);
-        const double hz = f.frequency.load(std::memory_order_relaxed);
-        Section& s = bandSections_[b];
-        s.active = f.on.load(std::memory_order_relaxed) && gain != 0 && InRange(hz);
-        if (!s.active) continue;
-        float q = f.q.load(std::memory_order_relaxed);
-        if (!(q == q)) q = 1.0f;  // NaN from a malformed record
-        s.coefficients = BiquadCoefficients::Peaking(rate_, hz, Clamp(q, 0.5f, 10.0f), gain);
+        if (bandSections_[b].Advance(frames))
+            for (uint32_t c = 0; c < channels_; ++c) bandState_[c][b].Clear();
+        flat = flat && bandSections_[b].AtUnity();
+    }
+    if (cascadeWanted_ != cascadeNow_ && flat) {
+        cascadeNow_ = cascadeWanted_;
+        Retarget(false);
     }
 }
 
 void ParametricEqualizer::ProcessChannel(uint32_t c, float* buffer, uint32_t frames) {
-    if (bassSection_.active) shelfState_[c][0].RunBlock(bassSection_.coefficients, buffer, frames);
-    if (trebleSection_.active) shelfState_[c][1].RunBlock(trebleSection_.coefficients, buffer, frames);
+    if (bassSection_.Active()) bassSection_.Run(shelfState_[c][0], buffer, frames);
+    if (trebleSection_.Active()) trebleSection_.Run(shelfState_[c][1], buffer, frames);
     if (cascadeNow_) {
         for (uint32_t b = 0; b < kBands; ++b)
-            if (bandSections_[b].active) bandState_[c][b].RunBlock(bandSections_[b].coefficients, buffer, frames);
+            if (bandSections_[b].Active()) bandSections_[b].Run(bandState_[c][b], buffer, frames);
         return;
     }
     // Parallel: every band sees the same input and adds its deviation from flat.
@@ -97,14 +114,20 @@ void ParametricEqualizer::ProcessChannel(uint32_t c, float* buffer, uint32_t fra
         const float x = buffer[i];
         float y = x;
         for (uint32_t b = 0; b < kBands; ++b)
-            if (bandSections_[b].active) y += bandState_[c][b].Run(bandSections_[b].coefficients, x) - x;
+            if (bandSections_[b].Active()) y += bandSections_[b].RunOne(bandState_[c][b], x, i) - x;
         buffer[i] = y;
     }
 }
 
+// In steps of a section's step length, so gliding filters are redesigned on the way.
 void ParametricEqualizer::Process(float* const* buffers, uint32_t frames) {
-    if (changes_.Take()) Recompute();
-    for (uint32_t c = 0; c < channels_; ++c) ProcessChannel(c, buffers[c], frames);
+    if (changes_.Take()) Retarget(!running_);
+    running_ = true;
+    for (uint32_t done = 0; done < frames; done += SmoothedSection::kStepFrames) {
+        const uint32_t n = SmoothedSection::StepFrames(frames, done);
+        Advance(n);
+        for (uint32_t c = 0; c < channels_; ++c) ProcessChannel(c, buffers[c] + done, n);
+    }
 }
 
 }  // namespace qx::fx

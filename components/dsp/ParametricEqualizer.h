@@ -7,11 +7,16 @@
 //   39, 240 bytes: 15 records of {on byte, 3 zero bytes, frequency, gain, Q as float}
 //   40, 1 byte: phase mode (0 minimal, else linear); both run minimum-phase sections here
 //   41, 1 byte: 0 runs the bands in parallel (their boosts add), else in cascade
+// Every change glides (20 ms) instead of jumping: gains in even dB steps, frequencies
+// on a log scale, Q linearly; a filter switched on or off glides from or to 0 dB. A change
+// between parallel and cascade glides the bands to 0 dB, changes over (at 0 dB the two
+// arrangements are the same) and glides them back.
 #include <atomic>
 
 #include "components/dsp/Biquad.h"
 #include "components/dsp/ChangeCounter.h"
 #include "components/dsp/Effect.h"
+#include "components/dsp/SmoothedSection.h"
 
 namespace qx::fx {
 
@@ -40,14 +45,11 @@ private:
         std::atomic<int32_t> gain{0};
         std::atomic<float> q{1.0f};
     };
-    struct Section {
-        bool active = false;
-        BiquadCoefficients coefficients;
-    };
-
     void StoreFilter(Filter& f, const uint8_t* data);
-    void Recompute();
+    void Retarget(bool snap);
+    void TargetFilter(const Filter& f, SmoothedSection& s, bool flat, bool snap);
     bool InRange(double hz) const;
+    void Advance(uint32_t frames);
     void ProcessChannel(uint32_t channel, float* buffer, uint32_t frames);
 
     Filter bass_, treble_;
@@ -58,9 +60,11 @@ private:
 
     double rate_ = 48000;
     uint32_t channels_ = 0;
-    bool cascadeNow_ = false;
-    Section bassSection_, trebleSection_;
-    Section bandSections_[kBands];
+    bool running_ = false;  // audio has passed since Prepare; changes before that apply at once
+    bool cascadeNow_ = false;     // the arrangement the bands run in
+    bool cascadeWanted_ = false;  // the one asked for; differs while changing over
+    SmoothedSection bassSection_, trebleSection_;
+    SmoothedSection bandSections_[kBands];
     BiquadState shelfState_[kMaxChannels][2];
     BiquadState bandState_[kMaxChannels][kBands];
 };

@@ -19,14 +19,16 @@ void SmartVolume::Prepare(double rate, uint32_t channels) {
     targetPower_ = FromDb(2 * kTargetDb);
     gatePower_ = FromDb(2 * kGateDb);
     maxGain_ = FromDb(kMaxGainDb);
+    glide_ = GlideSteps(rate);
     resetRequested_.store(false);
     Restart();
+    gain_ = 1;
+    resetLeft_ = 0;
 }
 
 void SmartVolume::Restart() {
     power_ = 0;
     peak_ = 0;
-    gain_ = 1;
 }
 
 ParamStatus SmartVolume::SetParameter(uint8_t id, uint8_t size, const uint8_t* data) {
@@ -37,7 +39,11 @@ ParamStatus SmartVolume::SetParameter(uint8_t id, uint8_t size, const uint8_t* d
 }
 
 void SmartVolume::Process(float* const* buffers, uint32_t frames) {
-    if (resetRequested_.exchange(false, std::memory_order_acquire)) Restart();
+    if (resetRequested_.exchange(false, std::memory_order_acquire)) {
+        Restart();
+        resetLeft_ = glide_;
+        resetStep_ = (1 - gain_) / float(glide_);
+    }
     for (uint32_t n = 0; n < frames; ++n) {
         float loudest = 0;
         for (uint32_t c = 0; c < channels_; ++c) loudest = std::fmax(loudest, buffers[c][n] * buffers[c][n]);
@@ -45,7 +51,9 @@ void SmartVolume::Process(float* const* buffers, uint32_t frames) {
         const float magnitude = std::sqrt(loudest);
         peak_ = magnitude > peak_ ? magnitude : peak_ + peakRelease_ * (magnitude - peak_);
 
-        if (power_ > gatePower_) {
+        if (resetLeft_ != 0) {
+            gain_ = --resetLeft_ == 0 ? 1.0f : gain_ + resetStep_;
+        } else if (power_ > gatePower_) {
             float wanted = Clamp(std::sqrt(targetPower_ / power_), 1 / maxGain_, maxGain_);
             if (peak_ * wanted > 1.0f) wanted = 1.0f / peak_;
             gain_ += (wanted < gain_ ? attackCoef_ : releaseCoef_) * (wanted - gain_);

@@ -4,10 +4,12 @@
 // when it must fall (attack) and slowly when it may rise (release), never beyond
 // +-24 dB and never so far that the followed peak would pass full scale. Below the gate
 // the gain holds, so pauses are not pumped up.
-//   12, no data: reset (the gain returns to unity, the level followers restart)
+//   12, no data: reset (the gain glides back to unity over 20 ms, the level followers
+//       restart)
 #include <atomic>
 
 #include "components/dsp/Effect.h"
+#include "components/dsp/Ramp.h"
 
 namespace qx::fx {
 
@@ -39,6 +41,9 @@ private:
     float power_ = 0;
     float peak_ = 0;
     float gain_ = 1;
+    uint32_t glide_ = 1;
+    uint32_t resetLeft_ = 0;  // samples of the glide back to unity still to go
+    float resetStep_ = 0;
 };
 
 }  // namespace qx::fx

@@ -2,7 +2,12 @@
 
 namespace qx::fx {
 
-void VocalFading::Prepare(double, uint32_t channels) { channels_ = channels; }
+void VocalFading::Prepare(double rate, uint32_t channels) {
+    channels_ = channels;
+    glide_ = GlideSteps(rate);
+    depth_.Reset(double(amount_.load(std::memory_order_relaxed)) / kMaxAmount);
+    running_ = false;
+}
 
 ParamStatus VocalFading::SetParameter(uint8_t id, uint8_t size, const uint8_t* data) {
     if (id != kAmount) return ParamStatus::UnknownId;
@@ -12,17 +17,21 @@ ParamStatus VocalFading::SetParameter(uint8_t id, uint8_t size, const uint8_t* d
 }
 
 void VocalFading::Process(float* const* buffers, uint32_t frames) {
-    const float depth = float(amount_.load(std::memory_order_relaxed)) / kMaxAmount;
-    if (channels_ < 2 || depth == 0) return;
+    const double depth = double(amount_.load(std::memory_order_relaxed)) / kMaxAmount;
+    if (running_) depth_.MoveTo(depth, glide_);
+    else depth_.Reset(depth);
+    running_ = true;
+    if (channels_ < 2 || (!depth_.Moving() && depth_.Value() == 0)) return;
     float* left = buffers[0];
     float* right = buffers[1];
+    float* centre = channels_ > 2 ? buffers[2] : nullptr;
     for (uint32_t n = 0; n < frames; ++n) {
+        const float depth = float(depth_.Next());
         const float common = depth * 0.5f * (left[n] + right[n]);
         left[n] -= common;
         right[n] -= common;
+        if (centre) centre[n] *= 1 - depth;
     }
-    if (channels_ > 2)
-        for (uint32_t n = 0; n < frames; ++n) buffers[2][n] *= 1 - depth;
 }
 
 }  // namespace qx::fx

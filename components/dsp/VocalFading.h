@@ -3,9 +3,11 @@
 // unchanged) to 100 ("No Voice", the common part of the front pair and a centre
 // channel removed).
 //   9, 1 byte: amount 0 to 100
+// A new amount glides there over 20 ms.
 #include <atomic>
 
 #include "components/dsp/Effect.h"
+#include "components/dsp/Ramp.h"
 
 namespace qx::fx {
 
@@ -21,6 +23,9 @@ public:
 private:
     std::atomic<uint8_t> amount_{0};
     uint32_t channels_ = 0;
+    bool running_ = false;  // audio has passed since Prepare; changes before that apply at once
+    uint32_t glide_ = 1;
+    Ramp depth_;  // amount / 100
 };
 
 }  // namespace qx::fx

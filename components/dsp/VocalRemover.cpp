@@ -12,8 +12,12 @@ void VocalRemover::Prepare(double rate, uint32_t channels) {
     channels_ = channels;
     mid_.Clear();
     centre_.Clear();
+    glide_ = GlideSteps(rate);
     changes_.Take();
-    Recompute();
+    SetBand(band_.load(std::memory_order_relaxed));
+    depth_.Reset(float(amount_.load(std::memory_order_relaxed)) / kMaxAmount);
+    pending_ = false;
+    running_ = false;
 }
 
 ParamStatus VocalRemover::SetParameter(uint8_t id, uint8_t size, const uint8_t* data) {
@@ -33,15 +37,37 @@ ParamStatus VocalRemover::SetParameter(uint8_t id, uint8_t size, const uint8_t* 
     return ParamStatus::Ok;
 }
 
-void VocalRemover::Recompute() {
-    depth_ = float(amount_.load(std::memory_order_relaxed)) / kMaxAmount;
-    const BandEdges& edges = kBandEdges[band_.load(std::memory_order_relaxed)];
+void VocalRemover::SetBand(uint8_t band) {
+    bandNow_ = band;
+    const BandEdges& edges = kBandEdges[band];
     // A second-order Butterworth high-pass and low-pass: between the edges their phase
     // shifts cancel, so the band signal lines up with the channels it is taken from.
     highPassOn_ = edges.low > 0;
     lowPassOn_ = edges.high > 0 && edges.high < MaxFilterFrequency(rate_);
     if (highPassOn_) highPass_ = BiquadCoefficients::HighPass(rate_, edges.low, kButterworthQ);
     if (lowPassOn_) lowPass_ = BiquadCoefficients::LowPass(rate_, edges.high, kButterworthQ);
+    mid_.Clear();
+    centre_.Clear();
+}
+
+// The removal glides to the new amount; a new band first glides it to nothing. Removal
+// starting from nothing starts the band filters afresh (they stand still meanwhile).
+void VocalRemover::TakeChanges() {
+    const double depth = double(amount_.load(std::memory_order_relaxed)) / kMaxAmount;
+    const uint8_t band = band_.load(std::memory_order_relaxed);
+    if (!running_) {
+        SetBand(band);
+        depth_.Reset(depth);
+        return;
+    }
+    const bool resting = !depth_.Moving() && depth_.Value() == 0;
+    if (resting) {
+        if (band != bandNow_) SetBand(band);
+        mid_.Clear();
+        centre_.Clear();
+    }
+    pending_ = band != bandNow_;
+    depth_.MoveTo(pending_ ? 0 : depth, glide_);
 }
 
 float VocalRemover::Band(BandFilter& f, float x) {
@@ -51,16 +77,23 @@ float VocalRemover::Band(BandFilter& f, float x) {
 }
 
 void VocalRemover::Process(float* const* buffers, uint32_t frames) {
-    if (changes_.Take()) Recompute();
-    if (channels_ < 2 || depth_ == 0) return;
+    if (changes_.Take()) TakeChanges();
+    running_ = true;
+    if (channels_ < 2 || (!depth_.Moving() && depth_.Value() == 0)) return;
     float* left = buffers[0];
     float* right = buffers[1];
     float* centre = channels_ > kCentreChannel ? buffers[kCentreChannel] : nullptr;
     for (uint32_t n = 0; n < frames; ++n) {
-        const float common = depth_ * Band(mid_, 0.5f * (left[n] + right[n]));
+        if (pending_ && depth_.Value() == 0) {
+            pending_ = false;
+            SetBand(band_.load(std::memory_order_relaxed));
+            depth_.MoveTo(double(amount_.load(std::memory_order_relaxed)) / kMaxAmount, glide_);
+        }
+        const float depth = float(depth_.Next());
+        const float common = depth * Band(mid_, 0.5f * (left[n] + right[n]));
         left[n] -= common;
         right[n] -= common;
-        if (centre) centre[n] -= depth_ * Band(centre_, centre[n]);
+        if (centre) centre[n] -= depth * Band(centre_, centre[n]);
     }
 }
 

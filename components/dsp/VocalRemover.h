@@ -4,11 +4,14 @@
 // amount runs from -48 (centre band doubled) through 0 (unchanged) to +48 (removed).
 //   33, 1 byte: band, 0 male voice, 1 female voice, 2 bass, 3 full spectrum
 //   34, 4 bytes: amount (signed low 16 bits)
+// A new amount glides (20 ms); a new band fades the removal out, changes the band
+// filters and fades it back in, so neither clicks.
 #include <atomic>
 
 #include "components/dsp/Biquad.h"
 #include "components/dsp/ChangeCounter.h"
 #include "components/dsp/Effect.h"
+#include "components/dsp/Ramp.h"
 
 namespace qx::fx {
 
@@ -32,7 +35,8 @@ private:
         BiquadState highPass, lowPass;
         void Clear() { highPass.Clear(), lowPass.Clear(); }
     };
-    void Recompute();
+    void TakeChanges();
+    void SetBand(uint8_t band);
     float Band(BandFilter& f, float x);
 
     std::atomic<uint8_t> band_{MaleVoice};
@@ -41,7 +45,11 @@ private:
 
     double rate_ = 48000;
     uint32_t channels_ = 0;
-    float depth_ = 0;  // amount / 48
+    bool running_ = false;  // audio has passed since Prepare; changes before that apply at once
+    Ramp depth_;  // amount / 48
+    uint32_t glide_ = 1;
+    uint8_t bandNow_ = MaleVoice;
+    bool pending_ = false;  // another band waits for the fade-out
     bool highPassOn_ = false, lowPassOn_ = false;
     BiquadCoefficients highPass_, lowPass_;
     BandFilter mid_, centre_;

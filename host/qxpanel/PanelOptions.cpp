@@ -80,6 +80,10 @@ const wchar_t* Usage() {
            L"                                 actions done in order once the page is shown\n"
            L"  --exit                         close the page after the actions\n"
            L"  --close-after <ms>             close the page after this time\n"
+           L"  --import-eq <file>             fit a published EQ preset to the 15-Band\n"
+           L"                                 Equalizer and write it into the --store file\n"
+           L"                                 (the page opens only when actions follow)\n"
+           L"  --eq-target eq15|eq10          fit to the 15-Band (default) or ten-band one\n"
            L"Lists are comma-separated row labels or effect numbers.\n";
 }
 
@@ -133,6 +137,13 @@ bool ParseOptions(const std::vector<std::wstring>& args, PanelOptions& options, 
             options.actions.push_back({PanelAction::List, {}});
         } else if (arg == L"--exit") {
             options.actions.push_back({PanelAction::Close, {}});
+        } else if (arg == L"--import-eq") {
+            if (!needValue()) return false;
+            options.importEq = value;
+        } else if (arg == L"--eq-target") {
+            if (!needValue()) return false;
+            if (!SameText(value, L"eq15") && !SameText(value, L"eq10")) return error = L"bad EQ target: " + value, false;
+            options.importTenBand = SameText(value, L"eq10");
         } else if (arg == L"--close-after") {
             if (!needValue()) return false;
             if (!ParseNumber(value, options.closeAfterMs)) return error = L"bad time: " + value, false;

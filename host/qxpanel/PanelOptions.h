@@ -23,6 +23,8 @@ struct PanelOptions {
     std::wstring modulePath;    // empty: QXAPOMain.dll beside the program
     std::vector<PanelAction> actions;
     uint32_t closeAfterMs = 0;  // 0: stay open until closed
+    std::wstring importEq;      // a published EQ preset to fit into the store file
+    bool importTenBand = false; // fit it to the ten-band Equalizer
 };
 
 // Parses argv (without the program name). On failure returns false and sets `error`.

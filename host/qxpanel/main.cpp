@@ -15,6 +15,7 @@
 #include "host/InProcessServer.h"
 #include "host/qxpanel/FakeComponents.h"
 #include "host/qxpanel/PanelOptions.h"
+#include "host/qxpanel/ImportEq.h"
 #include "host/qxpanel/PanelPage.h"
 #include "server/Guids.h"
 #include "server/Interfaces.h"
@@ -127,6 +128,10 @@ int wmain(int argc, wchar_t** argv) {
         std::fprintf(stderr, "qxpanel: %ls\n", error.c_str());
         std::fputws(Usage(), stderr);
         return 2;
+    }
+    if (!options.importEq.empty()) {
+        const int code = ImportEqIntoStore(options.importEq, options.importTenBand, options.storeFile);
+        if (code != 0 || options.actions.empty()) return code;
     }
     return RunPanel(options);
 }
