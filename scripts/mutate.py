@@ -13,6 +13,7 @@ are drawn at random (reproducibly, from --seed). Every file is restored after ea
 mutant, also when the run is interrupted.
 """
 import argparse
+import os
 import random
 import re
 import subprocess
@@ -69,9 +70,13 @@ def mutants(lines):
 
 
 def run(cmd, root, timeout):
+    # A mutant that crashes a program under Wine must end the run, not wait in Wine's
+    # debugger until the timeout.
+    env = dict(os.environ)
+    env["WINEDLLOVERRIDES"] = ";".join(filter(None, [env.get("WINEDLLOVERRIDES"), "winedbg.exe=d"]))
     try:
         return subprocess.run(cmd, shell=True, cwd=root, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                              timeout=timeout).returncode
+                              timeout=timeout, env=env).returncode
     except subprocess.TimeoutExpired:
         return "timeout"
 
