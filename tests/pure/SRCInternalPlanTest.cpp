@@ -216,3 +216,12 @@ TEST(SRCInternalPlan, InitResetsFilterMemoryButKeepsPolyphaseHistory) {
     src.Process(buf.data(), 1, 441, SRCInternal::Forward);
     EXPECT_EQ(buf, silent);  // the new channel starts from silence
 }
+
+// The benchmarks' cost figure: a polyphase stage works one row of taps per output (20 for
+// 44.1 to 48 kHz; 22 for 48 to 44.1 kHz, whose rows of 24 end in two zero taps); no
+// stage, no work.
+TEST(SRCInternalPlan, PolyphaseStagesCostOneRowOfTapsPerOutput) {
+    EXPECT_EQ(20.0, ConversionStage::MultiplyAddsPerOutput(StageKind::Up160Down147));
+    EXPECT_EQ(22.0, ConversionStage::MultiplyAddsPerOutput(StageKind::Up147Down160));
+    EXPECT_EQ(0.0, ConversionStage::MultiplyAddsPerOutput(StageKind::None));
+}
