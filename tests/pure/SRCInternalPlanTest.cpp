@@ -94,6 +94,8 @@ TEST(SRCInternalPlan, UnsupportedAndEqualRatesConvertNothing) {
         InitFor(src, 48000, 44100, 480);  // a plan before, to be cleared
         EXPECT_EQ(InitFor(src, pair[0], pair[1], 480), 480u) << pair[0] << "->" << pair[1];
         EXPECT_EQ(src.StageCount(), 0);
+        EXPECT_EQ(src.BlockSize(1), 0u);  // nothing left of the plan before
+        EXPECT_EQ(src.Rate(1), 0u);
         std::vector<float> buf = Ramp(1024);
         const std::vector<float> before = buf;
         src.Process(buf.data(), 0, 480, SRCInternal::Forward);
