@@ -9,7 +9,7 @@ set -euo pipefail
 # wine64-tools install only under /usr/lib/wine and as *-stable.
 pkgs=(cmake ninja-build g++ mingw-w64 g++-mingw-w64-x86-64-posix wine wine64 wine64-tools
       googletest libgtest-dev libbenchmark-dev libsamplerate0-dev libspeexdsp-dev libsoxr-dev
-      python3 xvfb xauth imagemagick fonts-wine clang libclang-rt-14-dev)
+      python3 xvfb xauth imagemagick fonts-wine clang libclang-rt-14-dev gcovr)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -9,21 +9,34 @@
 
 #include "server/ModulePath.h"
 #include "server/ModuleTypeLib.h"
-#include "tests/registration/ModuleScripts.h"
 #include "tests/registration/BuiltModule.h"
 
 namespace qx::test {
 namespace {
 
-const std::wstring kAppIdKey = L"AppID\\" + Widen(kAppId);
+// The classes, application and type library identifiers that registration must write.
+struct ScriptClass {
+    const wchar_t* name;
+    const wchar_t* clsid;
+};
+constexpr ScriptClass kScriptClasses[] = {
+    {L"QXGFXLib", L"{23334AEA-8A5F-4794-A092-CBC24957FF00}"},
+    {L"QXLFXLib", L"{32F6E317-3CC6-4B29-A810-911C62895185}"},
+    {L"QXMicLFXLib", L"{23DA0710-3679-4E19-9736-9BAC5DE8F179}"},
+    {L"QXUIExtLib", L"{728D8FF0-ECA3-4CEC-A120-7DC001059E0D}"},
+};
+const std::wstring kAppId = L"{637833AA-D96E-4A98-8894-2F22D5B7E211}";
+const std::wstring kLibId = L"{C3A7D52C-BD07-46A6-8179-997334109904}";
+
+const std::wstring kAppIdKey = L"AppID\\" + kAppId;
 const std::wstring kAppIdDllKey = L"AppID\\QXAPOMain.DLL";
-const std::wstring kTypeLibKey = L"TypeLib\\" + Widen(kLibId);
+const std::wstring kTypeLibKey = L"TypeLib\\" + kLibId;
 const wchar_t* const kInterfaceIds[] = {
     L"{B1549114-AB53-48A9-B74C-5EAF4C1F9880}", L"{71C5CD9D-5CB8-4448-8AFE-FE51BF7243C8}",
     L"{86A7FBBD-56B3-4C3A-AF30-6F7F0EDBB676}", L"{99B9F60F-FFD3-4D06-B020-CAE0259E307B}"};
 
-std::wstring ClassKey(const ScriptClass& c) { return L"CLSID\\" + Widen(c.clsid); }
-std::wstring ProgId(const ScriptClass& c) { return L"QXAPOMain." + Widen(c.name); }
+std::wstring ClassKey(const ScriptClass& c) { return std::wstring(L"CLSID\\") + c.clsid; }
+std::wstring ProgId(const ScriptClass& c) { return std::wstring(L"QXAPOMain.") + c.name; }
 
 // Everything registration touches, for comparing whole states.
 std::wstring RegisteredState() {
@@ -50,27 +63,27 @@ protected:
 
     void ExpectRegisteredAt(const std::wstring& modulePath) {
         EXPECT_EQ(L"QXAPOMain", Text(kAppIdKey));
-        EXPECT_EQ(Widen(kAppId), Text(kAppIdDllKey, L"AppID"));
+        EXPECT_EQ(kAppId, Text(kAppIdDllKey, L"AppID"));
         for (const ScriptClass& c : kScriptClasses) {
-            const std::wstring name = Widen(c.name), clsid = Widen(c.clsid), key = ClassKey(c);
+            const std::wstring name = c.name, clsid = c.clsid, key = ClassKey(c);
             EXPECT_EQ(name + L" Class", Text(ProgId(c) + L".1"));
             EXPECT_EQ(clsid, Text(ProgId(c) + L".1\\CLSID"));
             EXPECT_EQ(name + L" Class", Text(ProgId(c)));
             EXPECT_EQ(clsid, Text(ProgId(c) + L"\\CLSID"));
             EXPECT_EQ(ProgId(c) + L".1", Text(ProgId(c) + L"\\CurVer"));
             EXPECT_EQ(name + L" Class", Text(key));
-            EXPECT_EQ(Widen(kAppId), Text(key, L"AppID"));
+            EXPECT_EQ(kAppId, Text(key, L"AppID"));
             EXPECT_EQ(ProgId(c) + L".1", Text(key + L"\\ProgID"));
             EXPECT_EQ(ProgId(c), Text(key + L"\\VersionIndependentProgID"));
             EXPECT_TRUE(KeyExists(key + L"\\Programmable"));
             EXPECT_EQ(L"<none>", Text(key + L"\\Programmable"));
             EXPECT_EQ(modulePath, Text(key + L"\\InprocServer32"));
             EXPECT_EQ(L"Both", Text(key + L"\\InprocServer32", L"ThreadingModel"));
-            EXPECT_EQ(Widen(kLibId), Text(key + L"\\TypeLib"));
+            EXPECT_EQ(kLibId, Text(key + L"\\TypeLib"));
         }
         EXPECT_EQ(modulePath, Text(kTypeLibKey + L"\\1.0\\409\\win64"));
         for (const wchar_t* iid : kInterfaceIds)
-            EXPECT_EQ(Widen(kLibId), Text(std::wstring(L"Interface\\") + iid + L"\\TypeLib")) << iid;
+            EXPECT_EQ(kLibId, Text(std::wstring(L"Interface\\") + iid + L"\\TypeLib")) << iid;
     }
 
     BuiltModule module_;
@@ -119,7 +132,7 @@ TEST_F(Registration, UnregistrationRemovesItsKeysAndKeepsSharedAndForeignOnes) {
 TEST_F(Registration, UnregisteringAnUnregisteredModuleFailsAtTheTypeLibraryAndKeepsTheAppId) {
     // Only the AppID keys are there, as after a registration cut short.
     PutText(kAppIdKey, nullptr, L"QXAPOMain");
-    PutText(kAppIdDllKey, L"AppID", Widen(kAppId).c_str());
+    PutText(kAppIdDllKey, L"AppID", kAppId.c_str());
     // What the system answers for a library that is not registered.
     const HRESULT expected = UnRegisterTypeLib(GUID{0xC3A7D52C, 0xBD07, 0x46A6, {0x81, 0x79, 0x99, 0x73, 0x34, 0x10,
                                                                                  0x99, 0x04}},
@@ -127,7 +140,7 @@ TEST_F(Registration, UnregisteringAnUnregisteredModuleFailsAtTheTypeLibraryAndKe
     ASSERT_TRUE(FAILED(expected));
     EXPECT_EQ(expected, module_.Unregister());
     EXPECT_EQ(L"QXAPOMain", Text(kAppIdKey));
-    EXPECT_EQ(Widen(kAppId), Text(kAppIdDllKey, L"AppID"));
+    EXPECT_EQ(kAppId, Text(kAppIdDllKey, L"AppID"));
 }
 
 TEST_F(Registration, CallersThreadLocaleIsRestored) {
