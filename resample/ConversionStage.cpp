@@ -142,12 +142,21 @@ void ConversionStage::Prepare(StageKind kind, uint32_t inputSize, uint32_t outpu
     if (!AllocateBuffers(channels_)) return;
 
     std::fill(std::begin(phase_), std::end(phase_), 0u);
-    wideLoops_ = MultirateFir::WideLoopsAvailable();
+    path_ = MultirateFir::ChosenPath();
 
     if (IsMultirateFirKind(kind)) {
         const Shape s = ShapeForSizes(inputSize, outputSize);
         const MultirateFir* fir = FirFor(kind);
         firReady_ = s.up == fir->Up() && s.down == fir->Down();
+    }
+    if (const MultirateFir* fir = FirFor(kind)) {
+        // Any block the buffers take fits the split copy.
+        const size_t floats = fir->ScratchFloats(capacity_);
+        if (floats > scratchFloats_) {
+            scratch_.reset(new (std::nothrow) float[floats]);
+            scratchFloats_ = scratch_ ? floats : 0;
+        }
+        if (scratchFloats_ < floats) firReady_ = false;
     }
     // Filter memory starts from silence, except the history of the 160/147 kinds, which
     // survives in a buffer that was kept.
@@ -168,9 +177,10 @@ void ConversionStage::Process(float* buffer, uint32_t channel, uint32_t n, uint3
 
     if (const MultirateFir* fir = FirFor(kind_)) {
         if (IsMultirateFirKind(kind_) && !firReady_) return;
+        if (fir->ScratchFloats(n) > scratchFloats_) return;
         const uint32_t groups = GroupsFor(kind_, n);
         std::memcpy(x, buffer, sizeof(float) * n);
-        fir->Run(x, groups, buffer, wideLoops_);
+        fir->Run(x, groups, buffer, path_, scratch_.get());
         if (kind_ == StageKind::Down3) {
             // An incomplete last group still yields one output, aligned with the block's
             // last input; the decimator consumes every input.

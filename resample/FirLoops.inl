@@ -1,63 +1,95 @@
 // The multirate FIR loops. Included, inside a namespace of its own, by each translation
-// unit that compiles them for one instruction set; that unit defines kChunk (groups
-// computed together) and includes resample/FirPlanView.h first.
+// unit that compiles them for one instruction set. That unit first includes
+// resample/FirPlanView.h and defines `Lanes`: its vector type Vec of kWidth floats and
+// the operations Zero, Broadcast, Load, Store, Add, Mul, StorePairs (two vectors
+// interleaved) and StoreTriples (three vectors interleaved), all inlined.
 //
-// A chunk's accumulators stay in registers while the tap loop runs, so each output is
-// still one sequential sum in tap order whatever the chunk size.
+// The loops vectorise across groups, never across taps: each output stays one sum
+// started at zero and taken in increasing tap order, every product rounded before its
+// add, whatever the vector width. Everything a block keeps between taps lives in
+// registers (at most eight accumulators, one coefficient, one product), so nothing is
+// spilled to the stack.
 
-template <int L, int M, int W, bool Full>
-void Chunk(const FirPlanView& plan, const float* x, uint32_t g0, int width, float* out) {
-    const int w = Full ? W : width;
-    const int subHistory = plan.subHistory;
-    // With M > 1, the samples each lane of the chunk needs are taken apart by their
-    // position modulo M first, so every tap reads consecutive floats.
-    constexpr int kLanes = M > 1 ? M : 1;
-    constexpr int kLaneLength = M > 1 ? FirPlanView::kMaxHistory / M + W : 1;
-    float lanes[kLanes * kLaneLength];
-    if (M > 1) {
-        const float* start = x + static_cast<std::intptr_t>(M) * (static_cast<std::intptr_t>(g0) - subHistory);
-        for (int m = 0; m < M; ++m)
-            for (int s = 0; s < subHistory + w; ++s) lanes[m * kLaneLength + s] = start[M * s + m];
+// Phase sums of K vectors of consecutive groups from g.
+template <int K>
+QX_FIR_INLINE void Accumulate(const float* coef, const float* const* taps, int count, uint32_t g,
+                              typename Lanes::Vec* acc) {
+    for (int k = 0; k < K; ++k) acc[k] = Lanes::Zero();
+    for (int e = 0; e < count; ++e) {
+        const typename Lanes::Vec c = Lanes::Broadcast(coef + e);
+        const float* p = taps[e] + g;
+        for (int k = 0; k < K; ++k) acc[k] = Lanes::Add(acc[k], Lanes::Mul(c, Lanes::Load(p + k * Lanes::kWidth)));
     }
-    for (int r = 0; r < L; ++r) {
-        const float* coef = plan.coef[r];
-        const int16_t* offset = plan.offset[r];
-        const int8_t* sub = plan.sub[r];
-        const int16_t* index = plan.index[r];
-        float acc[W] = {};
-        for (int e = 0; e < plan.count[r]; ++e) {
-            const float c = coef[e];
-            const float* p =
-                (M == 1) ? x + offset[e] + g0 : lanes + sub[e] * kLaneLength + subHistory + index[e];
-            // Runs of 16 lanes: short enough for the compiler to unroll them completely
-            // and keep all accumulators in vector registers.
-            for (int b = 0; b < w; b += 16) {
-                float* a = acc + b;
-                const float* q = p + b;
-                const int run = Full ? 16 : (w - b < 16 ? w - b : 16);
-                for (int l = 0; l < run; ++l) a[l] += c * q[l];
-            }
+}
+
+// All L phases of K vectors of groups from g, written interleaved to out. The earlier
+// phases wait in `held` (floats only, written and read with unaligned moves) until the
+// last one is computed.
+template <int L, int K>
+QX_FIR_INLINE void Block(const FirPlanView& plan, uint32_t g, float* out) {
+    using Vec = typename Lanes::Vec;
+    constexpr int W = Lanes::kWidth;
+    Vec acc[K];
+    float held[(L > 1 ? L - 1 : 1) * K * W];
+    for (int r = 0; r < L - 1; ++r) {
+        Accumulate<K>(plan.coef[r], plan.taps[r], plan.count[r], g, acc);
+        const Vec scale = Lanes::Broadcast(&plan.scale);
+        for (int k = 0; k < K; ++k) Lanes::Store(held + (r * K + k) * W, Lanes::Mul(acc[k], scale));
+    }
+    Accumulate<K>(plan.coef[L - 1], plan.taps[L - 1], plan.count[L - 1], g, acc);
+    const Vec scale = Lanes::Broadcast(&plan.scale);
+    float* o = out + static_cast<std::size_t>(g) * L;
+    for (int k = 0; k < K; ++k) {
+        const Vec last = Lanes::Mul(acc[k], scale);
+        if (L == 1) {
+            Lanes::Store(o + k * W, last);
+        } else if (L == 2) {
+            Lanes::StorePairs(o + 2 * k * W, Lanes::Load(held + k * W), last);
+        } else {
+            Lanes::StoreTriples(o + 3 * k * W, Lanes::Load(held + k * W), Lanes::Load(held + (K + k) * W), last);
         }
-        for (int l = 0; l < w; ++l) out[(g0 + l) * L + r] = acc[l] * plan.scale;
     }
 }
 
-template <int L, int M>
-void RunShape(const FirPlanView& plan, const float* x, uint32_t groups, float* out) {
-    // Wide chunks, then chunks of 16, then what is left.
-    uint32_t g = 0;
-    for (; g + kChunk <= groups; g += kChunk) Chunk<L, M, kChunk, true>(plan, x, g, kChunk, out);
-    for (; g + 16 <= groups; g += 16) Chunk<L, M, 16, true>(plan, x, g, 16, out);
-    if (g < groups) Chunk<L, M, 16, false>(plan, x, g, static_cast<int>(groups - g), out);
+// One group, one output per phase, without vectors (blocks shorter than one vector).
+template <int L>
+void Single(const FirPlanView& plan, uint32_t g, float* out) {
+    for (int r = 0; r < L; ++r) {
+        float acc = 0.0f;
+        for (int e = 0; e < plan.count[r]; ++e) acc = acc + plan.coef[r][e] * plan.taps[r][e][g];
+        out[static_cast<std::size_t>(g) * L + r] = acc * plan.scale;
+    }
 }
 
-void Run(const FirPlanView& plan, const float* x, uint32_t groups, float* out) {
-    // The stage kinds use these six shapes; each gets its own compiled loop.
-    const int L = plan.up, M = plan.down;
-    if (L == 2 && M == 1) return RunShape<2, 1>(plan, x, groups, out);
-    if (L == 1 && M == 2) return RunShape<1, 2>(plan, x, groups, out);
-    if (L == 3 && M == 2) return RunShape<3, 2>(plan, x, groups, out);
-    if (L == 2 && M == 3) return RunShape<2, 3>(plan, x, groups, out);
-    if (L == 3 && M == 1) return RunShape<3, 1>(plan, x, groups, out);
-    if (L == 1 && M == 3) return RunShape<1, 3>(plan, x, groups, out);
+template <int L>
+void RunShape(const FirPlanView& plan, uint32_t groups, float* out) {
+    constexpr uint32_t W = Lanes::kWidth;
+    uint32_t g = 0;
+    for (; g + 8 * W <= groups; g += 8 * W) Block<L, 8>(plan, g, out);
+    if (g + 4 * W <= groups) {
+        Block<L, 4>(plan, g, out);
+        g += 4 * W;
+    }
+    if (g + 2 * W <= groups) {
+        Block<L, 2>(plan, g, out);
+        g += 2 * W;
+    }
+    if (g + W <= groups) {
+        Block<L, 1>(plan, g, out);
+        g += W;
+    }
+    if (g == groups) return;
+    // Fewer groups left than a vector holds: the block's last vector of groups again,
+    // which writes the same values over those already written.
+    if (groups >= W) return Block<L, 1>(plan, groups - W, out);
+    for (; g < groups; ++g) Single<L>(plan, g, out);
+}
+
+void Run(const FirPlanView& plan, uint32_t groups, float* out) {
+    switch (plan.up) {
+        case 1: return RunShape<1>(plan, groups, out);
+        case 2: return RunShape<2>(plan, groups, out);
+        case 3: return RunShape<3>(plan, groups, out);
+        default: return;
+    }
 }
