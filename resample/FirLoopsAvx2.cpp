@@ -11,8 +11,6 @@
 
 namespace qx::fir_avx2 {
 
-#include "resample/FirInterleave.inl"
-
 struct Lanes {
     using Vec = __m256;
     static constexpr int kWidth = 8;
@@ -28,10 +26,16 @@ struct Lanes {
         _mm256_storeu_ps(p, _mm256_permute2f128_ps(low, high, 0x20));
         _mm256_storeu_ps(p + 8, _mm256_permute2f128_ps(low, high, 0x31));
     }
+    // Each source is permuted once so that every output vector takes each of its
+    // elements from the same position of one of the three: output k, position p holds
+    // element (8k + p) / 3 of source (8k + p) mod 3.
     static QX_FIR_INLINE void StoreTriples(float* p, Vec a, Vec b, Vec c) {
-        StoreTriples4(p, _mm256_castps256_ps128(a), _mm256_castps256_ps128(b), _mm256_castps256_ps128(c));
-        StoreTriples4(p + 12, _mm256_extractf128_ps(a, 1), _mm256_extractf128_ps(b, 1),
-                      _mm256_extractf128_ps(c, 1));
+        const __m256 pa = _mm256_permutevar8x32_ps(a, _mm256_setr_epi32(0, 3, 6, 1, 4, 7, 2, 5));
+        const __m256 pb = _mm256_permutevar8x32_ps(b, _mm256_setr_epi32(5, 0, 3, 6, 1, 4, 7, 2));
+        const __m256 pc = _mm256_permutevar8x32_ps(c, _mm256_setr_epi32(2, 5, 0, 3, 6, 1, 4, 7));
+        _mm256_storeu_ps(p, _mm256_blend_ps(_mm256_blend_ps(pa, pb, 0x92), pc, 0x24));
+        _mm256_storeu_ps(p + 8, _mm256_blend_ps(_mm256_blend_ps(pa, pb, 0x24), pc, 0x49));
+        _mm256_storeu_ps(p + 16, _mm256_blend_ps(_mm256_blend_ps(pa, pb, 0x49), pc, 0x92));
     }
 };
 

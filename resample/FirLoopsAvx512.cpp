@@ -8,11 +8,6 @@
 
 namespace qx::fir_avx512 {
 
-#include "resample/FirInterleave.inl"
-
-// Four-float part `part` of v (the zero-masking form, whose unused source is defined).
-#define Quarter(v, part) _mm512_maskz_extractf32x4_ps(0xF, v, part)
-
 struct Lanes {
     using Vec = __m512;
     static constexpr int kWidth = 16;
@@ -28,18 +23,21 @@ struct Lanes {
         _mm512_storeu_ps(p, _mm512_permutex2var_ps(a, low, b));
         _mm512_storeu_ps(p + 16, _mm512_permutex2var_ps(a, high, b));
     }
+    // As with AVX2: output k, position p holds element (16k + p) / 3 of source
+    // (16k + p) mod 3, so each source is permuted once. (The zero-masking permute with
+    // every lane kept leaves no source undefined.)
     static QX_FIR_INLINE void StoreTriples(float* p, Vec a, Vec b, Vec c) {
-        StoreTriples4(p, Quarter(a, 0), Quarter(b, 0), Quarter(c, 0));
-        StoreTriples4(p + 12, Quarter(a, 1), Quarter(b, 1),
-                      Quarter(c, 1));
-        StoreTriples4(p + 24, Quarter(a, 2), Quarter(b, 2),
-                      Quarter(c, 2));
-        StoreTriples4(p + 36, Quarter(a, 3), Quarter(b, 3),
-                      Quarter(c, 3));
+        const __m512 pa =
+            _mm512_maskz_permutexvar_ps(0xFFFF, _mm512_setr_epi32(0, 11, 6, 1, 12, 7, 2, 13, 8, 3, 14, 9, 4, 15, 10, 5), a);
+        const __m512 pb =
+            _mm512_maskz_permutexvar_ps(0xFFFF, _mm512_setr_epi32(5, 0, 11, 6, 1, 12, 7, 2, 13, 8, 3, 14, 9, 4, 15, 10), b);
+        const __m512 pc =
+            _mm512_maskz_permutexvar_ps(0xFFFF, _mm512_setr_epi32(10, 5, 0, 11, 6, 1, 12, 7, 2, 13, 8, 3, 14, 9, 4, 15), c);
+        _mm512_storeu_ps(p, _mm512_mask_blend_ps(0x4924, _mm512_mask_blend_ps(0x2492, pa, pb), pc));
+        _mm512_storeu_ps(p + 16, _mm512_mask_blend_ps(0x2492, _mm512_mask_blend_ps(0x9249, pa, pb), pc));
+        _mm512_storeu_ps(p + 32, _mm512_mask_blend_ps(0x9249, _mm512_mask_blend_ps(0x4924, pa, pb), pc));
     }
 };
-
-#undef Quarter
 
 #include "resample/FirLoops.inl"
 

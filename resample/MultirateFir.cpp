@@ -86,13 +86,16 @@ void MultirateFir::LimitPath(FirPath widest) {
     g_pathLimit.store(static_cast<int>(widest), std::memory_order_relaxed);
 }
 
-void MultirateFir::Run(const float* x, uint32_t groups, float* out, FirPath path, float* scratch) const {
+void MultirateFir::Run(const float* x, const float* block, uint32_t groups, float* out, FirPath path,
+                       float* scratch) const {
     // Where each lane of the input starts (at group 0): x itself without decimation, else
-    // the lanes of the split copy.
+    // the lanes of the split copy, history first.
     const float* lanes[3] = {x, x, x};
     if (down_ > 1) {
-        const uint32_t stride = static_cast<uint32_t>(subHistory_) + groups;
-        Split(x - down_ * subHistory_, down_, stride, stride, scratch);
+        const uint32_t history = static_cast<uint32_t>(subHistory_);
+        const uint32_t stride = history + groups;
+        Split(x - down_ * subHistory_, down_, history, stride, scratch);
+        Split(block, down_, groups, stride, scratch + history);
         for (int s = 0; s < down_; ++s) lanes[s] = scratch + static_cast<size_t>(s) * stride + subHistory_;
     }
     const float* taps[kMaxPhases][kMaxTaps];

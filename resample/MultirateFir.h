@@ -62,10 +62,13 @@ public:
         return down_ > 1 ? static_cast<size_t>(down_) * (static_cast<size_t>(subHistory_) + groups) : 0;
     }
 
-    // Runs `groups` groups: reads x[-History() .. down*groups - 1], writes up*groups
-    // outputs to out with the loops of `path` (every path gives the same sums). out must
-    // not overlap x; scratch holds ScratchFloats(groups) floats.
-    void Run(const float* x, uint32_t groups, float* out, FirPath path, float* scratch) const;
+    // Runs `groups` groups of inputs: the history x[-History() .. -1] and the block
+    // block[0 .. down*groups - 1], which for down 1 must be x itself (the taps read the
+    // history and the block as one run of floats). Writes up*groups outputs to out with
+    // the loops of `path` (every path gives the same sums). With down above 1 the block
+    // is read into the split copy in `scratch` (ScratchFloats(groups) floats) before
+    // anything is written, so out may be the block; otherwise out must not overlap x.
+    void Run(const float* x, const float* block, uint32_t groups, float* out, FirPath path, float* scratch) const;
 
     // The widest loops this build holds, this processor runs and no limit excludes;
     // stages take it when they are prepared.
