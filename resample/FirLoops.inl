@@ -7,48 +7,59 @@
 // The loops vectorise across groups, never across taps: each output stays one sum
 // started at zero and taken in increasing tap order, every product rounded before its
 // add, whatever the vector width. Everything a block keeps between taps lives in
-// registers (at most eight accumulators, one coefficient, one product), so nothing is
-// spilled to the stack.
+// registers (its accumulators, one coefficient, one product), so nothing is spilled to
+// the stack.
 
-// Phase sums of K vectors of consecutive groups from g.
+// Phase sums of K vectors of groups: vector k < K - 1 starts at group g + k * kWidth, the
+// last at group `last` (which may overlap the one before it at the end of a block).
 template <int K>
-QX_FIR_INLINE void Accumulate(const float* coef, const float* const* taps, int count, uint32_t g,
+QX_FIR_INLINE void Accumulate(const float* coef, const float* const* taps, int count, uint32_t g, uint32_t last,
                               typename Lanes::Vec* acc) {
     for (int k = 0; k < K; ++k) acc[k] = Lanes::Zero();
     for (int e = 0; e < count; ++e) {
         const typename Lanes::Vec c = Lanes::Broadcast(coef + e);
         const float* p = taps[e] + g;
-        for (int k = 0; k < K; ++k) acc[k] = Lanes::Add(acc[k], Lanes::Mul(c, Lanes::Load(p + k * Lanes::kWidth)));
+        for (int k = 0; k < K - 1; ++k)
+            acc[k] = Lanes::Add(acc[k], Lanes::Mul(c, Lanes::Load(p + k * Lanes::kWidth)));
+        acc[K - 1] = Lanes::Add(acc[K - 1], Lanes::Mul(c, Lanes::Load(taps[e] + last)));
     }
 }
 
-// All L phases of K vectors of groups from g, written interleaved to out. The earlier
-// phases wait in `held` (floats only, written and read with unaligned moves) until the
-// last one is computed.
+// All L phases of K vectors of groups (placed as in Accumulate), written interleaved to
+// out. The earlier phases wait in `held` (floats only, written and read with unaligned
+// moves) until the last one is computed.
 template <int L, int K>
-QX_FIR_INLINE void Block(const FirPlanView& plan, uint32_t g, float* out) {
+QX_FIR_INLINE void Block(const FirPlanView& plan, uint32_t g, uint32_t last, float* out) {
     using Vec = typename Lanes::Vec;
     constexpr int W = Lanes::kWidth;
     Vec acc[K];
     float held[(L > 1 ? L - 1 : 1) * K * W];
     for (int r = 0; r < L - 1; ++r) {
-        Accumulate<K>(plan.coef[r], plan.taps[r], plan.count[r], g, acc);
+        Accumulate<K>(plan.coef[r], plan.taps[r], plan.count[r], g, last, acc);
         const Vec scale = Lanes::Broadcast(&plan.scale);
         for (int k = 0; k < K; ++k) Lanes::Store(held + (r * K + k) * W, Lanes::Mul(acc[k], scale));
     }
-    Accumulate<K>(plan.coef[L - 1], plan.taps[L - 1], plan.count[L - 1], g, acc);
+    Accumulate<K>(plan.coef[L - 1], plan.taps[L - 1], plan.count[L - 1], g, last, acc);
     const Vec scale = Lanes::Broadcast(&plan.scale);
-    float* o = out + static_cast<std::size_t>(g) * L;
     for (int k = 0; k < K; ++k) {
-        const Vec last = Lanes::Mul(acc[k], scale);
+        const uint32_t start = k < K - 1 ? g + k * W : last;
+        float* o = out + static_cast<std::size_t>(start) * L;
+        const Vec phase = Lanes::Mul(acc[k], scale);
         if (L == 1) {
-            Lanes::Store(o + k * W, last);
+            Lanes::Store(o, phase);
         } else if (L == 2) {
-            Lanes::StorePairs(o + 2 * k * W, Lanes::Load(held + k * W), last);
+            Lanes::StorePairs(o, Lanes::Load(held + k * W), phase);
         } else {
-            Lanes::StoreTriples(o + 3 * k * W, Lanes::Load(held + k * W), Lanes::Load(held + (K + k) * W), last);
+            Lanes::StoreTriples(o, Lanes::Load(held + k * W), Lanes::Load(held + (K + k) * W), phase);
         }
     }
+}
+
+// `vectors` vectors of groups from group g, the last one starting at group `last`.
+template <int L, int K>
+void Vectors(const FirPlanView& plan, int vectors, uint32_t g, uint32_t last, float* out) {
+    if (vectors == K) return Block<L, K>(plan, g, last, out);
+    if constexpr (K > 1) Vectors<L, K - 1>(plan, vectors, g, last, out);
 }
 
 // One group, one output per phase, without vectors (blocks shorter than one vector).
@@ -61,28 +72,29 @@ void Single(const FirPlanView& plan, uint32_t g, float* out) {
     }
 }
 
+// Blocks of eight vectors of groups (eight sums in flight hide the add latency), then
+// what is left in one block, or in two of four to six vectors when more than eight are
+// left, so that no block but that of a short period has fewer than four. A group count
+// that is not a multiple of the vector width ends with a vector that overlaps the one
+// before it and writes the same values again.
 template <int L>
 void RunShape(const FirPlanView& plan, uint32_t groups, float* out) {
     constexpr uint32_t W = Lanes::kWidth;
-    uint32_t g = 0;
-    for (; g + 8 * W <= groups; g += 8 * W) Block<L, 8>(plan, g, out);
-    if (g + 4 * W <= groups) {
-        Block<L, 4>(plan, g, out);
-        g += 4 * W;
+    if (groups < W) {
+        for (uint32_t g = 0; g < groups; ++g) Single<L>(plan, g, out);
+        return;
     }
-    if (g + 2 * W <= groups) {
-        Block<L, 2>(plan, g, out);
-        g += 2 * W;
+    const uint32_t vectors = (groups + W - 1) / W;
+    uint32_t v = 0;
+    for (; vectors - v >= 12; v += 8) Block<L, 8>(plan, v * W, (v + 7) * W, out);
+    uint32_t left = vectors - v;
+    if (left > 8) {
+        const uint32_t half = left / 2;
+        Vectors<L, 8>(plan, static_cast<int>(half), v * W, (v + half - 1) * W, out);
+        v += half;
+        left -= half;
     }
-    if (g + W <= groups) {
-        Block<L, 1>(plan, g, out);
-        g += W;
-    }
-    if (g == groups) return;
-    // Fewer groups left than a vector holds: the block's last vector of groups again,
-    // which writes the same values over those already written.
-    if (groups >= W) return Block<L, 1>(plan, groups - W, out);
-    for (; g < groups; ++g) Single<L>(plan, g, out);
+    Vectors<L, 8>(plan, static_cast<int>(left), v * W, groups - W, out);
 }
 
 void Run(const FirPlanView& plan, uint32_t groups, float* out) {
