@@ -2,7 +2,8 @@
 // unit that compiles them for one instruction set. That unit first includes
 // resample/FirPlanView.h and defines `Lanes`: its vector type Vec of kWidth floats and
 // the operations Zero, Broadcast, Load, Store, Add, Mul, StorePairs (two vectors
-// interleaved) and StoreTriples (three vectors interleaved), all inlined.
+// interleaved), StoreTriples (three vectors interleaved) and SplitPairs (two vectors'
+// worth of input taken apart by position modulo 2), all inlined.
 //
 // The loops vectorise across groups, never across taps: each output stays one sum
 // started at zero and taken in increasing tap order, every product rounded before its
@@ -95,6 +96,16 @@ void RunShape(const FirPlanView& plan, uint32_t groups, float* out) {
         left -= half;
     }
     Vectors<L, 8>(plan, static_cast<int>(left), v * W, groups - W, out);
+}
+
+void SplitPairs(const float* in, uint32_t count, float* even, float* odd) {
+    constexpr uint32_t W = Lanes::kWidth;
+    uint32_t i = 0;
+    for (; i + W <= count; i += W) Lanes::SplitPairs(in + 2 * i, even + i, odd + i);
+    for (; i < count; ++i) {
+        even[i] = in[2 * i];
+        odd[i] = in[2 * i + 1];
+    }
 }
 
 void Run(const FirPlanView& plan, uint32_t groups, float* out) {

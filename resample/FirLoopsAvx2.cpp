@@ -26,6 +26,15 @@ struct Lanes {
         _mm256_storeu_ps(p, _mm256_permute2f128_ps(low, high, 0x20));
         _mm256_storeu_ps(p + 8, _mm256_permute2f128_ps(low, high, 0x31));
     }
+    // Within each 128-bit half first (a0 a2 b0 b2 | a4 a6 b4 b6), then the 64-bit pairs
+    // into order.
+    static QX_FIR_INLINE void SplitPairs(const float* in, float* even, float* odd) {
+        const __m256 a = _mm256_loadu_ps(in), b = _mm256_loadu_ps(in + 8);
+        const __m256d e = _mm256_castps_pd(_mm256_shuffle_ps(a, b, _MM_SHUFFLE(2, 0, 2, 0)));
+        const __m256d o = _mm256_castps_pd(_mm256_shuffle_ps(a, b, _MM_SHUFFLE(3, 1, 3, 1)));
+        _mm256_storeu_ps(even, _mm256_castpd_ps(_mm256_permute4x64_pd(e, _MM_SHUFFLE(3, 1, 2, 0))));
+        _mm256_storeu_ps(odd, _mm256_castpd_ps(_mm256_permute4x64_pd(o, _MM_SHUFFLE(3, 1, 2, 0))));
+    }
     // Each source is permuted once so that every output vector takes each of its
     // elements from the same position of one of the three: output k, position p holds
     // element (8k + p) / 3 of source (8k + p) mod 3.
@@ -50,6 +59,7 @@ bool Built() { return true; }
 namespace qx::fir_avx2 {
 bool Built() { return false; }
 void Run(const FirPlanView&, uint32_t, float*) {}
+void SplitPairs(const float*, uint32_t, float*, float*) {}
 }  // namespace qx::fir_avx2
 
 #endif

@@ -23,6 +23,13 @@ struct Lanes {
         _mm512_storeu_ps(p, _mm512_permutex2var_ps(a, low, b));
         _mm512_storeu_ps(p + 16, _mm512_permutex2var_ps(a, high, b));
     }
+    static QX_FIR_INLINE void SplitPairs(const float* in, float* even, float* odd) {
+        const __m512 a = _mm512_loadu_ps(in), b = _mm512_loadu_ps(in + 16);
+        const __m512i evens = _mm512_setr_epi32(0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30);
+        const __m512i odds = _mm512_setr_epi32(1, 3, 5, 7, 9, 11, 13, 15, 17, 19, 21, 23, 25, 27, 29, 31);
+        _mm512_storeu_ps(even, _mm512_permutex2var_ps(a, evens, b));
+        _mm512_storeu_ps(odd, _mm512_permutex2var_ps(a, odds, b));
+    }
     // As with AVX2: output k, position p holds element (16k + p) / 3 of source
     // (16k + p) mod 3, so each source is permuted once. (The zero-masking permute with
     // every lane kept leaves no source undefined.)
@@ -50,6 +57,7 @@ bool Built() { return true; }
 namespace qx::fir_avx512 {
 bool Built() { return false; }
 void Run(const FirPlanView&, uint32_t, float*) {}
+void SplitPairs(const float*, uint32_t, float*, float*) {}
 }  // namespace qx::fir_avx512
 
 #endif

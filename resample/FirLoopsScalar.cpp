@@ -17,6 +17,10 @@ struct Lanes {
         p[0] = a;
         p[1] = b;
     }
+    static void SplitPairs(const float* in, float* even, float* odd) {
+        *even = in[0];
+        *odd = in[1];
+    }
     static void StoreTriples(float* p, Vec a, Vec b, Vec c) {
         p[0] = a;
         p[1] = b;

@@ -35,6 +35,11 @@ struct Lanes {
     static QX_FIR_INLINE Vec Add(Vec a, Vec b) { return _mm_add_ps(a, b); }
     static QX_FIR_INLINE Vec Mul(Vec a, Vec b) { return _mm_mul_ps(a, b); }
     static QX_FIR_INLINE void StorePairs(float* p, Vec a, Vec b) { StorePairs4(p, a, b); }
+    static QX_FIR_INLINE void SplitPairs(const float* in, float* even, float* odd) {
+        const __m128 a = _mm_loadu_ps(in), b = _mm_loadu_ps(in + 4);
+        _mm_storeu_ps(even, _mm_shuffle_ps(a, b, _MM_SHUFFLE(2, 0, 2, 0)));
+        _mm_storeu_ps(odd, _mm_shuffle_ps(a, b, _MM_SHUFFLE(3, 1, 3, 1)));
+    }
     static QX_FIR_INLINE void StoreTriples(float* p, Vec a, Vec b, Vec c) { StoreTriples4(p, a, b, c); }
 };
 
@@ -49,6 +54,7 @@ bool Built() { return true; }
 namespace qx::fir_sse2 {
 bool Built() { return false; }
 void Run(const FirPlanView&, uint32_t, float*) {}
+void SplitPairs(const float*, uint32_t, float*, float*) {}
 }  // namespace qx::fir_sse2
 
 #endif

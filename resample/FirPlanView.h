@@ -36,11 +36,14 @@ struct FirPlanView {
     const float* const* taps[kMaxPhases];
 };
 
-// The loops of each instruction set: `groups` groups to up*groups outputs, output
-// L*g + r being phase r of group g. Built() says whether this build holds the loops.
+// The loops of each instruction set: Run takes `groups` groups to up*groups outputs,
+// output L*g + r being phase r of group g; SplitPairs takes an input apart by position
+// modulo 2 (even[i] = in[2i], odd[i] = in[2i + 1] for i below count). Built() says
+// whether this build holds the loops.
 #define QX_FIR_PATH_DECLARATIONS                                          \
     bool Built();                                                         \
-    void Run(const FirPlanView& plan, uint32_t groups, float* out);
+    void Run(const FirPlanView& plan, uint32_t groups, float* out);       \
+    void SplitPairs(const float* in, uint32_t count, float* even, float* odd);
 namespace fir_scalar {
 QX_FIR_PATH_DECLARATIONS
 }

@@ -40,17 +40,19 @@ const PathSupport& Support() {
 
 // lanes[s * stride + i] = start[down * i + s] for i below length: the input taken apart by
 // its position modulo down, so that every tap of a decimating filter reads consecutive
-// floats.
-void Split(const float* start, int down, uint32_t length, uint32_t stride, float* lanes) {
+// floats. By 2 with the loops of `path`; by 3 with SSE2 (where built).
+void Split(const float* start, int down, uint32_t length, uint32_t stride, float* lanes, FirPath path) {
+    if (down == 2) {
+        switch (path) {
+            case FirPath::Avx512: return fir_avx512::SplitPairs(start, length, lanes, lanes + stride);
+            case FirPath::Avx2: return fir_avx2::SplitPairs(start, length, lanes, lanes + stride);
+            case FirPath::Sse2: return fir_sse2::SplitPairs(start, length, lanes, lanes + stride);
+            case FirPath::Scalar: return fir_scalar::SplitPairs(start, length, lanes, lanes + stride);
+        }
+    }
     uint32_t i = 0;
 #ifdef QX_SPLIT_SSE2
-    if (down == 2) {
-        for (; i + 4 <= length; i += 4) {
-            const __m128 a = _mm_loadu_ps(start + 2 * i), b = _mm_loadu_ps(start + 2 * i + 4);
-            _mm_storeu_ps(lanes + i, _mm_shuffle_ps(a, b, _MM_SHUFFLE(2, 0, 2, 0)));
-            _mm_storeu_ps(lanes + stride + i, _mm_shuffle_ps(a, b, _MM_SHUFFLE(3, 1, 3, 1)));
-        }
-    } else if (down == 3) {
+    if (down == 3) {
         for (; i + 4 <= length; i += 4) {
             const float* p = start + 3 * i;
             const __m128 a = _mm_loadu_ps(p), b = _mm_loadu_ps(p + 4), c = _mm_loadu_ps(p + 8);
@@ -94,8 +96,8 @@ void MultirateFir::Run(const float* x, const float* block, uint32_t groups, floa
     if (down_ > 1) {
         const uint32_t history = static_cast<uint32_t>(subHistory_);
         const uint32_t stride = history + groups;
-        Split(x - down_ * subHistory_, down_, history, stride, scratch);
-        Split(block, down_, groups, stride, scratch + history);
+        Split(x - down_ * subHistory_, down_, history, stride, scratch, path);
+        Split(block, down_, groups, stride, scratch + history, path);
         for (int s = 0; s < down_; ++s) lanes[s] = scratch + static_cast<size_t>(s) * stride + subHistory_;
     }
     const float* taps[kMaxPhases][kMaxTaps];
