@@ -90,10 +90,10 @@ TEST(ChannelBlock, SplitAndInterleaveEveryChannelCount) {
         block.Split(in.data(), channels, frames);
         for (uint32_t c = 0; c < channels; ++c)
             for (uint32_t i = 0; i < frames; ++i) ASSERT_EQ(block.Channel(c)[i], float(i * channels + c));
-        uint8_t map[ChannelBlock::kChannels];
+        std::vector<uint8_t> map(channels);
         for (uint32_t c = 0; c < channels; ++c) map[c] = uint8_t(channels - 1 - c);
         std::vector<float> out(in.size() + 1, -1.0f);
-        block.Interleave(out.data(), channels, frames, map);
+        block.Interleave(out.data(), channels, frames, map.data());
         for (uint32_t i = 0; i < frames; ++i)
             for (uint32_t c = 0; c < channels; ++c)
                 ASSERT_EQ(out[size_t(i) * channels + c], float(i * channels + (channels - 1 - c)));
