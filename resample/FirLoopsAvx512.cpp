@@ -34,12 +34,12 @@ struct Lanes {
     // (16k + p) mod 3, so each source is permuted once. (The zero-masking permute with
     // every lane kept leaves no source undefined.)
     static QX_FIR_INLINE void StoreTriples(float* p, Vec a, Vec b, Vec c) {
-        const __m512 pa =
-            _mm512_maskz_permutexvar_ps(0xFFFF, _mm512_setr_epi32(0, 11, 6, 1, 12, 7, 2, 13, 8, 3, 14, 9, 4, 15, 10, 5), a);
-        const __m512 pb =
-            _mm512_maskz_permutexvar_ps(0xFFFF, _mm512_setr_epi32(5, 0, 11, 6, 1, 12, 7, 2, 13, 8, 3, 14, 9, 4, 15, 10), b);
-        const __m512 pc =
-            _mm512_maskz_permutexvar_ps(0xFFFF, _mm512_setr_epi32(10, 5, 0, 11, 6, 1, 12, 7, 2, 13, 8, 3, 14, 9, 4, 15), c);
+        const __m512i fromA = _mm512_setr_epi32(0, 11, 6, 1, 12, 7, 2, 13, 8, 3, 14, 9, 4, 15, 10, 5);
+        const __m512i fromB = _mm512_setr_epi32(5, 0, 11, 6, 1, 12, 7, 2, 13, 8, 3, 14, 9, 4, 15, 10);
+        const __m512i fromC = _mm512_setr_epi32(10, 5, 0, 11, 6, 1, 12, 7, 2, 13, 8, 3, 14, 9, 4, 15);
+        const __m512 pa = _mm512_maskz_permutexvar_ps(0xFFFF, fromA, a);
+        const __m512 pb = _mm512_maskz_permutexvar_ps(0xFFFF, fromB, b);
+        const __m512 pc = _mm512_maskz_permutexvar_ps(0xFFFF, fromC, c);
         _mm512_storeu_ps(p, _mm512_mask_blend_ps(0x4924, _mm512_mask_blend_ps(0x2492, pa, pb), pc));
         _mm512_storeu_ps(p + 16, _mm512_mask_blend_ps(0x2492, _mm512_mask_blend_ps(0x9249, pa, pb), pc));
         _mm512_storeu_ps(p + 32, _mm512_mask_blend_ps(0x9249, _mm512_mask_blend_ps(0x4924, pa, pb), pc));
