@@ -2,17 +2,22 @@
 """Turns the JSON output of qx_bench's converter benchmarks into the Markdown tables of
 docs/performance.md.
 
-    build/bench/bench/qx_bench --benchmark_filter='^SRC' --benchmark_repetitions=5 \\
+    build/bench/bench/qx_bench --benchmark_filter='^SRC' --benchmark_repetitions=3 \\
         --benchmark_report_aggregates_only=true --benchmark_format=json > build/bench/src.json
     python3 bench/src_report.py build/bench/src.json
 
-Each figure is the median over the repetitions. A ratio is the library's time per output
-sample divided by ours: above 1 means ours is faster.
+Each figure comes from the shortest CPU time of the repetitions (on a shared host, the
+run least slowed down by other programs), for every program alike, in ns per output
+sample. The last column is soxr's time divided by ours: above 1 means ours is faster.
 """
 import json
 import sys
 
 LIBS = ["soxr", "speexdsp", "libsamplerate"]
+# The peak benchmark each path of FIR loops is measured against.
+PEAKS = {"scalar": "SRCPeak/multiply-add", "sse2": "SRCPeak/multiply-add",
+         "avx2": "SRCPeak/multiply-add-avx2", "avx512": "SRCPeak/multiply-add-avx512"}
+LABELS = {"scalar": "scalar", "sse2": "SSE2", "avx2": "AVX2", "avx512": "AVX-512"}
 
 
 def medians(path):
@@ -22,49 +27,52 @@ def medians(path):
     for b in data["benchmarks"]:
         name = b["name"]
         if b.get("run_type") == "aggregate":
-            if b.get("aggregate_name") != "median":
+            if b.get("aggregate_name") != "min":
                 continue
-            name = name[: -len("_median")]
+            name = name[: -len("_min")]
         out[name] = b
     return out
 
 
+def ns(run):
+    """CPU ns per output sample."""
+    return run["cpu_time"] / run["outputs"] if run and run.get("outputs") else None
+
+
+def peak(run):
+    """G multiply-adds per second."""
+    return run["macsPerIteration"] / run["cpu_time"] if run else None
+
+
 def main():
     runs = medians(sys.argv[1])
-    print("| Conversion (block) | Ours: ns per output | M outputs/s | soxr | speexdsp | libsamplerate |")
+    print("| Conversion | ours | soxr | speexdsp | libsamplerate | soxr / ours |")
     print("|---|---|---|---|---|---|")
     for name, run in runs.items():
         parts = name.split("/")
         if len(parts) != 4 or parts[0] != "SRC" or parts[1] != "ours":
             continue
-        ours = 1e9 / run["items_per_second"]
-        cells = []
-        for lib in LIBS:
-            other = runs.get("/".join(["SRC", lib, parts[2], parts[3]]))
-            cells.append("%.2f" % ((1e9 / other["items_per_second"]) / ours) if other else "-")
-        print("| %s %s | %.2f | %.0f | %s |" % (parts[2], parts[3], ours, run["items_per_second"] / 1e6,
-                                             " | ".join(cells)))
-    peak = runs.get("SRCPeak/multiply-add")
-    wide = runs.get("SRCPeak/multiply-add-avx2")
-    peaks = {False: peak["MACs"] if peak else None, True: wide["MACs"] if wide else None}
+        ours = ns(run)
+        others = [ns(runs.get("/".join(["SRC", lib, parts[2], parts[3]]))) for lib in LIBS]
+        cells = ["%.2f" % t if t else "-" for t in others]
+        ratio = "%.2f" % (others[0] / ours) if others[0] else "-"
+        print("| %s %s | %.2f | %s | %s |" % (parts[2], parts[3], ours, " | ".join(cells), ratio))
     print()
-    for label, rate in (("SSE2", peaks[False]), ("AVX2", peaks[True])):
-        if rate:
-            print("- Peak, %s, one core: %.1f G multiply-adds/s" % (label, rate / 1e9))
+    for key in ("SRCPeak/multiply-add", "SRCPeak/multiply-add-avx2", "SRCPeak/multiply-add-avx512"):
+        if key in runs:
+            print("- %s: %.1f G multiply-adds/s" % (key, peak(runs[key])))
     print()
     print("| Stage | Loops | Multiply-adds per output | M outputs/s | G multiply-adds/s | Fraction of peak |")
     print("|---|---|---|---|---|---|")
     for name, run in runs.items():
-        if not name.startswith("SRCStage/"):
-            continue
         parts = name.split("/")
-        avx2 = bool(run.get("AVX2"))
-        loops = "AVX2" if avx2 else "SSE2"
-        rate = run["MACs"]
-        peak_rate = peaks[avx2]
-        frac = "%.0f%%" % (100.0 * rate / peak_rate) if peak_rate else "-"
-        print("| %s | %s | %.1f | %.0f | %.2f | %s |" % (parts[1], loops, run["MACperOut"],
-                                                       run["items_per_second"] / 1e6, rate / 1e9, frac))
+        if parts[0] != "SRCStage" or len(parts) != 3:
+            continue
+        top = peak(runs.get(PEAKS[parts[2]]))
+        rate = run["MACperOut"] / ns(run)
+        frac = "%.0f%%" % (100.0 * rate / top) if top else "-"
+        print("| %s | %s | %.1f | %.0f | %.2f | %s |" % (parts[1], LABELS[parts[2]], run["MACperOut"],
+                                                       1e3 / ns(run), rate, frac))
 
 
 if __name__ == "__main__":

@@ -38,6 +38,10 @@ static_assert(kUp147Down160.History() <= kUp147Down160History, "history too shor
 
 // A last incomplete group of the decimator reads 70 inputs back from the block end.
 constexpr uint32_t kDown3TailHistory = 70;
+// Most inputs a decimating kind reads back from the end of a block: its history, and
+// for the decimator the 71 inputs of an incomplete last group.
+constexpr uint32_t kKeptInputs = MultirateFir::kMaxHistory;
+static_assert(kDown3TailHistory + 1 <= kKeptInputs, "the decimator's last group reads past the kept inputs");
 // Channel buffers carry a few floats beyond capacity so that every kind's history fits
 // in front of a full block.
 constexpr uint32_t kPad = 8;
@@ -142,12 +146,21 @@ void ConversionStage::Prepare(StageKind kind, uint32_t inputSize, uint32_t outpu
     if (!AllocateBuffers(channels_)) return;
 
     std::fill(std::begin(phase_), std::end(phase_), 0u);
-    wideLoops_ = MultirateFir::WideLoopsAvailable();
+    path_ = MultirateFir::ChosenPath();
 
     if (IsMultirateFirKind(kind)) {
         const Shape s = ShapeForSizes(inputSize, outputSize);
         const MultirateFir* fir = FirFor(kind);
         firReady_ = s.up == fir->Up() && s.down == fir->Down();
+    }
+    if (const MultirateFir* fir = FirFor(kind)) {
+        // Any block the buffers take fits the split copy.
+        const size_t floats = fir->ScratchFloats(capacity_);
+        if (floats > scratchFloats_) {
+            scratch_.reset(new (std::nothrow) float[floats]);
+            scratchFloats_ = scratch_ ? floats : 0;
+        }
+        if (scratchFloats_ < floats) firReady_ = false;
     }
     // Filter memory starts from silence, except the history of the 160/147 kinds, which
     // survives in a buffer that was kept.
@@ -168,16 +181,23 @@ void ConversionStage::Process(float* buffer, uint32_t channel, uint32_t n, uint3
 
     if (const MultirateFir* fir = FirFor(kind_)) {
         if (IsMultirateFirKind(kind_) && !firReady_) return;
+        if (fir->ScratchFloats(n) > scratchFloats_) return;
         const uint32_t groups = GroupsFor(kind_, n);
-        std::memcpy(x, buffer, sizeof(float) * n);
-        fir->Run(x, groups, buffer, wideLoops_);
-        if (kind_ == StageKind::Down3) {
-            // An incomplete last group still yields one output, aligned with the block's
-            // last input; the decimator consumes every input.
-            if (n % 3 != 0) buffer[groups] = fir->Single(x + n - 3);
+        // The decimator consumes every input: an incomplete last group still yields one
+        // output, aligned with the block's last input.
+        const bool lastGroup = kind_ == StageKind::Down3 && n % 3 != 0;
+        consumed = kind_ == StageKind::Down3 ? n : groups * static_cast<uint32_t>(fir->Down());
+        if (fir->Down() == 1) {
+            std::memcpy(x, buffer, sizeof(float) * n);
+            fir->Run(x, x, groups, buffer, path_, scratch_.get());
         } else {
-            consumed = groups * static_cast<uint32_t>(fir->Down());
+            // The filter reads the block through its split copy, so only the inputs the
+            // next block (and an incomplete last group) reads back go to the channel buffer.
+            const uint32_t keep = std::min(consumed, kKeptInputs);
+            std::memcpy(x + consumed - keep, buffer + consumed - keep, sizeof(float) * keep);
+            fir->Run(x, buffer, groups, buffer, path_, scratch_.get());
         }
+        if (lastGroup) buffer[groups] = fir->Single(x + n - 3);
     } else if (kind_ == StageKind::Up160Down147) {
         std::memcpy(x, buffer, sizeof(float) * n);
         // The upsampler can yield one output more than the chain planned; it is never

@@ -3,9 +3,11 @@
 // buffer that keeps the inputs the next block's first outputs still need (the history)
 // followed by a copy of the current block, so the stage can write its output over the
 // caller's buffer in place.
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
+#include "resample/FirPlanView.h"
 #include "resample/StagePlan.h"
 
 namespace qx {
@@ -56,9 +58,12 @@ private:
     uint8_t channels_ = 0;
     uint32_t capacity_ = 0;
     bool firReady_ = false;
-    bool wideLoops_ = false;
+    FirPath path_ = FirPath::Scalar;  // the FIR loops, chosen when the stage is prepared
     uint32_t phase_[kMaxChannels] = {};
     std::unique_ptr<float[]> buffers_[kMaxChannels];
+    // The decimating FIR kinds' split copy of one block (channels run one at a time).
+    std::unique_ptr<float[]> scratch_;
+    size_t scratchFloats_ = 0;
 };
 
 }  // namespace qx

@@ -6,4 +6,8 @@ namespace qx {
 // True when the processor and the operating system support AVX2.
 bool CpuHasAvx2();
 
+// True when the processor and the operating system support the AVX-512 foundation
+// instructions.
+bool CpuHasAvx512();
+
 }  // namespace qx

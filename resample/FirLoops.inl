@@ -1,63 +1,118 @@
 // The multirate FIR loops. Included, inside a namespace of its own, by each translation
-// unit that compiles them for one instruction set; that unit defines kChunk (groups
-// computed together) and includes resample/FirPlanView.h first.
+// unit that compiles them for one instruction set. That unit first includes
+// resample/FirPlanView.h and defines `Lanes`: its vector type Vec of kWidth floats and
+// the operations Zero, Broadcast, Load, Store, Add, Mul, StorePairs (two vectors
+// interleaved), StoreTriples (three vectors interleaved) and SplitPairs (two vectors'
+// worth of input taken apart by position modulo 2), all inlined.
 //
-// A chunk's accumulators stay in registers while the tap loop runs, so each output is
-// still one sequential sum in tap order whatever the chunk size.
+// The loops vectorise across groups, never across taps: each output stays one sum
+// started at zero and taken in increasing tap order, every product rounded before its
+// add, whatever the vector width. Everything a block keeps between taps lives in
+// registers (its accumulators, one coefficient, one product), so nothing is spilled to
+// the stack.
 
-template <int L, int M, int W, bool Full>
-void Chunk(const FirPlanView& plan, const float* x, uint32_t g0, int width, float* out) {
-    const int w = Full ? W : width;
-    const int subHistory = plan.subHistory;
-    // With M > 1, the samples each lane of the chunk needs are taken apart by their
-    // position modulo M first, so every tap reads consecutive floats.
-    constexpr int kLanes = M > 1 ? M : 1;
-    constexpr int kLaneLength = M > 1 ? FirPlanView::kMaxHistory / M + W : 1;
-    float lanes[kLanes * kLaneLength];
-    if (M > 1) {
-        const float* start = x + static_cast<std::intptr_t>(M) * (static_cast<std::intptr_t>(g0) - subHistory);
-        for (int m = 0; m < M; ++m)
-            for (int s = 0; s < subHistory + w; ++s) lanes[m * kLaneLength + s] = start[M * s + m];
+// Phase sums of K vectors of groups: vector k < K - 1 starts at group g + k * kWidth, the
+// last at group `last` (which may overlap the one before it at the end of a block).
+template <int K>
+QX_FIR_INLINE void Accumulate(const float* coef, const float* const* taps, int count, uint32_t g, uint32_t last,
+                              typename Lanes::Vec* acc) {
+    for (int k = 0; k < K; ++k) acc[k] = Lanes::Zero();
+    for (int e = 0; e < count; ++e) {
+        const typename Lanes::Vec c = Lanes::Broadcast(coef + e);
+        const float* p = taps[e] + g;
+        for (int k = 0; k < K - 1; ++k)
+            acc[k] = Lanes::Add(acc[k], Lanes::Mul(c, Lanes::Load(p + k * Lanes::kWidth)));
+        acc[K - 1] = Lanes::Add(acc[K - 1], Lanes::Mul(c, Lanes::Load(taps[e] + last)));
     }
-    for (int r = 0; r < L; ++r) {
-        const float* coef = plan.coef[r];
-        const int16_t* offset = plan.offset[r];
-        const int8_t* sub = plan.sub[r];
-        const int16_t* index = plan.index[r];
-        float acc[W] = {};
-        for (int e = 0; e < plan.count[r]; ++e) {
-            const float c = coef[e];
-            const float* p =
-                (M == 1) ? x + offset[e] + g0 : lanes + sub[e] * kLaneLength + subHistory + index[e];
-            // Runs of 16 lanes: short enough for the compiler to unroll them completely
-            // and keep all accumulators in vector registers.
-            for (int b = 0; b < w; b += 16) {
-                float* a = acc + b;
-                const float* q = p + b;
-                const int run = Full ? 16 : (w - b < 16 ? w - b : 16);
-                for (int l = 0; l < run; ++l) a[l] += c * q[l];
-            }
+}
+
+// All L phases of K vectors of groups (placed as in Accumulate), written interleaved to
+// out. The earlier phases wait in `held` (floats only, written and read with unaligned
+// moves) until the last one is computed.
+template <int L, int K>
+QX_FIR_INLINE void Block(const FirPlanView& plan, uint32_t g, uint32_t last, float* out) {
+    using Vec = typename Lanes::Vec;
+    constexpr int W = Lanes::kWidth;
+    Vec acc[K];
+    float held[(L > 1 ? L - 1 : 1) * K * W];
+    for (int r = 0; r < L - 1; ++r) {
+        Accumulate<K>(plan.coef[r], plan.taps[r], plan.count[r], g, last, acc);
+        const Vec scale = Lanes::Broadcast(&plan.scale);
+        for (int k = 0; k < K; ++k) Lanes::Store(held + (r * K + k) * W, Lanes::Mul(acc[k], scale));
+    }
+    Accumulate<K>(plan.coef[L - 1], plan.taps[L - 1], plan.count[L - 1], g, last, acc);
+    const Vec scale = Lanes::Broadcast(&plan.scale);
+    for (int k = 0; k < K; ++k) {
+        const uint32_t start = k < K - 1 ? g + k * W : last;
+        float* o = out + static_cast<std::size_t>(start) * L;
+        const Vec phase = Lanes::Mul(acc[k], scale);
+        if (L == 1) {
+            Lanes::Store(o, phase);
+        } else if (L == 2) {
+            Lanes::StorePairs(o, Lanes::Load(held + k * W), phase);
+        } else {
+            Lanes::StoreTriples(o, Lanes::Load(held + k * W), Lanes::Load(held + (K + k) * W), phase);
         }
-        for (int l = 0; l < w; ++l) out[(g0 + l) * L + r] = acc[l] * plan.scale;
     }
 }
 
-template <int L, int M>
-void RunShape(const FirPlanView& plan, const float* x, uint32_t groups, float* out) {
-    // Wide chunks, then chunks of 16, then what is left.
-    uint32_t g = 0;
-    for (; g + kChunk <= groups; g += kChunk) Chunk<L, M, kChunk, true>(plan, x, g, kChunk, out);
-    for (; g + 16 <= groups; g += 16) Chunk<L, M, 16, true>(plan, x, g, 16, out);
-    if (g < groups) Chunk<L, M, 16, false>(plan, x, g, static_cast<int>(groups - g), out);
+// `vectors` vectors of groups from group g, the last one starting at group `last`.
+template <int L, int K>
+void Vectors(const FirPlanView& plan, int vectors, uint32_t g, uint32_t last, float* out) {
+    if (vectors == K) return Block<L, K>(plan, g, last, out);
+    if constexpr (K > 1) Vectors<L, K - 1>(plan, vectors, g, last, out);
 }
 
-void Run(const FirPlanView& plan, const float* x, uint32_t groups, float* out) {
-    // The stage kinds use these six shapes; each gets its own compiled loop.
-    const int L = plan.up, M = plan.down;
-    if (L == 2 && M == 1) return RunShape<2, 1>(plan, x, groups, out);
-    if (L == 1 && M == 2) return RunShape<1, 2>(plan, x, groups, out);
-    if (L == 3 && M == 2) return RunShape<3, 2>(plan, x, groups, out);
-    if (L == 2 && M == 3) return RunShape<2, 3>(plan, x, groups, out);
-    if (L == 3 && M == 1) return RunShape<3, 1>(plan, x, groups, out);
-    if (L == 1 && M == 3) return RunShape<1, 3>(plan, x, groups, out);
+// One group, one output per phase, without vectors (blocks shorter than one vector).
+template <int L>
+void Single(const FirPlanView& plan, uint32_t g, float* out) {
+    for (int r = 0; r < L; ++r) {
+        float acc = 0.0f;
+        for (int e = 0; e < plan.count[r]; ++e) acc = acc + plan.coef[r][e] * plan.taps[r][e][g];
+        out[static_cast<std::size_t>(g) * L + r] = acc * plan.scale;
+    }
+}
+
+// Blocks of eight vectors of groups (eight sums in flight hide the add latency), then
+// what is left in one block, or in two of four to six vectors when more than eight are
+// left, so that no block but that of a short period has fewer than four. A group count
+// that is not a multiple of the vector width ends with a vector that overlaps the one
+// before it and writes the same values again.
+template <int L>
+void RunShape(const FirPlanView& plan, uint32_t groups, float* out) {
+    constexpr uint32_t W = Lanes::kWidth;
+    if (groups < W) {
+        for (uint32_t g = 0; g < groups; ++g) Single<L>(plan, g, out);
+        return;
+    }
+    const uint32_t vectors = (groups + W - 1) / W;
+    uint32_t v = 0;
+    for (; vectors - v >= 12; v += 8) Block<L, 8>(plan, v * W, (v + 7) * W, out);
+    uint32_t left = vectors - v;
+    if (left > 8) {
+        const uint32_t half = left / 2;
+        Vectors<L, 8>(plan, static_cast<int>(half), v * W, (v + half - 1) * W, out);
+        v += half;
+        left -= half;
+    }
+    Vectors<L, 8>(plan, static_cast<int>(left), v * W, groups - W, out);
+}
+
+void SplitPairs(const float* in, uint32_t count, float* even, float* odd) {
+    constexpr uint32_t W = Lanes::kWidth;
+    uint32_t i = 0;
+    for (; i + W <= count; i += W) Lanes::SplitPairs(in + 2 * i, even + i, odd + i);
+    for (; i < count; ++i) {
+        even[i] = in[2 * i];
+        odd[i] = in[2 * i + 1];
+    }
+}
+
+void Run(const FirPlanView& plan, uint32_t groups, float* out) {
+    switch (plan.up) {
+        case 1: return RunShape<1>(plan, groups, out);
+        case 2: return RunShape<2>(plan, groups, out);
+        case 3: return RunShape<3>(plan, groups, out);
+        default: return;
+    }
 }

@@ -1,9 +1,65 @@
-// The multirate FIR loops for processors with AVX2 (chosen at run time). Built with AVX2
-// code generation and without fused multiply-add, so every product and sum is rounded
-// exactly as in the baseline loops. Includes nothing with functions of its own.
+// The multirate FIR loops with AVX2, for processors that have it (chosen when a stage is
+// prepared). This unit alone is built for AVX2, without fused multiply-add, so every
+// product is rounded before its add exactly as in the baseline loops. It includes
+// nothing with functions of its own, and its loops keep every vector in registers: the
+// stack of 64-bit Windows is aligned to 16 bytes only, so a 32-byte vector spilled there
+// by an aligned move would fault.
 #include "resample/FirPlanView.h"
 
+#if defined(__AVX2__)
+#include <immintrin.h>
+
 namespace qx::fir_avx2 {
-constexpr int kChunk = 64;
+
+struct Lanes {
+    using Vec = __m256;
+    static constexpr int kWidth = 8;
+    static QX_FIR_INLINE Vec Zero() { return _mm256_setzero_ps(); }
+    static QX_FIR_INLINE Vec Broadcast(const float* p) { return _mm256_broadcast_ss(p); }
+    static QX_FIR_INLINE Vec Load(const float* p) { return _mm256_loadu_ps(p); }
+    static QX_FIR_INLINE void Store(float* p, Vec v) { _mm256_storeu_ps(p, v); }
+    static QX_FIR_INLINE Vec Add(Vec a, Vec b) { return _mm256_add_ps(a, b); }
+    static QX_FIR_INLINE Vec Mul(Vec a, Vec b) { return _mm256_mul_ps(a, b); }
+    static QX_FIR_INLINE void StorePairs(float* p, Vec a, Vec b) {
+        const __m256 low = _mm256_unpacklo_ps(a, b);   // a0 b0 a1 b1 | a4 b4 a5 b5
+        const __m256 high = _mm256_unpackhi_ps(a, b);  // a2 b2 a3 b3 | a6 b6 a7 b7
+        _mm256_storeu_ps(p, _mm256_permute2f128_ps(low, high, 0x20));
+        _mm256_storeu_ps(p + 8, _mm256_permute2f128_ps(low, high, 0x31));
+    }
+    // Within each 128-bit half first (a0 a2 b0 b2 | a4 a6 b4 b6), then the 64-bit pairs
+    // into order.
+    static QX_FIR_INLINE void SplitPairs(const float* in, float* even, float* odd) {
+        const __m256 a = _mm256_loadu_ps(in), b = _mm256_loadu_ps(in + 8);
+        const __m256d e = _mm256_castps_pd(_mm256_shuffle_ps(a, b, _MM_SHUFFLE(2, 0, 2, 0)));
+        const __m256d o = _mm256_castps_pd(_mm256_shuffle_ps(a, b, _MM_SHUFFLE(3, 1, 3, 1)));
+        _mm256_storeu_ps(even, _mm256_castpd_ps(_mm256_permute4x64_pd(e, _MM_SHUFFLE(3, 1, 2, 0))));
+        _mm256_storeu_ps(odd, _mm256_castpd_ps(_mm256_permute4x64_pd(o, _MM_SHUFFLE(3, 1, 2, 0))));
+    }
+    // Each source is permuted once so that every output vector takes each of its
+    // elements from the same position of one of the three: output k, position p holds
+    // element (8k + p) / 3 of source (8k + p) mod 3.
+    static QX_FIR_INLINE void StoreTriples(float* p, Vec a, Vec b, Vec c) {
+        const __m256 pa = _mm256_permutevar8x32_ps(a, _mm256_setr_epi32(0, 3, 6, 1, 4, 7, 2, 5));
+        const __m256 pb = _mm256_permutevar8x32_ps(b, _mm256_setr_epi32(5, 0, 3, 6, 1, 4, 7, 2));
+        const __m256 pc = _mm256_permutevar8x32_ps(c, _mm256_setr_epi32(2, 5, 0, 3, 6, 1, 4, 7));
+        _mm256_storeu_ps(p, _mm256_blend_ps(_mm256_blend_ps(pa, pb, 0x92), pc, 0x24));
+        _mm256_storeu_ps(p + 8, _mm256_blend_ps(_mm256_blend_ps(pa, pb, 0x24), pc, 0x49));
+        _mm256_storeu_ps(p + 16, _mm256_blend_ps(_mm256_blend_ps(pa, pb, 0x49), pc, 0x92));
+    }
+};
+
 #include "resample/FirLoops.inl"
+
+bool Built() { return true; }
+
 }  // namespace qx::fir_avx2
+
+#else
+
+namespace qx::fir_avx2 {
+bool Built() { return false; }
+void Run(const FirPlanView&, uint32_t, float*) {}
+void SplitPairs(const float*, uint32_t, float*, float*) {}
+}  // namespace qx::fir_avx2
+
+#endif

@@ -4,59 +4,121 @@
 
 #include "resample/CpuFeatures.h"
 
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#define QX_SPLIT_SSE2 1
+#endif
+
 namespace qx {
 
-namespace fir_baseline {
-constexpr int kChunk = 32;
-#include "resample/FirLoops.inl"
-}  // namespace fir_baseline
-
 namespace {
-// -1 until the processor has been asked; then 0 or 1.
-std::atomic<int> g_wideLoops{-1};
 
-// GCC for Windows cannot keep 32-byte stack slots aligned (its AVX spills may fault), so
-// that build keeps to the baseline loops; MSVC and the native builds use AVX2 where the
-// processor has it.
-bool WideLoopsBuilt() {
-#if defined(__MINGW32__)
+// The widest path allowed (tests and benchmarks lower it).
+std::atomic<int> g_pathLimit{kFirPathCount - 1};
+
+bool Runs(FirPath path) {
+    switch (path) {
+        case FirPath::Scalar: return fir_scalar::Built();
+        case FirPath::Sse2: return fir_sse2::Built();
+        case FirPath::Avx2: return fir_avx2::Built() && CpuHasAvx2();
+        case FirPath::Avx512: return fir_avx512::Built() && CpuHasAvx512();
+    }
     return false;
-#else
-    return true;
-#endif
 }
+
+// Whether each path runs here, asked once.
+struct PathSupport {
+    bool runs[kFirPathCount];
+    PathSupport() {
+        for (int p = 0; p < kFirPathCount; ++p) runs[p] = Runs(static_cast<FirPath>(p));
+    }
+};
+const PathSupport& Support() {
+    static const PathSupport support;
+    return support;
+}
+
+// lanes[s * stride + i] = start[down * i + s] for i below length: the input taken apart by
+// its position modulo down, so that every tap of a decimating filter reads consecutive
+// floats. By 2 with the loops of `path`; by 3 with SSE2 (where built).
+void Split(const float* start, int down, uint32_t length, uint32_t stride, float* lanes, FirPath path) {
+    if (down == 2) {
+        switch (path) {
+            case FirPath::Avx512: return fir_avx512::SplitPairs(start, length, lanes, lanes + stride);
+            case FirPath::Avx2: return fir_avx2::SplitPairs(start, length, lanes, lanes + stride);
+            case FirPath::Sse2: return fir_sse2::SplitPairs(start, length, lanes, lanes + stride);
+            case FirPath::Scalar: return fir_scalar::SplitPairs(start, length, lanes, lanes + stride);
+        }
+    }
+    uint32_t i = 0;
+#ifdef QX_SPLIT_SSE2
+    if (down == 3) {
+        for (; i + 4 <= length; i += 4) {
+            const float* p = start + 3 * i;
+            const __m128 a = _mm_loadu_ps(p), b = _mm_loadu_ps(p + 4), c = _mm_loadu_ps(p + 8);
+            const __m128 b2c1 = _mm_shuffle_ps(b, c, _MM_SHUFFLE(1, 1, 2, 2));  // b2 b2 c1 c1
+            const __m128 a1b0 = _mm_shuffle_ps(a, b, _MM_SHUFFLE(0, 0, 1, 1));  // a1 a1 b0 b0
+            const __m128 b3c2 = _mm_shuffle_ps(b, c, _MM_SHUFFLE(2, 2, 3, 3));  // b3 b3 c2 c2
+            const __m128 a2b1 = _mm_shuffle_ps(a, b, _MM_SHUFFLE(1, 1, 2, 2));  // a2 a2 b1 b1
+            const __m128 c0c3 = _mm_shuffle_ps(c, c, _MM_SHUFFLE(3, 3, 0, 0));  // c0 c0 c3 c3
+            _mm_storeu_ps(lanes + i, _mm_shuffle_ps(a, b2c1, _MM_SHUFFLE(2, 0, 3, 0)));
+            _mm_storeu_ps(lanes + stride + i, _mm_shuffle_ps(a1b0, b3c2, _MM_SHUFFLE(2, 0, 2, 0)));
+            _mm_storeu_ps(lanes + 2 * stride + i, _mm_shuffle_ps(a2b1, c0c3, _MM_SHUFFLE(2, 0, 2, 0)));
+        }
+    }
+#endif
+    for (; i < length; ++i)
+        for (int s = 0; s < down; ++s) lanes[s * stride + i] = start[down * i + s];
+}
+
 }  // namespace
 
-bool MultirateFir::WideLoopsAvailable() {
-    int state = g_wideLoops.load(std::memory_order_relaxed);
-    if (state < 0) {
-        state = WideLoopsBuilt() && CpuHasAvx2() ? 1 : 0;
-        g_wideLoops.store(state, std::memory_order_relaxed);
+bool MultirateFir::PathRuns(FirPath path) {
+    const int p = static_cast<int>(path);
+    return p >= 0 && p < kFirPathCount && Support().runs[p];
+}
+
+FirPath MultirateFir::ChosenPath() {
+    for (int p = g_pathLimit.load(std::memory_order_relaxed); p > 0; --p)
+        if (Support().runs[p]) return static_cast<FirPath>(p);
+    return FirPath::Scalar;
+}
+
+void MultirateFir::LimitPath(FirPath widest) {
+    g_pathLimit.store(static_cast<int>(widest), std::memory_order_relaxed);
+}
+
+void MultirateFir::Run(const float* x, const float* block, uint32_t groups, float* out, FirPath path,
+                       float* scratch) const {
+    // Where each lane of the input starts (at group 0): x itself without decimation, else
+    // the lanes of the split copy, history first.
+    const float* lanes[3] = {x, x, x};
+    if (down_ > 1) {
+        const uint32_t history = static_cast<uint32_t>(subHistory_);
+        const uint32_t stride = history + groups;
+        Split(x - down_ * subHistory_, down_, history, stride, scratch, path);
+        Split(block, down_, groups, stride, scratch + history, path);
+        for (int s = 0; s < down_; ++s) lanes[s] = scratch + static_cast<size_t>(s) * stride + subHistory_;
     }
-    return state == 1;
-}
-
-void MultirateFir::AllowWideLoops(bool allow) {
-    g_wideLoops.store(allow && WideLoopsBuilt() && CpuHasAvx2() ? 1 : 0, std::memory_order_relaxed);
-}
-
-void MultirateFir::Run(const float* x, uint32_t groups, float* out, bool wide) const {
+    const float* taps[kMaxPhases][kMaxTaps];
     FirPlanView view{};
     view.up = up_;
     view.down = down_;
     view.scale = scale_;
-    view.subHistory = subHistory_;
     for (int r = 0; r < up_; ++r) {
-        view.count[r] = phases_[r].count;
-        view.coef[r] = phases_[r].coef;
-        view.offset[r] = phases_[r].offset;
-        view.sub[r] = phases_[r].sub;
-        view.index[r] = phases_[r].index;
+        const Phase& ph = phases_[r];
+        for (int e = 0; e < ph.count; ++e)
+            taps[r][e] = down_ > 1 ? lanes[ph.sub[e]] + ph.index[e] : x + ph.offset[e];
+        view.count[r] = ph.count;
+        view.coef[r] = ph.coef;
+        view.taps[r] = taps[r];
     }
-    if (wide)
-        fir_avx2::Run(view, x, groups, out);
-    else
-        fir_baseline::Run(view, x, groups, out);
+    switch (path) {
+        case FirPath::Avx512: return fir_avx512::Run(view, groups, out);
+        case FirPath::Avx2: return fir_avx2::Run(view, groups, out);
+        case FirPath::Sse2: return fir_sse2::Run(view, groups, out);
+        case FirPath::Scalar: return fir_scalar::Run(view, groups, out);
+    }
 }
 
 float MultirateFir::Single(const float* x) const {

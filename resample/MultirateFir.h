@@ -56,15 +56,27 @@ public:
         return n;
     }
 
-    // Runs `groups` groups: reads x[-History() .. down*groups - 1], writes up*groups
-    // outputs to out. out must not overlap x. `wide` picks the AVX2 loops (same sums).
-    void Run(const float* x, uint32_t groups, float* out, bool wide) const;
+    // Floats of scratch that Run needs for `groups` groups (0 when down is 1): the input
+    // taken apart by its position modulo down.
+    size_t ScratchFloats(uint32_t groups) const {
+        return down_ > 1 ? static_cast<size_t>(down_) * (static_cast<size_t>(subHistory_) + groups) : 0;
+    }
 
-    // Whether this processor runs the AVX2 loops (and they are not turned off).
-    static bool WideLoopsAvailable();
-    // Turns the AVX2 loops off, or back on where the processor has them (tests,
-    // benchmarks).
-    static void AllowWideLoops(bool allow);
+    // Runs `groups` groups of inputs: the history x[-History() .. -1] and the block
+    // block[0 .. down*groups - 1], which for down 1 must be x itself (the taps read the
+    // history and the block as one run of floats). Writes up*groups outputs to out with
+    // the loops of `path` (every path gives the same sums). With down above 1 the block
+    // is read into the split copy in `scratch` (ScratchFloats(groups) floats) before
+    // anything is written, so out may be the block; otherwise out must not overlap x.
+    void Run(const float* x, const float* block, uint32_t groups, float* out, FirPath path, float* scratch) const;
+
+    // The widest loops this build holds, this processor runs and no limit excludes;
+    // stages take it when they are prepared.
+    static FirPath ChosenPath();
+    // Whether this build holds the loops of `path` and this processor can run them.
+    static bool PathRuns(FirPath path);
+    // Keeps ChosenPath at or below `widest` (tests and benchmarks compare the paths).
+    static void LimitPath(FirPath widest);
 
     // The single output of a one-phase filter whose group base is at x[0]
     // (for a last, incomplete group).

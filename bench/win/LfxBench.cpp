@@ -49,6 +49,13 @@ int main() {
                 {FlagProLogic, FlagVoiceClarity, FlagSpeakerShifter});
         Measure("22050 Hz, 2 -> 2 ch, 220 frames, Nuvex, Max (converted)", 22050, 2, 2, 220,
                 {FlagNuvex, FlagNuvexMax});
+        // At 96000 the chain runs at 48000: the converter takes each channel down and back.
+        Measure("96000 Hz, 2 -> 2 ch, 960 frames, Dolby, Clarity, Shifter, Max", 96000, 2, 2, 960,
+                {FlagDolbySurround, FlagVoiceClarity, FlagSpeakerShifter, FlagNuvexMax});
+        Measure("96000 Hz, 2 -> 6 ch, 960 frames, Pro Logic, Clarity, Shifter", 96000, 2, 6, 960,
+                {FlagProLogic, FlagVoiceClarity, FlagSpeakerShifter});
+        Measure("96000 Hz, 2 -> 8 ch, 960 frames, Pro Logic, Clarity, Shifter", 96000, 2, 8, 960,
+                {FlagProLogic, FlagVoiceClarity, FlagSpeakerShifter});
     }
     CoUninitialize();
     return 0;

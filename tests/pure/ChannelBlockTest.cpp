@@ -75,3 +75,28 @@ TEST(ChannelBlock, FreeFormsSkipMissingBuffers) {
     EXPECT_EQ(out[1], 0.0f);  // the missing buffer reads as silence
     EXPECT_EQ(out[5], 6.0f);
 }
+
+// Every channel count and frame counts around the groups of four: the split puts sample
+// i of channel c at buffer c, index i, and the write-back through a reversing map puts
+// buffer map[c] back at channel c.
+TEST(ChannelBlock, SplitAndInterleaveEveryChannelCount) {
+    for (uint32_t channels = 1; channels <= ChannelBlock::kChannels; ++channels)
+    for (uint32_t frames : {1u, 3u, 4u, 7u, 33u}) {
+        SCOPED_TRACE(testing::Message() << channels << " channels, " << frames << " frames");
+        ChannelBlock block;
+        ASSERT_TRUE(block.Reserve(frames));
+        std::vector<float> in(size_t(channels) * frames);
+        for (size_t k = 0; k < in.size(); ++k) in[k] = float(k);
+        block.Split(in.data(), channels, frames);
+        for (uint32_t c = 0; c < channels; ++c)
+            for (uint32_t i = 0; i < frames; ++i) ASSERT_EQ(block.Channel(c)[i], float(i * channels + c));
+        std::vector<uint8_t> map(channels);
+        for (uint32_t c = 0; c < channels; ++c) map[c] = uint8_t(channels - 1 - c);
+        std::vector<float> out(in.size() + 1, -1.0f);
+        block.Interleave(out.data(), channels, frames, map.data());
+        for (uint32_t i = 0; i < frames; ++i)
+            for (uint32_t c = 0; c < channels; ++c)
+                ASSERT_EQ(out[size_t(i) * channels + c], float(i * channels + (channels - 1 - c)));
+        EXPECT_EQ(out.back(), -1.0f);  // nothing written past the period
+    }
+}

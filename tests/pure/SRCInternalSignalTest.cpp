@@ -45,13 +45,15 @@ const KindCase kKindCases[] = {
     {"Up3", 16000, 48000, 160, SRCInternal::Forward},
 };
 
-// Runs the FIR stages on the baseline loops or, where the processor has them, the AVX2
-// loops, for the lifetime of the object; converters take the choice at Init.
+// Runs the FIR stages on the loops of one instruction set for the lifetime of the
+// object; converters take the choice at Init.
 class LoopChoice {
 public:
-    explicit LoopChoice(bool wide) { qx::MultirateFir::AllowWideLoops(wide); }
-    ~LoopChoice() { qx::MultirateFir::AllowWideLoops(true); }
+    explicit LoopChoice(qx::FirPath path) { qx::MultirateFir::LimitPath(path); }
+    ~LoopChoice() { qx::MultirateFir::LimitPath(qx::FirPath::Avx512); }
 };
+constexpr qx::FirPath kPaths[] = {qx::FirPath::Scalar, qx::FirPath::Sse2, qx::FirPath::Avx2, qx::FirPath::Avx512};
+constexpr const char* kPathNames[] = {"scalar loops", "SSE2 loops", "AVX2 loops", "AVX-512 loops"};
 
 // A model of one stage kind: takes a block, returns what the stage writes.
 using Model = std::function<std::vector<float>(const float*, uint32_t)>;
@@ -94,22 +96,29 @@ Model ModelFor(StageKind kind) {
 
 }  // namespace
 
-// Every stage kind, on two interleaved channels, over blocks of the planned size and of
-// other sizes, writes exactly what its definition gives, to the last bit.
-TEST(SRCInternalSignal, EveryKindMatchesItsDefinitionBitForBit) {
-    for (bool wide : {false, true})
+// Every stage kind, on all eight interleaved channels, over blocks of the planned size
+// and of other sizes (odd and even), writes exactly what its definition gives, to the
+// last bit, on the loops of every instruction set this processor runs.
+TEST(SRCInternalSignal, EveryKindOnEveryPathMatchesItsDefinitionBitForBit) {
+    constexpr int kChannels = 8;
+    for (qx::FirPath path : kPaths)
     for (const KindCase& c : kKindCases) {
+        if (!qx::MultirateFir::PathRuns(path)) continue;
         SCOPED_TRACE(c.name);
-        SCOPED_TRACE(wide ? "wide loops" : "baseline loops");
-        LoopChoice loops(wide);
+        SCOPED_TRACE(kPathNames[static_cast<int>(path)]);
+        LoopChoice loops(path);
         SRCInternal src;
         uint32_t planned = 0;
-        src.Init(c.in, c.out, c.block, &planned, 2);
+        src.Init(c.in, c.out, c.block, &planned, kChannels);
         ASSERT_EQ(src.StageCount(), 1);
         const bool forward = c.direction == SRCInternal::Forward;
         const StageKind kind = forward ? src.ForwardStage(0).Kind() : src.ReverseStage(0).Kind();
-        Model models[2] = {ModelFor(kind), ModelFor(kind)};
-        const std::vector<float> signal[2] = {Noise(20000, 1), Noise(20000, 2)};
+        std::vector<Model> models;
+        std::vector<std::vector<float>> signal;
+        for (int ch = 0; ch < kChannels; ++ch) {
+            models.push_back(ModelFor(kind));
+            signal.push_back(Noise(20000, ch + 1));
+        }
         size_t pos = 0;
         // Planned blocks, then smaller ones of every remainder the size rules meet
         // (the reverse direction always converts the planned size).
@@ -117,7 +126,7 @@ TEST(SRCInternalSignal, EveryKindMatchesItsDefinitionBitForBit) {
         const std::vector<uint32_t> sizes =
             forward ? std::vector<uint32_t>{b, b, b - 1, b - 2, 7, 1, 2, 3, b, 64, b} : std::vector<uint32_t>(6, b);
         for (uint32_t n : sizes) {
-            for (int ch = 0; ch < 2; ++ch) {
+            for (int ch = 0; ch < kChannels; ++ch) {
                 std::vector<float> buf(c.block * 4, 123.0f);
                 std::copy_n(signal[ch].begin() + pos, n, buf.begin());
                 const std::vector<float> want = models[ch](signal[ch].data() + pos, n);
@@ -169,10 +178,12 @@ TEST(SRCInternalSignal, BlockwiseEqualsOneShot) {
     };
     const Chain chains[] = {{44100, 48000, 441}, {8000, 48000, 80}, {192000, 44100, 1920}, {11025, 48000, 441}};
     const int blocks = 8;
-    for (bool wide : {false, true})
+    for (qx::FirPath path : kPaths)
     for (const Chain& c : chains) {
+        if (!qx::MultirateFir::PathRuns(path)) continue;
         SCOPED_TRACE(c.in);
-        LoopChoice loops(wide);
+        SCOPED_TRACE(kPathNames[static_cast<int>(path)]);
+        LoopChoice loops(path);
         for (uint32_t dir : {SRCInternal::Forward, SRCInternal::Reverse}) {
             SRCInternal small, large;
             uint32_t outSmall = 0, outLarge = 0;
