@@ -1,13 +1,16 @@
 // The registration scripts and the type library as stored in the built module.
 #include <windows.h>
+#include <oleauto.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
+#include "common/ComPtr.h"
 #include "common/Handles.h"
-#include "tests/registration/ModuleScripts.h"
 #include "tests/registration/BuiltModule.h"
+#include "tests/registration/ModuleScripts.h"
 
 namespace qx::test {
 namespace {
@@ -27,6 +30,52 @@ TEST(ScriptResources, AreStoredByteForByte) {
     for (const ScriptClass& c : kScriptClasses)
         EXPECT_EQ(ClassScript(c), ResourceBytes(module.Get(), UINT(c.resource), L"REGISTRY")) << c.name;
     EXPECT_EQ("MSFT", ResourceBytes(module.Get(), 1, L"TYPELIB").substr(0, 4));
+}
+
+// Every identifier ("{...}" text that parses as a GUID) a script names.
+std::vector<GUID> IdentifiersIn(const std::string& script) {
+    std::vector<GUID> found;
+    for (size_t at = script.find('{'); at != std::string::npos; at = script.find('{', at + 1)) {
+        GUID id;
+        if (script.size() - at >= 38 && script[at + 37] == '}' &&
+            SUCCEEDED(CLSIDFromString(Widen(script.substr(at, 38)).c_str(), &id)))
+            found.push_back(id);
+    }
+    return found;
+}
+
+// The identifiers in the embedded scripts are the ones the type library (compiled from
+// the interface definitions) gives: each class script names its own class and the
+// library, and nothing else.
+TEST(ScriptResources, NameTheIdentifiersOfTheTypeLibrary) {
+    const ModuleHandle module(LoadLibraryExW(BuiltModulePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    ASSERT_TRUE(module);
+    ComPtr<ITypeLib> library;
+    ASSERT_EQ(S_OK, LoadTypeLibEx(BuiltModulePath().c_str(), REGKIND_NONE, library.Put()));
+    TLIBATTR* attr = nullptr;
+    ASSERT_EQ(S_OK, library->GetLibAttr(&attr));
+    const GUID libraryId = attr->guid;
+    library->ReleaseTLibAttr(attr);
+
+    EXPECT_TRUE(IdentifiersIn(ResourceBytes(module.Get(), 101, L"REGISTRY")).empty());
+    for (const ScriptClass& c : kScriptClasses) {
+        int classes = 0, libraries = 0;
+        for (const GUID& id : IdentifiersIn(ResourceBytes(module.Get(), UINT(c.resource), L"REGISTRY"))) {
+            if (IsEqualGUID(id, libraryId)) {
+                ++libraries;
+                continue;
+            }
+            ComPtr<ITypeInfo> info;
+            BSTR name = nullptr;
+            ASSERT_EQ(S_OK, library->GetTypeInfoOfGuid(id, info.Put())) << c.name;
+            info->GetDocumentation(MEMBERID_NIL, &name, nullptr, nullptr, nullptr);
+            EXPECT_EQ(Widen(c.name), name ? std::wstring(name) : L"") << c.name;
+            SysFreeString(name);
+            ++classes;
+        }
+        EXPECT_EQ(3, classes) << c.name;  // two ProgIDs and the class key
+        EXPECT_EQ(1, libraries) << c.name;
+    }
 }
 
 }  // namespace
