@@ -26,7 +26,8 @@ cd "$root"
 while IFS=: read -r file line text; do
   from=${file%%/*}
   [[ -v "allowed[$from]" ]] || continue
-  target=$(sed -E 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*"([^"/]+)\/.*/\1/' <<<"$text")
+  [[ $text =~ include[[:space:]]*\"([^\"/]+)/ ]] || continue
+  target=${BASH_REMATCH[1]}
   [[ $target == "$from" || ! -v "allowed[$target]" ]] && continue
   if [[ " ${allowed[$from]} " != *" $target "* ]]; then
     echo "$file:$line: includes \"$target/...\" but $from/ may include only: ${allowed[$from]:-nothing outside itself}"
