@@ -1,22 +1,39 @@
-# Each source folder declares its files with these two functions; the top level turns
-# them into the module library (Windows build) or the pure library (native build).
+# Each source folder declares its files with these two functions and then makes its one
+# library with qx_folder_library:
 #   qx_pure_sources(<files>)    pure C++: no Windows headers, built in both builds
-#   qx_windows_sources(<files>) the rest of the module, Windows build only
-set_property(GLOBAL PROPERTY QX_PURE_FILES "")
-set_property(GLOBAL PROPERTY QX_WINDOWS_FILES "")
-
+#   qx_windows_sources(<files>) the rest of the folder, Windows build only
+#   qx_folder_library(<name> [LINKS <libraries of the folders below>])
+# The native build holds the pure files only; a folder without any there becomes an
+# interface library that passes its links on.
 function(qx_pure_sources)
   foreach(f ${ARGN})
-    set_property(GLOBAL APPEND PROPERTY QX_PURE_FILES ${CMAKE_CURRENT_SOURCE_DIR}/${f})
+    get_filename_component(path ${f} ABSOLUTE)
+    set_property(DIRECTORY APPEND PROPERTY QX_PURE_FILES ${path})
   endforeach()
 endfunction()
 
 function(qx_windows_sources)
   foreach(f ${ARGN})
-    set_property(GLOBAL APPEND PROPERTY QX_WINDOWS_FILES ${CMAKE_CURRENT_SOURCE_DIR}/${f})
+    get_filename_component(path ${f} ABSOLUTE)
+    set_property(DIRECTORY APPEND PROPERTY QX_WINDOWS_FILES ${path})
   endforeach()
 endfunction()
 
+function(qx_folder_library name)
+  cmake_parse_arguments(L "" "" "LINKS" ${ARGN})
+  get_property(sources DIRECTORY PROPERTY QX_PURE_FILES)
+  if(QX_WINDOWS)
+    get_property(windows_sources DIRECTORY PROPERTY QX_WINDOWS_FILES)
+    list(APPEND sources ${windows_sources})
+  endif()
+  if(sources)
+    add_library(${name} STATIC ${sources})
+    target_link_libraries(${name} PUBLIC ${L_LINKS})
+  else()
+    add_library(${name} INTERFACE)
+    target_link_libraries(${name} INTERFACE ${L_LINKS})
+  endif()
+endfunction()
 # Adds a GoogleTest executable run by CTest (through Wine in the Windows build).
 # WINEPREFIX runs it in that Wine prefix instead of the build tree's shared one.
 function(qx_add_test name)
@@ -40,6 +57,6 @@ function(qx_add_module_resources target)
   target_sources(${target} PRIVATE ${rc})
   # The compiled type library lives in the build tree, the scripts next to the .rc.
   set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS "${inputs}"
-    INCLUDE_DIRECTORIES "${CMAKE_BINARY_DIR}/server;${CMAKE_SOURCE_DIR}/server")
+    INCLUDE_DIRECTORIES "${CMAKE_BINARY_DIR}/frame;${CMAKE_SOURCE_DIR}/server")
   add_dependencies(${target} qx_typelib)
 endfunction()

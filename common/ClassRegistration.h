@@ -8,7 +8,7 @@
 #include <functional>
 #include <utility>
 
-#include "common/UnknownObject.h"
+#include "common/ClassFactory.h"
 
 namespace qx {
 
@@ -17,14 +17,14 @@ public:
     // Makes a new object and answers riid from it; called with ppv set to null.
     using Creator = std::function<HRESULT(REFIID riid, void** ppv)>;
 
-    ClassRegistration(const CLSID& clsid, Creator create) : factory_(new Factory(std::move(create))) {
-        if (FAILED(CoRegisterClassObject(clsid, static_cast<IClassFactory*>(factory_), CLSCTX_INPROC_SERVER,
-                                         REGCLS_MULTIPLEUSE, &cookie_)))
+    ClassRegistration(const CLSID& clsid, Creator create) : factory_(Factory::New(Plain{std::move(create)}, 0)) {
+        if (!factory_ || FAILED(CoRegisterClassObject(clsid, static_cast<IClassFactory*>(factory_),
+                                                      CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie_)))
             cookie_ = 0;
     }
     ~ClassRegistration() {
         if (cookie_) CoRevokeClassObject(cookie_);
-        factory_->Release();
+        if (factory_) factory_->Release();
     }
     ClassRegistration(const ClassRegistration&) = delete;
     ClassRegistration& operator=(const ClassRegistration&) = delete;
@@ -32,20 +32,14 @@ public:
     bool Registered() const { return cookie_ != 0; }
 
 private:
-    class Factory : public UnknownObject<IClassFactory> {
-    public:
-        explicit Factory(Creator create) : create_(std::move(create)) {}
-        HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
-            if (!ppv) return E_POINTER;
-            *ppv = nullptr;
-            if (outer) return CLASS_E_NOAGGREGATION;
-            return create_(riid, ppv);
+    // Objects served here are never aggregated.
+    struct Plain {
+        Creator create;
+        HRESULT operator()(IUnknown* outer, REFIID riid, void** ppv) const {
+            return outer ? CLASS_E_NOAGGREGATION : create(riid, ppv);
         }
-        HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
-
-    private:
-        Creator create_;
     };
+    using Factory = ClassFactory<NoModule, Plain>;
 
     Factory* factory_;
     DWORD cookie_ = 0;

@@ -1,8 +1,9 @@
 #pragma once
-// IUnknown for small stand-alone COM objects: in-process stand-ins for classes that live
-// outside the module, and the objects a host program serves itself. Unlike the module's
-// own objects (server/ComObject.h) they hold no module lock, cannot be aggregated and are
-// born holding their creator's one reference.
+// IUnknown for COM objects that are never aggregated: class factories, the sample
+// effect components, in-process stand-ins for classes that live outside the module and
+// the objects a host program serves itself. They are born holding their creator's one
+// reference; one that keeps a DLL loaded holds that DLL's module lock as a member.
+// The module's own objects, which can be aggregated, use frame/ComObject.h.
 #include <windows.h>
 #include <unknwn.h>
 

@@ -3,7 +3,6 @@
 #include <cstring>
 #include <new>
 
-#include "common/QueryInterfaceOf.h"
 
 namespace qx::samplefx {
 
@@ -19,23 +18,12 @@ HRESULT SampleComponent::Create(fx::Effect* effect, REFIID ownIid, REFIID riid, 
     if (!owned) return E_OUTOFMEMORY;
     SampleComponent* object = new (std::nothrow) SampleComponent(std::move(owned), ownIid);
     if (!object) return E_OUTOFMEMORY;
-    object->AddRef();
-    const HRESULT hr = object->QueryInterface(riid, ppv);
-    object->Release();  // destroys the object when the query failed
-    return hr;
+    return QueryNewObject(object, riid, ppv);  // destroys the object when the query failed
 }
 
-HRESULT SampleComponent::QueryInterface(REFIID riid, void** ppv) {
-    return QueryInterfaceOf(static_cast<IQXEffectComponent*>(this), riid, ppv,
-                            {&IID_IUnknown, &__uuidof(IQXEffectComponent), &ownIid_});
-}
-
-ULONG SampleComponent::AddRef() { return ULONG(++refs_); }
-
-ULONG SampleComponent::Release() {
-    const LONG n = --refs_;
-    if (n == 0) delete this;
-    return ULONG(n);
+void* SampleComponent::FindInterface(REFIID riid) {
+    if (IsEqualIID(riid, ownIid_)) return static_cast<IQXEffectComponent*>(this);
+    return UnknownObject::FindInterface(riid);
 }
 
 bool SampleComponent::IsSupportedFormat(const WAVEFORMATEX& f) {

@@ -8,20 +8,17 @@
 #include <atomic>
 #include <memory>
 
+#include "common/UnknownObject.h"
 #include "components/SampleModule.h"
 #include "components/dsp/Effect.h"
 #include "settings/IQXEffectComponent.h"
 
 namespace qx::samplefx {
 
-class SampleComponent final : public IQXEffectComponent {
+class SampleComponent final : public UnknownObject<IQXEffectComponent> {
 public:
     // Takes ownership of effect (null: E_OUTOFMEMORY) and answers riid.
     static HRESULT Create(fx::Effect* effect, REFIID ownIid, REFIID riid, void** ppv);
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
 
     HRESULT STDMETHODCALLTYPE Initialize(const WAVEFORMATEX* in, const WAVEFORMATEX* out, UINT32 maxFrames,
                                          UINT32 flag) override;
@@ -32,13 +29,15 @@ public:
     // extensible), 32 bits, 1 to 8 channels, a plausible rate, consistent block align.
     static bool IsSupportedFormat(const WAVEFORMATEX& format);
 
+protected:
+    // Also answers the class's own creation IID.
+    void* FindInterface(REFIID riid) override;
+
 private:
     SampleComponent(std::unique_ptr<fx::Effect> effect, REFIID ownIid)
         : effect_(std::move(effect)), ownIid_(ownIid) {}
-    ~SampleComponent() = default;
 
     SampleModuleLock moduleLock_;
-    std::atomic<LONG> refs_{0};
     std::unique_ptr<fx::Effect> effect_;
     const IID ownIid_;
     // Written by Initialize, which the host never runs during Process.

@@ -1,12 +1,25 @@
 // Entry points of the sample components DLL.
 #include <windows.h>
 
-#include "components/SampleClassFactory.h"
+#include "common/ClassFactory.h"
 #include "components/SampleClassTable.h"
+#include "components/SampleComponent.h"
 #include "components/SampleModule.h"
 #include "components/SampleRegistration.h"
 
 using qx::samplefx::SampleModule;
+
+namespace {
+// Makes the effect of one sample class; its objects are never aggregated.
+struct SampleCreator {
+    const qx::samplefx::SampleClass* cls;
+    HRESULT operator()(IUnknown* outer, REFIID riid, void** ppv) const {
+        if (outer) return CLASS_E_NOAGGREGATION;
+        return qx::samplefx::SampleComponent::Create(cls->make(), cls->creationIid, riid, ppv);
+    }
+};
+using SampleClassFactory = qx::ClassFactory<SampleModule, SampleCreator>;
+}  // namespace
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) {
@@ -23,7 +36,8 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* ppv) {
     *ppv = nullptr;
     const qx::samplefx::SampleClass* cls = qx::samplefx::FindSampleClass(clsid);
     if (!cls) return CLASS_E_CLASSNOTAVAILABLE;
-    return qx::samplefx::SampleClassFactory::Create(*cls, riid, ppv);
+    SampleClassFactory* factory = SampleClassFactory::New(SampleCreator{cls}, 0);
+    return factory ? qx::QueryNewObject(factory, riid, ppv) : E_OUTOFMEMORY;
 }
 
 STDAPI DllRegisterServer() {

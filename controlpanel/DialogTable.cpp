@@ -35,22 +35,13 @@ const DialogEntry kDialogTable[] = {
     {settings::EffectDolbySurround, &MakeDialog<TableDialog<dolby::kSurroundTable>>},
     {settings::EffectProLogic, &MakeDialog<TableDialog<dolby::kProLogicTable>>},
 };
-
-settings::EffectId g_overrideEffect = settings::EffectNone;
-DialogFactory g_overrideFactory = nullptr;
 }  // namespace
 
 DialogFactory FindDialogFactory(settings::EffectId effect) {
     if (effect == settings::EffectNone) return nullptr;
-    if (g_overrideFactory && effect == g_overrideEffect) return g_overrideFactory;
     for (const DialogEntry& entry : kDialogTable)
         if (entry.effect == effect) return entry.create;
     return nullptr;
-}
-
-void OverrideDialogFactoryForTest(settings::EffectId effect, DialogFactory factory) {
-    g_overrideEffect = factory ? effect : settings::EffectNone;
-    g_overrideFactory = factory;
 }
 
 }  // namespace qx::controlpanel

@@ -24,7 +24,4 @@ std::unique_ptr<EffectDialog> MakeDialog(const DialogContext& context) {
 // The factory of an effect's dialog, or null when it has none.
 DialogFactory FindDialogFactory(settings::EffectId effect);
 
-// Tests put a dialog of their own in place of an effect's (null restores the table).
-void OverrideDialogFactoryForTest(settings::EffectId effect, DialogFactory factory);
-
 }  // namespace qx::controlpanel

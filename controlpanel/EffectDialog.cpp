@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "server/Module.h"
+#include "frame/Module.h"
 #include "settings/PropertyStoreAccess.h"
 
 namespace qx::controlpanel {

@@ -1,6 +1,6 @@
 #include "controlpanel/FlexBassDialog.h"
 
-#include "processors/FormatText.h"
+#include "common/FormatText.h"
 #include "settings/PropertyStoreAccess.h"
 
 namespace qx::controlpanel {

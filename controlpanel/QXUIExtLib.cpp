@@ -9,9 +9,10 @@
 #include <string>
 
 #include "common/ComPtr.h"
+#include "common/FormatText.h"
+#include "common/Status.h"
 #include "controlpanel/DialogTable.h"
 #include "controlpanel/DolbyPanel.h"
-#include "processors/FormatText.h"
 #include "settings/PropertyStoreAccess.h"
 
 namespace qx {
@@ -21,7 +22,6 @@ using controlpanel::kEffectSlots;
 
 namespace {
 constexpr GUID kClsidDeviceEnumerator = {0xBCDE0395, 0xE52F, 0x467C, {0x8E, 0x3D, 0xC4, 0x57, 0x92, 0x91, 0x69, 0x2E}};
-constexpr HRESULT kInsufficientBuffer = HRESULT(0x8007007AL);
 constexpr UINT kUnchecked = 1;
 constexpr UINT kChecked = 2;
 
@@ -95,7 +95,7 @@ QXUIExtLib::EffectId QXUIExtLib::RowEffect(int row) const {
     return (row >= 0 && size_t(row) < kSlots) ? rows_[row] : EffectNone;
 }
 
-HRESULT QXUIExtLib::GetNumDSPSupported(IUnknown* pDeviceUnk, UINT32* pulNumDSP) {
+HRESULT QXUIExtLib::GetNumDSPSupported(IUnknown* pDeviceUnk, ULONG* pulNumDSP) {
     if (pulNumDSP) *pulNumDSP = 0;
     if (!pDeviceUnk || !pulNumDSP) return E_POINTER;
 
@@ -197,7 +197,7 @@ void QXUIExtLib::LoadCheckBoxes(HWND list, IPropertyStore* fx) {
 }
 
 HRESULT QXUIExtLib::EffectList_GetStatusString(HWND hListControl, IUnknown* pFxPropertiesUnk, USHORT* pwstrStatus,
-                                               UINT32 cStringSize, BYTE* pbSettingsButtonAvailable) {
+                                               ULONG cStringSize, BYTE* pbSettingsButtonAvailable) {
     if (pbSettingsButtonAvailable) *pbSettingsButtonAvailable = 0;
     if (!hListControl || !pFxPropertiesUnk || !pwstrStatus) return E_POINTER;
     if (cStringSize == 0) return E_INVALIDARG;
@@ -211,7 +211,7 @@ HRESULT QXUIExtLib::EffectList_GetStatusString(HWND hListControl, IUnknown* pFxP
     ReadFlag(QueryStore(pFxPropertiesUnk).Get(), effect->enableKey, on);
     HRESULT hr = FormatText(reinterpret_cast<wchar_t*>(pwstrStatus), cStringSize, StatusFormat(*effect).c_str(),
                             on ? "Enabled" : "Disabled");
-    if (hr == kInsufficientBuffer) hr = S_OK;  // a cut text is still a status text
+    if (hr == status::kInsufficientBuffer) hr = S_OK;  // a cut text is still a status text
     if (FAILED(hr)) return hr;
     if (pbSettingsButtonAvailable && effect->dialogTemplate != 0) *pbSettingsButtonAvailable = 1;
     return S_OK;
@@ -244,7 +244,7 @@ HRESULT QXUIExtLib::EffectList_SettingsDialog(HWND hListControl, IUnknown* pFxPr
         controlpanel::OpenDolbyPanel();
         return S_OK;
     }
-    const controlpanel::DialogFactory create = controlpanel::FindDialogFactory(effect->id);
+    const controlpanel::DialogFactory create = findDialog_(effect->id);
     if (!create) return S_OK;
     controlpanel::DialogContext context;
     context.templateId = effect->dialogTemplate;

@@ -4,10 +4,11 @@
 // boxes and the FX property store in step and opens the selected effect's dialog.
 #include <propsys.h>
 
+#include "controlpanel/DialogTable.h"
 #include "controlpanel/EffectListTables.h"
-#include "server/ComObject.h"
-#include "server/DualDispatch.h"
-#include "server/Interfaces.h"
+#include "frame/ComObject.h"
+#include "frame/DualDispatch.h"
+#include "frame/Identifiers.h"
 
 namespace qx {
 
@@ -18,11 +19,11 @@ public:
 
     QX_IMPLEMENT_IUNKNOWN
 
-    HRESULT STDMETHODCALLTYPE GetNumDSPSupported(IUnknown* pDeviceUnk, UINT32* pulNumDSP) override;
+    HRESULT STDMETHODCALLTYPE GetNumDSPSupported(IUnknown* pDeviceUnk, ULONG* pulNumDSP) override;
     HRESULT STDMETHODCALLTYPE EffectList_Initialize(HWND hListControl, LPWSTR pwstrEndpointID,
                                                     IUnknown* pFxPropertiesUnk) override;
     HRESULT STDMETHODCALLTYPE EffectList_GetStatusString(HWND hListControl, IUnknown* pFxPropertiesUnk,
-                                                         USHORT* pwstrStatus, UINT32 cStringSize,
+                                                         USHORT* pwstrStatus, ULONG cStringSize,
                                                          BYTE* pbSettingsButtonAvailable) override;
     HRESULT STDMETHODCALLTYPE EffectList_SetState(IUnknown* pPropertiesUnk) override;
     HRESULT STDMETHODCALLTYPE EffectList_SettingsDialog(HWND hListControl, IUnknown* pFxPropertiesUnk) override;
@@ -35,6 +36,8 @@ protected:
     void* FindInterface(REFIID riid) override;
 
 private:
+    friend class QXUIExtLibTestAccess;  // defined by the tests only
+
     using EffectId = settings::EffectId;
     static constexpr size_t kSlots = controlpanel::kEffectSlots;
 
@@ -53,6 +56,7 @@ private:
     bool initialising_ = false;
     UINT refreshMessage_ = 0;
     HWND openDialog_ = nullptr;  // written by the open dialog, cleared when it has ended
+    controlpanel::DialogFactory (*findDialog_)(EffectId) = &controlpanel::FindDialogFactory;
 };
 
 }  // namespace qx

@@ -10,7 +10,7 @@
 #include <cstring>
 #include <vector>
 
-#include "processors/FormatText.h"
+#include "common/FormatText.h"
 
 namespace {
 

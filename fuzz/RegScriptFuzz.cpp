@@ -14,9 +14,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "server/MemoryRegistry.h"
 #include "server/RegScript.h"
 #include "server/ReplacementList.h"
+#include "tests/support/MemoryRegistry.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <propvarutil.h>
 
 #include "common/PropVariant.h"
-#include "server/Guids.h"
+#include "frame/Identifiers.h"
 #include "settings/PropertyStoreAccess.h"
 
 namespace qx::host {

@@ -6,8 +6,8 @@
 #include <new>
 
 #include "common/ComPtr.h"
+#include "frame/Module.h"
 #include "processors/ZurarurAec.h"
-#include "server/Module.h"
 
 namespace qx {
 

@@ -5,11 +5,12 @@
 #include <iterator>
 #include <utility>
 
+#include "common/Status.h"
+
 namespace qx {
 namespace {
 
 constexpr uint32_t kMaxChannels = 8;
-constexpr int32_t kInvalidArg = int32_t(0x80070057u);
 
 // Gains. The center/LFE gain of the fold is 0.707 exactly as written, deliberately not
 // 1/sqrt(2) (kSqrtHalf), which only the stereo-to-quad spread uses.
@@ -213,7 +214,7 @@ void MixDown(float* const* channels, uint32_t from, uint32_t to, uint32_t frames
 int32_t MixUp(float* const* channels, uint32_t from, uint32_t to, uint32_t frames) {
     if (from >= to) return 1;
     const PlanRunner run = MixUpSet::Find(from, to);
-    if (run == nullptr || channels == nullptr) return kInvalidArg;
+    if (run == nullptr || channels == nullptr) return status::kInvalidArg;
     run(channels, frames);
     return 0;
 }

@@ -4,9 +4,9 @@
 // and the default answers of the processing interface that a class does not override.
 #include <windows.h>
 
+#include "frame/ComObject.h"
+#include "frame/DualDispatch.h"
 #include "processors/IQXEffectProcessor.h"
-#include "server/ComObject.h"
-#include "server/DualDispatch.h"
 
 namespace qx {
 

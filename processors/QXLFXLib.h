@@ -7,12 +7,12 @@
 #include <cstdint>
 
 #include "common/ComPtr.h"
+#include "frame/Identifiers.h"
 #include "processors/ChannelBlock.h"
 #include "processors/EffectProcessor.h"
 #include "processors/HostedApo.h"
 #include "processors/LfxTables.h"
 #include "resample/SRCInternal.h"
-#include "server/Interfaces.h"
 #include "settings/IQXEffectComponent.h"
 
 namespace qx {

@@ -8,11 +8,11 @@
 #include <cstdint>
 
 #include "common/ComPtr.h"
+#include "frame/Identifiers.h"
 #include "processors/AecWorker.h"
 #include "processors/ChannelBlock.h"
 #include "processors/EffectProcessor.h"
 #include "resample/SRCInternal.h"
-#include "server/Interfaces.h"
 #include "settings/IQXEffectComponent.h"
 
 namespace qx {

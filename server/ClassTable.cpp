@@ -2,34 +2,44 @@
 
 #include <atomic>
 
+#include "common/ClassFactory.h"
 #include "common/ComPtr.h"
 #include "controlpanel/QXUIExtLib.h"
+#include "frame/ComObject.h"
+#include "frame/Identifiers.h"
+#include "frame/Module.h"
 #include "processors/QXGFXLib.h"
 #include "processors/QXLFXLib.h"
 #include "processors/QXMicLFXLib.h"
-#include "server/ComObject.h"
-#include "server/Guids.h"
-#include "server/Module.h"
 
 namespace qx {
 
 namespace {
 const ClassEntry kClasses[] = {
-    {&CLSID_QXGFXLib, L"QXGFXLib", 104, &ComObjectRoot::Create<QXGFXLib>, nullptr},
-    {&CLSID_QXLFXLib, L"QXLFXLib", 102, &ComObjectRoot::Create<QXLFXLib>, nullptr},
-    {&CLSID_QXMicLFXLib, L"QXMicLFXLib", 103, &ComObjectRoot::Create<QXMicLFXLib>, nullptr},
-    {&CLSID_QXUIExtLib, L"QXUIExtLib", 105, &ComObjectRoot::Create<QXUIExtLib>, nullptr},
+    {&CLSID_QXGFXLib, L"QXGFXLib", 104, &ComObjectRoot::Create<QXGFXLib>},
+    {&CLSID_QXLFXLib, L"QXLFXLib", 102, &ComObjectRoot::Create<QXLFXLib>},
+    {&CLSID_QXMicLFXLib, L"QXMicLFXLib", 103, &ComObjectRoot::Create<QXMicLFXLib>},
+    {&CLSID_QXUIExtLib, L"QXUIExtLib", 105, &ComObjectRoot::Create<QXUIExtLib>},
 };
 constexpr size_t kClassCount = sizeof(kClasses) / sizeof(kClasses[0]);
 
 // Cached factories, one per row; the table owns one reference of each.
 std::atomic<IUnknown*> g_factories[kClassCount] = {};
+// Whether the module's clean-up list releases the factories at unload.
+bool g_releaseRegistered = false;
 
-class ClassObjectLockScope {
-public:
-    ClassObjectLockScope() { EnterCriticalSection(Module::ClassObjectLock()); }
-    ~ClassObjectLockScope() { LeaveCriticalSection(Module::ClassObjectLock()); }
-};
+void ReleaseFactories(void*) {
+    for (auto& slot : g_factories)
+        if (IUnknown* factory = slot.exchange(nullptr)) factory->Release();
+    g_releaseRegistered = false;
+}
+
+// Makes sure the factories are released at unload before one is cached.
+bool RegisterRelease() {
+    CriticalSectionLock lock(Module::ModuleLock());
+    if (!g_releaseRegistered) g_releaseRegistered = Module::AddCleanup(ReleaseFactories, nullptr);
+    return g_releaseRegistered;
+}
 }  // namespace
 
 const ClassEntry* ClassTable::Entries() { return kClasses; }
@@ -44,31 +54,22 @@ HRESULT ClassTable::GetClassObject(REFCLSID rclsid, REFIID riid, void** ppv) {
     while (row < kClassCount && !(IsEqualCLSID(*kClasses[row].clsid, rclsid) && kClasses[row].create)) ++row;
     if (row == kClassCount) return CLASS_E_CLASSNOTAVAILABLE;
 
-    HRESULT created = S_OK;
     if (!g_factories[row].load()) {
-        ClassObjectLockScope lock;
+        CriticalSectionLock lock(Module::ClassObjectLock());
         if (!g_factories[row].load()) {
-            void* factory = nullptr;
-            created = ClassFactory::Create(kClasses[row].create, IID_IUnknown, &factory);
-            if (SUCCEEDED(created)) g_factories[row] = static_cast<IUnknown*>(factory);
+            if (!RegisterRelease()) return E_OUTOFMEMORY;
+            // Born holding the table's own reference, which keeps no module lock.
+            auto* factory = ClassFactory<Module, ObjectCreator>::New(kClasses[row].create, 1);
+            if (!factory) return E_OUTOFMEMORY;
+            g_factories[row] = static_cast<IClassFactory*>(factory);
         }
     }
     IUnknown* factory = g_factories[row].load();
-    if (!factory) return FAILED(created) ? created : CLASS_E_CLASSNOTAVAILABLE;
+    if (!factory) return CLASS_E_CLASSNOTAVAILABLE;
 
     const HRESULT hr = factory->QueryInterface(riid, ppv);
     if (SUCCEEDED(hr) && !*ppv) return CLASS_E_CLASSNOTAVAILABLE;
     return hr;
-}
-
-void ClassTable::RunHooks(bool start) {
-    for (const ClassEntry& entry : kClasses)
-        if (entry.hook) entry.hook(start);
-}
-
-void ClassTable::ReleaseFactories() {
-    for (auto& slot : g_factories)
-        if (IUnknown* factory = slot.exchange(nullptr)) factory->Release();
 }
 
 }  // namespace qx

@@ -4,16 +4,16 @@
 #include <windows.h>
 #include <unknwn.h>
 
-#include "server/ClassFactory.h"
-
 namespace qx {
+
+// Makes an object of one class, plain (outer null) or aggregated, and answers riid.
+using ObjectCreator = HRESULT (*)(IUnknown* outer, REFIID riid, void** ppv);
 
 struct ClassEntry {
     const CLSID* clsid;
     const wchar_t* name;      // class name, as in the ProgIDs
     UINT scriptResource;      // REGISTRY resource with the class's registration script
     ObjectCreator create;     // plain or aggregated object creation
-    void (*hook)(bool start); // start-up (true) and shutdown (false); empty for every class
 };
 
 class ClassTable {
@@ -23,9 +23,6 @@ public:
 
     // DllGetClassObject's lookup: the cached factory of rclsid, created on first use.
     static HRESULT GetClassObject(REFCLSID rclsid, REFIID riid, void** ppv);
-
-    static void RunHooks(bool start);
-    static void ReleaseFactories();
 };
 
 }  // namespace qx

@@ -1,8 +1,8 @@
 // The module's exported entry points (ordinals 1 to 4 in QXAPOMain.def).
 #include <windows.h>
 
+#include "frame/Module.h"
 #include "server/ClassTable.h"
-#include "server/Module.h"
 #include "server/Registration.h"
 
 STDAPI DllCanUnloadNow() { return qx::Module::LockCount() == 0 ? S_OK : S_FALSE; }

@@ -1,8 +1,8 @@
 #include "server/Registration.h"
 
+#include "frame/Identifiers.h"
+#include "frame/Module.h"
 #include "server/ClassTable.h"
-#include "server/Guids.h"
-#include "server/Module.h"
 #include "server/ModulePath.h"
 #include "server/ModuleTypeLib.h"
 #include "server/ScriptRunner.h"

@@ -7,18 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "common/Status.h"
+
 namespace qx {
-
-using Status = std::int32_t;
-
-namespace status {
-inline constexpr Status kOk = 0;
-inline constexpr Status kFail = static_cast<Status>(0x80004005u);            // E_FAIL
-inline constexpr Status kOutOfMemory = static_cast<Status>(0x8007000Eu);     // E_OUTOFMEMORY
-inline constexpr Status kDispException = static_cast<Status>(0x80020009u);   // DISP_E_EXCEPTION
-inline constexpr Status kTypeMismatch = static_cast<Status>(0x80020005u);    // DISP_E_TYPEMISMATCH
-inline constexpr Status kOverflow = static_cast<Status>(0x8002000Au);        // DISP_E_OVERFLOW
-}  // namespace status
 
 // Win32 error codes the interpreter and the in-memory registry use.
 namespace regerror {
@@ -28,12 +19,6 @@ inline constexpr long kAccessDenied = 5;
 inline constexpr long kInvalidParameter = 87;
 inline constexpr long kNoMoreItems = 259;
 }  // namespace regerror
-
-// HRESULT_FROM_WIN32.
-inline Status StatusFromError(long error) {
-    return error <= 0 ? static_cast<Status>(error)
-                      : static_cast<Status>((static_cast<std::uint32_t>(error) & 0xFFFFu) | 0x80070000u);
-}
 
 enum class RegHive { ClassesRoot, CurrentUser, LocalMachine, Users, PerformanceData, DynData, CurrentConfig };
 inline constexpr int kHiveCount = 7;

@@ -3,8 +3,8 @@
 #include <new>
 
 #include "common/Handles.h"
-#include "server/Guids.h"
-#include "server/Module.h"
+#include "frame/Identifiers.h"
+#include "frame/Module.h"
 #include "server/ModulePath.h"
 #include "server/Win32Registry.h"
 

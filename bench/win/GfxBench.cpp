@@ -9,9 +9,9 @@
 #include "bench/win/BenchHarness.h"
 #include "bench/win/PassThroughClasses.h"
 #include "common/ComPtr.h"
+#include "frame/ComObject.h"
 #include "processors/GFXTables.h"
 #include "processors/QXGFXLib.h"
-#include "server/ComObject.h"
 #include "settings/PropertyStoreAccess.h"
 
 namespace {

@@ -11,9 +11,9 @@
 #include "bench/win/BenchHarness.h"
 #include "bench/win/PassThroughClasses.h"
 #include "common/ComPtr.h"
+#include "frame/ComObject.h"
 #include "processors/LfxTables.h"
 #include "processors/QXLFXLib.h"
-#include "server/ComObject.h"
 #include "settings/PropertyStoreAccess.h"
 
 namespace {

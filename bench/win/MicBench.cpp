@@ -12,7 +12,7 @@
 #include "bench/win/PassThroughClasses.h"
 #include "common/ComPtr.h"
 #include "processors/QXMicLFXLib.h"
-#include "server/ComObject.h"
+#include "frame/ComObject.h"
 #include "settings/Guid.h"
 #include "settings/PropertyStoreAccess.h"
 

@@ -18,7 +18,7 @@
 
 #include "common/ComPtr.h"
 #include "controlpanel/DialogTable.h"
-#include "server/Module.h"
+#include "frame/Module.h"
 #include "settings/EffectSchema.h"
 
 namespace {

@@ -10,9 +10,9 @@
 #include <string>
 
 #include "common/ComPtr.h"
+#include "frame/Identifiers.h"
 #include "host/qxpanel/NotifyingStore.h"
 #include "host/qxpanel/PanelOptions.h"
-#include "server/Interfaces.h"
 
 namespace qx::panel {
 

@@ -11,14 +11,13 @@
 
 #include "common/ComPtr.h"
 #include "common/Handles.h"
+#include "frame/Identifiers.h"
 #include "host/EndpointRegistry.h"
 #include "host/InProcessServer.h"
 #include "host/qxpanel/FakeComponents.h"
 #include "host/qxpanel/PanelOptions.h"
 #include "host/qxpanel/ImportEq.h"
 #include "host/qxpanel/PanelPage.h"
-#include "server/Guids.h"
-#include "server/Interfaces.h"
 
 using namespace qx;
 using namespace qx::panel;

@@ -1,7 +1,7 @@
 // The DLL entry point: module start-up and shutdown.
 #include <windows.h>
 
-#include "server/Module.h"
+#include "frame/Module.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     switch (reason) {

@@ -21,6 +21,14 @@
 #include "tests/controlpanel/TestTemplates.h"
 #include "tests/support/Stores.h"
 
+namespace qx {
+// Puts the test's dialog in place of the Equalizer's on one effect-list object.
+class QXUIExtLibTestAccess {
+public:
+    static void UseTestDialogForEqualizer(IQXUIExtLib* object);
+};
+}  // namespace qx
+
 using namespace qx;
 using namespace qx::test;
 using namespace qx::settings;
@@ -162,17 +170,26 @@ private:
     CountingLocator& locator_;
 };
 
+DialogFactory TestDialogLookup(EffectId effect) {
+    return effect == EffectEqualizer ? &MakeTestDialog : FindDialogFactory(effect);
+}
+}  // namespace
+
+void QXUIExtLibTestAccess::UseTestDialogForEqualizer(IQXUIExtLib* object) {
+    static_cast<qx::QXUIExtLib*>(object)->findDialog_ = &TestDialogLookup;
+}
+
+namespace {
 class SettingsFromTheList : public testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_EQ(S_OK, ComObjectRoot::Create<QXUIExtLib>(nullptr, __uuidof(IQXUIExtLib), object.PutVoid()));
+        ASSERT_EQ(S_OK, ComObjectRoot::Create<qx::QXUIExtLib>(nullptr, __uuidof(IQXUIExtLib), object.PutVoid()));
         page = std::make_unique<TestPage>(object.Get());
         endpoints.Add(L"speakers", EndpointSetup{1, 0x63F, 0});
         ASSERT_EQ(S_OK, object->EffectList_Initialize(page->List(), const_cast<LPWSTR>(L"speakers"), fx));
-        OverrideDialogFactoryForTest(EffectEqualizer, &MakeTestDialog);
+        QXUIExtLibTestAccess::UseTestDialogForEqualizer(object.Get());
     }
     void TearDown() override {
-        OverrideDialogFactoryForTest(EffectEqualizer, nullptr);
         g_lastContext = SeenContext();
         page.reset();
         object.Reset();

@@ -1,7 +1,7 @@
 #include "tests/controlpanel/DialogHarness.h"
 
 #include "controlpanel/QXUIExtLib.h"
-#include "server/ComObject.h"
+#include "frame/ComObject.h"
 #include "settings/PropertyStoreAccess.h"
 #include "tests/support/Stores.h"
 

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "common/ComPtr.h"
+#include "frame/Identifiers.h"
 #include "host/EndpointRegistry.h"
-#include "server/Interfaces.h"
 #include "settings/EffectSchema.h"
 #include "tests/controlpanel/PageHarness.h"
 

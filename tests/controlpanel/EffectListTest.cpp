@@ -43,7 +43,7 @@ protected:
     void SetUp() override {
         components = std::make_unique<Components>();
         ASSERT_TRUE(endpoints.Registered());
-        ASSERT_EQ(S_OK, ComObjectRoot::Create<QXUIExtLib>(nullptr, __uuidof(IQXUIExtLib), object.PutVoid()));
+        ASSERT_EQ(S_OK, ComObjectRoot::Create<qx::QXUIExtLib>(nullptr, __uuidof(IQXUIExtLib), object.PutVoid()));
         page = std::make_unique<TestPage>(object.Get());
         ASSERT_TRUE(page->List());
         fx = NewMemoryStore();
@@ -58,7 +58,7 @@ protected:
     }
     UINT32 Count(const EndpointSetup& setup) {
         ComPtr<IMMDevice> device = endpoints.Add(L"counted", setup);
-        UINT32 n = 12345;
+        ULONG n = 12345;
         EXPECT_EQ(S_OK, object->GetNumDSPSupported(device.Get(), &n));
         return n;
     }
@@ -195,7 +195,7 @@ TEST_F(EffectList, InitializeReportsTheLastStepOnTheDevice) {
 }
 
 TEST_F(EffectList, CountChecksItsArgumentsAndTheDevice) {
-    UINT32 n = 7;
+    ULONG n = 7;
     EXPECT_EQ(E_POINTER, object->GetNumDSPSupported(nullptr, &n));
     EXPECT_EQ(0u, n);
     ComPtr<IMMDevice> device = endpoints.Add(L"d", {kSpeakers, 3, 0});

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "common/ComPtr.h"
-#include "server/Interfaces.h"
+#include "frame/Identifiers.h"
 #include "settings/EffectSchema.h"
 #include "tests/support/RecordingComponent.h"
 

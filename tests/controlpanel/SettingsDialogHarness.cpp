@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "server/Module.h"
+#include "frame/Module.h"
 #include "tests/support/Stores.h"
 
 namespace qx::test {

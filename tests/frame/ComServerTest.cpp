@@ -7,9 +7,8 @@
 #include <thread>
 
 #include "common/ComPtr.h"
-#include "server/Guids.h"
-#include "server/Interfaces.h"
-#include "server/Module.h"
+#include "frame/Identifiers.h"
+#include "frame/Module.h"
 
 STDAPI DllCanUnloadNow();
 STDAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, LPVOID* ppv);
@@ -50,11 +49,19 @@ TEST(ComServer, UnknownClassesAreNotAvailable) {
     EXPECT_EQ(nullptr, p);
 }
 
+namespace qx {
+// Stands in for a start-up whose locks could not be made.
+class ModuleTestAccess {
+public:
+    static void SetStartupFailed(bool failed) { Module::startupFailed_ = failed; }
+};
+}  // namespace qx
+
 TEST(ComServer, StartupFailureMakesClassObjectsUnexpected) {
-    qx::Module::SetStartupFailedForTest(true);
+    qx::ModuleTestAccess::SetStartupFailed(true);
     void* p = nullptr;
     const HRESULT hr = DllGetClassObject(qx::CLSID_QXGFXLib, IID_IClassFactory, &p);
-    qx::Module::SetStartupFailedForTest(false);
+    qx::ModuleTestAccess::SetStartupFailed(false);
     EXPECT_EQ(E_UNEXPECTED, hr);
 }
 

@@ -6,9 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "common/ComPtr.h"
+#include "frame/Identifiers.h"
 #include "processors/IQXEffectProcessor.h"
-#include "server/Guids.h"
-#include "server/Interfaces.h"
 #include "tests/support/Processors.h"
 
 STDAPI DllCanUnloadNow();

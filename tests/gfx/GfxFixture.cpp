@@ -2,8 +2,8 @@
 
 #include <cstring>
 
+#include "frame/ComObject.h"
 #include "processors/QXGFXLib.h"
-#include "server/ComObject.h"
 #include "settings/PropertyStoreAccess.h"
 
 namespace qx::test::gfx {

@@ -96,7 +96,7 @@ TEST_F(LfxProcess, NeoPcAndNuvexSurroundMaxUpMixStereo) {
     ExpectNear(kMarkers, Frame0(RunPeriod(), 8));
     // ...and up-mixes itself otherwise; its result is the status.
     Put(key::NeoPcEnable, 0);
-    HRESULT status = 1;
+    HRESULT status = S_FALSE;
     ASSERT_EQ(S_OK, Lock(2, 6));
     ExpectNear({0.1f * kF, 0.2f * kF, (0.2f + 0.1f) * kC, 0, 0.1f * kH, 0.2f * kH}, Frame0(RunPeriod(&status), 6));
     EXPECT_EQ(S_OK, status);

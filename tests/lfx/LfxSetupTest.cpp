@@ -55,7 +55,7 @@ TEST_F(LfxSetup, CreatesComponentsInOrderWithTheirOwnIidsAndSkipsDolbyOnSpdif) {
 
 TEST_F(LfxSetup, FormFactorCountsWhateverItsVariantType) {
     Register({SlotDolbySurround, SlotNuvex});
-    ASSERT_EQ(S_OK, ComObjectRoot::Create<QXLFXLib>(nullptr, __uuidof(IQXEffectProcessor), lfx.PutVoid()));
+    ASSERT_EQ(S_OK, ComObjectRoot::Create<qx::QXLFXLib>(nullptr, __uuidof(IQXEffectProcessor), lfx.PutVoid()));
     ComPtr<IPropertyStore> endpoint = NewEndpointStore(0);
     PROPVARIANT v;
     PropVariantInit(&v);

@@ -1,6 +1,6 @@
 #include "tests/mic/MicFixture.h"
 
-#include "server/ComObject.h"
+#include "frame/ComObject.h"
 #include "settings/PropertyStoreAccess.h"
 
 namespace qx::test {

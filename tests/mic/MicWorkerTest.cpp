@@ -5,8 +5,9 @@
 
 #include <memory>
 
+#include "common/Handles.h"
+#include "frame/Module.h"
 #include "processors/AecWorker.h"
-#include "server/Module.h"
 #include "tests/mic/MicFixture.h"
 #include "tests/mic/ZurarurDouble.h"
 

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-#include "processors/FormatText.h"
+#include "common/FormatText.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 
 #include <string>
 
-#include "server/MemoryRegistry.h"
 #include "server/RegScript.h"
 #include "server/ReplacementList.h"
+#include "tests/support/MemoryRegistry.h"
 
 using qx::MemoryRegistry;
 using qx::RegScript;

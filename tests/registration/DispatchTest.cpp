@@ -8,11 +8,10 @@
 #include <memory>
 
 #include "common/ComPtr.h"
+#include "frame/DualDispatch.h"
+#include "frame/Identifiers.h"
+#include "frame/Module.h"
 #include "processors/IQXEffectProcessor.h"
-#include "server/DualDispatch.h"
-#include "server/Guids.h"
-#include "server/Interfaces.h"
-#include "server/Module.h"
 #include "tests/registration/BuiltModule.h"
 #include "tests/support/Processors.h"
 
@@ -187,14 +186,14 @@ public:
     ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
 
-    HRESULT STDMETHODCALLTYPE GetNumDSPSupported(IUnknown* device, UINT32* count) override {
+    HRESULT STDMETHODCALLTYPE GetNumDSPSupported(IUnknown* device, ULONG* count) override {
         device_ = device;
         if (count) *count = 2;
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE EffectList_SetState(IUnknown* store) override { return store ? S_OK : E_INVALIDARG; }
     HRESULT STDMETHODCALLTYPE EffectList_Initialize(HWND, LPWSTR, IUnknown*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE EffectList_GetStatusString(HWND, IUnknown*, USHORT*, UINT32, BYTE*) override {
+    HRESULT STDMETHODCALLTYPE EffectList_GetStatusString(HWND, IUnknown*, USHORT*, ULONG, BYTE*) override {
         return E_NOTIMPL;
     }
     HRESULT STDMETHODCALLTYPE EffectList_SettingsDialog(HWND, IUnknown*) override { return E_NOTIMPL; }

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "server/Module.h"
+#include "frame/Module.h"
 
 STDAPI DllCanUnloadNow();
 

@@ -1,0 +1,208 @@
+#include "tests/support/MemoryRegistry.h"
+
+#include <vector>
+
+namespace qx {
+
+namespace {
+constexpr long kKeyDeleted = 1018;  // ERROR_KEY_DELETED
+constexpr size_t kMaxKeyName = 255;
+
+constexpr const wchar_t* kHiveNames[kHiveCount] = {L"HKCR", L"HKCU", L"HKLM", L"HKU", L"HKPD", L"HKDD", L"HKCC"};
+
+std::vector<std::wstring> SplitPath(std::wstring_view path) {
+    std::vector<std::wstring> parts;
+    size_t start = 0;
+    while (start <= path.size()) {
+        size_t end = path.find(L'\\', start);
+        if (end == std::wstring_view::npos) end = path.size();
+        if (end > start) parts.emplace_back(path.substr(start, end - start));
+        start = end + 1;
+    }
+    return parts;
+}
+
+bool CanWrite(RegAccess access) { return access != RegAccess::Read; }
+bool CanRead(RegAccess access) { return access != RegAccess::Write; }
+}  // namespace
+
+MemoryRegistry::MemoryRegistry() {
+    for (int i = 0; i < kHiveCount; ++i) {
+        roots_[i].node = std::make_shared<Node>();
+        roots_[i].node->name = kHiveNames[i];
+        roots_[i].access = RegAccess::ReadWrite;
+    }
+}
+
+MemoryRegistry::~MemoryRegistry() = default;
+
+RegistryAccess::Key MemoryRegistry::Root(RegHive hive) { return &roots_[static_cast<int>(hive)]; }
+
+MemoryRegistry::Handle* MemoryRegistry::Lookup(Key key) {
+    for (Handle& root : roots_)
+        if (key == &root) return &root;
+    const auto it = handles_.find(static_cast<Handle*>(key));
+    return it == handles_.end() ? nullptr : it->second.get();
+}
+
+// The handle behind `key` when it is open, its key not deleted and it was opened for
+// what the call needs; otherwise the error the call returns.
+long MemoryRegistry::Usable(Key key, Use use, const Handle** out) {
+    const Handle* h = Lookup(key);
+    if (!h) return regerror::kInvalidParameter;
+    if (h->node->deleted) return kKeyDeleted;
+    if ((use == Use::Read && !CanRead(h->access)) || (use == Use::Write && !CanWrite(h->access)))
+        return regerror::kAccessDenied;
+    *out = h;
+    return regerror::kSuccess;
+}
+
+long MemoryRegistry::Walk(const std::shared_ptr<Node>& from, const std::wstring& path,
+                          std::shared_ptr<Node>* found) const {
+    std::shared_ptr<Node> node = from;
+    for (const std::wstring& part : SplitPath(path)) {
+        if (part.size() > kMaxKeyName) return regerror::kInvalidParameter;
+        if (node->rights == Rights::Denied) return regerror::kAccessDenied;
+        const auto it = node->subkeys.find(part);
+        if (it == node->subkeys.end()) return regerror::kFileNotFound;
+        node = it->second;
+    }
+    *found = node;
+    return regerror::kSuccess;
+}
+
+long MemoryRegistry::NewHandle(std::shared_ptr<Node> node, RegAccess access, Key* out) {
+    if (node->rights == Rights::Denied || (node->rights == Rights::ReadOnly && CanWrite(access)))
+        return regerror::kAccessDenied;
+    auto handle = std::make_unique<Handle>(Handle{std::move(node), access});
+    *out = handle.get();
+    handles_.emplace(handle.get(), std::move(handle));
+    return regerror::kSuccess;
+}
+
+long MemoryRegistry::OpenKey(Key parent, const std::wstring& name, RegAccess access, Key* out) {
+    *out = nullptr;
+    const Handle* h = nullptr;
+    if (const long error = Usable(parent, Use::Any, &h); error != regerror::kSuccess) return error;
+    std::shared_ptr<Node> node;
+    const long error = Walk(h->node, name, &node);
+    return error != regerror::kSuccess ? error : NewHandle(std::move(node), access, out);
+}
+
+long MemoryRegistry::CreateKey(Key parent, const std::wstring& name, Key* out) {
+    *out = nullptr;
+    const Handle* h = nullptr;
+    if (const long error = Usable(parent, Use::Any, &h); error != regerror::kSuccess) return error;
+    std::shared_ptr<Node> node = h->node;
+    for (const std::wstring& part : SplitPath(name)) {
+        if (part.size() > kMaxKeyName) return regerror::kInvalidParameter;
+        if (node->rights == Rights::Denied) return regerror::kAccessDenied;
+        auto it = node->subkeys.find(part);
+        if (it == node->subkeys.end()) {
+            if (node->rights != Rights::Full || (node == h->node && !CanWrite(h->access)))
+                return regerror::kAccessDenied;
+            auto child = std::make_shared<Node>();
+            child->name = part;
+            it = node->subkeys.emplace(part, std::move(child)).first;
+        }
+        node = it->second;
+    }
+    return NewHandle(std::move(node), RegAccess::ReadWrite, out);
+}
+
+void MemoryRegistry::CloseKey(Key key) { handles_.erase(static_cast<Handle*>(key)); }
+
+long MemoryRegistry::SetValue(Key key, const std::wstring& name, const RegValue& value) {
+    const Handle* h = nullptr;
+    if (const long error = Usable(key, Use::Write, &h); error != regerror::kSuccess) return error;
+    h->node->values[name] = value;
+    return regerror::kSuccess;
+}
+
+long MemoryRegistry::DeleteValue(Key key, const std::wstring& name) {
+    const Handle* h = nullptr;
+    if (const long error = Usable(key, Use::Write, &h); error != regerror::kSuccess) return error;
+    return h->node->values.erase(name) ? regerror::kSuccess : regerror::kFileNotFound;
+}
+
+long MemoryRegistry::DeleteKey(Key parent, const std::wstring& name) {
+    const Handle* h = nullptr;
+    if (const long error = Usable(parent, Use::Any, &h); error != regerror::kSuccess) return error;
+    std::shared_ptr<Node> node;
+    const long error = Walk(h->node, name, &node);
+    if (error != regerror::kSuccess) return error;
+    if (node == h->node || node->rights != Rights::Full || !node->subkeys.empty()) return regerror::kAccessDenied;
+    std::shared_ptr<Node> owner;
+    const std::vector<std::wstring> parts = SplitPath(name);
+    std::wstring ownerPath;
+    for (size_t i = 0; i + 1 < parts.size(); ++i) ownerPath += parts[i] + L"\\";
+    Walk(h->node, ownerPath, &owner);
+    node->deleted = true;
+    owner->subkeys.erase(parts.back());
+    return regerror::kSuccess;
+}
+
+long MemoryRegistry::FirstSubkey(Key key, std::wstring* name) {
+    const Handle* h = nullptr;
+    if (const long error = Usable(key, Use::Read, &h); error != regerror::kSuccess) return error;
+    if (h->node->subkeys.empty()) return regerror::kNoMoreItems;
+    *name = h->node->subkeys.begin()->second->name;
+    return regerror::kSuccess;
+}
+
+long MemoryRegistry::CountSubkeys(Key key, std::uint32_t* count) {
+    const Handle* h = nullptr;
+    if (const long error = Usable(key, Use::Read, &h); error != regerror::kSuccess) return error;
+    *count = static_cast<std::uint32_t>(h->node->subkeys.size());
+    return regerror::kSuccess;
+}
+
+MemoryRegistry::Node* MemoryRegistry::Find(std::wstring_view path) const {
+    const std::vector<std::wstring> parts = SplitPath(path);
+    if (parts.empty()) return nullptr;
+    for (int i = 0; i < kHiveCount; ++i) {
+        if (!EqualsNoCase(parts[0], kHiveNames[i])) continue;
+        Node* node = roots_[i].node.get();
+        for (size_t p = 1; p < parts.size() && node; ++p) {
+            const auto it = node->subkeys.find(parts[p]);
+            node = it == node->subkeys.end() ? nullptr : it->second.get();
+        }
+        return node;
+    }
+    return nullptr;
+}
+
+MemoryRegistry::Node* MemoryRegistry::Make(std::wstring_view path) {
+    const std::vector<std::wstring> parts = SplitPath(path);
+    Node* node = parts.empty() ? nullptr : Find(parts[0]);
+    for (size_t p = 1; p < parts.size() && node; ++p) {
+        auto& slot = node->subkeys[parts[p]];
+        if (!slot) {
+            slot = std::make_shared<Node>();
+            slot->name = parts[p];
+        }
+        node = slot.get();
+    }
+    return node;
+}
+
+bool MemoryRegistry::Exists(std::wstring_view path) const { return Find(path) != nullptr; }
+
+const RegValue* MemoryRegistry::Value(std::wstring_view path, std::wstring_view name) const {
+    const Node* node = Find(path);
+    if (!node) return nullptr;
+    const auto it = node->values.find(std::wstring(name));
+    return it == node->values.end() ? nullptr : &it->second;
+}
+
+void MemoryRegistry::PutKey(std::wstring_view path) { Make(path); }
+
+void MemoryRegistry::PutValue(std::wstring_view path, const std::wstring& name, const RegValue& value) {
+    if (Node* node = Make(path)) node->values[name] = value;
+}
+
+void MemoryRegistry::SetRights(std::wstring_view path, Rights rights) {
+    if (Node* node = Find(path)) node->rights = rights;
+}
+
+}  // namespace qx
