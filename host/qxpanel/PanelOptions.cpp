@@ -84,6 +84,9 @@ const wchar_t* Usage() {
            L"                                 Equalizer and write it into the --store file\n"
            L"                                 (the page opens only when actions follow)\n"
            L"  --eq-target eq15|eq10          fit to the 15-Band (default) or ten-band one\n"
+           L"  --window-event <name>          set this named event whenever a window of the\n"
+           L"                                 page or its dialogs is shown, moved, activated\n"
+           L"                                 or destroyed (for a program that drives them)\n"
            L"Lists are comma-separated row labels or effect numbers.\n";
 }
 
@@ -144,6 +147,9 @@ bool ParseOptions(const std::vector<std::wstring>& args, PanelOptions& options, 
             if (!needValue()) return false;
             if (!SameText(value, L"eq15") && !SameText(value, L"eq10")) return error = L"bad EQ target: " + value, false;
             options.importTenBand = SameText(value, L"eq10");
+        } else if (arg == L"--window-event") {
+            if (!needValue()) return false;
+            options.windowEvent = value;
         } else if (arg == L"--close-after") {
             if (!needValue()) return false;
             if (!ParseNumber(value, options.closeAfterMs)) return error = L"bad time: " + value, false;

@@ -25,6 +25,7 @@ struct PanelOptions {
     uint32_t closeAfterMs = 0;  // 0: stay open until closed
     std::wstring importEq;      // a published EQ preset to fit into the store file
     bool importTenBand = false; // fit it to the ten-band Equalizer
+    std::wstring windowEvent;   // named event set whenever a window of the page changes
 };
 
 // Parses argv (without the program name). On failure returns false and sets `error`.

@@ -37,6 +37,36 @@ private:
     HRESULT hr_;
 };
 
+// Sets a named event whenever a window of this thread is shown, moved, activated or
+// destroyed, so that a program driving the page waits for its windows instead of polling.
+class WindowEventSignal {
+public:
+    explicit WindowEventSignal(const std::wstring& name) {
+        if (name.empty()) return;
+        event_.Reset(OpenEventW(EVENT_MODIFY_STATE, FALSE, name.c_str()));
+        if (event_) hook_ = SetWindowsHookExW(WH_CALLWNDPROCRET, &Hook, nullptr, GetCurrentThreadId());
+        if (hook_) s_event = event_.Get();
+    }
+    ~WindowEventSignal() {
+        if (hook_) UnhookWindowsHookEx(hook_);
+        s_event = nullptr;
+    }
+    WindowEventSignal(const WindowEventSignal&) = delete;
+    WindowEventSignal& operator=(const WindowEventSignal&) = delete;
+
+private:
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+        const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+        if (code == HC_ACTION && (call->message == WM_SHOWWINDOW || call->message == WM_WINDOWPOSCHANGED ||
+                                  call->message == WM_ACTIVATE || call->message == WM_NCDESTROY))
+            SetEvent(s_event);
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    static inline HANDLE s_event = nullptr;
+    UniqueHandle event_;
+    HHOOK hook_ = nullptr;
+};
+
 std::wstring DefaultModulePath() { return host::ProgramFolder() + L"QXAPOMain.dll"; }
 
 std::wstring Title(const PanelOptions& options) {
@@ -82,6 +112,7 @@ int RunPanel(const PanelOptions& options) {
     }
     endpoints.Add(kEndpointId, host::EndpointSetup{options.formFactor, options.speakerMask, options.formatTag});
     FakeComponents components(options.components);
+    WindowEventSignal windowEvent(options.windowEvent);
 
     const std::wstring path = options.modulePath.empty() ? DefaultModulePath() : options.modulePath;
     ModuleHandle module(LoadLibraryW(path.c_str()));

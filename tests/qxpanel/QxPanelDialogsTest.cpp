@@ -8,8 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "common/Handles.h"
 #include "tests/qxpanel/PanelProcess.h"
 
+using qx::UniqueHandle;
 using qx::test::ChildOutcome;
 using qx::test::RunPanel;
 
@@ -45,13 +47,14 @@ const Page kPages[] = {
     {L"--endpoint microphone", {{L"Echo", L"Microphone Echo", L"OK"}, {L"Magic Voice", L"Magic Voice", L"OK"}}},
 };
 
-// Nothing in the child signals this process when one of its windows opens or closes, so
-// `done` is checked again after each short wait on the child. False as soon as the child
-// ends; the bound only turns a hang into a failure.
-bool WaitFor(const std::function<bool()>& done, HANDLE child) {
-    constexpr DWORD kRecheckMs = 20, kHangGuardMs = 120000;
-    for (DWORD waited = 0; !done(); waited += kRecheckMs)
-        if (waited >= kHangGuardMs || WaitForSingleObject(child, kRecheckMs) != WAIT_TIMEOUT) return done();
+// The page host sets `windowEvent` whenever one of its windows is shown, moved, activated
+// or destroyed; `done` is checked again after each such signal. False as soon as the child
+// ends without `done`; the bound only turns a hang into a failure.
+bool WaitFor(const std::function<bool()>& done, HANDLE windowEvent, HANDLE child) {
+    constexpr DWORD kHangGuardMs = 120000;
+    const HANDLE handles[] = {windowEvent, child};
+    while (!done())
+        if (WaitForMultipleObjects(2, handles, FALSE, kHangGuardMs) != WAIT_OBJECT_0) return done();
     return true;
 }
 
@@ -62,7 +65,7 @@ std::wstring ButtonText(HWND button) {
 }
 
 // Ends each dialog of `page` as it appears; kills the page when one does not.
-void CloseEachDialog(const Page& page, const PROCESS_INFORMATION& process) {
+void CloseEachDialog(const Page& page, HANDLE windowEvent, const PROCESS_INFORMATION& process) {
     for (const DialogRow& d : page.dialogs) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(d.title)));
         HWND dialog = nullptr;
@@ -71,7 +74,7 @@ void CloseEachDialog(const Page& page, const PROCESS_INFORMATION& process) {
                 dialog = FindWindowW(L"#32770", d.title);
                 return dialog && IsWindowVisible(dialog);
             },
-            process.hProcess);
+            windowEvent, process.hProcess);
         if (!shown) {
             ADD_FAILURE() << "the dialog did not open";
             TerminateProcess(process.hProcess, 98);
@@ -83,18 +86,23 @@ void CloseEachDialog(const Page& page, const PROCESS_INFORMATION& process) {
         const HWND button = GetDlgItem(dialog, IDOK);
         EXPECT_EQ(std::wstring(d.closeButton), ButtonText(button));
         PostMessageW(button, BM_CLICK, 0, 0);
-        EXPECT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, process.hProcess)) << "the dialog did not close";
+        EXPECT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, windowEvent, process.hProcess))
+            << "the dialog did not close";
     }
 }
 }  // namespace
 
 TEST(QxPanelDialogs, EverySettingsDialogOpensFromItsRowAndClosesWithItsButton) {
+    const std::wstring eventName = L"qxpanel-test-windows-" + std::to_wstring(GetCurrentProcessId());
+    const UniqueHandle windowEvent(CreateEventW(nullptr, FALSE, FALSE, eventName.c_str()));
+    ASSERT_TRUE(windowEvent);
     size_t dialogs = 0;
     for (const Page& page : kPages) {
-        std::wstring args = page.endpointArgs;
+        std::wstring args = page.endpointArgs + std::wstring(L" --window-event ") + eventName;
         for (const DialogRow& d : page.dialogs) args += L" --select \"" + std::wstring(d.row) + L"\" --settings";
         args += L" --exit";
-        const ChildOutcome outcome = RunPanel(args, [&](const PROCESS_INFORMATION& p) { CloseEachDialog(page, p); });
+        const ChildOutcome outcome =
+            RunPanel(args, [&](const PROCESS_INFORMATION& p) { CloseEachDialog(page, windowEvent.Get(), p); });
         EXPECT_EQ(0u, outcome.exitCode) << outcome.out;
         dialogs += page.dialogs.size();
     }
