@@ -51,7 +51,7 @@ int main() {
     if (FAILED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) return 1;
     {
         qx::bench::PassThroughClasses classes;
-        for (const QXMicLFXLib::ComponentInfo& c : QXMicLFXLib::kComponents)
+        for (const qx::QXMicLFXLib::ComponentInfo& c : qx::QXMicLFXLib::kComponents)
             classes.Add(ToGuid(c.clsid), ToGuid(c.creationIid));
         Measure("48000 Hz, 2 -> 2 ch, 480 frames, every effect", 48000, 2, 2, 480);
         Measure("96000 Hz, 2 -> 2 ch, 960 frames, every effect (converted)", 96000, 2, 2, 960);
