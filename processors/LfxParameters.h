@@ -21,6 +21,7 @@ public:
     LfxParameters(const ComPtr<IQXEffectComponent>* slots, IPropertyStore* store);
 
     HRESULT Status() const { return status_; }
+    void SetStatus(HRESULT status) { status_ = status; }
     bool HasStore() const { return store_ != nullptr; }
 
     // True when the key holds a VT_UI4; the read's status becomes the status.
@@ -31,7 +32,7 @@ public:
     HRESULT Push(uint8_t slot, uint8_t id, uint8_t size, const void* data);
 
     // One table row: pushed when its key is read and the value is within its limit.
-    void PushWhenRead(const lfx::ValuePush& row);
+    void PushWhenRead(const KeyPush& row);
     // Every lock-time row of a slot, in table order.
     void PushSlotValues(uint8_t slot);
     void PushFixed(uint8_t slot, const lfx::FixedPush* pushes, size_t count);

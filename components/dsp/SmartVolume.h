@@ -8,12 +8,13 @@
 #include <atomic>
 
 #include "components/dsp/Effect.h"
+#include "settings/ParameterProtocol.h"
 
 namespace qx::fx {
 
 class SmartVolume final : public Effect {
 public:
-    enum : uint8_t { kReset = 12 };
+    enum : uint8_t { kReset = param::kSmartVolumeReset };
     static constexpr double kTargetDb = -20;  // RMS
     static constexpr double kMaxGainDb = 24;
     static constexpr double kGateDb = -60;
