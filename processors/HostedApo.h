@@ -21,7 +21,6 @@ public:
     HRESULT Process(UINT32 inCount, APO_CONNECTION_PROPERTY** inputs, UINT32 outCount,
                     APO_CONNECTION_PROPERTY** outputs);
 
-    bool Present() const { return bool(object_); }
     void Reset() {
         realTime_.Reset();
         object_.Reset();

@@ -70,11 +70,6 @@ void LfxParameters::PushNeoShape(float unreadGain) {
     Push(SlotNeoPc, param::kNeoShape, sizeof record, &record);
 }
 
-void LfxParameters::PushNeoDecodeMode() {
-    const uint8_t byte = uint8_t(ReadOr(key::NeoPcDecodeMode, 0) + 1);
-    Push(SlotNeoPc, param::kNeoDecodeMode, 1, &byte);
-}
-
 void LfxParameters::PushDolbyRoom(uint32_t mode) {
     // Headphone room filters are numbered from 1, virtual-speaker modes from 5.
     const settings::KeyId& setting = mode ? key::DolbyHeadphoneRoom : key::DolbyVirtualSpeakerMode;

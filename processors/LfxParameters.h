@@ -22,7 +22,6 @@ public:
 
     HRESULT Status() const { return status_; }
     void SetStatus(HRESULT status) { status_ = status; }
-    bool HasStore() const { return store_ != nullptr; }
 
     // True when the key holds a VT_UI4; the read's status becomes the status.
     bool Read(const settings::KeyId& key, uint32_t& value);
@@ -42,8 +41,6 @@ public:
     // Neo:PC dimension and center gain record (id 24); unreadGain is sent as the gain
     // when the center gain is not read.
     void PushNeoShape(float unreadGain);
-    // Neo:PC decode mode (id 23).
-    void PushNeoDecodeMode();
     // Dolby Surround's room setting for its mode: the headphone room filter when the
     // mode is nonzero, the virtual-speaker mode when it is 0 (id 17, only when read).
     void PushDolbyRoom(uint32_t mode);

@@ -138,6 +138,7 @@ inline constexpr KeyPush kValuePushes[] = {
     {SlotSurroundSensation, key::SurroundSensationMixLfe, {Encoding::BoolByte, param::kSurroundSensationMixLfe, false, 0}},
     {SlotSurroundSensation, key::SurroundSensationSpeakerAngle, {Encoding::AngleStepByte, param::kSurroundSensationAngle, false, 0}},
     {SlotSurroundSensation, key::SurroundSensationExpansion, {Encoding::TenthsFloat, param::kSurroundSensationExpansion, false, 0}},
+    {SlotNeoPc, key::NeoPcDecodeMode, {Encoding::PlusOneByte, param::kNeoDecodeMode, true, 0}},
     {SlotVoiceClarity, key::VoiceClarityLevel, {Encoding::Float, param::kVoiceClarityLevel, false, 0}},
     {SlotNuvex, key::NuvexMode, {Encoding::Word, param::kNuvexMode, false, 0}},
     {SlotNuvex, key::NuvexRoomSize, {Encoding::Word, param::kNuvexRoomSize, false, 0}},
@@ -149,7 +150,6 @@ inline constexpr KeyPush kValuePushes[] = {
 enum class Composite : uint8_t {
     ProLogicShape,        // id 18: dimension and center width, defaults 7 and 3
     NeoShape,             // id 24: dimension and center gain record
-    NeoDecodeMode,        // id 23: decode mode + 1, 1 when unread
     DolbyMode,            // re-initialises Dolby Surround
     DolbyHeadphoneRoom,   // id 17 when the mode is Dolby Headphone
     DolbyVirtualSpeaker,  // id 17 when the mode is Dolby Virtual Speaker
@@ -166,7 +166,6 @@ inline constexpr CompositeRow kCompositeRows[] = {
     {key::ProLogicCenterWidth, SlotProLogic, Composite::ProLogicShape},
     {key::NeoPcDimension, SlotNeoPc, Composite::NeoShape},
     {key::NeoPcCenterGain, SlotNeoPc, Composite::NeoShape},
-    {key::NeoPcDecodeMode, SlotNeoPc, Composite::NeoDecodeMode},
     {key::DolbySurroundMode, SlotDolbySurround, Composite::DolbyMode},
     {key::DolbyHeadphoneRoom, SlotDolbySurround, Composite::DolbyHeadphoneRoom},
     {key::DolbyVirtualSpeakerMode, SlotDolbySurround, Composite::DolbyVirtualSpeaker},
@@ -181,10 +180,8 @@ struct FixedPush {
     uint8_t bytes[2];
 };
 inline constexpr FixedPush kDolbyUpMixerPushes[] = {
-    {param::kProLogicShape, 2, {3, 0}},
-    {param::kProLogicDecodeMode, 1, {7}},
-    {param::kProLogicPanorama, 1, {0}},
-    {param::kProLogicUpMixer, 1, {1}},
+    {param::kProLogicShape, 2, {3, 0}}, {param::kProLogicDecodeMode, 1, {7}},
+    {param::kProLogicPanorama, 1, {0}}, {param::kProLogicUpMixer, 1, {1}},
 };
 
 

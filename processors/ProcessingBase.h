@@ -46,8 +46,6 @@ protected:
 
     explicit ProcessingBase(const StreamRules& rules);
     virtual ~ProcessingBase() = default;
-    ProcessingBase(const ProcessingBase&) = delete;
-    ProcessingBase& operator=(const ProcessingBase&) = delete;
 
     // Checks and stores the format, plans the converter and sizes the buffers. Bad
     // arguments change nothing (E_INVALIDARG); a failed allocation stores the format but

@@ -3,8 +3,6 @@
 // effects run in a fixed order on a planar copy of each period, two channel swaps apply
 // on write-back, an S/PDIF bitstream encoder can write the output instead, and a monitor
 // component receives stereo copies of output periods.
-#include <cstdint>
-
 #include "common/ComPtr.h"
 #include "processors/EffectProcessor.h"
 #include "processors/GFXTables.h"

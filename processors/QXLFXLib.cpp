@@ -78,7 +78,7 @@ void QXLFXLib::SetUpUpMixers(LfxParameters& params) {
     if (Has(SlotNeoPc)) {
         slots_[SlotNeoPc]->Initialize(&in, &out, internalFrames_, 0);
         params.PushNeoShape(5.0f);
-        params.PushNeoDecodeMode();
+        params.PushSlotValues(SlotNeoPc);
     }
 }
 
@@ -174,7 +174,6 @@ bool QXLFXLib::RefreshComposite(const KeyId& key, LfxParameters& params) {
         case Composite::ProLogicShape: params.PushProLogicShape(); break;
         // The refresh sends 0.5 for an unread center gain where the lock time sends 5.0.
         case Composite::NeoShape: params.PushNeoShape(0.5f); break;
-        case Composite::NeoDecodeMode: params.PushNeoDecodeMode(); break;
         case Composite::DolbyMode:
             if (params.Read(key, mode)) ReinitialiseDolbySurround(params, mode);
             break;

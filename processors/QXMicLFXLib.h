@@ -4,8 +4,6 @@
 // a worker thread switches the outside Zurarur echo canceller (Zur AEC).
 #include <windows.h>
 
-#include <cstdint>
-
 #include "common/ComPtr.h"
 #include "processors/AecWorker.h"
 #include "processors/EffectProcessor.h"

@@ -31,7 +31,6 @@ inline constexpr uint8_t kEq15ParallelMode = 41;   // 1 byte, nonzero: cascading
 inline constexpr uint32_t kEqualizerBandCount = 10;
 inline constexpr uint32_t kEq15BandCount = 15;
 inline constexpr uint8_t kEnvironmentSize = 2;
-inline constexpr uint8_t kWordSize = 4;
 
 struct EqualizerBandRecord {
     uint8_t band;  // 0 for the lowest band
@@ -48,7 +47,7 @@ struct Eq15BandRecord {
     FilterSettings filter;
     float q;
 };
-inline constexpr uint8_t kEqualizerAllBandsSize = kEqualizerBandCount * kWordSize;
+inline constexpr uint8_t kEqualizerAllBandsSize = kEqualizerBandCount * sizeof(uint32_t);
 inline constexpr uint8_t kEq15BandsSize = kEq15BandCount * sizeof(Eq15BandRecord);
 
 // Local effects.

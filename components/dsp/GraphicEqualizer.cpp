@@ -26,7 +26,7 @@ ParamStatus GraphicEqualizer::SetParameter(uint8_t id, uint8_t size, const uint8
     case kSetAllBands:
         if (size != param::kEqualizerAllBandsSize || !data) return ParamStatus::BadSize;
         for (uint32_t b = 0; b < kBands; ++b)
-            gains_[b].store(Clamp(ReadSigned16(data + param::kWordSize * b), -kMaxGainDb, kMaxGainDb), std::memory_order_relaxed);
+            gains_[b].store(Clamp(ReadSigned16(data + sizeof(uint32_t) * b), -kMaxGainDb, kMaxGainDb), std::memory_order_relaxed);
         break;
     default:
         return ParamStatus::UnknownId;
