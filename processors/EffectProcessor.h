@@ -15,15 +15,9 @@ class EffectProcessor : public DualDispatch<Dual>, public IQXEffectProcessor, pu
 public:
     QX_IMPLEMENT_IUNKNOWN
 
-    // Processing operations a class has not (yet) implemented.
-    HRESULT STDMETHODCALLTYPE Initialize(IUnknown*) override { return E_NOTIMPL; }
+    // Operations only the global-effects class offers.
     HRESULT STDMETHODCALLTYPE IsEncodedFormatSupported(USHORT) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE LockForProcess(UINT32, UINT32, UINT32, UINT32, IUnknown*, UINT32) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE Process(const float*, void*, UINT32) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE ProcessMonitor(const float*, UINT32) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE OnPropertyChanged(const PROPERTYKEY*, IUnknown*) override { return E_NOTIMPL; }
 
     // A processor that hosts no audio processing object: nothing to set up, and the
     // hosted process writes nothing (status 1).

@@ -4,8 +4,9 @@
 // format is locked, and what a change of each settings key does. Pure C++.
 #include <cstdint>
 
-#include "settings/EffectSchema.h"
+#include "processors/ProcessorTables.h"
 #include "settings/Guid.h"
+#include "settings/ParameterProtocol.h"
 
 namespace qx::gfx {
 
@@ -33,40 +34,37 @@ inline constexpr uint32_t kEffectSlotCount = 8;  // slots 0 to 7 run in the chai
 struct SlotInfo {
     bool hasComponent;
     Guid clsid;
-    Guid creationIid;  // the IID asked of CoCreateInstance
-    bool hasEnableKey;
-    KeyId enableKey;
+    Guid creationIid;         // the IID asked of CoCreateInstance
     uint32_t initializeFlag;  // last argument of the lock-time Initialize
 };
 
 inline constexpr Guid kNoGuid{};
 
 inline constexpr SlotInfo kSlots[kSlotCount] = {
-    {true, ParseGuid("{EB09C38E-23DD-48A8-89E4-4F12F3CC5AE7}"), ParseGuid("{4BE71351-495E-472C-9120-0F3C19899292}"),
-     true, key::EqualizerEnable, 0},
-    {true, ParseGuid("{CB1DB2F4-3364-48DF-ADB0-5375C1210C7A}"), ParseGuid("{7FDAC3E4-0EB3-4910-AFBE-52E42A95E5C7}"),
-     true, key::Eq15Enable, 0},
-    {true, ParseGuid("{4B8D75E2-712F-4263-9E68-5965313DDF09}"), ParseGuid("{874B6143-853B-47AB-8618-263A8F285F8C}"),
-     true, key::KeyShiftingEnable, 0},
-    {true, ParseGuid("{3E7B4824-FFB3-4A07-8AC3-A220CD8534C5}"), ParseGuid("{77EFACE7-E768-45F3-834D-2986EC878B95}"),
-     true, key::VocalFadingEnable, 0},
-    {true, ParseGuid("{62224D1A-ECC7-4752-AC8A-9A3B1A29894A}"), ParseGuid("{CA9B25CC-1567-4AD0-B5AD-829429E5DE25}"),
-     true, key::VocalRemoverEnable, 0},
-    {true, ParseGuid("{4D0A31C2-CFF9-4626-B8AE-E8BC98D66084}"), ParseGuid("{605EE47D-6327-41CF-9EBF-8094B0C1D1EF}"),
-     true, key::EnvironmentEnable, 1},
-    {true, ParseGuid("{37A6AA01-A5D2-4955-A678-89D76B1B8697}"), ParseGuid("{4FAA831A-32B0-45BE-BC94-66FDA1BFF90D}"),
-     true, key::FlexBassEnable, 0},
-    {true, ParseGuid("{F5311147-D9A9-4750-9F1C-B708BD0689B1}"), ParseGuid("{720E3044-EE69-46D1-A1D7-FF46C6AC9176}"),
-     true, key::SmartVolumeEnable, 0},
-    {true, ParseGuid("{1A074404-3D7B-49D6-B115-AC459BF033E7}"), ParseGuid("{6172F9FC-3AEA-4254-AC18-E770B041C9C7}"),
-     false, {}, 0},
-    {true, ParseGuid("{88A5ABC0-F5B3-492D-AD5F-230DDB7F7EDC}"), ParseGuid("{4F56074F-024D-4088-857E-E8D3C3D0C068}"),
-     false, {}, 0},
-    {true, ParseGuid("{745979CD-0146-4FB5-8FD3-285B9B7B4905}"), ParseGuid("{241B8849-E376-4DBF-B133-A0199B4A4A7D}"),
-     false, {}, 0},
-    {false, kNoGuid, kNoGuid, true, key::SwapCenterSubEnable, 0},
-    {false, kNoGuid, kNoGuid, true, key::SwapSideRearEnable, 0},
+    {true, ParseGuid("{EB09C38E-23DD-48A8-89E4-4F12F3CC5AE7}"), ParseGuid("{4BE71351-495E-472C-9120-0F3C19899292}"), 0},
+    {true, ParseGuid("{CB1DB2F4-3364-48DF-ADB0-5375C1210C7A}"), ParseGuid("{7FDAC3E4-0EB3-4910-AFBE-52E42A95E5C7}"), 0},
+    {true, ParseGuid("{4B8D75E2-712F-4263-9E68-5965313DDF09}"), ParseGuid("{874B6143-853B-47AB-8618-263A8F285F8C}"), 0},
+    {true, ParseGuid("{3E7B4824-FFB3-4A07-8AC3-A220CD8534C5}"), ParseGuid("{77EFACE7-E768-45F3-834D-2986EC878B95}"), 0},
+    {true, ParseGuid("{62224D1A-ECC7-4752-AC8A-9A3B1A29894A}"), ParseGuid("{CA9B25CC-1567-4AD0-B5AD-829429E5DE25}"), 0},
+    {true, ParseGuid("{4D0A31C2-CFF9-4626-B8AE-E8BC98D66084}"), ParseGuid("{605EE47D-6327-41CF-9EBF-8094B0C1D1EF}"), 1},
+    {true, ParseGuid("{37A6AA01-A5D2-4955-A678-89D76B1B8697}"), ParseGuid("{4FAA831A-32B0-45BE-BC94-66FDA1BFF90D}"), 0},
+    {true, ParseGuid("{F5311147-D9A9-4750-9F1C-B708BD0689B1}"), ParseGuid("{720E3044-EE69-46D1-A1D7-FF46C6AC9176}"), 0},
+    {true, ParseGuid("{1A074404-3D7B-49D6-B115-AC459BF033E7}"), ParseGuid("{6172F9FC-3AEA-4254-AC18-E770B041C9C7}"), 0},
+    {true, ParseGuid("{88A5ABC0-F5B3-492D-AD5F-230DDB7F7EDC}"), ParseGuid("{4F56074F-024D-4088-857E-E8D3C3D0C068}"), 0},
+    {true, ParseGuid("{745979CD-0146-4FB5-8FD3-285B9B7B4905}"), ParseGuid("{241B8849-E376-4DBF-B133-A0199B4A4A7D}"), 0},
+    {false, kNoGuid, kNoGuid, 0},
+    {false, kNoGuid, kNoGuid, 0},
 };
+
+// The enable key of each slot (the encoders and the monitor have none), and the slots
+// whose keys a lock reads, in this order.
+inline constexpr KeyId kEnableKeys[kSlotCount] = {
+    key::EqualizerEnable,    key::Eq15Enable,        key::KeyShiftingEnable, key::VocalFadingEnable,
+    key::VocalRemoverEnable, key::EnvironmentEnable, key::FlexBassEnable,    key::SmartVolumeEnable,
+    {},                      {},                     {},                     key::SwapCenterSubEnable,
+    key::SwapSideRearEnable,
+};
+inline constexpr uint8_t kEnableOrder[] = {0, 1, 2, 3, 4, 5, 6, 7, SlotSwapCenterSub, SlotSwapSideRear};
 
 // Creation order: the slots every endpoint gets, then those of its kind.
 inline constexpr uint8_t kCommonSlots[] = {SlotEqualizer, SlotEq15,         SlotKeyShifting, SlotVocalFading,
@@ -91,48 +89,22 @@ inline constexpr EncoderInfo kEncoders[] = {
     {SlotDtsEncoder, 356, 8},    // requested as WMA over S/PDIF, written as DTS
 };
 
-// How a setting becomes the bytes of one SetParameter call (or two, for a filter record).
-enum class Encoding : uint8_t {
-    Word,             // (id, 4, value)
-    WordMinus12,      // (id, 4, value - 12): a 0..24 level centred on 12
-    LowByte,          // (id, 1, low byte of the value)
-    BoolByte,         // (id, 1, 1 when the value is nonzero, else 0)
-    EqualizerBands,   // ten values from key.pid on: (id, 40, the ten values)
-    EqualizerBand,    // (id, 8, {key.pid - 1, 0, 0, 0, value})
-    EnvironmentPair,  // room size and preset: (id, 2, {low byte of pid 2, low byte of pid 1})
-    FilterRecord,     // 16-byte record: (id, 1, on != 0), then (id + 1, 8, frequency, gain)
-    FilterBands,      // 240 bytes: (id, 240, 15 records {on != 0, 0, 0, 0, frequency, gain, q})
-};
-
-struct PushRule {
-    Encoding encoding;
-    uint8_t id;
-    bool sendDefault;  // false: nothing is sent when the value is absent
-    uint32_t def;      // the value used when absent (blobs: all zero)
-};
-
-struct LockPush {
-    uint8_t slot;
-    KeyId key;
-    PushRule rule;
-};
-
 // Pushed, in this order, after a component's Initialize succeeded at lock time.
-inline constexpr LockPush kLockPushes[] = {
-    {SlotEqualizer, key::EqualizerBand(1), {Encoding::EqualizerBands, 11, true, 0}},
-    {SlotEq15, key::Eq15Bass, {Encoding::FilterRecord, 35, true, 0}},
-    {SlotEq15, key::Eq15Treble, {Encoding::FilterRecord, 37, true, 0}},
-    {SlotEq15, key::Eq15Bands, {Encoding::FilterBands, 39, true, 0}},
-    {SlotEq15, key::Eq15PhaseMode, {Encoding::BoolByte, 40, true, 0}},
-    {SlotEq15, key::Eq15ParallelMode, {Encoding::BoolByte, 41, true, 0}},
-    {SlotKeyShifting, key::KeyShift, {Encoding::Word, 5, false, 0}},
-    {SlotVocalFading, key::VocalFadingAmount, {Encoding::LowByte, 9, false, 0}},
-    {SlotVocalRemover, key::VocalRemoverAmount, {Encoding::Word, 34, true, 0}},
-    {SlotVocalRemover, key::VocalRemoverBand, {Encoding::LowByte, 33, true, 0}},
-    {SlotEnvironment, key::EnvironmentPreset, {Encoding::EnvironmentPair, 6, true, 0}},
-    {SlotFlexBass, key::FlexBassCutoff, {Encoding::Word, 13, true, 100}},
-    {SlotFlexBass, key::FlexBassLevel, {Encoding::WordMinus12, 15, true, 12}},  // absent: 0 dB
-    {SlotFlexBass, key::FlexBassSpeakers, {Encoding::Word, 14, true, 0}},
+inline constexpr KeyPush kLockPushes[] = {
+    {SlotEqualizer, key::EqualizerBand(1), {Encoding::EqualizerBands, param::kEqualizerAllBands, true, 0}},
+    {SlotEq15, key::Eq15Bass, {Encoding::FilterRecord, param::kEq15BassOn, true, 0}},
+    {SlotEq15, key::Eq15Treble, {Encoding::FilterRecord, param::kEq15TrebleOn, true, 0}},
+    {SlotEq15, key::Eq15Bands, {Encoding::FilterBands, param::kEq15Bands, true, 0}},
+    {SlotEq15, key::Eq15PhaseMode, {Encoding::BoolByte, param::kEq15PhaseMode, true, 0}},
+    {SlotEq15, key::Eq15ParallelMode, {Encoding::BoolByte, param::kEq15ParallelMode, true, 0}},
+    {SlotKeyShifting, key::KeyShift, {Encoding::Word, param::kKeyShift, false, 0}},
+    {SlotVocalFading, key::VocalFadingAmount, {Encoding::LowByte, param::kVocalFadingAmount, false, 0}},
+    {SlotVocalRemover, key::VocalRemoverAmount, {Encoding::Word, param::kVocalRemoverAmount, true, 0}},
+    {SlotVocalRemover, key::VocalRemoverBand, {Encoding::LowByte, param::kVocalRemoverBand, true, 0}},
+    {SlotEnvironment, key::EnvironmentPreset, {Encoding::EnvironmentPair, param::kEnvironment, true, 0}},
+    {SlotFlexBass, key::FlexBassCutoff, {Encoding::Word, param::kFlexBassCutoff, true, 100}},
+    {SlotFlexBass, key::FlexBassLevel, {Encoding::WordMinus12, param::kFlexBassLevel, true, 12}},  // absent: 0 dB
+    {SlotFlexBass, key::FlexBassSpeakers, {Encoding::Word, param::kFlexBassSpeakers, true, 0}},
 };
 
 enum class RefreshAction : uint8_t {
@@ -171,20 +143,20 @@ inline constexpr RefreshRow kRefreshRows[] = {
     FlagRow(key::SwapCenterSubEnable, SlotSwapCenterSub),
     FlagRow(key::SwapSideRearEnable, SlotSwapSideRear),
     FlagRow(key::SmartVolumeEnable, SlotSmartVolume, RefreshAction::ResetThenStoreFlag),
-    PushRow(key::FlexBassCutoff, SlotFlexBass, {Encoding::Word, 13, false, 0}),
-    PushRow(key::FlexBassLevel, SlotFlexBass, {Encoding::WordMinus12, 15, false, 0}),
-    PushRow(key::FlexBassSpeakers, SlotFlexBass, {Encoding::Word, 14, false, 0}),
-    PushRow(key::EqualizerBand(1), 10, SlotEqualizer, {Encoding::EqualizerBand, 10, false, 0}),
-    PushRow(key::KeyShift, SlotKeyShifting, {Encoding::Word, 5, false, 0}),
-    PushRow(key::VocalFadingAmount, SlotVocalFading, {Encoding::LowByte, 9, false, 0}),
-    PushRow(key::VocalRemoverAmount, SlotVocalRemover, {Encoding::Word, 34, false, 0}),
-    PushRow(key::VocalRemoverBand, SlotVocalRemover, {Encoding::LowByte, 33, false, 0}),
-    PushRow(key::EnvironmentPreset, 2, SlotEnvironment, {Encoding::EnvironmentPair, 6, true, 0}),
-    PushRow(key::Eq15Bass, SlotEq15, {Encoding::FilterRecord, 35, true, 0}),
-    PushRow(key::Eq15Treble, SlotEq15, {Encoding::FilterRecord, 37, true, 0}),
-    PushRow(key::Eq15Bands, SlotEq15, {Encoding::FilterBands, 39, true, 0}),
-    PushRow(key::Eq15PhaseMode, SlotEq15, {Encoding::LowByte, 40, false, 0}),
-    PushRow(key::Eq15ParallelMode, SlotEq15, {Encoding::LowByte, 41, false, 0}),
+    PushRow(key::FlexBassCutoff, SlotFlexBass, {Encoding::Word, param::kFlexBassCutoff, false, 0}),
+    PushRow(key::FlexBassLevel, SlotFlexBass, {Encoding::WordMinus12, param::kFlexBassLevel, false, 0}),
+    PushRow(key::FlexBassSpeakers, SlotFlexBass, {Encoding::Word, param::kFlexBassSpeakers, false, 0}),
+    PushRow(key::EqualizerBand(1), 10, SlotEqualizer, {Encoding::EqualizerBand, param::kEqualizerBand, false, 0}),
+    PushRow(key::KeyShift, SlotKeyShifting, {Encoding::Word, param::kKeyShift, false, 0}),
+    PushRow(key::VocalFadingAmount, SlotVocalFading, {Encoding::LowByte, param::kVocalFadingAmount, false, 0}),
+    PushRow(key::VocalRemoverAmount, SlotVocalRemover, {Encoding::Word, param::kVocalRemoverAmount, false, 0}),
+    PushRow(key::VocalRemoverBand, SlotVocalRemover, {Encoding::LowByte, param::kVocalRemoverBand, false, 0}),
+    PushRow(key::EnvironmentPreset, 2, SlotEnvironment, {Encoding::EnvironmentPair, param::kEnvironment, true, 0}),
+    PushRow(key::Eq15Bass, SlotEq15, {Encoding::FilterRecord, param::kEq15BassOn, true, 0}),
+    PushRow(key::Eq15Treble, SlotEq15, {Encoding::FilterRecord, param::kEq15TrebleOn, true, 0}),
+    PushRow(key::Eq15Bands, SlotEq15, {Encoding::FilterBands, param::kEq15Bands, true, 0}),
+    PushRow(key::Eq15PhaseMode, SlotEq15, {Encoding::LowByte, param::kEq15PhaseMode, false, 0}),
+    PushRow(key::Eq15ParallelMode, SlotEq15, {Encoding::LowByte, param::kEq15ParallelMode, false, 0}),
 };
 
 constexpr const RefreshRow* FindRefreshRow(const KeyId& k) {

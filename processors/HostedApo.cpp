@@ -3,7 +3,7 @@
 namespace qx {
 
 HRESULT HostedApo::Initialize(REFCLSID clsid, UINT32 byteCount, BYTE* data) {
-    object_.Reset();
+    Reset();
     ComPtr<IUnknown> object;
     HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, object.PutVoid());
     if (SUCCEEDED(hr) && !object) hr = E_NOINTERFACE;
@@ -13,7 +13,11 @@ HRESULT HostedApo::Initialize(REFCLSID clsid, UINT32 byteCount, BYTE* data) {
         if (SUCCEEDED(hr) && !apo) hr = E_NOINTERFACE;
         if (SUCCEEDED(hr)) hr = apo->Initialize(byteCount, data);
     }
-    if (SUCCEEDED(hr)) object_ = object;
+    if (SUCCEEDED(hr)) {
+        object_ = object;
+        // An object answers the same interfaces all its life, so one query serves every period.
+        if (FAILED(object_.As(realTime_))) realTime_.Reset();
+    }
     // The object is optional: not installed, or not an audio processing object, is fine.
     if (hr == E_NOINTERFACE || hr == REGDB_E_CLASSNOTREG) return S_OK;
     return hr;
@@ -34,9 +38,8 @@ HRESULT HostedApo::UnlockForProcess() {
 
 HRESULT HostedApo::Process(UINT32 inCount, APO_CONNECTION_PROPERTY** inputs, UINT32 outCount,
                            APO_CONNECTION_PROPERTY** outputs) {
-    ComPtr<IAudioProcessingObjectRT> rt;
-    if (!object_ || FAILED(object_.As(rt)) || !rt) return 1;
-    rt->APOProcess(inCount, inputs, outCount, outputs);
+    if (!realTime_) return 1;
+    realTime_->APOProcess(inCount, inputs, outCount, outputs);
     return S_OK;
 }
 

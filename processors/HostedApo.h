@@ -21,11 +21,16 @@ public:
     HRESULT Process(UINT32 inCount, APO_CONNECTION_PROPERTY** inputs, UINT32 outCount,
                     APO_CONNECTION_PROPERTY** outputs);
 
-    bool Present() const { return bool(object_); }
-    void Reset() { object_.Reset(); }
+    void Reset() {
+        realTime_.Reset();
+        object_.Reset();
+    }
 
 private:
     ComPtr<IUnknown> object_;
+    // Queried once when the object is created, so that a period makes no call but the
+    // processing itself.
+    ComPtr<IAudioProcessingObjectRT> realTime_;
 };
 
 }  // namespace qx

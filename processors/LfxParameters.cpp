@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "processors/ParameterPush.h"
 #include "processors/WaveFormats.h"
 #include "settings/PropertyStoreAccess.h"
 
@@ -10,37 +11,6 @@ namespace qx {
 using namespace lfx;
 
 namespace {
-// Writes the bytes of one encoded value; returns their count.
-uint8_t Encode(Encoding encoding, uint32_t value, uint8_t* out) {
-    float f = 0.0f;
-    switch (encoding) {
-    case Encoding::OnOffByte: out[0] = value ? 1 : 0; return 1;
-    case Encoding::LowByte: out[0] = uint8_t(value); return 1;
-    case Encoding::DecodeModeByte: out[0] = value == 1 ? 2 : 3; return 1;
-    case Encoding::AngleStepByte: out[0] = uint8_t((uint8_t(value) + 1) * 5); return 1;
-    case Encoding::TenthsFloat: f = float(value) / 10.0f; break;
-    case Encoding::Float: f = float(value); break;
-    case Encoding::UInt32: std::memcpy(out, &value, 4); return 4;
-    }
-    std::memcpy(out, &f, 4);
-    return 4;
-}
-
-// The record layouts the components expect, byte for byte.
-struct NeoShapeRecord {
-    uint8_t dimension;
-    uint8_t padding[3];
-    float centerGain;
-};
-static_assert(sizeof(NeoShapeRecord) == 8, "Neo:PC record is 8 bytes");
-
-struct SpeakerRecordBytes {
-    uint32_t speaker;
-    float angle;  // degrees, negative to the left
-    float level;
-};
-static_assert(sizeof(SpeakerRecordBytes) == 12, "speaker record is 12 bytes");
-
 constexpr uint32_t kNuvexMaxSpeakerAngle = 4;
 constexpr uint32_t kNuvexMaxExpansion = 3;  // a stored expansion above this is not sent
 }  // namespace
@@ -74,16 +44,12 @@ HRESULT LfxParameters::Push(uint8_t slot, uint8_t id, uint8_t size, const void* 
     return status_;
 }
 
-void LfxParameters::PushWhenRead(const ValuePush& row) {
-    uint32_t value = 0;
-    if (!Read(row.key, value) || value > row.maxValue) return;
-    uint8_t bytes[4];
-    const uint8_t size = Encode(row.encoding, value, bytes);
-    Push(row.slot, row.id, size, bytes);
+void LfxParameters::PushWhenRead(const KeyPush& row) {
+    status_ = PushParameter(store_, Slot(row.slot), row.key, row.rule);
 }
 
 void LfxParameters::PushSlotValues(uint8_t slot) {
-    for (const ValuePush& row : kValuePushes)
+    for (const KeyPush& row : kValuePushes)
         if (row.slot == slot) PushWhenRead(row);
 }
 
@@ -93,20 +59,15 @@ void LfxParameters::PushFixed(uint8_t slot, const FixedPush* pushes, size_t coun
 
 void LfxParameters::PushProLogicShape() {
     const uint8_t bytes[2] = {uint8_t(ReadOr(key::ProLogicDimension, 7)), uint8_t(ReadOr(key::ProLogicCenterWidth, 3))};
-    Push(SlotProLogic, kProLogicShapeId, sizeof bytes, bytes);
+    Push(SlotProLogic, param::kProLogicShape, sizeof bytes, bytes);
 }
 
 void LfxParameters::PushNeoShape(float unreadGain) {
-    NeoShapeRecord record{};
+    param::NeoShapeRecord record{};
     record.dimension = uint8_t(ReadOr(key::NeoPcDimension, 7));
     uint32_t gain = 0;
     record.centerGain = Read(key::NeoPcCenterGain, gain) ? float(gain) / 10.0f : unreadGain;
-    Push(SlotNeoPc, kNeoShapeId, sizeof record, &record);
-}
-
-void LfxParameters::PushNeoDecodeMode() {
-    const uint8_t byte = uint8_t(ReadOr(key::NeoPcDecodeMode, 0) + 1);
-    Push(SlotNeoPc, kNeoDecodeModeId, 1, &byte);
+    Push(SlotNeoPc, param::kNeoShape, sizeof record, &record);
 }
 
 void LfxParameters::PushDolbyRoom(uint32_t mode) {
@@ -116,7 +77,7 @@ void LfxParameters::PushDolbyRoom(uint32_t mode) {
     uint32_t value = 0;
     if (!Read(setting, value)) return;
     const uint8_t byte = uint8_t(uint8_t(value) + base);
-    Push(SlotDolbySurround, kDolbyRoomId, 1, &byte);
+    Push(SlotDolbySurround, param::kDolbyRoom, 1, &byte);
 }
 
 HRESULT LfxParameters::NuvexSetUp(uint32_t inChannels, uint32_t rate, uint32_t frames) {
@@ -129,23 +90,23 @@ HRESULT LfxParameters::NuvexSetUp(uint32_t inChannels, uint32_t rate, uint32_t f
 
     uint32_t mode = 0;
     if (!Read(key::NuvexMode, mode)) return status_;
-    Push(SlotNuvex, 1, 4, &mode);
+    Push(SlotNuvex, param::kNuvexMode, 4, &mode);
     uint32_t value = 0;
     if (mode) {
         // Headphone: the room size.
-        if (Read(key::NuvexRoomSize, value)) Push(SlotNuvex, 2, 4, &value);
+        if (Read(key::NuvexRoomSize, value)) Push(SlotNuvex, param::kNuvexRoomSize, 4, &value);
         return status_;
     }
     // Speaker: sound field expansion and physical speaker angle.
-    if (Read(key::NuvexExpansion, value) && value <= kNuvexMaxExpansion) Push(SlotNuvex, 3, 4, &value);
-    if (Read(key::NuvexSpeakerAngle, value) && value <= kNuvexMaxSpeakerAngle) Push(SlotNuvex, 4, 4, &value);
+    if (Read(key::NuvexExpansion, value) && value <= kNuvexMaxExpansion) Push(SlotNuvex, param::kNuvexExpansion, 4, &value);
+    if (Read(key::NuvexSpeakerAngle, value) && value <= kNuvexMaxSpeakerAngle) Push(SlotNuvex, param::kNuvexSpeakerAngle, 4, &value);
     return status_;
 }
 
 HRESULT LfxParameters::SpeakerRecord(uint32_t speaker) {
     if (!Slot(SlotSpeakerShifter) || !store_ || speaker >= 8) return status_ = E_FAIL;
     const SpeakerKeys& keys = kSpeakers[speaker];
-    SpeakerRecordBytes record{speaker, 0.0f, 1.0f};
+    param::SpeakerRecord record{speaker, 0.0f, 1.0f};
     if (keys.anglePid) {
         uint32_t stored = 0;
         const bool read = Read({fmtid::SpeakerShifter, keys.anglePid}, stored);
@@ -154,7 +115,7 @@ HRESULT LfxParameters::SpeakerRecord(uint32_t speaker) {
     uint32_t distance = 0;
     const bool read = Read({fmtid::SpeakerShifter, keys.distancePid}, distance);
     record.level = SpeakerLevel(read, distance);
-    return Push(SlotSpeakerShifter, kSpeakerRecordId, sizeof record, &record);
+    return Push(SlotSpeakerShifter, param::kSpeakerRecord, sizeof record, &record);
 }
 
 }  // namespace qx

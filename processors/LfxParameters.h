@@ -21,7 +21,7 @@ public:
     LfxParameters(const ComPtr<IQXEffectComponent>* slots, IPropertyStore* store);
 
     HRESULT Status() const { return status_; }
-    bool HasStore() const { return store_ != nullptr; }
+    void SetStatus(HRESULT status) { status_ = status; }
 
     // True when the key holds a VT_UI4; the read's status becomes the status.
     bool Read(const settings::KeyId& key, uint32_t& value);
@@ -31,7 +31,7 @@ public:
     HRESULT Push(uint8_t slot, uint8_t id, uint8_t size, const void* data);
 
     // One table row: pushed when its key is read and the value is within its limit.
-    void PushWhenRead(const lfx::ValuePush& row);
+    void PushWhenRead(const KeyPush& row);
     // Every lock-time row of a slot, in table order.
     void PushSlotValues(uint8_t slot);
     void PushFixed(uint8_t slot, const lfx::FixedPush* pushes, size_t count);
@@ -41,8 +41,6 @@ public:
     // Neo:PC dimension and center gain record (id 24); unreadGain is sent as the gain
     // when the center gain is not read.
     void PushNeoShape(float unreadGain);
-    // Neo:PC decode mode (id 23).
-    void PushNeoDecodeMode();
     // Dolby Surround's room setting for its mode: the headphone room filter when the
     // mode is nonzero, the virtual-speaker mode when it is 0 (id 17, only when read).
     void PushDolbyRoom(uint32_t mode);

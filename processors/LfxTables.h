@@ -5,7 +5,8 @@
 // parameter pushes that map one stored value to one component parameter. Pure C++.
 #include <cstdint>
 
-#include "settings/EffectSchema.h"
+#include "processors/ProcessorTables.h"
+#include "settings/ParameterProtocol.h"
 
 namespace qx::lfx {
 
@@ -127,50 +128,28 @@ inline constexpr uint8_t kSpeakerOrder[] = {0, 1, 4, 5, 6, 2, 3, 7};
 // Distance at which a speaker plays at its nominal level.
 inline constexpr float kReferenceDistance = 30.0f;
 
-// How one stored 32-bit value becomes the bytes of a parameter.
-enum class Encoding : uint8_t {
-    OnOffByte,       // 1 when nonzero, else 0
-    LowByte,         // the value's low byte
-    DecodeModeByte,  // 2 for the value 1 ("Music"), else 3
-    AngleStepByte,   // (low byte + 1) x 5: the index of 5, 10, ... 30 degrees
-    TenthsFloat,     // value / 10 as a 32-bit float
-    Float,           // the value as a 32-bit float
-    UInt32,          // the value itself
-};
-
-// One key pushed as one parameter when it is read (and not above maxValue).
-struct ValuePush {
-    uint8_t slot;
-    KeyId key;
-    uint8_t id;
-    Encoding encoding;
-    uint32_t maxValue;
-};
-
-inline constexpr uint32_t kNoLimit = 0xFFFFFFFFu;
-
 // Walked per slot in this order at lock time; looked up by key on a refresh. The Nuvex
 // rows are refresh-only: at lock time the Nuvex set-up sends them with its own rules.
-inline constexpr ValuePush kValuePushes[] = {
-    {SlotProLogic, key::ProLogicDecodeMode, 19, Encoding::DecodeModeByte, kNoLimit},
-    {SlotProLogic, key::ProLogicPanorama, 20, Encoding::OnOffByte, kNoLimit},
-    {SlotSurroundSensation, key::SurroundSensationMode, 25, Encoding::OnOffByte, kNoLimit},
-    {SlotSurroundSensation, key::SurroundSensationContent, 26, Encoding::LowByte, kNoLimit},
-    {SlotSurroundSensation, key::SurroundSensationMixLfe, 27, Encoding::OnOffByte, kNoLimit},
-    {SlotSurroundSensation, key::SurroundSensationSpeakerAngle, 28, Encoding::AngleStepByte, kNoLimit},
-    {SlotSurroundSensation, key::SurroundSensationExpansion, 29, Encoding::TenthsFloat, kNoLimit},
-    {SlotVoiceClarity, key::VoiceClarityLevel, 30, Encoding::Float, kNoLimit},
-    {SlotNuvex, key::NuvexMode, 1, Encoding::UInt32, kNoLimit},
-    {SlotNuvex, key::NuvexRoomSize, 2, Encoding::UInt32, kNoLimit},
-    {SlotNuvex, key::NuvexExpansion, 3, Encoding::UInt32, kNoLimit},
-    {SlotNuvex, key::NuvexSpeakerAngle, 4, Encoding::UInt32, 4},
+inline constexpr KeyPush kValuePushes[] = {
+    {SlotProLogic, key::ProLogicDecodeMode, {Encoding::DecodeModeByte, param::kProLogicDecodeMode, false, 0}},
+    {SlotProLogic, key::ProLogicPanorama, {Encoding::BoolByte, param::kProLogicPanorama, false, 0}},
+    {SlotSurroundSensation, key::SurroundSensationMode, {Encoding::BoolByte, param::kSurroundSensationMode, false, 0}},
+    {SlotSurroundSensation, key::SurroundSensationContent, {Encoding::LowByte, param::kSurroundSensationContent, false, 0}},
+    {SlotSurroundSensation, key::SurroundSensationMixLfe, {Encoding::BoolByte, param::kSurroundSensationMixLfe, false, 0}},
+    {SlotSurroundSensation, key::SurroundSensationSpeakerAngle, {Encoding::AngleStepByte, param::kSurroundSensationAngle, false, 0}},
+    {SlotSurroundSensation, key::SurroundSensationExpansion, {Encoding::TenthsFloat, param::kSurroundSensationExpansion, false, 0}},
+    {SlotNeoPc, key::NeoPcDecodeMode, {Encoding::PlusOneByte, param::kNeoDecodeMode, true, 0}},
+    {SlotVoiceClarity, key::VoiceClarityLevel, {Encoding::Float, param::kVoiceClarityLevel, false, 0}},
+    {SlotNuvex, key::NuvexMode, {Encoding::Word, param::kNuvexMode, false, 0}},
+    {SlotNuvex, key::NuvexRoomSize, {Encoding::Word, param::kNuvexRoomSize, false, 0}},
+    {SlotNuvex, key::NuvexExpansion, {Encoding::Word, param::kNuvexExpansion, false, 0}},
+    {SlotNuvex, key::NuvexSpeakerAngle, {Encoding::Word, param::kNuvexSpeakerAngle, false, 0, 4}},
 };
 
 // Settings whose push needs more than one key or depends on another setting.
 enum class Composite : uint8_t {
     ProLogicShape,        // id 18: dimension and center width, defaults 7 and 3
     NeoShape,             // id 24: dimension and center gain record
-    NeoDecodeMode,        // id 23: decode mode + 1, 1 when unread
     DolbyMode,            // re-initialises Dolby Surround
     DolbyHeadphoneRoom,   // id 17 when the mode is Dolby Headphone
     DolbyVirtualSpeaker,  // id 17 when the mode is Dolby Virtual Speaker
@@ -187,7 +166,6 @@ inline constexpr CompositeRow kCompositeRows[] = {
     {key::ProLogicCenterWidth, SlotProLogic, Composite::ProLogicShape},
     {key::NeoPcDimension, SlotNeoPc, Composite::NeoShape},
     {key::NeoPcCenterGain, SlotNeoPc, Composite::NeoShape},
-    {key::NeoPcDecodeMode, SlotNeoPc, Composite::NeoDecodeMode},
     {key::DolbySurroundMode, SlotDolbySurround, Composite::DolbyMode},
     {key::DolbyHeadphoneRoom, SlotDolbySurround, Composite::DolbyHeadphoneRoom},
     {key::DolbyVirtualSpeakerMode, SlotDolbySurround, Composite::DolbyVirtualSpeaker},
@@ -202,15 +180,9 @@ struct FixedPush {
     uint8_t bytes[2];
 };
 inline constexpr FixedPush kDolbyUpMixerPushes[] = {
-    {18, 2, {3, 0}}, {19, 1, {7}}, {20, 1, {0}}, {21, 1, {1}},
+    {param::kProLogicShape, 2, {3, 0}}, {param::kProLogicDecodeMode, 1, {7}},
+    {param::kProLogicPanorama, 1, {0}}, {param::kProLogicUpMixer, 1, {1}},
 };
 
-// Parameter ids used outside the tables.
-inline constexpr uint8_t kProLogicShapeId = 18;
-inline constexpr uint8_t kProLogicUpMixerModeId = 22;
-inline constexpr uint8_t kNeoShapeId = 24;
-inline constexpr uint8_t kNeoDecodeModeId = 23;
-inline constexpr uint8_t kDolbyRoomId = 17;
-inline constexpr uint8_t kSpeakerRecordId = 16;
 
 }  // namespace qx::lfx

@@ -4,10 +4,10 @@
 #include <iterator>
 
 #include "processors/ChannelMixer.h"
-#include "processors/GFXParameterPush.h"
-#include "processors/InternalRate.h"
+#include "processors/ParameterPush.h"
 #include "processors/WaveFormats.h"
 #include "settings/EffectComponent.h"
+#include "settings/ParameterProtocol.h"
 #include "settings/PropertyStoreAccess.h"
 #include "settings/WinGuid.h"
 
@@ -23,11 +23,14 @@ constexpr wchar_t kDumpKey[] = L"Software\\Quellix\\APOLog";
 constexpr wchar_t kDumpValue[] = L"OutputDump_GFX";
 constexpr wchar_t kDumpPath[] = L"C:\\Temp\\GFXDump.pcm";
 
+// A period before any lock is too long for it; while converting a period holds exactly
+// the lock-time frames; an empty period writes nothing.
+constexpr StreamRules kStreamRules{E_INVALIDARG, false, true, true, true, false, false};
+
 }  // namespace
 
-QXGFXLib::QXGFXLib(IUnknown* outer) : EffectProcessor(outer), formFactor_(FormFactorUnknown), outputTag_(kFormatTagPcm) {
-    for (auto& flag : flags_) flag.store(0);
-}
+QXGFXLib::QXGFXLib(IUnknown* outer)
+    : EffectProcessor(outer), ProcessingBase(kStreamRules), formFactor_(FormFactorUnknown), outputTag_(kFormatTagPcm) {}
 
 QXGFXLib::~QXGFXLib() = default;
 
@@ -73,62 +76,33 @@ HRESULT QXGFXLib::IsEncodedFormatSupported(USHORT formatTag) {
 
 HRESULT QXGFXLib::LockForProcess(UINT32 sampleRate, UINT32 inChannels, UINT32 outChannels, UINT32 maxFrames,
                                  IUnknown* fxStore, UINT32 outFormatTag) {
-    // The working set holds at most eight channels; a period must hold something.
-    if (sampleRate == 0 || inChannels == 0 || inChannels > ChannelBlock::kChannels || outChannels == 0 ||
-        outChannels > ChannelBlock::kChannels || maxFrames == 0 || maxFrames > kMaxFramesLimit)
-        return E_INVALIDARG;
-
-    inputRate_ = sampleRate;
-    inChannels_ = inChannels;
-    outChannels_ = outChannels;
-    internalRate_ = InternalRateFor(sampleRate);
-    uint32_t internalFrames = maxFrames;
-    mainConverter_.Init(sampleRate, internalRate_, maxFrames, &internalFrames, uint8_t(inChannels));
+    if (const HRESULT hr = LockStream(sampleRate, inChannels, outChannels, maxFrames); FAILED(hr)) return hr;
     monitorConverter_.Init(sampleRate, internalRate_, maxFrames, nullptr, 2);
-    if (!block_.Reserve(std::max(maxFrames, internalFrames))) {
-        maxFrames_ = internalFrames_ = 0;  // unlocked: every period is refused
-        return E_OUTOFMEMORY;
-    }
-    maxFrames_ = maxFrames;
-    internalFrames_ = internalFrames;
 
     const ComPtr<IPropertyStore> store = settings::QueryStore(fxStore);
-    HRESULT status = ReadEnableFlags(store.Get());
+    HRESULT status = ReadEnableFlags(store.Get(), kEnableKeys, kEnableOrder, std::size(kEnableOrder));
     InitializeEffects(store.Get(), status);
     InitializeMonitor(status);
     EngageEncoder(outFormatTag & 0xFFFF, status);
     return status;
 }
 
-// Lock time stores 0 or 1; a value that does not count leaves the flag as it was.
-HRESULT QXGFXLib::ReadEnableFlags(IPropertyStore* store) {
-    HRESULT status = E_POINTER;
-    for (uint32_t slot = 0; slot < kSlotCount; ++slot) {
-        if (!kSlots[slot].hasEnableKey) continue;
-        uint32_t value = 0;
-        bool counted = false;
-        status = settings::ReadUIntStatus(store, kSlots[slot].enableKey, value, counted);
-        if (counted) flags_[slot].exchange(value != 0 ? 1 : 0);
-    }
-    return status;
-}
-
 void QXGFXLib::InitializeEffects(IPropertyStore* store, HRESULT& status) {
-    const WAVEFORMATEX format = MakeFloatFormat(inChannels_, internalRate_);
+    const WAVEFORMATEX format = Format(inChannels_);
     for (uint32_t slot = 0; slot < kEffectSlotCount; ++slot) {
         IQXEffectComponent* component = slots_[slot].Get();
         if (!component) continue;
         status = component->Initialize(&format, &format, internalFrames_, kSlots[slot].initializeFlag);
         // A component that is not ready stays in the chain but gets no parameters.
         if (FAILED(status)) continue;
-        for (const LockPush& push : kLockPushes)
+        for (const KeyPush& push : kLockPushes)
             if (push.slot == slot) status = PushParameter(store, component, push.key, push.rule);
     }
 }
 
 void QXGFXLib::InitializeMonitor(HRESULT& status) {
     if (!slots_[SlotMonitor]) return;
-    const WAVEFORMATEX stereo = MakeFloatFormat(2, internalRate_);
+    const WAVEFORMATEX stereo = Format(2);
     status = slots_[SlotMonitor]->Initialize(&stereo, nullptr, internalFrames_, 0);
 }
 
@@ -136,11 +110,11 @@ void QXGFXLib::InitializeMonitor(HRESULT& status) {
 // to initialise is dropped so that periods are written back as PCM.
 void QXGFXLib::EngageEncoder(uint32_t requestedTag, HRESULT& status) {
     outputTag_ = kFormatTagPcm;
-    const WAVEFORMATEX working = MakeFloatFormat(inChannels_, internalRate_);
+    const WAVEFORMATEX working = Format(inChannels_);
     for (const EncoderInfo& encoder : kEncoders) {
         ComPtr<IQXEffectComponent>& slot = slots_[encoder.slot];
         if (!slot || requestedTag != encoder.requestedTag) continue;
-        const WAVEFORMATEX encoded = MakeWaveFormat(encoder.writtenTag, outChannels_, inputRate_, 16);
+        const WAVEFORMATEX encoded = MakeWaveFormat(encoder.writtenTag, outChannels_, rate_, 16);
         status = slot->Initialize(&working, &encoded, internalFrames_, 0);
         if (FAILED(status)) {
             slot.Reset();
@@ -153,18 +127,6 @@ void QXGFXLib::EngageEncoder(uint32_t requestedTag, HRESULT& status) {
 
 // ---- Process ----------------------------------------------------------------------
 
-// A period may not exceed the lock-time maximum; while the rates differ the converter
-// needs exactly that many frames.
-HRESULT QXGFXLib::CheckPeriod(uint32_t frames) const {
-    if (frames > maxFrames_ || (Converting() && frames != maxFrames_)) return E_INVALIDARG;
-    return S_OK;
-}
-
-// Each flag is read once per period, so a change made meanwhile applies from the next.
-void QXGFXLib::SnapshotFlags(Flags& flags) const {
-    for (uint32_t slot = 0; slot < kSlotCount; ++slot) flags[slot] = flags_[slot].load(std::memory_order_acquire);
-}
-
 IQXEffectComponent* QXGFXLib::EngagedEncoder() const {
     if (formFactor_ != FormFactorSpdif) return nullptr;
     for (const EncoderInfo& encoder : kEncoders)
@@ -172,59 +134,41 @@ IQXEffectComponent* QXGFXLib::EngagedEncoder() const {
     return nullptr;
 }
 
-bool QXGFXLib::WorksThisPeriod(const Flags& flags) const {
+bool QXGFXLib::Works(const Period& p) {
+    periodEncoder_ = EngagedEncoder();
     for (uint32_t slot = 0; slot < kEffectSlotCount; ++slot)
-        if (slots_[slot] && flags[slot]) return true;
-    return flags[SlotSwapCenterSub] || flags[SlotSwapSideRear] || EngagedEncoder();
-}
-
-void QXGFXLib::Convert(SRCInternal& converter, uint32_t channels, uint32_t frames, uint32_t direction) {
-    for (uint32_t c = 0; c < channels; ++c) converter.Process(block_.Channel(c), c, frames, direction);
+        if (slots_[slot] && p.flags[slot]) return true;
+    return p.flags[SlotSwapCenterSub] || p.flags[SlotSwapSideRear] || periodEncoder_;
 }
 
 // Runs the enabled effects in place; the status is that of the last call, 1 when none ran.
-HRESULT QXGFXLib::RunChain(const Flags& flags, uint32_t frames) {
-    HRESULT status = 1;
-    float* const* table = block_.Table();
-    // In-place effects receive the very same table as input and output.
-    void* const* outTable = reinterpret_cast<void* const*>(table);
+void QXGFXLib::RunChain(Period& p) {
     for (uint8_t slot : kChainOrder)
-        if (slots_[slot] && flags[slot]) status = slots_[slot]->Process(table, outTable, frames);
-    return status;
+        if (slots_[slot] && p.flags[slot]) p.status = RunInPlace(slots_[slot].Get(), p.frames);
 }
 
 HRESULT QXGFXLib::Process(const float* input, void* output, UINT32 frames) {
-    if (!input || !output) return E_POINTER;
-    if (const HRESULT hr = CheckPeriod(frames); FAILED(hr)) return hr;
-    if (frames == 0) return 1;
-    Flags flags;
-    SnapshotFlags(flags);
-    if (!WorksThisPeriod(flags)) return 1;
+    return RunPeriod(input, output, frames);
+}
 
-    block_.Clear(frames);
-    block_.Split(input, inChannels_, frames);
-    uint32_t period = frames;
-    if (Converting()) {
-        Convert(mainConverter_, inChannels_, frames, SRCInternal::Forward);
-        period = internalFrames_;
-    }
-    HRESULT status = RunChain(flags, period);
-    if (Converting()) Convert(mainConverter_, outChannels_, internalFrames_, SRCInternal::Reverse);
-
+// The swaps remap channels on the way out; an engaged encoder writes the bitstream
+// instead of the PCM write-back.
+HRESULT QXGFXLib::WriteBack(const Period& p, void* output, uint32_t frames) {
+    HRESULT status = p.status;
     uint8_t map[ChannelBlock::kChannels] = {0, 1, 2, 3, 4, 5, 6, 7};
-    if (flags[SlotSwapCenterSub] && outChannels_ >= 5) {
+    if (p.flags[SlotSwapCenterSub] && outChannels_ >= 5) {
         std::swap(map[2], map[3]);
         status = S_OK;
     }
-    if (flags[SlotSwapSideRear] && outChannels_ >= 7) {
+    if (p.flags[SlotSwapSideRear] && outChannels_ >= 7) {
         std::swap(map[4], map[6]);
         std::swap(map[5], map[7]);
         status = S_OK;
     }
 
-    if (IQXEffectComponent* encoder = EngagedEncoder()) {
+    if (periodEncoder_) {
         void* const outTable[1] = {output};
-        status = encoder->Process(block_.Table(), outTable, frames);
+        status = periodEncoder_->Process(block_.Table(), outTable, frames);
         AppendToDump(nullptr, true, frames);
     } else {
         block_.Interleave(static_cast<float*>(output), outChannels_, frames, map);
@@ -251,7 +195,7 @@ HRESULT QXGFXLib::ProcessMonitor(const float* input, UINT32 frames) {
     if (!monitor) return S_OK;
     if (!input) return E_POINTER;
     if (!Locked()) return frames ? E_INVALIDARG : S_OK;
-    if (const HRESULT hr = CheckPeriod(frames); FAILED(hr)) return hr;
+    if (const HRESULT hr = CheckFrames(frames); FAILED(hr)) return hr;
 
     // The monitor always receives the lock-time count, so a shorter period is padded
     // with silence rather than with what an earlier period left behind.
@@ -285,9 +229,9 @@ HRESULT QXGFXLib::OnPropertyChanged(const PROPERTYKEY* key, IUnknown* fxStore) {
         // The normaliser restarts before its switch changes, and only when it exists.
         IQXEffectComponent* component = slots_[row->slot].Get();
         if (!component) return status;
-        status = component->SetParameter(12, 0, nullptr);
+        status = component->SetParameter(param::kSmartVolumeReset, 0, nullptr);
     }
-    flags_[row->slot].exchange(value);
+    StoreFlag(row->slot, value);
     return status;
 }
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "processors/ChannelMixer.h"
-#include "processors/InternalRate.h"
 #include "processors/LfxParameters.h"
 #include "processors/WaveFormats.h"
 #include "settings/EffectComponent.h"
@@ -16,22 +15,16 @@ using namespace lfx;
 using settings::KeyId;
 
 namespace {
-// Periods longer than this are refused at lock time: far above any engine period, and
-// low enough that the buffer and converter sizes cannot overflow.
-constexpr uint32_t kMaxFramesPerCall = 1u << 20;
-constexpr uint32_t kMaxChannels = ChannelBlock::kChannels;
+// A period before any lock is unexpected; an empty period runs like any other.
+constexpr StreamRules kStreamRules{E_UNEXPECTED, false, true, false, false, true, false};
 
 // Channels of the stream after a matrix up-mixer.
 uint32_t UpMixedChannels(uint32_t outChannels) { return outChannels > 6 ? 8 : 6; }
 }  // namespace
 
-QXLFXLib::QXLFXLib(IUnknown* outer) : EffectProcessor(outer) {
-    for (auto& flag : flags_) flag.store(0, std::memory_order_relaxed);
-}
+QXLFXLib::QXLFXLib(IUnknown* outer) : EffectProcessor(outer), ProcessingBase(kStreamRules) {}
 
 QXLFXLib::~QXLFXLib() = default;
-
-WAVEFORMATEX QXLFXLib::Format(uint32_t channels) const { return MakeFloatFormat(channels, internalRate_); }
 
 // ---------------------------------------------------------------------------------------
 // Initialize
@@ -58,39 +51,17 @@ void QXLFXLib::CreateComponents() {
 
 HRESULT QXLFXLib::LockForProcess(UINT32 rate, UINT32 inChannels, UINT32 outChannels, UINT32 maxFrames,
                                  IUnknown* fxStore, UINT32 /*outputTag: always PCM here*/) {
-    if (rate == 0 || inChannels == 0 || outChannels == 0 || inChannels > kMaxChannels ||
-        outChannels > kMaxChannels || maxFrames == 0 || maxFrames > kMaxFramesPerCall)
-        return E_INVALIDARG;
-    locked_ = false;
-    rate_ = rate;
-    inChannels_ = inChannels;
-    outChannels_ = outChannels;
-    maxFrames_ = maxFrames;
-    internalRate_ = InternalRateFor(rate);
-    internalFrames_ = maxFrames;
-    if (internalRate_ != rate) {
-        converter_.Init(rate, internalRate_, maxFrames, &internalFrames_,
-                        uint8_t(std::max(inChannels, outChannels)));
-    }
-    if (!buffers_.Reserve(std::max(maxFrames, internalFrames_))) return E_OUTOFMEMORY;
-    locked_ = true;
+    if (const HRESULT hr = LockStream(rate, inChannels, outChannels, maxFrames); FAILED(hr)) return hr;
 
     const ComPtr<IPropertyStore> store = settings::QueryStore(fxStore);
     LfxParameters params(slots_, store.Get());
-    ReadEnableFlags(params);
+    params.SetStatus(ReadEnableFlags(store.Get(), kEnableKeys, kFlagReadOrder, kFlagCount));
     if (outChannels > 2)
         SetUpUpMixers(params);
     else if (outChannels == 2)
         SetUpVirtualisers(params);
     SetUpVoiceAndShifter(params);
     return params.Status();
-}
-
-void QXLFXLib::ReadEnableFlags(LfxParameters& params) {
-    for (uint8_t flag : kFlagReadOrder) {
-        uint32_t value = 0;
-        if (params.Read(kEnableKeys[flag], value)) StoreFlag(flag, value ? 1 : 0);
-    }
 }
 
 // More than two output channels: the matrix up-mixers. A 4-channel side is described to
@@ -107,7 +78,7 @@ void QXLFXLib::SetUpUpMixers(LfxParameters& params) {
     if (Has(SlotNeoPc)) {
         slots_[SlotNeoPc]->Initialize(&in, &out, internalFrames_, 0);
         params.PushNeoShape(5.0f);
-        params.PushNeoDecodeMode();
+        params.PushSlotValues(SlotNeoPc);
     }
 }
 
@@ -127,7 +98,7 @@ void QXLFXLib::SetUpDolbySurround(LfxParameters& params) {
         slots_[SlotProLogic]->Initialize(&stereo, &six, internalFrames_, mode);
         params.PushFixed(SlotProLogic, kDolbyUpMixerPushes, sizeof kDolbyUpMixerPushes / sizeof kDolbyUpMixerPushes[0]);
         const uint8_t headphone = mode ? 1 : 0;
-        params.Push(SlotProLogic, kProLogicUpMixerModeId, 1, &headphone);
+        params.Push(SlotProLogic, param::kProLogicUpMixerMode, 1, &headphone);
     }
     slots_[SlotDolbySurround]->Initialize(&six, &stereo, internalFrames_, mode);
     params.PushDolbyRoom(mode);
@@ -203,7 +174,6 @@ bool QXLFXLib::RefreshComposite(const KeyId& key, LfxParameters& params) {
         case Composite::ProLogicShape: params.PushProLogicShape(); break;
         // The refresh sends 0.5 for an unread center gain where the lock time sends 5.0.
         case Composite::NeoShape: params.PushNeoShape(0.5f); break;
-        case Composite::NeoDecodeMode: params.PushNeoDecodeMode(); break;
         case Composite::DolbyMode:
             if (params.Read(key, mode)) ReinitialiseDolbySurround(params, mode);
             break;
@@ -230,13 +200,13 @@ void QXLFXLib::ReinitialiseDolbySurround(LfxParameters& params, uint32_t mode) {
     slots_[SlotDolbySurround]->Initialize(&six, &stereo, internalFrames_, mode);
     if (Has(SlotProLogic) && inChannels_ == 2 && outChannels_ == 2) {
         const uint8_t headphone = mode ? 1 : 0;
-        params.Push(SlotProLogic, kProLogicUpMixerModeId, 1, &headphone);
+        params.Push(SlotProLogic, param::kProLogicUpMixerMode, 1, &headphone);
     }
     params.PushDolbyRoom(mode);
 }
 
 bool QXLFXLib::RefreshValue(const KeyId& key, LfxParameters& params) {
-    for (const ValuePush& row : kValuePushes) {
+    for (const KeyPush& row : kValuePushes) {
         if (key != row.key) continue;
         if (Has(row.slot)) params.PushWhenRead(row);
         return true;
@@ -259,39 +229,18 @@ bool QXLFXLib::RefreshSpeaker(const KeyId& key, LfxParameters& params) {
 // Process: runs on the audio thread; allocates nothing and takes no lock.
 
 HRESULT QXLFXLib::Process(const float* input, void* output, UINT32 frames) {
-    if (!locked_) return E_UNEXPECTED;
-    if (frames > maxFrames_) return E_INVALIDARG;
-    if (frames && (!input || !output)) return E_POINTER;
+    return RunPeriod(input, output, frames);
+}
 
-    Period p;
-    for (uint8_t flag = 0; flag < kFlagCount; ++flag) p.flags[flag] = Flag(flag);
-    p.channels = inChannels_;
-    p.frames = frames;
-    p.status = 1;
-    if (!Works(p)) return 1;
-
-    float* const* table = buffers_.Table();
-    buffers_.Clear(frames);
-    buffers_.Split(input, inChannels_, frames);
-    if (Converting()) {
-        for (uint32_t c = 0; c < inChannels_; ++c) converter_.Process(table[c], c, frames, SRCInternal::Forward);
-        p.frames = internalFrames_;
-    }
-
+void QXLFXLib::RunChain(Period& p) {
     RunUpMixers(p);
     RunVoiceClarity(p);
     RunSpeakerShifter(p);
     if (outChannels_ == 2) RunVirtualiser(p);
-    if (p.channels != outChannels_) MixDown(table, p.channels, outChannels_, p.frames);
-
-    if (Converting())
-        for (uint32_t c = 0; c < outChannels_; ++c)
-            converter_.Process(table[c], c, internalFrames_, SRCInternal::Reverse);
-    InterleavePlanar(table, outChannels_, frames, static_cast<float*>(output));
-    return p.status;
+    if (p.channels != outChannels_) MixDown(block_.Table(), p.channels, outChannels_, p.frames);
 }
 
-bool QXLFXLib::Works(const Period& p) const {
+bool QXLFXLib::Works(const Period& p) {
     const bool stereoOut = outChannels_ == 2;
     const bool multiOut = outChannels_ > 2;
     return p.On(FlagNuvexMax) || (Active(p, SlotNuvex) && stereoOut) || (Active(p, SlotDolbySurround) && stereoOut) ||
@@ -300,14 +249,9 @@ bool QXLFXLib::Works(const Period& p) const {
            Active(p, SlotSpeakerShifter);
 }
 
-HRESULT QXLFXLib::Run(uint8_t slot, uint32_t frames) {
-    float* const* table = buffers_.Table();
-    return slots_[slot]->Process(table, reinterpret_cast<void* const*>(table), frames);
-}
-
 // The matrix up-mixers, or else the processor's own up-mix (Nuvex Surround Max).
 void QXLFXLib::RunUpMixers(Period& p) {
-    float* const* table = buffers_.Table();
+    float* const* table = block_.Table();
     bool upMixed = false;
     if (Active(p, SlotProLogic)) {
         const bool eightOut = outChannels_ == 8;
@@ -334,7 +278,7 @@ void QXLFXLib::RunUpMixers(Period& p) {
 // folded back afterwards.
 void QXLFXLib::RunVoiceClarity(Period& p) {
     if (!Active(p, SlotVoiceClarity)) return;
-    float* const* table = buffers_.Table();
+    float* const* table = block_.Table();
     const uint32_t k = p.channels;
     if (k < 6) MixDown(table, k, 6, p.frames);
     p.status = Run(SlotVoiceClarity, p.frames);
@@ -345,7 +289,7 @@ void QXLFXLib::RunVoiceClarity(Period& p) {
 // Surround Max is on and padded otherwise.
 void QXLFXLib::RunSpeakerShifter(Period& p) {
     if (!Active(p, SlotSpeakerShifter)) return;
-    float* const* table = buffers_.Table();
+    float* const* table = block_.Table();
     if (p.channels < 8) {
         if (p.On(FlagNuvexMax))
             MixUp(table, p.channels, 8, p.frames);
@@ -373,14 +317,14 @@ void QXLFXLib::RunVirtualiserWithUpMixer(Period& p, uint8_t virtualiser, uint8_t
         if (!Has(upMixer)) return;
         Run(upMixer, p.frames);
     } else if (p.channels != 6) {
-        MixDown(buffers_.Table(), p.channels, 6, p.frames);
+        MixDown(block_.Table(), p.channels, 6, p.frames);
     }
     p.status = Run(virtualiser, p.frames);
     p.channels = 2;
 }
 
 void QXLFXLib::RunNuvex(Period& p) {
-    float* const* table = buffers_.Table();
+    float* const* table = block_.Table();
     if (p.channels == 2 && p.On(FlagNuvexMax))
         MixUp(table, 2, 6, p.frames);
     else if (p.channels != 2 && p.channels != 6)

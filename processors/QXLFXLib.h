@@ -3,23 +3,21 @@
 // surround family (two matrix up-mixers, three virtualisers, Voice Clarity, the virtual
 // Speaker Shifter and its own Nuvex Surround Max up-mix) and hosts one audio processing
 // object.
-#include <atomic>
 #include <cstdint>
 
 #include "common/ComPtr.h"
 #include "frame/Identifiers.h"
-#include "processors/ChannelBlock.h"
 #include "processors/EffectProcessor.h"
 #include "processors/HostedApo.h"
 #include "processors/LfxTables.h"
-#include "resample/SRCInternal.h"
+#include "processors/ProcessingBase.h"
 #include "settings/IQXEffectComponent.h"
 
 namespace qx {
 
 class LfxParameters;
 
-class QXLFXLib : public EffectProcessor<IQXLFXLib> {
+class QXLFXLib : public EffectProcessor<IQXLFXLib>, private ProcessingBase {
 public:
     explicit QXLFXLib(IUnknown* outer);
     ~QXLFXLib() override;
@@ -38,17 +36,7 @@ public:
                                             APO_CONNECTION_PROPERTY** outputs) override;
 
 private:
-    // One period's view: the flags as read at its start and the running channel count.
-    struct Period {
-        uint32_t flags[lfx::kFlagCount];
-        uint32_t channels;  // k: the channels the working buffers hold now
-        uint32_t frames;    // frames per buffer at the internal rate
-        HRESULT status;
-        bool On(uint8_t flag) const { return flags[flag] != 0; }
-    };
-
     void CreateComponents();
-    void ReadEnableFlags(LfxParameters& params);
     void SetUpUpMixers(LfxParameters& params);
     void SetUpVirtualisers(LfxParameters& params);
     void SetUpDolbySurround(LfxParameters& params);
@@ -62,34 +50,21 @@ private:
     bool RefreshValue(const settings::KeyId& key, LfxParameters& params);
     bool RefreshSpeaker(const settings::KeyId& key, LfxParameters& params);
 
-    bool Works(const Period& p) const;
+    bool Works(const Period& p) override;
+    void RunChain(Period& p) override;
     void RunUpMixers(Period& p);
     void RunVoiceClarity(Period& p);
     void RunSpeakerShifter(Period& p);
     void RunVirtualiser(Period& p);
     void RunVirtualiserWithUpMixer(Period& p, uint8_t virtualiser, uint8_t upMixer);
     void RunNuvex(Period& p);
-    HRESULT Run(uint8_t slot, uint32_t frames);
+    HRESULT Run(uint8_t slot, uint32_t frames) const { return RunInPlace(slots_[slot].Get(), frames); }
     bool Active(const Period& p, uint8_t slot) const { return slots_[slot] && p.On(slot); }
 
     bool Has(uint8_t slot) const { return bool(slots_[slot]); }
-    WAVEFORMATEX Format(uint32_t channels) const;
-    bool Converting() const { return internalRate_ != rate_; }
-    uint32_t Flag(uint8_t flag) const { return flags_[flag].load(std::memory_order_acquire); }
-    void StoreFlag(uint8_t flag, uint32_t value) { flags_[flag].exchange(value, std::memory_order_acq_rel); }
 
     ComPtr<IQXEffectComponent> slots_[lfx::kSlotCount];
-    std::atomic<uint32_t> flags_[lfx::kFlagCount];
     uint32_t formFactor_ = settings::FormFactorUnknown;
-    ChannelBlock buffers_;
-    uint32_t rate_ = 0;
-    uint32_t internalRate_ = 0;
-    uint32_t internalFrames_ = 0;
-    uint32_t maxFrames_ = 0;
-    uint32_t inChannels_ = 0;
-    uint32_t outChannels_ = 0;
-    bool locked_ = false;
-    SRCInternal converter_;
     HostedApo hosted_;
 };
 

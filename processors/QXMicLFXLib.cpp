@@ -1,12 +1,11 @@
 #include "processors/QXMicLFXLib.h"
 
-#include <mmreg.h>
-
 #include <algorithm>
 #include <iterator>
 
-#include "processors/InternalRate.h"
+#include "processors/ParameterPush.h"
 #include "settings/EffectComponent.h"
+#include "settings/ParameterProtocol.h"
 #include "settings/PropertyStoreAccess.h"
 
 namespace qx {
@@ -20,17 +19,16 @@ constexpr uint8_t Bit(QXMicLFXLib::Flag f) { return uint8_t(1u << f); }
 
 constexpr uint32_t kMicrophone = settings::FormFactorMicrophone;
 
-// Parameters pushed to the components.
-constexpr BYTE kParamMagicVoiceType = 7;
-constexpr BYTE kParamEcho = 8;
-constexpr BYTE kParamNoiseMode = 31;     // 1: Beam Forming, +2: AEC, 0: Noise Reduction
-constexpr BYTE kParamCapturePath = 32;
-
 // The enable key of each flag, in flag order (the order in which a lock reads them).
 constexpr KeyId kEnableKeys[QXMicLFXLib::kFlagCount] = {
     key::EncEnable,       key::MagicVoiceEnable, key::MicEchoEnable,   key::NoiseReductionEnable,
     key::BeamFormingEnable, key::AecEnable,      key::MixOutputEnable, key::ZurAecEnable,
 };
+
+// A period with nothing to do answers 1 whatever its arguments; the buffers keep what
+// they held, so that channels the input does not carry pass on their last contents; the
+// 441-frame period of 44100 works in 480-frame buffers.
+constexpr StreamRules kStreamRules{E_UNEXPECTED, true, false, false, false, false, true};
 
 // The effect chain in running order: a slot runs when one of its flags is on. ENC works
 // only on a two-channel input, but that condition decides only whether the period is
@@ -48,7 +46,7 @@ constexpr ChainStep kChain[] = {
     {QXMicLFXLib::SlotMixOutput, Bit(QXMicLFXLib::FlagMixOutput), false},
 };
 
-bool AnyOn(const uint32_t (&flags)[QXMicLFXLib::kFlagCount], uint8_t mask) {
+bool AnyOn(const uint32_t* flags, uint8_t mask) {
     for (uint32_t f = 0; f < QXMicLFXLib::kFlagCount; ++f)
         if ((mask & (1u << f)) && flags[f]) return true;
     return false;
@@ -60,15 +58,17 @@ bool AnyOn(const uint32_t (&flags)[QXMicLFXLib::kFlagCount], uint8_t mask) {
 struct QXMicLFXLib::VoiceSetting {
     Flag flag;
     KeyId valueKey;
-    BYTE parameter;
-    bool isType;          // a Magic Voice type 0 to 3, sent as one byte type + 1; else the 32-bit value
+    PushRule rule;
     bool pushIsLockStatus;  // whether the push (not only the read) decides a lock's status
 };
 
 namespace {
-constexpr QXMicLFXLib::VoiceSetting kMagicVoice{QXMicLFXLib::FlagMagicVoice, key::MagicVoiceType,
-                                                kParamMagicVoiceType, true, false};
-constexpr QXMicLFXLib::VoiceSetting kMicEcho{QXMicLFXLib::FlagMicEcho, key::MicEchoAmount, kParamEcho, false, true};
+// A Magic Voice type 0 to 3 travels as one byte, type + 1; the echo as its 32-bit value.
+constexpr QXMicLFXLib::VoiceSetting kMagicVoice{
+    QXMicLFXLib::FlagMagicVoice, key::MagicVoiceType, {Encoding::PlusOneByte, param::kMagicVoiceType, false, 0, 3},
+    false};
+constexpr QXMicLFXLib::VoiceSetting kMicEcho{QXMicLFXLib::FlagMicEcho, key::MicEchoAmount,
+                                             {Encoding::Word, param::kMicEcho, false, 0}, true};
 constexpr const QXMicLFXLib::VoiceSetting* kVoiceSettings[] = {&kMagicVoice, &kMicEcho};
 }  // namespace
 
@@ -114,7 +114,7 @@ constexpr Row kRefreshRows[] = {
 };
 }  // namespace
 
-QXMicLFXLib::QXMicLFXLib(IUnknown* outer) : EffectProcessor(outer) {}
+QXMicLFXLib::QXMicLFXLib(IUnknown* outer) : EffectProcessor(outer), ProcessingBase(kStreamRules) {}
 
 QXMicLFXLib::~QXMicLFXLib() {
     // The worker goes first; then the components, buffers and converter as members.
@@ -135,7 +135,7 @@ HRESULT QXMicLFXLib::Initialize(IUnknown* endpointStore) {
     if (formFactor_ == kMicrophone) {
         for (const ComponentInfo& c : kComponents)
             settings::CreateEffectComponent(c.clsid, c.creationIid, slots_[c.slot]);
-        worker_.Start(flags_[FlagZurAec].load());
+        worker_.Start(FlagValue(FlagZurAec));
     }
 
     if (FAILED(status)) return status;
@@ -147,66 +147,23 @@ HRESULT QXMicLFXLib::Initialize(IUnknown* endpointStore) {
 
 HRESULT QXMicLFXLib::LockForProcess(UINT32 sampleRate, UINT32 inChannels, UINT32 outChannels, UINT32 maxFrames,
                                     IUnknown* fxStore, UINT32 /*outFormatTag*/) {
-    if (sampleRate == 0 || maxFrames == 0 || inChannels == 0 || inChannels > kChannelCount || outChannels == 0 ||
-        outChannels > kChannelCount)
-        return E_INVALIDARG;
-
-    inChannels_ = inChannels;
-    outChannels_ = outChannels;
-    maxFrames_ = maxFrames;
-    PlanRates(sampleRate, maxFrames);
-
-    uint32_t working = std::max(maxFrames, internalFrames_);
-    if (working == 441) working = 480;
-    // A failed allocation leaves no buffers; the next lock tries again.
-    const bool buffersReady = buffers_.Reserve(working);
+    const HRESULT stream = LockStream(sampleRate, inChannels, outChannels, maxFrames);
+    if (stream == E_INVALIDARG) return stream;
+    // A failed allocation leaves no buffers and refuses periods; the settings are still
+    // taken, and the next lock tries again.
 
     const ComPtr<IPropertyStore> store = settings::QueryStore(fxStore);
-    HRESULT status = ReadEnableFlags(store.Get());
+    HRESULT status = ReadEnableFlags(store.Get(), kEnableKeys, nullptr, kFlagCount);
     status = InitializeComponents(store.Get(), status);
-    worker_.Apply(flags_[FlagZurAec].load());
-
-    return buffersReady ? status : E_OUTOFMEMORY;
-}
-
-void QXMicLFXLib::PlanRates(uint32_t sampleRate, uint32_t maxFrames) {
-    streamRate_ = sampleRate;
-    internalRate_ = InternalRateFor(sampleRate);
-    internalFrames_ = maxFrames;
-    if (internalRate_ == sampleRate) return;
-    converter_.Init(sampleRate, internalRate_, maxFrames, &internalFrames_, uint8_t(inChannels_));
-}
-
-// Reads every enable key in flag order; a value that counts sets its flag to 0 or 1.
-// Returns the status of the last read.
-HRESULT QXMicLFXLib::ReadEnableFlags(IPropertyStore* store) {
-    HRESULT status = E_POINTER;
-    for (uint32_t f = 0; f < kFlagCount; ++f) {
-        uint32_t value = 0;
-        bool counted = false;
-        status = settings::ReadUIntStatus(store, kEnableKeys[f], value, counted);
-        if (counted) StoreFlag(Flag(f), value ? 1 : 0);
-    }
-    return status;
-}
-
-WAVEFORMATEX QXMicLFXLib::WorkingFormat() const {
-    WAVEFORMATEX format{};
-    format.wFormatTag = WAVE_FORMAT_IEEE_FLOAT;
-    format.nChannels = WORD(inChannels_);
-    format.nSamplesPerSec = internalRate_;
-    format.wBitsPerSample = 32;
-    format.nBlockAlign = WORD(inChannels_ * sizeof(float));
-    format.nAvgBytesPerSec = format.nBlockAlign * internalRate_;
-    format.cbSize = 0;
-    return format;
+    worker_.Apply(FlagValue(FlagZurAec));
+    return FAILED(stream) ? stream : status;
 }
 
 // Initializes the components and pushes their lock-time parameters. The status is that
 // of the last step that counts: Mix Output's Initialize, the capture-path parameter of
 // the noise component, the voice component's echo push or last read, ENC's Initialize.
 HRESULT QXMicLFXLib::InitializeComponents(IPropertyStore* store, HRESULT status) {
-    const WAVEFORMATEX format = WorkingFormat();
+    const WAVEFORMATEX format = Format(inChannels_);
     if (IQXEffectComponent* enc = slots_[SlotEnc].Get()) {
         uint32_t pathA = 0;
         bool counted = false;
@@ -222,7 +179,7 @@ HRESULT QXMicLFXLib::InitializeComponents(IPropertyStore* store, HRESULT status)
         bool counted = false;
         settings::ReadUIntStatus(store, key::CapturePathB, pathB, counted);
         const BYTE on = counted && pathB ? 1 : 0;
-        status = noise->SetParameter(kParamCapturePath, 1, &on);
+        status = noise->SetParameter(param::kCapturePath, 1, &on);
     }
     if (IQXEffectComponent* mix = slots_[SlotMixOutput].Get())
         status = mix->Initialize(&format, nullptr, internalFrames_, 0);
@@ -242,54 +199,21 @@ HRESULT QXMicLFXLib::InitializeVoice(IPropertyStore* store, const WAVEFORMATEX& 
 
 // ---- Process ----------------------------------------------------------------------------
 
-bool QXMicLFXLib::WantsWork(const uint32_t (&flags)[kFlagCount]) const {
+bool QXMicLFXLib::Works(const Period& p) {
     for (const ChainStep& step : kChain)
-        if (slots_[step.slot] && AnyOn(flags, step.flags) && (!step.stereoOnly || inChannels_ == 2)) return true;
+        if (slots_[step.slot] && AnyOn(p.flags, step.flags) && (!step.stereoOnly || inChannels_ == 2)) return true;
     return false;
 }
 
-HRESULT QXMicLFXLib::RunChain(const uint32_t (&flags)[kFlagCount], uint32_t frames) {
-    HRESULT status = 1;
-    // The effects work in place: the same table is their input and their output.
-    float* const* table = buffers_.Table();
-    void* const* out = reinterpret_cast<void* const*>(table);
+void QXMicLFXLib::RunChain(Period& p) {
     for (const ChainStep& step : kChain) {
         IQXEffectComponent* component = slots_[step.slot].Get();
-        if (component && AnyOn(flags, step.flags)) status = component->Process(table, out, frames);
+        if (component && AnyOn(p.flags, step.flags)) p.status = RunInPlace(component, p.frames);
     }
-    return status;
 }
 
 HRESULT QXMicLFXLib::Process(const float* input, void* output, UINT32 frames) {
-    // Each flag is read once for the whole period.
-    uint32_t flags[kFlagCount];
-    for (uint32_t f = 0; f < kFlagCount; ++f) flags[f] = flags_[f].load(std::memory_order_relaxed);
-    if (!WantsWork(flags)) return 1;
-    if (!input || !output) return E_POINTER;
-    if (maxFrames_ == 0) return E_UNEXPECTED;  // never locked
-    if (buffers_.Capacity() == 0) return E_OUTOFMEMORY;  // the lock could not allocate them
-    if (frames > maxFrames_) return E_INVALIDARG;
-
-    // The buffers are not cleared: channels at or above inChannels keep what they held.
-    float* const* table = buffers_.Table();
-    SplitInterleaved(input, inChannels_, frames, table);
-
-    const bool convert = internalRate_ != streamRate_;
-    uint32_t period = frames;
-    if (convert) {
-        for (uint32_t c = 0; c < inChannels_; ++c) converter_.Process(table[c], c, frames, SRCInternal::Forward);
-        period = internalFrames_;
-    }
-
-    const HRESULT status = RunChain(flags, period);
-
-    if (convert) {
-        for (uint32_t c = 0; c < outChannels_; ++c)
-            converter_.Process(table[c], c, internalFrames_, SRCInternal::Reverse);
-    }
-
-    InterleavePlanar(table, outChannels_, frames, static_cast<float*>(output));
-    return status;
+    return RunPeriod(input, output, frames);
 }
 
 // ---- Settings refresh -------------------------------------------------------------------
@@ -349,7 +273,7 @@ HRESULT QXMicLFXLib::RefreshFlag(const RefreshRow& row, uint32_t value, HRESULT 
 
 // Only a real change reaches the worker, and Zur AEC going on excludes the noise family.
 void QXMicLFXLib::RefreshZurAec(const RefreshRow& row, uint32_t value) {
-    if (value == flags_[FlagZurAec].load()) return;
+    if (value == FlagValue(FlagZurAec)) return;
     StoreFlag(FlagZurAec, value);
     worker_.Apply(value);
     if (value) ClearFlags(row.clearWhenOn);
@@ -358,16 +282,7 @@ void QXMicLFXLib::RefreshZurAec(const RefreshRow& row, uint32_t value) {
 // Reads the setting and, when it counts and the voice component exists, pushes it.
 // Returns the status of the last call; readStatus receives that of the read.
 HRESULT QXMicLFXLib::PushVoiceSetting(const VoiceSetting& setting, IPropertyStore* store, HRESULT* readStatus) {
-    uint32_t value = 0;
-    bool counted = false;
-    const HRESULT read = settings::ReadUIntStatus(store, setting.valueKey, value, counted);
-    if (readStatus) *readStatus = read;
-    IQXEffectComponent* voice = slots_[SlotVoice].Get();
-    if (!counted || !voice) return read;
-    if (!setting.isType) return voice->SetParameter(setting.parameter, sizeof value, &value);
-    if (value > 3) return read;
-    const BYTE type = BYTE(value + 1);
-    return voice->SetParameter(setting.parameter, 1, &type);
+    return PushParameter(store, slots_[SlotVoice].Get(), setting.valueKey, setting.rule, readStatus);
 }
 
 BYTE QXMicLFXLib::CurrentNoiseMode() const {
@@ -375,7 +290,7 @@ BYTE QXMicLFXLib::CurrentNoiseMode() const {
 }
 
 void QXMicLFXLib::SendNoiseMode(BYTE mode, HRESULT& status) {
-    if (IQXEffectComponent* noise = slots_[SlotNoise].Get()) status = noise->SetParameter(kParamNoiseMode, 1, &mode);
+    if (IQXEffectComponent* noise = slots_[SlotNoise].Get()) status = noise->SetParameter(param::kNoiseMode, 1, &mode);
 }
 
 void QXMicLFXLib::ApplyZurAecRule() {

@@ -4,24 +4,19 @@
 // a worker thread switches the outside Zurarur echo canceller (Zur AEC).
 #include <windows.h>
 
-#include <atomic>
-#include <cstdint>
-
 #include "common/ComPtr.h"
 #include "frame/Identifiers.h"
 #include "processors/AecWorker.h"
-#include "processors/ChannelBlock.h"
 #include "processors/EffectProcessor.h"
-#include "resample/SRCInternal.h"
+#include "processors/ProcessingBase.h"
 #include "settings/IQXEffectComponent.h"
 
 namespace qx {
 
-class QXMicLFXLib : public EffectProcessor<IQXMicLFXLib> {
+class QXMicLFXLib : public EffectProcessor<IQXMicLFXLib>, private ProcessingBase {
 public:
     static constexpr uint32_t kSlotCount = 8;
     static constexpr uint32_t kFlagCount = 8;
-    static constexpr uint32_t kChannelCount = 8;
 
     enum Slot : uint8_t { SlotEnc = 0, SlotVoice = 1, SlotNoise = 4, SlotMixOutput = 6 };
     enum Flag : uint8_t {
@@ -71,15 +66,12 @@ public:
 
 private:
     // LockForProcess steps.
-    void PlanRates(uint32_t sampleRate, uint32_t maxFrames);
-    HRESULT ReadEnableFlags(IPropertyStore* store);
     HRESULT InitializeComponents(IPropertyStore* store, HRESULT status);
     HRESULT InitializeVoice(IPropertyStore* store, const WAVEFORMATEX& format, HRESULT status);
-    WAVEFORMATEX WorkingFormat() const;
 
     // Process steps.
-    bool WantsWork(const uint32_t (&flags)[kFlagCount]) const;
-    HRESULT RunChain(const uint32_t (&flags)[kFlagCount], uint32_t frames);
+    bool Works(const Period& p) override;
+    void RunChain(Period& p) override;
 
     // Settings refresh.
     HRESULT Refresh(const RefreshRow& row, IPropertyStore* store, HRESULT status);
@@ -91,22 +83,11 @@ private:
     void ApplyZurAecRule();
     void ClearFlags(uint8_t mask);
 
-    bool On(Flag f) const { return flags_[f].load() != 0; }
-    void StoreFlag(Flag f, uint32_t value) { flags_[f].exchange(value); }
+    uint32_t FlagValue(Flag f) const { return ProcessingBase::Flag(f); }
+    bool On(Flag f) const { return FlagValue(f) != 0; }
 
     ComPtr<IQXEffectComponent> slots_[kSlotCount];
-    std::atomic<uint32_t> flags_[kFlagCount] = {};
     uint32_t formFactor_ = 10;  // no form factor read yet
-
-    ChannelBlock buffers_;  // the 8 planar channel buffers; they only grow
-
-    uint32_t streamRate_ = 0;
-    uint32_t internalRate_ = 0;
-    uint32_t internalFrames_ = 0;
-    uint32_t maxFrames_ = 0;
-    uint32_t inChannels_ = 0;
-    uint32_t outChannels_ = 0;
-    SRCInternal converter_;
 
     // Last, so that it is destroyed (and its thread stopped) first.
     AecWorker worker_;

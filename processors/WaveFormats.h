@@ -11,7 +11,6 @@ inline constexpr WORD kFormatTagPcm = 1;
 inline constexpr WORD kFormatTagFloat = 3;            // WAVE_FORMAT_IEEE_FLOAT
 inline constexpr WORD kFormatTagDts = 8;              // WAVE_FORMAT_DTS
 inline constexpr WORD kFormatTagAc3Spdif = 146;       // WAVE_FORMAT_DOLBY_AC3_SPDIF
-inline constexpr WORD kFormatTagWmaSpdif = 356;       // WAVE_FORMAT_WMASPDIF
 
 // A format of `bits` bits per sample, block align channels x bits / 8, no extra bytes.
 inline WAVEFORMATEX MakeWaveFormat(WORD tag, uint32_t channels, uint32_t rate, WORD bits) {

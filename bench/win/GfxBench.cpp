@@ -23,11 +23,8 @@ void Measure(const char* name, uint32_t rate, uint32_t channels, uint32_t frames
     qx::ComObjectRoot::Create<qx::QXGFXLib>(nullptr, __uuidof(IQXEffectProcessor), gfx.PutVoid());
     const ComPtr<IPropertyStore> endpoint = qx::bench::NewMemoryStore(), fx = qx::bench::NewMemoryStore();
     qx::settings::WriteUInt(endpoint.Get(), qx::settings::key::EndpointFormFactor, 1);
-    for (uint32_t slot = 0; slot < qx::gfx::kSlotCount; ++slot) {
-        const auto& info = qx::gfx::kSlots[slot];
-        const bool swap = slot >= qx::gfx::SlotSwapCenterSub;
-        if (info.hasEnableKey && (!swap || swaps)) qx::settings::WriteUInt(fx.Get(), info.enableKey, 1);
-    }
+    for (uint8_t slot : qx::gfx::kEnableOrder)
+        if (slot < qx::gfx::SlotSwapCenterSub || swaps) qx::settings::WriteUInt(fx.Get(), qx::gfx::kEnableKeys[slot], 1);
     // A missing endpoint GUID fails Initialize; write one.
     PROPVARIANT guid;
     PropVariantInit(&guid);

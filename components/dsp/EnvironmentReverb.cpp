@@ -86,7 +86,7 @@ void EnvironmentReverb::Prepare(double rate, uint32_t channels) {
 
 ParamStatus EnvironmentReverb::SetParameter(uint8_t id, uint8_t size, const uint8_t* data) {
     if (id != kSetEnvironment) return ParamStatus::UnknownId;
-    if (size != 2 || !data) return ParamStatus::BadSize;
+    if (size != param::kEnvironmentSize || !data) return ParamStatus::BadSize;
     roomSize_.store(data[0], std::memory_order_relaxed);
     preset_.store(data[1], std::memory_order_relaxed);
     changes_.Post();

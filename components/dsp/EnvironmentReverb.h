@@ -14,6 +14,7 @@
 #include "components/dsp/ChangeCounter.h"
 #include "components/dsp/Effect.h"
 #include "components/dsp/Ramp.h"
+#include "settings/ParameterProtocol.h"
 
 namespace qx::fx {
 
@@ -30,7 +31,7 @@ public:
     static constexpr uint32_t kPresets = 28;
     static constexpr uint32_t kRoomSizes = 3;
     static const ReverbPreset kPresetTable[kPresets];
-    enum : uint8_t { kSetEnvironment = 6 };
+    enum : uint8_t { kSetEnvironment = param::kEnvironment };
 
     void Prepare(double rate, uint32_t channels) override;
     ParamStatus SetParameter(uint8_t id, uint8_t size, const uint8_t* data) override;

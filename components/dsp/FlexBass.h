@@ -10,12 +10,13 @@
 #include "components/dsp/ChangeCounter.h"
 #include "components/dsp/Effect.h"
 #include "components/dsp/SmoothedSection.h"
+#include "settings/ParameterProtocol.h"
 
 namespace qx::fx {
 
 class FlexBass final : public Effect {
 public:
-    enum : uint8_t { kCutoff = 13, kSpeakers = 14, kLevel = 15 };
+    enum : uint8_t { kCutoff = param::kFlexBassCutoff, kSpeakers = param::kFlexBassSpeakers, kLevel = param::kFlexBassLevel };
     static constexpr uint32_t kDefaultCutoff = 100;
     static constexpr int32_t kMaxLevelDb = 12;
 

@@ -20,15 +20,15 @@ void GraphicEqualizer::Prepare(double rate, uint32_t channels) {
 ParamStatus GraphicEqualizer::SetParameter(uint8_t id, uint8_t size, const uint8_t* data) {
     switch (id) {
     case kSetBand: {
-        if (size != 8 || !data) return ParamStatus::BadSize;
+        if (size != sizeof(param::EqualizerBandRecord) || !data) return ParamStatus::BadSize;
         if (data[0] >= kBands) return ParamStatus::BadSize;
-        gains_[data[0]].store(Clamp(ReadSigned16(data + 4), -kMaxGainDb, kMaxGainDb), std::memory_order_relaxed);
+        gains_[data[0]].store(Clamp(ReadSigned16(data + offsetof(param::EqualizerBandRecord, gain)), -kMaxGainDb, kMaxGainDb), std::memory_order_relaxed);
         break;
     }
     case kSetAllBands:
-        if (size != 4 * kBands || !data) return ParamStatus::BadSize;
+        if (size != param::kEqualizerAllBandsSize || !data) return ParamStatus::BadSize;
         for (uint32_t b = 0; b < kBands; ++b)
-            gains_[b].store(Clamp(ReadSigned16(data + 4 * b), -kMaxGainDb, kMaxGainDb), std::memory_order_relaxed);
+            gains_[b].store(Clamp(ReadSigned16(data + sizeof(uint32_t) * b), -kMaxGainDb, kMaxGainDb), std::memory_order_relaxed);
         break;
     default:
         return ParamStatus::UnknownId;

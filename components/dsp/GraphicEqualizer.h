@@ -12,16 +12,17 @@
 #include "components/dsp/ChangeCounter.h"
 #include "components/dsp/Effect.h"
 #include "components/dsp/SmoothedSection.h"
+#include "settings/ParameterProtocol.h"
 
 namespace qx::fx {
 
 class GraphicEqualizer final : public Effect {
 public:
-    static constexpr uint32_t kBands = 10;
+    static constexpr uint32_t kBands = param::kEqualizerBandCount;
     static constexpr double kCentres[kBands] = {30, 60, 120, 250, 500, 1000, 2000, 4000, 8000, 16000};
     static constexpr double kQ = 1.41;  // one octave
     static constexpr int32_t kMaxGainDb = 20;
-    enum : uint8_t { kSetBand = 10, kSetAllBands = 11 };
+    enum : uint8_t { kSetBand = param::kEqualizerBand, kSetAllBands = param::kEqualizerAllBands };
 
     GraphicEqualizer();
     void Prepare(double rate, uint32_t channels) override;

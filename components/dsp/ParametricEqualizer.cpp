@@ -22,7 +22,7 @@ void ParametricEqualizer::Prepare(double rate, uint32_t channels) {
 // Frequency (u32) and gain (signed low 16 bits) of a shelf or band record.
 void ParametricEqualizer::StoreFilter(Filter& f, const uint8_t* data) {
     f.frequency.store(ReadU32(data), std::memory_order_relaxed);
-    f.gain.store(Clamp(ReadSigned16(data + 4), -kMaxGainDb, kMaxGainDb), std::memory_order_relaxed);
+    f.gain.store(Clamp(ReadSigned16(data + offsetof(param::FilterSettings, gain)), -kMaxGainDb, kMaxGainDb), std::memory_order_relaxed);
 }
 
 ParamStatus ParametricEqualizer::SetParameter(uint8_t id, uint8_t size, const uint8_t* data) {
@@ -39,16 +39,16 @@ ParamStatus ParametricEqualizer::SetParameter(uint8_t id, uint8_t size, const ui
     case kParallelMode: status = one(cascade_); break;
     case kBassFilter:
     case kTrebleFilter:
-        if (size != 8 || !data) return ParamStatus::BadSize;
+        if (size != sizeof(param::FilterSettings) || !data) return ParamStatus::BadSize;
         StoreFilter(id == kBassFilter ? bass_ : treble_, data);
         break;
     case kBands15:
-        if (size != 16 * kBands || !data) return ParamStatus::BadSize;
+        if (size != param::kEq15BandsSize || !data) return ParamStatus::BadSize;
         for (uint32_t b = 0; b < kBands; ++b) {
-            const uint8_t* record = data + 16 * b;
-            bands_[b].on.store(record[0] != 0, std::memory_order_relaxed);
-            StoreFilter(bands_[b], record + 4);
-            bands_[b].q.store(ReadF32(record + 12), std::memory_order_relaxed);
+            const uint8_t* record = data + sizeof(param::Eq15BandRecord) * b;
+            bands_[b].on.store(record[offsetof(param::Eq15BandRecord, on)] != 0, std::memory_order_relaxed);
+            StoreFilter(bands_[b], record + offsetof(param::Eq15BandRecord, filter));
+            bands_[b].q.store(ReadF32(record + offsetof(param::Eq15BandRecord, q)), std::memory_order_relaxed);
         }
         break;
     default:

@@ -17,21 +17,22 @@
 #include "components/dsp/ChangeCounter.h"
 #include "components/dsp/Effect.h"
 #include "components/dsp/SmoothedSection.h"
+#include "settings/ParameterProtocol.h"
 
 namespace qx::fx {
 
 class ParametricEqualizer final : public Effect {
 public:
-    static constexpr uint32_t kBands = 15;
+    static constexpr uint32_t kBands = param::kEq15BandCount;
     static constexpr int32_t kMaxGainDb = 12;
     enum : uint8_t {
-        kBassOn = 35,
-        kBassFilter = 36,
-        kTrebleOn = 37,
-        kTrebleFilter = 38,
-        kBands15 = 39,
-        kPhaseMode = 40,
-        kParallelMode = 41,
+        kBassOn = param::kEq15BassOn,
+        kBassFilter = param::kEq15BassFilter,
+        kTrebleOn = param::kEq15TrebleOn,
+        kTrebleFilter = param::kEq15TrebleFilter,
+        kBands15 = param::kEq15Bands,
+        kPhaseMode = param::kEq15PhaseMode,
+        kParallelMode = param::kEq15ParallelMode,
     };
 
     void Prepare(double rate, uint32_t channels) override;

@@ -10,12 +10,13 @@
 
 #include "components/dsp/Effect.h"
 #include "components/dsp/Ramp.h"
+#include "settings/ParameterProtocol.h"
 
 namespace qx::fx {
 
 class SmartVolume final : public Effect {
 public:
-    enum : uint8_t { kReset = 12 };
+    enum : uint8_t { kReset = param::kSmartVolumeReset };
     static constexpr double kTargetDb = -20;  // RMS
     static constexpr double kMaxGainDb = 24;
     static constexpr double kGateDb = -60;

@@ -8,12 +8,13 @@
 
 #include "components/dsp/Effect.h"
 #include "components/dsp/Ramp.h"
+#include "settings/ParameterProtocol.h"
 
 namespace qx::fx {
 
 class VocalFading final : public Effect {
 public:
-    enum : uint8_t { kAmount = 9 };
+    enum : uint8_t { kAmount = param::kVocalFadingAmount };
     static constexpr uint8_t kMaxAmount = 100;
 
     void Prepare(double rate, uint32_t channels) override;

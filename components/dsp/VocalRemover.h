@@ -12,12 +12,13 @@
 #include "components/dsp/ChangeCounter.h"
 #include "components/dsp/Effect.h"
 #include "components/dsp/Ramp.h"
+#include "settings/ParameterProtocol.h"
 
 namespace qx::fx {
 
 class VocalRemover final : public Effect {
 public:
-    enum : uint8_t { kBand = 33, kAmount = 34 };
+    enum : uint8_t { kBand = param::kVocalRemoverBand, kAmount = param::kVocalRemoverAmount };
     enum Band : uint8_t { MaleVoice, FemaleVoice, Bass, FullSpectrum, kBandCount };
     struct BandEdges {
         double low, high;  // Hz; 0 means no filter on that side

@@ -174,6 +174,7 @@ TEST_F(MicLock, RejectsFormatsItCannotWorkOn) {
     EXPECT_EQ(E_INVALIDARG, Lock(48000, 2, 9, 480));
     EXPECT_EQ(E_INVALIDARG, Lock(0, 2, 2, 480));
     EXPECT_EQ(E_INVALIDARG, Lock(48000, 2, 2, 0));
+    EXPECT_EQ(E_INVALIDARG, Lock(48000, 2, 2, (1u << 20) + 1));  // the frame limit of every processor
     EXPECT_TRUE(log_.Calls().empty());
 }
 

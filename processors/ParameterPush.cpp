@@ -1,12 +1,14 @@
-#include "processors/GFXParameterPush.h"
+#include "processors/ParameterPush.h"
 
 #include <cstring>
 
 #include "settings/PropertyStoreAccess.h"
 
-namespace qx::gfx {
+namespace qx {
 
 namespace {
+
+using settings::KeyId;
 
 using settings::kEq15BandCount;
 using settings::kEq15BandsSize;
@@ -49,10 +51,16 @@ HRESULT Send(IQXEffectComponent* component, uint8_t id, const void* data, size_t
     return component->SetParameter(BYTE(id), BYTE(size), data);
 }
 
-// A single value sent as a word or a byte.
-HRESULT PushSingle(IPropertyStore* store, IQXEffectComponent* component, const KeyId& key, const PushRule& rule) {
+HRESULT SendFloat(IQXEffectComponent* component, uint8_t id, float value) {
+    return Send(component, id, &value, sizeof value);
+}
+
+// A single value sent as a word, a float or a byte.
+HRESULT PushSingle(IPropertyStore* store, IQXEffectComponent* component, const KeyId& key, const PushRule& rule,
+                   HRESULT* readStatus) {
     const Read r = ReadValue(store, key, rule.def);
-    if (!component || (!r.counted && !rule.sendDefault)) return r.status;
+    if (readStatus) *readStatus = r.status;
+    if (!component || (!r.counted && !rule.sendDefault) || r.value > rule.maxValue) return r.status;
     uint8_t bytes[4] = {};
     switch (rule.encoding) {
         case Encoding::Word:
@@ -67,6 +75,19 @@ HRESULT PushSingle(IPropertyStore* store, IQXEffectComponent* component, const K
         case Encoding::BoolByte:
             bytes[0] = r.value != 0 ? 1 : 0;
             return Send(component, rule.id, bytes, 1);
+        case Encoding::PlusOneByte:
+            bytes[0] = uint8_t(r.value + 1);
+            return Send(component, rule.id, bytes, 1);
+        case Encoding::DecodeModeByte:
+            bytes[0] = r.value == 1 ? 2 : 3;
+            return Send(component, rule.id, bytes, 1);
+        case Encoding::AngleStepByte:
+            bytes[0] = uint8_t((uint8_t(r.value) + 1) * 5);
+            return Send(component, rule.id, bytes, 1);
+        case Encoding::TenthsFloat:
+            return SendFloat(component, rule.id, float(r.value) / 10.0f);
+        case Encoding::Float:
+            return SendFloat(component, rule.id, float(r.value));
         case Encoding::EqualizerBand: {
             uint8_t record[8] = {uint8_t(key.pid - 1), 0, 0, 0};
             PutWord(record + 4, r.value);
@@ -126,7 +147,9 @@ HRESULT PushFilterBands(IPropertyStore* store, IQXEffectComponent* component, co
 
 }  // namespace
 
-HRESULT PushParameter(IPropertyStore* store, IQXEffectComponent* component, const KeyId& key, const PushRule& rule) {
+HRESULT PushParameter(IPropertyStore* store, IQXEffectComponent* component, const KeyId& key, const PushRule& rule,
+                      HRESULT* readStatus) {
+    if (readStatus) *readStatus = S_OK;
     switch (rule.encoding) {
         case Encoding::EqualizerBands:
             return PushEqualizerBands(store, component, key, rule);
@@ -137,8 +160,8 @@ HRESULT PushParameter(IPropertyStore* store, IQXEffectComponent* component, cons
         case Encoding::FilterBands:
             return PushFilterBands(store, component, key, rule);
         default:
-            return PushSingle(store, component, key, rule);
+            return PushSingle(store, component, key, rule, readStatus);
     }
 }
 
-}  // namespace qx::gfx
+}  // namespace qx
