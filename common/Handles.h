@@ -1,6 +1,7 @@
 #pragma once
 // Owning wrappers for kernel handles, registry keys, loaded modules and critical sections.
 #include <windows.h>
+#include <objbase.h>
 #include <utility>
 
 namespace qx {
@@ -89,6 +90,21 @@ public:
 
 private:
     CriticalSection& cs_;
+};
+
+// Joins this thread to COM for the owner's lifetime; leaves again only when joining worked.
+class ComApartment {
+public:
+    explicit ComApartment(DWORD model) : hr_(CoInitializeEx(nullptr, model)) {}
+    ~ComApartment() {
+        if (SUCCEEDED(hr_)) CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+    HRESULT Status() const { return hr_; }
+
+private:
+    HRESULT hr_;
 };
 
 }  // namespace qx

@@ -5,7 +5,7 @@
 namespace qx::host {
 
 bool ChainSession::Start(const HostOptions& o, uint32_t rate, uint32_t channels, uint32_t period, std::string& error) {
-    if (FAILED(apartment_.hr)) return error = "COM start-up failed", false;
+    if (FAILED(apartment_.Status())) return error = "COM start-up failed", false;
     const std::vector<ComponentClass> classes = ComponentClassesOf(o.processor, o.formFactor);
     std::vector<CLSID> ids;
     for (const ComponentClass& c : classes) ids.push_back(c.clsid);

@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "common/Handles.h"
 #include "host/HostOptions.h"
 #include "host/InProcessServer.h"
 #include "host/ProcessorSession.h"
@@ -19,15 +20,8 @@ public:
     ProcessorSession& Session() { return session_; }
 
 private:
-    struct Apartment {
-        Apartment() : hr(CoInitializeEx(nullptr, COINIT_MULTITHREADED)) {}
-        ~Apartment() {
-            if (SUCCEEDED(hr)) CoUninitialize();
-        }
-        HRESULT hr;
-    };
     // In this order, so the processor goes first, then the components it held, then COM.
-    Apartment apartment_;
+    ComApartment apartment_{COINIT_MULTITHREADED};
     InProcessServer components_;
     ProcessorSession session_;
 };

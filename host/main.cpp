@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/Handles.h"
 #include "host/Compare.h"
 #include "host/ComponentProbe.h"
 #include "host/EqImport.h"
@@ -56,16 +57,6 @@ std::string Describe(const WavAudio& a) {
                   double(a.Frames()) / a.rate);
     return text;
 }
-
-class ComApartment {
-public:
-    ComApartment() : hr_(CoInitializeEx(nullptr, COINIT_MULTITHREADED)) {}
-    ~ComApartment() { if (SUCCEEDED(hr_)) CoUninitialize(); }
-    HRESULT Status() const { return hr_; }
-
-private:
-    HRESULT hr_;
-};
 
 bool LoadInput(const HostOptions& o, WavAudio& audio, std::string& description, std::string& error) {
     if (o.inputPath.empty()) {
@@ -189,7 +180,7 @@ int Run(const HostOptions& o, ModuleWatch& modules) {
 // Runs with COM started and then, with everything the run created released, reports
 // whether each DLL it used can unload; one that cannot makes the exit status non-zero.
 int RunAndCheckUnload(const HostOptions& o) {
-    ComApartment com;
+    qx::ComApartment com(COINIT_MULTITHREADED);
     if (FAILED(com.Status())) return Fail(kExitRunFailed, "COM start-up failed with " + Hex(com.Status()));
     ModuleWatch modules;
     const int status = Run(o, modules);

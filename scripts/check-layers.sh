@@ -5,7 +5,8 @@
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
-# folder: the folders its files may include (itself always)
+# folder: the folders its files may include (itself always). The fuzz targets and the tests
+# sit above everything they drive, the host tools' file readers included.
 declare -A allowed=(
   [common]=""
   [settings]="common"
@@ -17,7 +18,7 @@ declare -A allowed=(
   [host]="common settings resample frame processors controlpanel server components"
   [components]="common settings resample frame processors"
   [bench]="common settings resample frame processors controlpanel server components"
-  [fuzz]="common settings resample frame processors controlpanel server tests"
+  [fuzz]="common settings resample frame processors controlpanel server host tests"
   [tests]="common settings resample frame processors controlpanel server host components bench"
 )
 

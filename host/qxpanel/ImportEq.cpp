@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/ComPtr.h"
+#include "common/Handles.h"
 #include "host/EqImport.h"
 #include "host/InProcessServer.h"
 #include "host/qxpanel/StoreFile.h"
@@ -25,12 +26,7 @@ int ImportEqIntoStore(const std::wstring& presetPath, bool tenBand, const std::w
         std::fprintf(stderr, "qxpanel: %s\n", error.c_str());
         return 2;
     }
-    struct Com {
-        HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        ~Com() {
-            if (SUCCEEDED(hr)) CoUninitialize();
-        }
-    } com;
+    const ComApartment com(COINIT_APARTMENTTHREADED);
     ComPtr<IPropertyStore> store;
     std::vector<std::string> rejected;
     HRESULT hr = PSCreateMemoryPropertyStore(IID_IPropertyStore, store.PutVoid());

@@ -25,18 +25,6 @@ using namespace qx::panel;
 namespace {
 constexpr wchar_t kEndpointId[] = L"{0.0.0.00000000}.{7a1c5e02-qxpanel-endpoint}";
 
-class ComScope {
-public:
-    ComScope() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-    ~ComScope() {
-        if (SUCCEEDED(hr_)) CoUninitialize();
-    }
-    HRESULT Status() const { return hr_; }
-
-private:
-    HRESULT hr_;
-};
-
 // Sets a named event whenever a window of this thread is shown, moved, activated or
 // destroyed, so that a program driving the page waits for its windows instead of polling.
 class WindowEventSignal {
@@ -100,7 +88,7 @@ bool ModuleUnloadable(HMODULE module) {
 }
 
 int RunPanel(const PanelOptions& options) {
-    ComScope com;
+    ComApartment com(COINIT_APARTMENTTHREADED);
     if (FAILED(com.Status())) return 2;
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&icc);
