@@ -212,7 +212,7 @@ void MixDown(float* const* channels, uint32_t from, uint32_t to, uint32_t frames
 }
 
 int32_t MixUp(float* const* channels, uint32_t from, uint32_t to, uint32_t frames) {
-    if (from >= to) return 1;
+    if (from >= to) return status::kFalse;
     const PlanRunner run = MixUpSet::Find(from, to);
     if (run == nullptr || channels == nullptr) return status::kInvalidArg;
     run(channels, frames);

@@ -38,7 +38,7 @@ HRESULT HostedApo::UnlockForProcess() {
 
 HRESULT HostedApo::Process(UINT32 inCount, APO_CONNECTION_PROPERTY** inputs, UINT32 outCount,
                            APO_CONNECTION_PROPERTY** outputs) {
-    if (!realTime_) return 1;
+    if (!realTime_) return S_FALSE;
     realTime_->APOProcess(inCount, inputs, outCount, outputs);
     return S_OK;
 }

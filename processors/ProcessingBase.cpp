@@ -59,12 +59,12 @@ HRESULT ProcessingBase::RunPeriod(const float* input, void* output, UINT32 frame
     p.channels = inChannels_;
     p.status = 1;
 
-    if (rules_.decideBeforeChecks && !Works(p)) return 1;
+    if (rules_.decideBeforeChecks && !Works(p)) return S_FALSE;
     if (!Locked()) return rules_.unlockedStatus;
     if (const HRESULT hr = CheckFrames(frames); FAILED(hr)) return hr;
     if (frames != 0 && (!input || !output)) return E_POINTER;
-    if (frames == 0 && rules_.emptyPeriodIsIdle) return 1;
-    if (!rules_.decideBeforeChecks && !Works(p)) return 1;
+    if (frames == 0 && rules_.emptyPeriodIsIdle) return S_FALSE;
+    if (!rules_.decideBeforeChecks && !Works(p)) return S_FALSE;
 
     if (rules_.clearBeforeSplit) block_.Clear(frames);
     block_.Split(input, inChannels_, frames);

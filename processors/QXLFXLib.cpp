@@ -349,7 +349,7 @@ HRESULT QXLFXLib::HostedUnlockForProcess() { return hosted_.UnlockForProcess(); 
 
 HRESULT QXLFXLib::HostedProcess(UINT32 inCount, APO_CONNECTION_PROPERTY** inputs, UINT32 outCount,
                                 APO_CONNECTION_PROPERTY** outputs) {
-    if (!Flag(FlagDolbyPcee)) return 1;
+    if (!Flag(FlagDolbyPcee)) return S_FALSE;
     return hosted_.Process(inCount, inputs, outCount, outputs);
 }
 
