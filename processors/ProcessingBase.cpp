@@ -57,7 +57,7 @@ HRESULT ProcessingBase::RunPeriod(const float* input, void* output, UINT32 frame
     for (uint32_t f = 0; f < kMaxFlags; ++f) p.flags[f] = Flag(uint8_t(f));
     p.frames = frames;
     p.channels = inChannels_;
-    p.status = 1;
+    p.status = S_FALSE;
 
     if (rules_.decideBeforeChecks && !Works(p)) return S_FALSE;
     if (!Locked()) return rules_.unlockedStatus;

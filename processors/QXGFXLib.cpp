@@ -121,7 +121,7 @@ void QXGFXLib::EngageEncoder(uint32_t requestedTag, HRESULT& status) {
             continue;
         }
         outputTag_ = encoder.writtenTag;
-        status = 1;
+        status = S_FALSE;
     }
 }
 
