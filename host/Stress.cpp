@@ -142,7 +142,11 @@ int RunStress(const HostOptions& o) {
     const size_t periods = o.stressPeriods, wantedChanges = keys.empty() ? 0 : periods / 4;
     size_t p = 0;
     size_t switchesSeen = 0;
-    bool afterSwitch = false;
+    // A switch seen after a period may have taken effect in it or in the next one, and a
+    // converted stream carries the step on into the period after that (the converters'
+    // delay), so the period it was seen in and the two after it are not checked.
+    constexpr size_t kPeriodsAfterSwitch = 2;
+    size_t afterSwitch = 0;
     for (; p < periods || (changes.load() < wantedChanges && p < 10 * periods); ++p) {
         for (uint32_t i = 0; i < period; ++i)
             for (uint32_t c = 0; c < o.channels; ++c)
@@ -156,8 +160,9 @@ int RunStress(const HostOptions& o) {
         if (FAILED(status)) ++f.failed;
         if (status == 1) out = in;  // nothing written: the period passes through
         const size_t nowSwitches = switches.load();
-        const bool switched = afterSwitch || nowSwitches != switchesSeen;
-        afterSwitch = nowSwitches != switchesSeen;
+        const bool switchedNow = nowSwitches != switchesSeen;
+        const bool switched = switchedNow || afterSwitch > 0;
+        afterSwitch = switchedNow ? kPeriodsAfterSwitch : afterSwitch - (afterSwitch > 0);
         switchesSeen = nowSwitches;
         if (switched) ++f.switchPeriods;
         Inspect(out, o.channels, period, w, p, switched, last, lastPeak, f);
