@@ -22,7 +22,7 @@ int Fail(const std::string& message) {
 
 // The input through a fresh processor with the given effects and settings.
 bool RunSet(const HostOptions& o, const WavAudio& input, WavAudio& output, std::string& error) {
-    const uint32_t period = std::max<uint32_t>(1, uint32_t(std::lround(input.rate * o.periodMs / 1000)));
+    const uint32_t period = o.PeriodFrames(input.rate);
     ChainSession chain;
     if (!chain.Start(o, input.rate, input.channels, period, error)) return false;
     output.format = input.format;

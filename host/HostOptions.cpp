@@ -362,4 +362,8 @@ const char kHostUsage[] =
     "unload (DllCanUnloadNow) and the answer printed.\n"
     "Exit status: 0 done, 1 the run failed, 2 bad command line, 3 a DLL cannot unload.\n";
 
+uint32_t HostOptions::PeriodFrames(uint32_t streamRate) const {
+    return std::max<uint32_t>(1, uint32_t(std::lround(streamRate * periodMs / 1000)));
+}
+
 }  // namespace qx::host

@@ -62,6 +62,9 @@ struct HostOptions {
     std::vector<TimedChange> changes;
     std::string modulePath;              // load the processor's DLL directly
     std::string componentsPath;          // register a components DLL's classes in-process
+
+    // Frames in one period of periodMs at the given rate, at least one.
+    uint32_t PeriodFrames(uint32_t streamRate) const;
 };
 
 // False with a one-line reason when the command line is not usable.

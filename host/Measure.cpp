@@ -77,7 +77,7 @@ int RunMeasure(const HostOptions& o) {
     for (size_t i = 0; i < sweep.size(); ++i)
         for (uint32_t c = 0; c < o.channels; ++c) input.samples[i * o.channels + c] = sweep[i];
 
-    const uint32_t period = std::max<uint32_t>(1, uint32_t(std::lround(o.rate * o.periodMs / 1000)));
+    const uint32_t period = o.PeriodFrames(o.rate);
     ChainSession chain;
     std::string error;
     if (!chain.Start(o, o.rate, o.channels, period, error)) {

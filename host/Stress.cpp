@@ -102,7 +102,7 @@ void Inspect(const std::vector<float>& out, uint32_t channels, uint32_t frames, 
 }  // namespace
 
 int RunStress(const HostOptions& o) {
-    const uint32_t period = std::max<uint32_t>(1, uint32_t(std::lround(o.rate * o.periodMs / 1000)));
+    const uint32_t period = o.PeriodFrames(o.rate);
     ChainSession chain;
     std::string error;
     if (!chain.Start(o, o.rate, o.channels, period, error)) {

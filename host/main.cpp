@@ -118,7 +118,7 @@ int Run(const HostOptions& o, ModuleWatch& modules) {
     WavAudio input;
     if (!LoadInput(o, input, inputDescription, error)) return Fail(kExitRunFailed, error);
     const uint32_t outChannels = o.outChannels ? o.outChannels : input.channels;
-    const uint32_t period = std::max<uint32_t>(1, uint32_t(std::lround(input.rate * o.periodMs / 1000)));
+    const uint32_t period = o.PeriodFrames(input.rate);
 
     InProcessServer componentServer;  // outlives the session, whose processor holds components
     const std::vector<ComponentClass> classes = ComponentClassesOf(o.processor, o.formFactor);
