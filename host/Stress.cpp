@@ -142,9 +142,12 @@ int RunStress(const HostOptions& o) {
     const size_t periods = o.stressPeriods, wantedChanges = keys.empty() ? 0 : periods / 4;
     size_t p = 0;
     size_t switchesSeen = 0;
-    // A switch seen after a period may have taken effect in it or in the next one, and a
-    // converted stream carries the step on into the period after that (the converters'
-    // delay), so the period it was seen in and the two after it are not checked.
+    // The other thread counts a switch once before it starts and once when it is done,
+    // so an odd count is a switch in flight (a loaded machine may hold it there for many
+    // periods). A switch seen after a period may have taken effect in it or in the next
+    // one, and a converted stream carries the step on into the period after that (the
+    // converters' delay), so the periods with a switch in flight or seen, and the two
+    // after them, are not checked.
     constexpr size_t kPeriodsAfterSwitch = 2;
     size_t afterSwitch = 0;
     for (; p < periods || (changes.load() < wantedChanges && p < 10 * periods); ++p) {
@@ -160,7 +163,7 @@ int RunStress(const HostOptions& o) {
         if (FAILED(status)) ++f.failed;
         if (status == 1) out = in;  // nothing written: the period passes through
         const size_t nowSwitches = switches.load();
-        const bool switchedNow = nowSwitches != switchesSeen;
+        const bool switchedNow = nowSwitches != switchesSeen || nowSwitches % 2 == 1;
         const bool switched = switchedNow || afterSwitch > 0;
         afterSwitch = switchedNow ? kPeriodsAfterSwitch : afterSwitch - (afterSwitch > 0);
         switchesSeen = nowSwitches;
