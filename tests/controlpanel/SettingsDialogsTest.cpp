@@ -1,19 +1,23 @@
-// Every table-driven settings dialog walked from one table of what each must do: opened
-// from its effect-list row, its controls laid out, in range and at their start state,
-// each control writing and showing its own key, modes enabling their controls, Reset,
-// Esc and the close box, and the dialog without a store. The table is written here from
-// the dialogs' contract, apart from the module's own tables, so a slip on either side shows.
+// Every settings dialog walked from one table of what each must do: opened from its
+// effect-list row, its controls laid out, in range and at their start state, each control
+// writing and showing its own key, modes enabling their controls, Reset, Esc and the
+// close box, and the dialog without a store. The table is written here from the dialogs'
+// contract, apart from the module's own tables, so a slip on either side shows. The
+// 15-band equaliser's records and the value labels of Flex Bass follow at the end.
 #include <windows.h>
 #include <commctrl.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "tests/controlpanel/SettingsDialogHarness.h"
+#include "controlpanel/templates/Equalizer15Ids.h"
+#include "settings/PropertyStoreAccess.h"
+#include "tests/controlpanel/Harness.h"
 #include "tests/support/Stores.h"
 
 using namespace qx;
@@ -32,18 +36,13 @@ constexpr const wchar_t* kDts = L"{3BDB362E-2722-4CF3-BF07-5F44BF350FC9}";
 constexpr const wchar_t* kNeo = L"{D77F6FDC-386F-44B5-9278-70B636002B3D}";
 constexpr const wchar_t* kDolby = L"{D65010BE-653B-4606-B910-CDD7846478D1}";
 constexpr const wchar_t* kPl2 = L"{9894DBA1-62C6-436B-B1CE-6EDBAFA69BBF}";
+constexpr const wchar_t* kFlex = L"{5860EE50-9705-436A-96DB-BB18A130E08B}";
 
-settings::KeyId Key(const wchar_t* fmtid, uint32_t pid) {
-    GUID g{};
-    EXPECT_EQ(S_OK, CLSIDFromString(fmtid, &g));
-    settings::KeyId key{};
-    static_assert(sizeof(key.fmtid) == sizeof(g));
-    memcpy(&key.fmtid, &g, sizeof g);
-    key.pid = pid;
-    return key;
-}
+// Endpoints whose effect lists hold the rows the dialogs belong to.
+constexpr EndpointSetup kStereoSpeakers{1, 3, 0}, kSurroundSpeakers{1, 0x3F, 0}, kSevenOne{1, 0x63F, 0};
+constexpr EndpointSetup kHeadphones{3, 3, 0}, kMicrophone{4, 3, 0};
 
-enum Kind { kTrackbar, kRadio, kCheckBox };
+enum Kind { kTrackbar, kRadio, kCheckBox, kList };
 // kMissingShowsLow: a store without the key shows the low end, not the start position.
 enum Flags { kStartChecked = 1, kVerticalNegated = 2, kArrowKeysStore = 4, kMissingShowsLow = 8 };
 struct Control {
@@ -51,7 +50,8 @@ struct Control {
     Kind kind;
     const wchar_t* fmtid;
     uint32_t pid;
-    int lo, hi, start;  // a trackbar's range and start position; a radio button's value in lo
+    int lo, hi, start;  // a trackbar's or list's range and start; a radio button's value in lo;
+                        // a check box's value when checked in hi
     int flags;
 };
 Control T(int id, const wchar_t* f, uint32_t pid, int lo, int hi, int start, int flags = 0) {
@@ -60,7 +60,8 @@ Control T(int id, const wchar_t* f, uint32_t pid, int lo, int hi, int start, int
 Control R(int id, const wchar_t* f, uint32_t pid, int value, int flags = 0) {
     return {id, kRadio, f, pid, value, value, 0, flags};
 }
-Control C(int id, const wchar_t* f, uint32_t pid) { return {id, kCheckBox, f, pid, 0, 1, 0, 0}; }
+Control C(int id, const wchar_t* f, uint32_t pid, int on = 1) { return {id, kCheckBox, f, pid, 0, on, 0, 0}; }
+Control L(int id, const wchar_t* f, uint32_t pid, int count) { return {id, kList, f, pid, 0, count - 1, 0, 0}; }
 
 // Checking `radio` enables `on` and disables `off`.
 struct Mode {
@@ -113,8 +114,17 @@ const std::vector<Dialog>& Dialogs() {
         {L"Equalizer", L"Equalizer", kStereoSpeakers, EqualizerControls(), {},
          {{kEq, 1, 0xFFFFFFFB, 202, 5}, {kEq, 10, 20, 211, -20}, {kEq, 1, kWrongType, 202, 0}}, kReset},
         {L"Environment", L"Environment", kStereoSpeakers,
-         {R(205, kEnv, 2, 0, kStartChecked), R(206, kEnv, 2, 1), R(207, kEnv, 2, 2)}, {},
-         {{kEnv, 2, 2, 207, 1}, {kEnv, 2, 3, 205, 1}, {kEnv, 2, kWrongType, 205, 1}}, kNoReset},
+         {L(204, kEnv, 1, 28), R(205, kEnv, 2, 0, kStartChecked), R(206, kEnv, 2, 1), R(207, kEnv, 2, 2)}, {},
+         {{kEnv, 2, 2, 207, 1}, {kEnv, 2, 3, 205, 1}, {kEnv, 2, kWrongType, 205, 1}, {kEnv, 1, 5, 204, 5},
+          {kEnv, 1, kWrongType, 204, 0}},
+         kNoReset},
+        {L"Flex Bass", L"Flex Bass", kSevenOne,
+         {T(210, kFlex, 1, 50, 250, 50), T(211, kFlex, 6, 0, 24, 0), C(212, kFlex, 2, 0x3), C(213, kFlex, 2, 0x4),
+          C(214, kFlex, 2, 0x600), C(215, kFlex, 2, 0x30)},
+         {},
+         {{kFlex, 2, 0x10, 215, 1}, {kFlex, 2, 0x10, 212, 0}, {kFlex, 2, kWrongType, 215, 1}, {kFlex, 2, 0x402, 214, 1},
+          {kFlex, 2, 0x402, 212, 1}, {kFlex, 1, 300, 210, 250}, {kFlex, 6, kWrongType, 211, 0}},
+         kNoReset},
         {L"Speaker Shifter", L"Virtual Speaker Shifter", kStereoSpeakers, ShifterControls(), {},
          {{kShift, 6, 0xFFFFFF79, 219, -135}, {kShift, 1, 200, 213, 180}, {kShift, 9, 19, 222, 19},
           {kShift, 10, 50, 221, 50}, {kShift, 1, kWrongType, 213, 180}, {kMax, 0, 7, 228, 1}},
@@ -183,7 +193,9 @@ uint32_t Encoded(const Control& c, int value) {
     return uint32_t(int32_t((c.flags & kVerticalNegated) ? -value : value));
 }
 UINT ScrollMessage(const Control& c) { return (c.flags & kVerticalNegated) ? WM_VSCROLL : WM_HSCROLL; }
+int Selected(HWND w, int id) { return int(SendDlgItemMessageW(w, id, LB_GETCURSEL, 0, 0)); }
 bool Shows(HWND w, const Control& c, int value) {
+    if (c.kind == kList) return Selected(w, c.id) == value;
     return c.kind == kTrackbar ? Pos(w, c.id) == value : Checked(w, c.id) == (value != 0);
 }
 const Control* Find(const Dialog& d, int id) {
@@ -238,9 +250,12 @@ void ExpectModes(HWND w, const Dialog& d) {
 void ExpectStartState(HWND w, const Dialog& d, bool withStore) {
     for (const Control& c : d.controls) {
         if (c.kind == kTrackbar) {
-            EXPECT_EQ(c.lo, RangeMin(w, c.id)) << c.id;
-            EXPECT_EQ(c.hi, RangeMax(w, c.id)) << c.id;
+            EXPECT_EQ(c.lo, int(SendDlgItemMessageW(w, c.id, TBM_GETRANGEMIN, 0, 0))) << c.id;
+            EXPECT_EQ(c.hi, int(SendDlgItemMessageW(w, c.id, TBM_GETRANGEMAX, 0, 0))) << c.id;
             EXPECT_EQ(withStore && (c.flags & kMissingShowsLow) ? c.lo : c.start, Pos(w, c.id)) << c.id;
+        } else if (c.kind == kList) {
+            EXPECT_EQ(c.hi + 1, int(SendDlgItemMessageW(w, c.id, LB_GETCOUNT, 0, 0)));
+            EXPECT_EQ(withStore ? c.start : LB_ERR, Selected(w, c.id));  // no store: no entry
         } else {
             EXPECT_EQ((c.flags & kStartChecked) != 0, Checked(w, c.id)) << c.id;
         }
@@ -280,28 +295,45 @@ void UseEveryControl(HWND w, const Dialog& d, IPropertyStore* store) {
             break;
         case kCheckBox:
             Click(w, c.id);
-            expectStored(1);
+            expectStored(uint32_t(c.hi));
             Click(w, c.id);
             expectStored(0);
+            break;
+        case kList:
+            for (const auto& [key, value] : {std::pair{VK_END, c.hi}, std::pair{VK_HOME, c.lo}}) {
+                SendDlgItemMessageW(w, c.id, WM_KEYDOWN, key, 0);
+                expectStored(uint32_t(value));
+            }
             break;
         }
     }
 }
 
-class SettingsDialogs : public SettingsDialogTest {
+class SettingsDialogs : public testing::Test {
 public:
     void ForEachDialog(void (SettingsDialogs::*check)(const Dialog&)) {
         for (const Dialog& d : Dialogs()) {
             SCOPED_TRACE(testing::PrintToString(std::wstring(d.title)));
             store = NewMemoryStore();
-            Show(d.endpoint);
             (this->*check)(d);
         }
     }
+    // Opens the dialog from its row on a page of its endpoint, with `fx` as the FX argument.
+    void Open(const Dialog& d, Steps steps, IUnknown* fx = nullptr) {
+        Panel panel(fx ? fx : store.Get());
+        ASSERT_EQ(S_OK, panel.Show(d.endpoint));
+        EXPECT_EQ(S_OK, panel.Open(d.row, d.title, std::move(steps)));
+    }
+    void OpenWithoutStore(const Dialog& d, Steps steps) {
+        const ComPtr<IMMDevice> notAStore = host::NewEndpoint(L"not a store", nullptr);
+        Open(d, std::move(steps), notAStore.Get());
+    }
+
+    ComPtr<IPropertyStore> store;
 
     void OpensAtItsStartState(const Dialog& d) {
         bool stillOpen = false;
-        Open(d.row, d.title,
+        Open(d,
              {[&](HWND w) {
                   ExpectLaidOut(w, d);
                   ExpectStartState(w, d, true);
@@ -313,7 +345,7 @@ public:
     }
 
     void WritesAndReloadsEveryControl(const Dialog& d) {
-        Open(d.row, d.title, {[&](HWND w) {
+        Open(d, {[&](HWND w) {
                  UseEveryControl(w, d, store.Get());
                  // Each key written from elsewhere shows on its control at the next reload.
                  for (const Control& c : d.controls)
@@ -327,7 +359,7 @@ public:
     }
 
     void FollowsItsLoadRules(const Dialog& d) {
-        Open(d.row, d.title, {[&](HWND w) {
+        Open(d, {[&](HWND w) {
                  for (const Load& l : d.loads) {
                      const settings::KeyId key = Key(l.fmtid, l.pid);
                      if (l.value == kWrongType) {
@@ -348,7 +380,7 @@ public:
     // leaves the buttons' keys as they were.
     void ResetsItsTrackbars(const Dialog& d) {
         if (d.reset == kNoReset) return;
-        Open(d.row, d.title,
+        Open(d,
              {[&](HWND w) {
                   UseEveryControl(w, d, store.Get());
                   PressEscAndClose(w);
@@ -364,14 +396,14 @@ public:
                       }
                   }
                   const Control& last = d.controls.back();
-                  if (last.kind == kRadio) EXPECT_TRUE(Checked(w, last.id));
+                  EXPECT_TRUE(last.kind != kRadio || Checked(w, last.id));
               }});
     }
 
     // Without a store the controls still move and nothing fails; a Reset that also
     // works without a store moves the trackbars to their start.
     void WorksWithoutAStore(const Dialog& d) {
-        OpenWithoutStore(d.row, d.title,
+        OpenWithoutStore(d,
                          {[&](HWND w) {
                               ExpectStartState(w, d, false);
                               UseEveryControl(w, d, nullptr);
@@ -384,8 +416,9 @@ public:
                           [&](HWND w) {
                               Reload(w);
                               for (const Control& c : d.controls)
-                                  if (c.kind == kTrackbar && d.reset == kResetAlsoWithoutStore)
+                                  if (c.kind == kTrackbar && d.reset == kResetAlsoWithoutStore) {
                                       EXPECT_EQ(c.start, Pos(w, c.id)) << c.id;
+                                  }
                           }});
         EXPECT_EQ(0u, StoredCount(store.Get()));
     }
@@ -410,4 +443,186 @@ TEST_F(SettingsDialogs, ResetPutsTheTrackbarsBackAndKeepsTheButtons) {
 
 TEST_F(SettingsDialogs, WithoutAStoreTheyOpenAndMoveWithoutWriting) {
     ForEachDialog(&SettingsDialogs::WorksWithoutAStore);
+}
+
+// The dialog opened from the list is owned by the active window, holds the store while it
+// is open, and reloads when the list reports a change.
+TEST(SettingsDialogFromTheList, ReloadsOnReportedChangesAndGivesTheStoreBack) {
+    ComPtr<IPropertyStore> memory = NewMemoryStore();
+    auto* fx = new FailingPropertyStore(E_FAIL, memory.Get());  // counts its references
+    {
+        Panel panel(fx);
+        ASSERT_EQ(S_OK, panel.Show(kStereoSpeakers));
+        ShowWindow(panel.window, SW_SHOW);
+        SetActiveWindow(panel.window);
+        const HWND active = GetActiveWindow();
+        const LONG before = fx->RefCount();
+        const settings::KeyId amount = Key(kVoice, 1);
+        EXPECT_EQ(S_OK, panel.Open(L"Vocal Fading", L"Vocal Fading",
+                                   {[&](HWND w) {
+                                        EXPECT_EQ(active, GetWindow(w, GW_OWNER));
+                                        EXPECT_GT(fx->RefCount(), before);
+                                        PutUInt(fx, amount, 60);
+                                        EXPECT_EQ(S_OK, panel.object->EffectList_PropertyValueChanged(
+                                                            panel.list, fx, settings::ToPropertyKey(amount)));
+                                        EXPECT_EQ(0, Pos(w, 240));  // posted, not sent
+                                    },
+                                    [&](HWND w) { EXPECT_EQ(60, Pos(w, 240)); }}));
+        EXPECT_EQ(before, fx->RefCount());
+        ShowWindow(panel.window, SW_HIDE);
+    }
+    EXPECT_EQ(1, fx->RefCount());
+    fx->Release();
+}
+
+// The Environment presets, the Flex Bass value labels and the boxes a stereo endpoint offers.
+TEST(SettingsDialogDisplays, PresetNamesValueLabelsAndSpeakerBoxes) {
+    ComPtr<IPropertyStore> store = NewMemoryStore();
+    const auto entry = [](HWND w, int index) {
+        wchar_t text[64] = {};
+        SendDlgItemMessageW(w, 204, LB_GETTEXT, WPARAM(index), reinterpret_cast<LPARAM>(text));
+        return std::wstring(text);
+    };
+    Panel stereo(store.Get());
+    ASSERT_EQ(S_OK, stereo.Show(kStereoSpeakers));
+    PutUInt(store.Get(), Key(kEnv, 1), 40);  // past the list: no entry selected
+    stereo.Open(L"Environment", L"Environment", {[&](HWND w) {
+        EXPECT_EQ(LB_ERR, Selected(w, 204));
+        EXPECT_EQ(L"Default", entry(w, 0));
+        EXPECT_EQ(L"Living room", entry(w, 5));
+        EXPECT_EQ(L"KTV", entry(w, 27));
+    }});
+    stereo.Open(L"Flex Bass", L"Flex Bass", {[&](HWND w) {
+        EXPECT_TRUE(Enabled(w, 212));
+        EXPECT_FALSE(Enabled(w, 213) || Enabled(w, 214) || Enabled(w, 215));
+        EXPECT_EQ(L"Bass Cut-off Frequency: 00Hz", Text(w, 208));
+        EXPECT_EQ(L"Bass Level: 00dB", Text(w, 209));
+        PutUInt(store.Get(), Key(kFlex, 1), 80);
+        PutUInt(store.Get(), Key(kFlex, 6), 0);
+        Reload(w);
+        EXPECT_EQ(L"Bass Cut-off Frequency:  80Hz", Text(w, 208));
+        EXPECT_EQ(L"Bass Level: -12dB", Text(w, 209));
+        PutUInt(store.Get(), Key(kFlex, 1), 300);  // shown in the label, the thumb stops at its end
+        Reload(w);
+        EXPECT_EQ(L"Bass Cut-off Frequency: 300Hz", Text(w, 208));
+        SendDlgItemMessageW(w, 211, TBM_SETPOS, TRUE, 24);  // the thumb let go at the end
+        Scroll(w, WM_HSCROLL, 211, TB_THUMBPOSITION, 24);
+        EXPECT_EQ(L"Bass Level:  12dB", Text(w, 209));
+        SendDlgItemMessageW(w, 211, WM_KEYDOWN, VK_LEFT, 0);  // the label lags behind the keyboard
+        EXPECT_EQ(23, Pos(w, 211));
+        EXPECT_EQ(L"Bass Level:  12dB", Text(w, 209));
+    }});
+}
+
+namespace {
+using Bytes = std::vector<uint8_t>;
+const settings::KeyId kBass = Key(kEq, 12), kTreble = Key(kEq, 13), kBands = Key(kEq, 14);
+
+// A filter record: on flag, frequency, gain (signed) and Q, four 32-bit words.
+void PutRecord(uint8_t* at, uint32_t on, uint32_t hz, int32_t gain, float q) {
+    const uint32_t words[3] = {on, hz, uint32_t(gain)};
+    std::memcpy(at, words, 12);
+    std::memcpy(at + 12, &q, 4);
+}
+Bytes Record(uint32_t on, uint32_t hz, int32_t gain, float q = 0) {
+    Bytes b(16);
+    PutRecord(b.data(), on, hz, gain, q);
+    return b;
+}
+// Fifteen records: band i on when odd, at 100 * (i + 1) Hz, gain i - 7, Q 1 + i / 2.
+Bytes Bands() {
+    Bytes b(240);
+    for (int i = 0; i < 15; ++i) PutRecord(b.data() + 16 * i, i % 2, 100u * (i + 1), i - 7, 1 + i * 0.5f);
+    return b;
+}
+void Commit(HWND w, int field, const wchar_t* digits) {
+    const HWND edit = GetDlgItem(w, field);
+    SendMessageW(edit, EM_SETSEL, 0, -1);
+    Type(edit, digits);
+    SendMessageW(edit, WM_CHAR, L'\r', 1);  // want-return: a line break, not "OK"
+}
+}  // namespace
+
+// The 15-band equaliser: records shown and rewritten one field at a time, frequencies
+// committed by Enter and clamped to each field, the mode keys and Reset Gain.
+TEST(Equalizer15Dialog, ShowsAndRewritesItsRecords) {
+    ComPtr<IPropertyStore> store = NewMemoryStore();
+    const auto blob = [&](const settings::KeyId& key) { return GetBlob(store.Get(), key); };
+    const auto on = [](int i) { return IDC_EQ15_BAND_ON_FIRST + i; };
+    const auto freq = [](int i) { return IDC_EQ15_BAND_FREQ_FIRST + i; };
+    const auto gain = [](int i) { return IDC_EQ15_BAND_GAIN_FIRST + i; };
+    const auto q = [](int i) { return IDC_EQ15_BAND_Q_FIRST + i; };
+    Bytes bands = Bands();
+    PutRecord(bands.data() + 16 * 2, 1, 300, -5, 3.7f);
+    PutBlob(store.Get(), kBands, bands.data(), bands.size());
+    PutBlob(store.Get(), kBass, Record(1, 85, 7).data(), 16);
+    PutBlob(store.Get(), kTreble, Bytes(15).data(), 15);  // one byte short: not a record
+    Panel panel(store.Get());
+    ASSERT_EQ(S_OK, panel.Show(kStereoSpeakers));
+    bool stillOpen = false;
+    panel.Open(L"15-Band Equalizer", L"15 Band Equalizer", {
+        [&](HWND w) {
+            EXPECT_TRUE(Checked(w, IDC_EQ15_BASS_ON) && !Checked(w, IDC_EQ15_TREBLE_ON));
+            EXPECT_EQ(7, Pos(w, IDC_EQ15_BASS_GAIN));
+            EXPECT_EQ(L"85", Text(w, IDC_EQ15_BASS_FREQ));
+            EXPECT_EQ(-5, Pos(w, gain(2)));
+            EXPECT_EQ(7, Pos(w, q(2)));  // 3.7 x 2, cut
+            for (int i : {0, 1, 3, 14}) {
+                EXPECT_EQ(i % 2 != 0, Checked(w, on(i)) && Enabled(w, gain(i)) && Enabled(w, q(i)) && Enabled(w, freq(i)));
+                EXPECT_EQ(i - 7, Pos(w, gain(i)));
+                EXPECT_EQ(2 + i, Pos(w, q(i)));
+                EXPECT_EQ(std::to_wstring(100 * (i + 1)), Text(w, freq(i)));
+            }
+            Click(w, on(3));  // band 4 off: its on flag alone, its row disabled
+            Bytes expected = bands;
+            expected[16 * 3] = 0;
+            EXPECT_EQ(expected, blob(kBands));
+            EXPECT_FALSE(Enabled(w, freq(3)) || Enabled(w, gain(3)) || Enabled(w, q(3)));
+            Scroll(w, WM_HSCROLL, gain(0), TB_THUMBTRACK, -12);
+            Scroll(w, WM_HSCROLL, q(14), TB_THUMBPOSITION, 7);
+            Scroll(w, WM_HSCROLL, gain(1), TB_PAGEDOWN, 5);  // writes nothing
+            PutRecord(expected.data(), 0, 100, -12, 1);
+            PutRecord(expected.data() + 16 * 14, 0, 1500, 7, 3.5f);
+            EXPECT_EQ(expected, blob(kBands));
+            Click(w, IDC_EQ15_TREBLE_ON);  // a record that does not read becomes zeros, without the change
+            EXPECT_EQ(Bytes(16), blob(kTreble));
+            EXPECT_FALSE(Checked(w, IDC_EQ15_TREBLE_ON));
+            Commit(w, IDC_EQ15_BASS_FREQ, L"95");
+            Commit(w, freq(14), L"12000");
+            Commit(w, freq(2), L"5");
+            EXPECT_EQ(L"90", Text(w, IDC_EQ15_BASS_FREQ));
+            EXPECT_EQ(L"150", Text(w, freq(2)));
+            EXPECT_EQ(Record(1, 90, 7), blob(kBass));
+            PutRecord(expected.data() + 16 * 2, 1, 150, -5, 3.7f);
+            PutRecord(expected.data() + 16 * 14, 0, 12000, 7, 3.5f);
+            EXPECT_EQ(expected, blob(kBands));
+            SendMessageW(GetDlgItem(w, freq(0)), EM_SETSEL, 0, -1);
+            Type(GetDlgItem(w, freq(0)), L"97");  // typing alone stores nothing
+            EXPECT_EQ(expected, blob(kBands));
+            for (int id : {IDC_EQ15_LINEAR, IDC_EQ15_CASCADING}) Click(w, id);
+            EXPECT_EQ(1u, Stored(store.Get(), Key(kEq, 15)));
+            EXPECT_EQ(1u, Stored(store.Get(), Key(kEq, 16)));
+            // Enter through the message loop commits and leaves the dialog open.
+            const HWND field = GetDlgItem(w, freq(7));
+            SetFocus(field);
+            SendMessageW(field, EM_SETSEL, 0, -1);
+            Type(field, L"1200");
+            PostMessageW(field, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+            PostMessageW(field, WM_KEYUP, VK_RETURN, 0xC01C0001);
+        },
+        [&](HWND w) {
+            EXPECT_EQ(1200u, blob(kBands)[16 * 7 + 4] | blob(kBands)[16 * 7 + 5] << 8);
+            bands = blob(kBands);
+            PostMessageW(w, WM_CLOSE, 0, 0);  // the close box is Reset Gain
+        },
+        [&](HWND w) {
+            stillOpen = IsWindowVisible(w) != FALSE;
+            for (int i = 0; i < 15; ++i) std::memset(bands.data() + 16 * i + 8, 0, 4);
+            EXPECT_EQ(bands, blob(kBands));
+            EXPECT_EQ(Record(1, 90, 0), blob(kBass));
+            for (int i : {0, 2, 14}) EXPECT_EQ(0, Pos(w, gain(i)));
+            EXPECT_EQ(0, Pos(w, IDC_EQ15_BASS_GAIN));
+        },
+    });
+    EXPECT_TRUE(stillOpen);
 }
