@@ -1,6 +1,6 @@
 // The effect list object against a real list-view in a page dialog, with endpoints served
 // by the in-process device enumerator and components registered in-process. Row labels,
-// orders and exclusions are written here from the list's contract.
+// orders, counts and exclusions are written here from the list's contract.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -23,38 +23,22 @@ using host::NewEndpoint;
 using host::NewEndpointStoreFor;
 
 namespace {
+constexpr uint32_t kWrongType = 0xBAD0BAD0;
 constexpr uint32_t kSpeakers = 1, kHeadphones = 3, kMicrophone = 4, kSpdif = 8, kHdmi = 9;
 
-// The row label of each EffectId.
+// The row label of each EffectId, and the EffectIds that checking it unchecks.
 const wchar_t* const kLabels[29] = {
     L"", L"Equalizer", L"Environment", L"Flex Bass", L"Speaker Shifter", L"Smart Volume", L"Dolby Surround",
     L"Dolby Pro Logic IIx", L"DTS Neo:PC", L"DTS Surround Sensation", L"Nuvex Surround", L"Nuvex Surround Headphone",
     L"DTS Voice Clarity", L"Nuvex Surround Max", L"Swap Center and Subwoofer", L"Swap Side and Rear",
     L"15-Band Equalizer", L"Vocal Fading", L"Key Shifting", L"Vocal Remover", L"Echo", L"Magic Voice",
     L"Noise Reduction", L"ENC", L"Beam Forming", L"AEC", L"Mix Output", L"Dolby PCEEv4", L"Zur AEC"};
-// Checking the effect of a label unchecks these EffectIds.
-std::vector<int> Excluded(const std::wstring& label) {
-    const int id = int(std::find(std::begin(kLabels), std::end(kLabels), label) - std::begin(kLabels));
-    switch (id) {
-    case 1: return {16};
-    case 16: return {1};
-    case 6: return {9, 10, 11};
-    case 7: return {8, 13};
-    case 8: return {7, 13};
-    case 9: return {6, 10, 11};
-    case 10: case 11: return {6, 9};
-    case 13: return {7, 8};
-    case 17: return {19};
-    case 19: return {17};
-    case 20: return {21};
-    case 21: return {20};
-    case 22: return {23, 24, 25, 28};
-    case 23: return {22, 24, 25, 28};
-    case 24: case 25: return {22, 23, 28};
-    case 27: return {1, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 16};
-    case 28: return {22, 23, 24, 25};
-    default: return {};
-    }
+const std::vector<int> kExcludes[29] = {
+    {}, {16}, {}, {}, {}, {}, {9, 10, 11}, {8, 13}, {7, 13}, {6, 10, 11}, {6, 9}, {6, 9}, {}, {7, 8}, {}, {}, {1},
+    {19}, {}, {17}, {21}, {20}, {23, 24, 25, 28}, {22, 24, 25, 28}, {22, 23, 28}, {22, 23, 28}, {},
+    {1, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 16}, {22, 23, 24, 25}};
+int IdOf(const std::wstring& label) {
+    return int(std::find(std::begin(kLabels), std::end(kLabels), label) - std::begin(kLabels));
 }
 
 Labels Join(Labels a, const Labels& b) {
@@ -64,18 +48,17 @@ Labels Join(Labels a, const Labels& b) {
 const Labels kCommon = {L"Dolby PCEEv4", L"Equalizer", L"15-Band Equalizer", L"Environment", L"Speaker Shifter",
                         L"Smart Volume", L"Key Shifting", L"Vocal Fading", L"Vocal Remover", L"DTS Voice Clarity"};
 const Labels kMatrix = {L"Dolby Pro Logic IIx", L"DTS Neo:PC", L"Nuvex Surround Max"};
-const Labels kMicRows = {L"Echo", L"Magic Voice", L"Noise Reduction", L"ENC", L"Beam Forming", L"AEC", L"Mix Output", L"Zur AEC"};
 
 class EffectList : public testing::Test {
 protected:
-    UINT32 Count(const EndpointSetup& setup) {
-        ComPtr<IMMDevice> device = panel.endpoints.Add(L"counted", setup);
+    UINT32 Count(IUnknown* device) {
         ULONG n = 12345;
-        EXPECT_EQ(S_OK, panel.object->GetNumDSPSupported(device.Get(), &n));
+        EXPECT_EQ(S_OK, panel.object->GetNumDSPSupported(device, &n));
         return n;
     }
+    UINT32 Count(const EndpointSetup& setup) { return Count(panel.endpoints.Add(L"counted", setup).Get()); }
     std::wstring Status(int row, UINT32 size, HRESULT* hr, BYTE* button = nullptr) {
-        std::vector<USHORT> buffer(size ? size : 1, 0xFFFF);
+        std::vector<USHORT> buffer(size, 0xFFFF);
         panel.Select(row);
         *hr = panel.object->EffectList_GetStatusString(panel.list, fx.Get(), buffer.data(), size, button);
         return std::wstring(buffer.begin(), std::find(buffer.begin(), buffer.end(), 0));
@@ -88,21 +71,31 @@ protected:
     HRESULT Changed(IUnknown* store, const KeyId& key) {
         return panel.object->EffectList_PropertyValueChanged(panel.list, store, ToPropertyKey(key));
     }
+    // An endpoint whose speaker mask cannot be read.
+    ComPtr<IMMDevice> Maskless(const EndpointSetup& setup) {
+        auto* failing = new FailingPropertyStore(E_FAIL, NewEndpointStoreFor(setup).Get());
+        failing->FailKey(key::EndpointPhysicalSpeakers);
+        ComPtr<IMMDevice> device = NewEndpoint(L"maskless", failing);
+        failing->Release();
+        return device;
+    }
 
     ComPtr<IPropertyStore> fx = NewMemoryStore();
     Panel panel{fx.Get()};
 };
 }  // namespace
 
-TEST_F(EffectList, RowsAndCountFollowFormFactorMaskAndFormat) {
+TEST_F(EffectList, RowsAndCountFollowFormFactorMaskFormatAndComponents) {
     const Labels stereo = Join(kCommon, {L"Flex Bass", L"Nuvex Surround", L"Dolby Surround", L"DTS Surround Sensation"});
     const Labels phones = Join(kCommon, {L"Nuvex Surround Headphone", L"Dolby Surround", L"DTS Surround Sensation"});
     const Labels surround = Join(Join(kCommon, {L"Flex Bass"}), Join(kMatrix, {L"Swap Center and Subwoofer"}));
     const Labels digital = Join(kCommon, {L"DTS Surround Sensation", L"Nuvex Surround"});
+    const std::vector<int> allButMaxAndSwaps{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 12, 16, 17, 18, 19, 20, 22, 23, 26, 27, 28};
     const struct {
         EndpointSetup setup;
         Labels rows;
         UINT32 count;
+        std::vector<int> missing;
     } cases[] = {
         {{kSpeakers, 3, 0}, stereo, 12},
         {{kSpeakers, 0x3F, 0}, surround, 13},
@@ -112,24 +105,34 @@ TEST_F(EffectList, RowsAndCountFollowFormFactorMaskAndFormat) {
         {{kSpeakers, 0, 0}, stereo, 12},
         {{kHeadphones, 3, 0}, phones, 11},
         {{kHeadphones, 0x3F, 0}, Join(Join(kCommon, {L"Nuvex Surround Headphone"}), Join(kMatrix, {L"Swap Center and Subwoofer"})), 14},
-        // The list takes a missing mask as stereo, the count as a multichannel mask.
-        {{kHeadphones, 0, 0}, phones, 13},
+        {{kHeadphones, 0, 0}, phones, 13},  // a missing mask: stereo rows, counted as another mask
         {{kSpdif, 3, 0}, digital, 10},
         {{kSpdif, 3, 1}, digital, 10},
         {{kSpdif, 3, 0x92}, Join(kCommon, kMatrix), 11},
         {{kHdmi, 0x3F, 0x164}, Join(kCommon, kMatrix), 11},
-        {{kMicrophone, 3, 0}, kMicRows, 8},
+        {{kMicrophone, 3, 0}, {L"Echo", L"Magic Voice", L"Noise Reduction", L"ENC", L"Beam Forming", L"AEC", L"Mix Output", L"Zur AEC"}, 8},
         {{2, 3, 0}, {}, 0},
         {{0, 3, 0}, {}, 0},
+        // Effects whose component cannot be created are left out.
+        {{kSpeakers, 3, 0}, {L"Dolby PCEEv4", L"15-Band Equalizer", L"Environment", L"Speaker Shifter", L"Smart Volume",
+          L"Key Shifting", L"Vocal Fading", L"Vocal Remover", L"DTS Voice Clarity", L"Flex Bass", L"Dolby Surround",
+          L"DTS Surround Sensation"}, 10, {1, 10, 22}},
+        {{kMicrophone, 3, 0}, {L"Echo", L"Magic Voice", L"ENC", L"Mix Output", L"Zur AEC"}, 5, {1, 10, 22}},
+        {{kSpeakers, 0x63F, 0}, {L"Nuvex Surround Max", L"Swap Side and Rear", L"Swap Center and Subwoofer"}, 3, allButMaxAndSwaps},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.setup.formFactor << " mask " << c.setup.speakerMask << " tag " << c.setup.formatTag);
+        panel.components.reset();  // a class registered twice keeps its first registration
+        panel.components = std::make_unique<Components>(c.missing);
         EXPECT_EQ(S_OK, panel.Show(c.setup));
         EXPECT_EQ(c.rows, panel.Rows());
         EXPECT_EQ(c.count, Count(c.setup));
     }
-    // The list gets exactly check boxes and one left-aligned "Full Name" column, rebuilt each time.
+    // Exactly check boxes and one left-aligned "Full Name" column, rebuilt on every run.
+    panel.components.reset();
+    panel.components = std::make_unique<Components>();
     SendMessageW(panel.list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+    ASSERT_EQ(S_OK, panel.Show({kSpeakers, 0x3F, 0}));
     ASSERT_EQ(S_OK, panel.Show({kSpeakers, 0x3F, 0}));
     EXPECT_EQ(DWORD(LVS_EX_CHECKBOXES), DWORD(SendMessageW(panel.list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0)));
     wchar_t text[32] = {};
@@ -142,30 +145,6 @@ TEST_F(EffectList, RowsAndCountFollowFormFactorMaskAndFormat) {
     EXPECT_EQ(surround, panel.Rows());
 }
 
-TEST_F(EffectList, EffectsWhoseComponentCannotBeCreatedAreLeftOut) {
-    const struct {
-        std::vector<int> missing;
-        EndpointSetup setup;
-        Labels rows;
-        UINT32 count;
-    } cases[] = {
-        {{1, 10, 22}, {kSpeakers, 3, 0},
-         {L"Dolby PCEEv4", L"15-Band Equalizer", L"Environment", L"Speaker Shifter", L"Smart Volume", L"Key Shifting",
-          L"Vocal Fading", L"Vocal Remover", L"DTS Voice Clarity", L"Flex Bass", L"Dolby Surround", L"DTS Surround Sensation"},
-         10},
-        {{1, 10, 22}, {kMicrophone, 3, 0}, {L"Echo", L"Magic Voice", L"ENC", L"Mix Output", L"Zur AEC"}, 5},
-        {{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 12, 16, 17, 18, 19, 20, 23, 22, 26, 27, 28}, {kSpeakers, 0x63F, 0},
-         {L"Nuvex Surround Max", L"Swap Side and Rear", L"Swap Center and Subwoofer"}, 3},
-    };
-    for (const auto& c : cases) {
-        panel.components.reset();  // a class registered twice keeps its first registration
-        panel.components = std::make_unique<Components>(c.missing);
-        ASSERT_EQ(S_OK, panel.Show(c.setup));
-        EXPECT_EQ(c.rows, panel.Rows());
-        EXPECT_EQ(c.count, Count(c.setup));
-    }
-}
-
 TEST_F(EffectList, InitializeAndCountReportWhatFailedOnTheDevice) {
     EXPECT_EQ(E_POINTER, panel.object->EffectList_Initialize(nullptr, const_cast<LPWSTR>(L"x"), fx.Get()));
     EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_NOT_FOUND), panel.Initialize(L"nowhere"));
@@ -174,42 +153,30 @@ TEST_F(EffectList, InitializeAndCountReportWhatFailedOnTheDevice) {
     panel.endpoints.FailGetDevice(E_OUTOFMEMORY);
     EXPECT_EQ(E_OUTOFMEMORY, panel.Show({kSpeakers, 3, 0}));
     panel.endpoints.FailGetDevice(S_OK);
-
     // A store that cannot be opened: the column but no rows, and nothing to count.
     ComPtr<IMMDevice> closed = NewEndpoint(L"closed", NewEndpointStoreFor({kSpeakers, 3, 0}).Get(), E_ACCESSDENIED);
     panel.endpoints.Add(closed.Get());
     EXPECT_EQ(E_ACCESSDENIED, panel.Initialize(L"closed"));
     EXPECT_TRUE(SendMessageW(panel.list, LVM_GETCOLUMNW, 0, reinterpret_cast<LPARAM>(&column)));
     EXPECT_TRUE(panel.Rows().empty());
-    ULONG n = 7;
-    EXPECT_EQ(S_OK, panel.object->GetNumDSPSupported(closed.Get(), &n));
-    EXPECT_EQ(0u, n);
-
+    EXPECT_EQ(0u, Count(closed.Get()));
+    EXPECT_EQ(0u, Count(fx.Get()));  // not a device
     // A mask that cannot be read is returned and keeps the mask of the endpoint before;
     // the count takes it as stereo.
     ASSERT_EQ(S_OK, panel.Show({kSpeakers, 0x63F, 0}));
-    auto* failing = new FailingPropertyStore(E_FAIL, NewEndpointStoreFor({kHeadphones, 0x63F, 0}).Get());
-    failing->FailKey(key::EndpointPhysicalSpeakers);
-    ComPtr<IMMDevice> maskless = NewEndpoint(L"maskless", failing);
-    failing->Release();
-    panel.endpoints.Add(maskless.Get());
+    panel.endpoints.Add(Maskless({kHeadphones, 0x63F, 0}).Get());
     EXPECT_EQ(E_FAIL, panel.Initialize(L"maskless"));
     EXPECT_NE(-1, panel.Row(L"Swap Side and Rear"));
-    EXPECT_EQ(S_OK, panel.object->GetNumDSPSupported(maskless.Get(), &n));
-    EXPECT_EQ(11u, n);
-
-    n = 7;
+    EXPECT_EQ(11u, Count(Maskless({kHeadphones, 0x63F, 0}).Get()));
+    ULONG n = 7;
     EXPECT_EQ(E_POINTER, panel.object->GetNumDSPSupported(nullptr, &n));
     EXPECT_EQ(0u, n);
-    EXPECT_EQ(E_POINTER, panel.object->GetNumDSPSupported(maskless.Get(), nullptr));
-    n = 7;
-    EXPECT_EQ(S_OK, panel.object->GetNumDSPSupported(fx.Get(), &n));  // not a device
-    EXPECT_EQ(0u, n);
+    EXPECT_EQ(E_POINTER, panel.object->GetNumDSPSupported(closed.Get(), nullptr));
 }
 
 TEST_F(EffectList, CheckBoxesComeFromTheStoreAndApplyWritesWhatIsShown) {
     PutUInt(fx.Get(), key::EqualizerEnable, 1);
-    PutUInt(fx.Get(), key::EnvironmentEnable, 7);  // any non-zero value is on
+    PutUInt(fx.Get(), key::EnvironmentEnable, 7);     // any non-zero value is on
     PutBool(fx.Get(), key::SmartVolumeEnable, true);  // a wrong type reads as off
     PutUInt(fx.Get(), key::NoiseReductionEnable, 1);  // not listed for loudspeakers
     ASSERT_EQ(S_OK, panel.Show({kSpeakers, 3, 0}));
@@ -221,13 +188,10 @@ TEST_F(EffectList, CheckBoxesComeFromTheStoreAndApplyWritesWhatIsShown) {
     ASSERT_EQ(S_OK, panel.Show({kSpeakers, 3, 0}));
     EXPECT_EQ(Labels({L"Dolby PCEEv4", L"15-Band Equalizer", L"Environment"}), panel.CheckedRows());
     EXPECT_FALSE(panel.dirty);
-    EXPECT_EQ(1u, Applied(key::DolbyPceeEnable));
-    EXPECT_EQ(0u, Applied(key::EqualizerEnable));
-    EXPECT_EQ(1u, Applied(key::Eq15Enable));
-    EXPECT_EQ(1u, Applied(key::EnvironmentEnable));
-    EXPECT_EQ(0u, Applied(key::SmartVolumeEnable));
-    EXPECT_EQ(0xDEADu, Applied(key::NoiseReductionEnable));
-    EXPECT_EQ(0xDEADu, Applied(key::ProLogicEnable));
+    const std::pair<KeyId, uint32_t> applied[] = {
+        {key::DolbyPceeEnable, 1}, {key::EqualizerEnable, 0}, {key::Eq15Enable, 1}, {key::EnvironmentEnable, 1},
+        {key::SmartVolumeEnable, 0}, {key::NoiseReductionEnable, 0xDEAD}, {key::ProLogicEnable, 0xDEAD}};
+    for (const auto& [key, value] : applied) EXPECT_EQ(value, Applied(key)) << key.pid;
 }
 
 // Checking a row unchecks exactly the rows its effect excludes, and marks a change.
@@ -236,19 +200,18 @@ TEST_F(EffectList, CheckingARowUnchecksTheEffectsItExcludes) {
                                        EndpointSetup{kHeadphones, 3, 0}, EndpointSetup{kMicrophone, 3, 0}}) {
         ASSERT_EQ(S_OK, panel.Show(setup));
         const Labels rows = panel.Rows();
-        for (const std::wstring& last : rows) {
-            const std::vector<int> excluded = Excluded(last);
+        for (const std::wstring& last : rows)
             for (const std::wstring& other : rows) {
                 if (other == last) continue;
                 for (const std::wstring& row : rows) panel.SetChecked(row, false);
                 panel.SetChecked(other, true);
                 panel.dirty = false;
                 panel.SetChecked(last, true);
-                const bool isExcluded = std::any_of(excluded.begin(), excluded.end(), [&](int e) { return other == kLabels[e]; });
-                EXPECT_EQ(!isExcluded, panel.IsChecked(other)) << testing::PrintToString(last + L" after " + other);
+                const std::vector<int>& excluded = kExcludes[IdOf(last)];
+                const bool unchecked = std::count(excluded.begin(), excluded.end(), IdOf(other)) != 0;
+                EXPECT_NE(unchecked, panel.IsChecked(other)) << testing::PrintToString(last + L" after " + other);
                 EXPECT_TRUE(panel.IsChecked(last) && panel.dirty);
             }
-        }
     }
     // The rows unchecked by an exclusion are off in what Apply writes.
     panel.SetChecked(L"AEC", true);
@@ -259,38 +222,30 @@ TEST_F(EffectList, CheckingARowUnchecksTheEffectsItExcludes) {
 
 TEST_F(EffectList, ItemChangedTakesOnlyCheckBoxChangesOfListedRows) {
     ASSERT_EQ(S_OK, panel.Show({kSpeakers, 3, 0}));
-    NMLISTVIEW change{};
-    change.hdr.hwndFrom = panel.list;
-    change.hdr.code = UINT(LVN_ITEMCHANGED);
-    change.iItem = 1;
-    change.uChanged = LVIF_STATE;
-    change.uNewState = INDEXTOSTATEIMAGEMASK(2);
-    BYTE notify = 9;
-    EXPECT_EQ(E_POINTER, panel.object->EffectList_ItemChanged(nullptr, LONG_PTR(&change), &notify));
-    EXPECT_EQ(0, notify);
-    EXPECT_EQ(E_POINTER, panel.object->EffectList_ItemChanged(panel.list, 0, &notify));
-    EXPECT_EQ(S_OK, panel.object->EffectList_ItemChanged(panel.list, LONG_PTR(&change), nullptr));
-    EXPECT_EQ(S_OK, panel.object->EffectList_ItemChanged(panel.list, LONG_PTR(&change), &notify));
-    EXPECT_EQ(1, notify);
-    const auto ignored = [&](NMLISTVIEW other) {
-        notify = 9;
-        EXPECT_EQ(S_FALSE, panel.object->EffectList_ItemChanged(panel.list, LONG_PTR(&other), &notify));
-        EXPECT_EQ(0, notify);
+    const auto changed = [&](UINT code, int row, UINT what, UINT image, BYTE* notify) {
+        NMLISTVIEW change{{panel.list, 0, code}, row, 0, INDEXTOSTATEIMAGEMASK(image), 0, what};
+        if (notify) *notify = 9;
+        return panel.object->EffectList_ItemChanged(panel.list, LONG_PTR(&change), notify);
     };
-    NMLISTVIEW other = change;
-    other.hdr.code = UINT(LVN_ITEMCHANGING);
-    ignored(other);
-    other = change;
-    other.uChanged = LVIF_TEXT;
-    ignored(other);
-    other = change;
-    other.uNewState = INDEXTOSTATEIMAGEMASK(3);
-    ignored(other);
-    for (int row : {14, 28, 29, -1, 100000}) {
-        other = change;
-        other.iItem = row;
-        ignored(other);
+    BYTE notify = 9;
+    EXPECT_EQ(S_OK, changed(UINT(LVN_ITEMCHANGED), 1, LVIF_STATE, 2, nullptr));
+    EXPECT_EQ(S_OK, changed(UINT(LVN_ITEMCHANGED), 1, LVIF_STATE, 1, &notify));
+    EXPECT_EQ(1, notify);
+    const struct {
+        UINT code;
+        int row;
+        UINT what, image;
+    } ignored[] = {{UINT(LVN_ITEMCHANGING), 1, LVIF_STATE, 2}, {UINT(LVN_ITEMCHANGED), 1, LVIF_TEXT, 2},
+                   {UINT(LVN_ITEMCHANGED), 1, LVIF_STATE, 3},  {UINT(LVN_ITEMCHANGED), 14, LVIF_STATE, 2},
+                   {UINT(LVN_ITEMCHANGED), 29, LVIF_STATE, 2}, {UINT(LVN_ITEMCHANGED), -1, LVIF_STATE, 2}};
+    for (const auto& c : ignored) {
+        EXPECT_EQ(S_FALSE, changed(c.code, c.row, c.what, c.image, &notify)) << c.row;
+        EXPECT_EQ(0, notify);
     }
+    EXPECT_EQ(E_POINTER, panel.object->EffectList_ItemChanged(panel.list, 0, &notify));
+    EXPECT_EQ(0, notify);
+    NMLISTVIEW change{};
+    EXPECT_EQ(E_POINTER, panel.object->EffectList_ItemChanged(nullptr, LONG_PTR(&change), &notify));
 }
 
 TEST_F(EffectList, StatusTextIsReadAfreshAndCutToTheBuffer) {
@@ -318,27 +273,21 @@ TEST_F(EffectList, StatusTextIsReadAfreshAndCutToTheBuffer) {
         EXPECT_EQ(c.text, Status(panel.Row(c.row), c.size, &hr, &button));
         EXPECT_EQ(S_OK, hr);
         EXPECT_EQ(c.button, button) << testing::PrintToString(std::wstring(c.row));
-        EXPECT_EQ(c.text, Status(panel.Row(c.row), c.size, &hr));
     }
     USHORT buffer[64];
     BYTE button = 9;
-    const auto call = [&](HWND list, IUnknown* store, USHORT* out, ULONG size) {
-        return panel.object->EffectList_GetStatusString(list, store, out, size, &button);
-    };
-    EXPECT_EQ(E_POINTER, call(nullptr, fx.Get(), buffer, 64));
+    EXPECT_EQ(E_POINTER, panel.object->EffectList_GetStatusString(nullptr, fx.Get(), buffer, 64, &button));
     EXPECT_EQ(0, button);
-    EXPECT_EQ(E_POINTER, call(panel.list, nullptr, buffer, 64));
-    EXPECT_EQ(E_POINTER, call(panel.list, fx.Get(), nullptr, 64));
-    EXPECT_EQ(E_INVALIDARG, call(panel.list, fx.Get(), buffer, 0));
-    HRESULT hr = S_OK;
-    for (int row : {-1, 29}) {
-        Status(row, 64, &hr);
-        EXPECT_EQ(E_UNEXPECTED, hr);
-    }
+    EXPECT_EQ(E_POINTER, panel.object->EffectList_GetStatusString(panel.list, nullptr, buffer, 64, &button));
+    EXPECT_EQ(E_POINTER, panel.object->EffectList_GetStatusString(panel.list, fx.Get(), nullptr, 64, &button));
+    EXPECT_EQ(E_INVALIDARG, panel.object->EffectList_GetStatusString(panel.list, fx.Get(), buffer, 0, &button));
     LVITEMW extra{LVIF_TEXT, 8, 0, 0, 0, const_cast<LPWSTR>(L"Added by the page")};
     ASSERT_EQ(8, SendMessageW(panel.list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&extra)));
-    Status(8, 64, &hr);  // a row the page added holds no effect
-    EXPECT_EQ(E_NOTIMPL, hr);
+    for (const auto& [row, result] : {std::pair{-1, E_UNEXPECTED}, std::pair{29, E_UNEXPECTED}, std::pair{8, E_NOTIMPL}}) {
+        HRESULT hr = S_OK;
+        Status(row, 64, &hr);  // the page's own row holds no effect
+        EXPECT_EQ(result, hr) << row;
+    }
 }
 
 TEST_F(EffectList, SetStateWritesEveryListedEnableKeyAndReturnsTheLastWrite) {
@@ -348,11 +297,10 @@ TEST_F(EffectList, SetStateWritesEveryListedEnableKeyAndReturnsTheLastWrite) {
     ComPtr<IPropertyStore> applied = NewMemoryStore();
     EXPECT_EQ(S_OK, panel.object->EffectList_SetState(applied.Get()));
     EXPECT_EQ(panel.Rows().size(), size_t(StoredCount(applied.Get())));
-
     EXPECT_EQ(E_POINTER, panel.object->EffectList_SetState(nullptr));
-    ComPtr<IMMDevice> notAStore = NewEndpoint(L"x", nullptr);
-    EXPECT_EQ(E_NOINTERFACE, panel.object->EffectList_SetState(notAStore.Get()));
-    for (const auto& [failedKey, result] : {std::pair{key::SurroundSensationEnable, E_ACCESSDENIED},  // the last row
+    EXPECT_EQ(E_NOINTERFACE, panel.object->EffectList_SetState(NewEndpoint(L"x", nullptr).Get()));
+    // The last row is DTS Surround Sensation.
+    for (const auto& [failedKey, result] : {std::pair{key::SurroundSensationEnable, E_ACCESSDENIED},
                                             std::pair{key::EqualizerEnable, S_OK}}) {
         auto* failing = new FailingPropertyStore(E_ACCESSDENIED, NewMemoryStore().Get());
         failing->FailKey(failedKey);
@@ -363,32 +311,36 @@ TEST_F(EffectList, SetStateWritesEveryListedEnableKeyAndReturnsTheLastWrite) {
 
 TEST_F(EffectList, PropertyValueChangedMovesTheRowLikeAClick) {
     ASSERT_EQ(S_OK, panel.Show({kHeadphones, 3, 0}));
-    PutUInt(fx.Get(), key::Eq15Enable, 1);
-    EXPECT_EQ(S_OK, Changed(fx.Get(), key::Eq15Enable));
-    EXPECT_TRUE(panel.IsChecked(L"15-Band Equalizer"));
-    EXPECT_TRUE(panel.dirty);  // the list reported it like a click
-    PutUInt(fx.Get(), key::EqualizerEnable, 1);
-    Changed(fx.Get(), key::EqualizerEnable);
-    EXPECT_EQ(Labels({L"Equalizer"}), panel.CheckedRows());
-    // The shared Nuvex key finds the headphone row.
-    for (uint32_t on : {1u, 0u}) {
-        PutUInt(fx.Get(), key::NuvexEnable, on);
-        Changed(fx.Get(), key::NuvexEnable);
-        EXPECT_EQ(on != 0, panel.IsChecked(L"Nuvex Surround Headphone"));
+    // Each change in turn, and the checked rows after it: the shared Nuvex key finds the
+    // headphone row; values of another type, settings keys and unlisted effects change nothing.
+    const struct {
+        KeyId key;
+        uint32_t value;
+        Labels checked;
+    } changes[] = {
+        {key::Eq15Enable, 1, {L"15-Band Equalizer"}},
+        {key::EqualizerEnable, 1, {L"Equalizer"}},
+        {key::NuvexEnable, 1, {L"Equalizer", L"Nuvex Surround Headphone"}},
+        {key::NuvexEnable, 0, {L"Equalizer"}},
+        {key::EqualizerEnable, kWrongType, {L"Equalizer"}},
+        {key::EqualizerBand(1), 0, {L"Equalizer"}},
+        {key::AecEnable, 1, {L"Equalizer"}},
+    };
+    for (const auto& c : changes) {
+        const bool moves = c.checked != panel.CheckedRows();
+        panel.dirty = false;
+        if (c.value == kWrongType) {
+            PutBool(fx.Get(), c.key, false);
+        } else {
+            PutUInt(fx.Get(), c.key, c.value);
+        }
+        EXPECT_EQ(S_OK, Changed(fx.Get(), c.key));
+        EXPECT_EQ(c.checked, panel.CheckedRows()) << c.key.pid;
+        EXPECT_EQ(moves, panel.dirty);  // the list reported it like a click
     }
-    // Values of another type, settings keys and unlisted effects change nothing.
-    PutBool(fx.Get(), key::EqualizerEnable, false);
-    EXPECT_EQ(S_OK, Changed(fx.Get(), key::EqualizerEnable));
-    PutUInt(fx.Get(), key::EqualizerBand(1), 0);
-    EXPECT_EQ(S_OK, Changed(fx.Get(), key::EqualizerBand(1)));
-    PutUInt(fx.Get(), key::AecEnable, 1);
-    EXPECT_EQ(S_OK, Changed(fx.Get(), key::AecEnable));
-    EXPECT_EQ(Labels({L"Equalizer"}), panel.CheckedRows());
-
     EXPECT_EQ(E_POINTER, panel.object->EffectList_PropertyValueChanged(nullptr, fx.Get(), ToPropertyKey(key::AecEnable)));
     EXPECT_EQ(E_POINTER, Changed(nullptr, key::AecEnable));
-    ComPtr<IMMDevice> notAStore = NewEndpoint(L"x", nullptr);
-    EXPECT_EQ(E_NOINTERFACE, Changed(notAStore.Get(), key::AecEnable));
+    EXPECT_EQ(E_NOINTERFACE, Changed(NewEndpoint(L"x", nullptr).Get(), key::AecEnable));
     auto* failing = new FailingPropertyStore(E_ACCESSDENIED, fx.Get());
     failing->FailKey(key::EqualizerEnable);
     EXPECT_EQ(E_ACCESSDENIED, Changed(failing, key::EqualizerEnable));
@@ -397,18 +349,16 @@ TEST_F(EffectList, PropertyValueChangedMovesTheRowLikeAClick) {
 }
 
 namespace {
-// The Dolby panel's locator as the list calls it: the second method prepares, the
-// fourteenth hands back the located file; any other slot is a fault.
+// The Dolby panel's locator, by its slots: the list must call the second method after
+// IUnknown's three, then the fourteenth, which hands back the located file.
 class Locator : public IUnknown {
 public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-        *ppv = IsEqualIID(riid, Iid()) || IsEqualIID(riid, IID_IUnknown) ? this : nullptr;
-        if (!*ppv) return E_NOINTERFACE;
-        AddRef();
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** ppv) override {
+        *ppv = this;  // the list asks for the locator's interface only
         return S_OK;
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return ULONG(++refs); }
-    ULONG STDMETHODCALLTYPE Release() override { return ULONG(--refs); }  // lives on the test's stack
+    ULONG STDMETHODCALLTYPE Release() override { return ULONG(--refs); }
     virtual HRESULT STDMETHODCALLTYPE M1() { return Called(1); }
     virtual HRESULT STDMETHODCALLTYPE M2() { return Called(2); }
     virtual HRESULT STDMETHODCALLTYPE M3() { return Called(3); }
@@ -432,15 +382,11 @@ public:
         calls.push_back(slot);
         return S_OK;
     }
-    static GUID Iid() {
-        GUID iid{};
-        CLSIDFromString(L"{1A96B10F-1301-426C-B0A8-566753B44DD4}", &iid);
-        return iid;
-    }
     LONG refs = 0;
     std::vector<int> calls;
 };
 
+// Hands out the locator, which lives on the test's stack.
 class LocatorFactory : public IClassFactory {
 public:
     explicit LocatorFactory(Locator& locator) : locator_(locator) {}
@@ -451,9 +397,12 @@ public:
     ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown*, REFIID riid, void** ppv) override {
-        return locator_.QueryInterface(riid, ppv);
+        asked = riid;
+        locator_.AddRef();
+        return locator_.QueryInterface(IID_IUnknown, ppv);
     }
     HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
+    IID asked{};
 
 private:
     Locator& locator_;
@@ -469,17 +418,20 @@ TEST_F(EffectList, SettingsOpensNothingForRowsWithoutADialogAndAsksTheDolbyLocat
         EXPECT_EQ(E_UNEXPECTED, panel.object->EffectList_SettingsDialog(panel.list, fx.Get()));
     }
     for (const wchar_t* row : {L"Smart Volume", L"Swap Side and Rear", L"Nuvex Surround Max", L"Dolby PCEEv4"}) {
-        panel.Select(panel.Row(row));  // no dialog opens: the call returns at once
+        panel.Select(panel.Row(row));  // no dialog opens and no locator is registered: the call returns at once
         EXPECT_EQ(S_OK, panel.object->EffectList_SettingsDialog(panel.list, fx.Get()));
     }
     Locator locator;
     LocatorFactory factory(locator);
     DWORD cookie = 0;
-    GUID clsid{};
+    CLSID clsid{};
+    IID iid{};
     ASSERT_EQ(S_OK, CLSIDFromString(L"{958342AF-451A-4443-9CFE-55679A2DD524}", &clsid));
+    ASSERT_EQ(S_OK, CLSIDFromString(L"{1A96B10F-1301-426C-B0A8-566753B44DD4}", &iid));
     ASSERT_EQ(S_OK, CoRegisterClassObject(clsid, &factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie));
     EXPECT_EQ(S_OK, panel.object->EffectList_SettingsDialog(panel.list, fx.Get()));
     CoRevokeClassObject(cookie);
+    EXPECT_TRUE(IsEqualIID(iid, factory.asked));
     EXPECT_EQ(std::vector<int>({2, 14}), locator.calls);
     EXPECT_EQ(0, locator.refs);
     // The program started is the panel beside the located file.

@@ -108,23 +108,19 @@ HRESULT Panel::Open(const wchar_t* row, const wchar_t* title, Steps steps) {
 }
 
 Labels Panel::Rows() const {
-    Labels rows;
-    const int count = int(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
+    Labels rows(size_t(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)));
+    for (size_t i = 0; i < rows.size(); ++i) {
         wchar_t text[128] = {};
-        LVITEMW item{};
-        item.pszText = text;
-        item.cchTextMax = 128;
+        LVITEMW item{0, 0, 0, 0, 0, text, 128};
         SendMessageW(list, LVM_GETITEMTEXTW, WPARAM(i), reinterpret_cast<LPARAM>(&item));
-        rows.push_back(text);
+        rows[i] = text;
     }
     return rows;
 }
 
 Labels Panel::CheckedRows() const {
-    Labels checked;
-    for (const std::wstring& row : Rows())
-        if (IsChecked(row)) checked.push_back(row);
+    Labels checked = Rows();
+    checked.erase(std::remove_if(checked.begin(), checked.end(), [&](auto& row) { return !IsChecked(row); }), checked.end());
     return checked;
 }
 
@@ -135,14 +131,11 @@ int Panel::Row(const std::wstring& label) const {
 }
 
 bool Panel::IsChecked(const std::wstring& label) const {
-    const int row = Row(label);
-    return row >= 0 && (SendMessageW(list, LVM_GETITEMSTATE, WPARAM(row), LVIS_STATEIMAGEMASK) >> 12) == 2;
+    return (SendMessageW(list, LVM_GETITEMSTATE, WPARAM(Row(label)), LVIS_STATEIMAGEMASK) >> 12) == 2;
 }
 
 void Panel::SetChecked(const std::wstring& label, bool on) {
-    LVITEMW item{};
-    item.stateMask = LVIS_STATEIMAGEMASK;
-    item.state = INDEXTOSTATEIMAGEMASK(on ? 2 : 1);
+    LVITEMW item{0, 0, 0, INDEXTOSTATEIMAGEMASK(on ? 2u : 1u), LVIS_STATEIMAGEMASK};
     SendMessageW(list, LVM_SETITEMSTATE, WPARAM(Row(label)), reinterpret_cast<LPARAM>(&item));
 }
 
@@ -155,34 +148,22 @@ struct Script {
     size_t next = 0;
     int idleTicks = 0;
     bool seen = false;
-};
-Script* g_script = nullptr;
+} * g_script = nullptr;
 constexpr int kGiveUpTicks = 2000;
-
-BOOL CALLBACK EndShownDialog(HWND window, LPARAM) {
-    wchar_t name[16] = {};
-    GetClassNameW(window, name, 16);
-    if (IsWindowVisible(window) && std::wcscmp(name, L"#32770") == 0)
-        PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    return TRUE;
-}
 
 void CALLBACK OnScriptTimer(HWND, UINT, UINT_PTR, DWORD) {
     Script& script = *g_script;
     const HWND dialog = FindWindowW(nullptr, script.title);
     if (!dialog || !IsWindowVisible(dialog)) {
         // A dialog under another title would never be ended: after a while, end every
-        // dialog this thread shows, so that the test fails instead of hanging.
-        if (++script.idleTicks > kGiveUpTicks) EnumThreadWindows(GetCurrentThreadId(), &EndShownDialog, 0);
+        // window of this thread, so that the test fails instead of hanging.
+        if (++script.idleTicks == kGiveUpTicks)
+            EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM) { return PostMessageW(w, WM_COMMAND, IDOK, 0); }, 0);
         return;
     }
     script.seen = true;
-    if (script.next < script.steps.size()) {
-        // A step may run a nested modal loop, so it is taken off the list before it runs.
-        auto step = script.steps[script.next++];
-        step(dialog);
-        return;
-    }
+    // A step may run a nested modal loop, so it is taken off the list before it runs.
+    if (script.next < script.steps.size()) return Steps::value_type(script.steps[script.next++])(dialog);
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 }
 }  // namespace
@@ -221,9 +202,7 @@ void Type(HWND edit, const wchar_t* text) {
     for (const wchar_t* c = text; *c; ++c) SendMessageW(edit, WM_CHAR, *c, 1);
 }
 
-void Reload(HWND dialog) {
-    SendMessageW(dialog, RegisterWindowMessageW(L"CQXEffectPropPage Refresh Dialog Boxes"), 0, 0);
-}
+void Reload(HWND dialog) { SendMessageW(dialog, RegisterWindowMessageW(L"CQXEffectPropPage Refresh Dialog Boxes"), 0, 0); }
 
 void PressEscAndClose(HWND dialog) {
     const HWND focus = GetFocus();
@@ -233,8 +212,7 @@ void PressEscAndClose(HWND dialog) {
 
 uint32_t Stored(IPropertyStore* store, const settings::KeyId& key) {
     uint32_t v = 0xDEAD;
-    GetUInt(store, key, v);
-    return v;
+    return GetUInt(store, key, v) ? v : 0xDEAD;
 }
 
 DWORD StoredCount(IPropertyStore* store) {

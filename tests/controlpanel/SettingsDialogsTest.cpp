@@ -2,15 +2,14 @@
 // effect-list row, its controls laid out, in range and at their start state, each control
 // writing and showing its own key, modes enabling their controls, Reset, Esc and the
 // close box, and the dialog without a store. The table is written here from the dialogs'
-// contract, apart from the module's own tables, so a slip on either side shows. The
-// 15-band equaliser's records and the value labels of Flex Bass follow at the end.
+// contract, apart from the module's own tables, so a slip on either side shows. The frame
+// as the list drives it, the 15-band equaliser's records and the labels of Flex Bass follow.
 #include <windows.h>
 #include <commctrl.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -27,6 +26,7 @@ namespace {
 // The format identifiers of the keys the dialogs edit.
 constexpr const wchar_t* kEq = L"{BD341FFB-9FD1-4ED4-8159-7999D546EA8A}";
 constexpr const wchar_t* kEnv = L"{686AD5B3-9A96-4723-87BC-EBCD95B407DE}";
+constexpr const wchar_t* kFlex = L"{5860EE50-9705-436A-96DB-BB18A130E08B}";
 constexpr const wchar_t* kShift = L"{F9736E6B-5342-4690-82B7-95E78DF992A0}";
 constexpr const wchar_t* kMax = L"{31AF2432-4E37-47C5-9785-9D9529E07129}";
 constexpr const wchar_t* kNuvex = L"{C020CDBF-756F-4B6D-9031-BE6E20CF1C9F}";
@@ -36,7 +36,6 @@ constexpr const wchar_t* kDts = L"{3BDB362E-2722-4CF3-BF07-5F44BF350FC9}";
 constexpr const wchar_t* kNeo = L"{D77F6FDC-386F-44B5-9278-70B636002B3D}";
 constexpr const wchar_t* kDolby = L"{D65010BE-653B-4606-B910-CDD7846478D1}";
 constexpr const wchar_t* kPl2 = L"{9894DBA1-62C6-436B-B1CE-6EDBAFA69BBF}";
-constexpr const wchar_t* kFlex = L"{5860EE50-9705-436A-96DB-BB18A130E08B}";
 
 // Endpoints whose effect lists hold the rows the dialogs belong to.
 constexpr EndpointSetup kStereoSpeakers{1, 3, 0}, kSurroundSpeakers{1, 0x3F, 0}, kSevenOne{1, 0x63F, 0};
@@ -50,8 +49,9 @@ struct Control {
     Kind kind;
     const wchar_t* fmtid;
     uint32_t pid;
-    int lo, hi, start;  // a trackbar's or list's range and start; a radio button's value in lo;
-                        // a check box's value when checked in hi
+    // A trackbar's or list's range and start; a radio button's value in lo; the value a
+    // check box stores when checked in hi.
+    int lo, hi, start;
     int flags;
 };
 Control T(int id, const wchar_t* f, uint32_t pid, int lo, int hi, int start, int flags = 0) {
@@ -69,7 +69,7 @@ struct Mode {
     std::vector<int> on, off;
 };
 // A stored value (kWrongType: one of another type) and what the reload shows on one
-// control: a trackbar's position, or whether a button is checked.
+// control: a trackbar's position, a list's selection, or whether a button is checked.
 constexpr uint32_t kWrongType = 0xBAD0BAD0;
 struct Load {
     const wchar_t* fmtid;
@@ -97,10 +97,9 @@ std::vector<Control> ShifterControls() {
     // neither the rows nor the keys.
     const int angles[][2] = {{213, -45}, {215, 0}, {214, 45}, {217, 90}, {216, 135}, {219, -135}, {218, -90}};
     const int distances[] = {220, 222, 221, 224, 223, 226, 225, 227};
-    std::vector<Control> c;
+    std::vector<Control> c{C(228, kMax, 0)};
     for (uint32_t i = 0; i < 7; ++i) c.push_back(T(angles[i][0], kShift, i + 1, -180, 180, angles[i][1]));
     for (uint32_t i = 0; i < 8; ++i) c.push_back(T(distances[i], kShift, i + 8, 19, 50, 30));
-    c.push_back(C(228, kMax, 0));
     return c;
 }
 std::vector<Control> EqualizerControls() {
@@ -189,54 +188,36 @@ const std::vector<Dialog>& Dialogs() {
 }
 
 // The value a control stores for a trackbar position (or a radio button's value).
-uint32_t Encoded(const Control& c, int value) {
-    return uint32_t(int32_t((c.flags & kVerticalNegated) ? -value : value));
-}
+uint32_t Encoded(const Control& c, int value) { return uint32_t((c.flags & kVerticalNegated) ? -value : value); }
 UINT ScrollMessage(const Control& c) { return (c.flags & kVerticalNegated) ? WM_VSCROLL : WM_HSCROLL; }
 int Selected(HWND w, int id) { return int(SendDlgItemMessageW(w, id, LB_GETCURSEL, 0, 0)); }
 bool Shows(HWND w, const Control& c, int value) {
     if (c.kind == kList) return Selected(w, c.id) == value;
     return c.kind == kTrackbar ? Pos(w, c.id) == value : Checked(w, c.id) == (value != 0);
 }
-const Control* Find(const Dialog& d, int id) {
-    for (const Control& c : d.controls)
-        if (c.id == id) return &c;
-    return nullptr;
-}
-
-bool IsInteractive(HWND control) {
+bool IsOperable(HWND control) {
     wchar_t name[64] = {};
     GetClassNameW(control, name, 64);
-    const LONG style = GetWindowLongW(control, GWL_STYLE);
-    if (_wcsicmp(name, L"Static") == 0) return false;
-    return !(_wcsicmp(name, L"Button") == 0 && (style & BS_TYPEMASK) == BS_GROUPBOX);
+    const bool groupBox = (GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
+    return _wcsicmp(name, L"Static") != 0 && !(_wcsicmp(name, L"Button") == 0 && groupBox);
 }
 
-// Every control of the table is there and visible; every control lies inside the dialog
-// and no two controls a user can operate overlap.
+// Every control of the table is visible; every control lies inside the dialog and no two
+// controls a user can operate overlap.
 void ExpectLaidOut(HWND w, const Dialog& d) {
-    for (const Control& c : d.controls) {
-        const HWND control = GetDlgItem(w, c.id);
-        ASSERT_TRUE(control) << c.id;
-        EXPECT_TRUE(IsWindowVisible(control)) << c.id;
-    }
+    for (const Control& c : d.controls) EXPECT_TRUE(IsWindowVisible(GetDlgItem(w, c.id))) << c.id;
     RECT client{};
     GetClientRect(w, &client);
-    std::vector<std::pair<HWND, RECT>> operable;
+    std::vector<RECT> operable;
     for (HWND child = GetWindow(w, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        RECT r{};
+        RECT r{}, overlap{};
         GetWindowRect(child, &r);
         MapWindowPoints(nullptr, w, reinterpret_cast<POINT*>(&r), 2);
-        EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= client.right && r.bottom <= client.bottom)
-            << GetDlgCtrlID(child);
-        if (IsInteractive(child)) operable.push_back({child, r});
+        EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= client.right && r.bottom <= client.bottom) << GetDlgCtrlID(child);
+        if (!IsOperable(child)) continue;
+        for (const RECT& other : operable) EXPECT_FALSE(IntersectRect(&overlap, &r, &other)) << GetDlgCtrlID(child);
+        operable.push_back(r);
     }
-    for (size_t i = 0; i < operable.size(); ++i)
-        for (size_t j = i + 1; j < operable.size(); ++j) {
-            RECT overlap{};
-            EXPECT_FALSE(IntersectRect(&overlap, &operable[i].second, &operable[j].second))
-                << GetDlgCtrlID(operable[i].first) << " and " << GetDlgCtrlID(operable[j].first);
-        }
 }
 
 void ExpectModes(HWND w, const Dialog& d) {
@@ -263,18 +244,16 @@ void ExpectStartState(HWND w, const Dialog& d, bool withStore) {
     ExpectModes(w, d);
 }
 
-// Drags every trackbar to both ends, clicks every button, and, given the store, checks
-// what was stored; the other scroll codes write nothing, the arrow keys only where the
-// dialog takes them. A control of an inactive mode is first enabled by its mode's button.
+// Drags every trackbar to both ends, clicks every button, moves every list to both ends,
+// and, given the store, checks what was stored; the other scroll codes write nothing, the
+// arrow keys only where the dialog takes them. A control of an inactive mode is first
+// enabled by its mode's button.
 void UseEveryControl(HWND w, const Dialog& d, IPropertyStore* store) {
     for (const Control& c : d.controls) {
         for (const Mode& m : d.modes)
             if (!Enabled(w, c.id) && std::count(m.on.begin(), m.on.end(), c.id)) Click(w, m.radio);
-        const settings::KeyId key = Key(c.fmtid, c.pid);
         const auto expectStored = [&](uint32_t value) {
-            if (store) {
-                EXPECT_EQ(value, Stored(store, key)) << c.id;
-            }
+            EXPECT_TRUE(!store || value == Stored(store, Key(c.fmtid, c.pid))) << c.id << " storing " << value;
         };
         switch (c.kind) {
         case kTrackbar:
@@ -282,8 +261,7 @@ void UseEveryControl(HWND w, const Dialog& d, IPropertyStore* store) {
             expectStored(Encoded(c, c.lo));
             Scroll(w, ScrollMessage(c), c.id, TB_THUMBPOSITION, c.hi);
             expectStored(Encoded(c, c.hi));
-            for (int code : {TB_PAGEUP, TB_PAGEDOWN, TB_TOP, TB_BOTTOM, TB_ENDTRACK})
-                Scroll(w, ScrollMessage(c), c.id, code, c.lo);
+            for (int code : {TB_PAGEUP, TB_PAGEDOWN, TB_TOP, TB_BOTTOM, TB_ENDTRACK}) Scroll(w, ScrollMessage(c), c.id, code, c.lo);
             SendDlgItemMessageW(w, c.id, TBM_SETPOS, TRUE, c.lo + 1);
             Scroll(w, ScrollMessage(c), c.id, TB_LINEDOWN, c.lo);
             expectStored(Encoded(c, (c.flags & kArrowKeysStore) ? c.lo + 1 : c.hi));
@@ -294,10 +272,10 @@ void UseEveryControl(HWND w, const Dialog& d, IPropertyStore* store) {
             ExpectModes(w, d);
             break;
         case kCheckBox:
-            Click(w, c.id);
-            expectStored(uint32_t(c.hi));
-            Click(w, c.id);
-            expectStored(0);
+            for (int value : {c.hi, 0}) {
+                Click(w, c.id);
+                expectStored(uint32_t(value));
+            }
             break;
         case kList:
             for (const auto& [key, value] : {std::pair{VK_END, c.hi}, std::pair{VK_HOME, c.lo}}) {
@@ -318,58 +296,46 @@ public:
             (this->*check)(d);
         }
     }
-    // Opens the dialog from its row on a page of its endpoint, with `fx` as the FX argument.
+    // Opens the dialog from its row on a page of its endpoint; `fx` replaces the store.
     void Open(const Dialog& d, Steps steps, IUnknown* fx = nullptr) {
         Panel panel(fx ? fx : store.Get());
         ASSERT_EQ(S_OK, panel.Show(d.endpoint));
         EXPECT_EQ(S_OK, panel.Open(d.row, d.title, std::move(steps)));
     }
-    void OpenWithoutStore(const Dialog& d, Steps steps) {
-        const ComPtr<IMMDevice> notAStore = host::NewEndpoint(L"not a store", nullptr);
-        Open(d, std::move(steps), notAStore.Get());
-    }
 
-    ComPtr<IPropertyStore> store;
-
-    void OpensAtItsStartState(const Dialog& d) {
-        bool stillOpen = false;
-        Open(d,
-             {[&](HWND w) {
-                  ExpectLaidOut(w, d);
-                  ExpectStartState(w, d, true);
-                  if (d.reset == kNoReset) PressEscAndClose(w);
-              },
-              [&](HWND w) { stillOpen = IsWindowVisible(w) != FALSE; }});
-        EXPECT_TRUE(stillOpen);
-        EXPECT_EQ(0u, StoredCount(store.Get()));
-    }
-
-    void WritesAndReloadsEveryControl(const Dialog& d) {
+    // It opens at its start state and writes nothing; Esc and the close box leave it open
+    // (the next step runs). Then every control writes its key, and each key written from
+    // elsewhere shows on its control at the next reload.
+    void OpensWritesAndReloads(const Dialog& d) {
         Open(d, {[&](HWND w) {
-                 UseEveryControl(w, d, store.Get());
-                 // Each key written from elsewhere shows on its control at the next reload.
-                 for (const Control& c : d.controls)
-                     for (int value : {c.lo, c.hi}) {
-                         PutUInt(store.Get(), Key(c.fmtid, c.pid), Encoded(c, value));
-                         Reload(w);
-                         EXPECT_TRUE(c.kind == kRadio ? Checked(w, c.id) : Shows(w, c, value)) << c.id << " at " << value;
-                         ExpectModes(w, d);
-                     }
-             }});
+                     ExpectLaidOut(w, d);
+                     ExpectStartState(w, d, true);
+                     EXPECT_EQ(0u, StoredCount(store.Get()));
+                     if (d.reset == kNoReset) PressEscAndClose(w);
+                 },
+                 [&](HWND w) {
+                     UseEveryControl(w, d, store.Get());
+                     for (const Control& c : d.controls)
+                         for (int value : {c.lo, c.hi}) {
+                             PutUInt(store.Get(), Key(c.fmtid, c.pid), Encoded(c, value));
+                             Reload(w);
+                             EXPECT_TRUE(c.kind == kRadio ? Checked(w, c.id) : Shows(w, c, value)) << c.id << " at " << value;
+                             ExpectModes(w, d);
+                         }
+                 }});
     }
 
     void FollowsItsLoadRules(const Dialog& d) {
         Open(d, {[&](HWND w) {
                  for (const Load& l : d.loads) {
-                     const settings::KeyId key = Key(l.fmtid, l.pid);
                      if (l.value == kWrongType) {
-                         PutBool(store.Get(), key, true);
+                         PutBool(store.Get(), Key(l.fmtid, l.pid), true);
                      } else {
-                         PutUInt(store.Get(), key, l.value);
+                         PutUInt(store.Get(), Key(l.fmtid, l.pid), l.value);
                      }
                      Reload(w);
-                     const Control* c = Find(d, l.id);
-                     ASSERT_TRUE(c) << l.id;
+                     const auto c = std::find_if(d.controls.begin(), d.controls.end(), [&](auto& c) { return c.id == l.id; });
+                     ASSERT_NE(d.controls.end(), c) << l.id;
                      EXPECT_TRUE(Shows(w, *c, l.shows)) << l.id << " after " << l.pid << " = " << l.value;
                      ExpectModes(w, d);
                  }
@@ -380,57 +346,51 @@ public:
     // leaves the buttons' keys as they were.
     void ResetsItsTrackbars(const Dialog& d) {
         if (d.reset == kNoReset) return;
+        Open(d, {[&](HWND w) {
+                     UseEveryControl(w, d, store.Get());
+                     PressEscAndClose(w);
+                 },
+                 [&](HWND w) {
+                     for (const Control& c : d.controls) {
+                         const uint32_t stored = Stored(store.Get(), Key(c.fmtid, c.pid));
+                         if (c.kind == kTrackbar) {
+                             EXPECT_EQ(Encoded(c, c.start), stored) << c.id;
+                             EXPECT_EQ(c.start, Pos(w, c.id)) << c.id;
+                         } else {
+                             EXPECT_NE(0xDEADu, stored) << c.id;
+                         }
+                     }
+                     EXPECT_TRUE(d.controls.back().kind != kRadio || Checked(w, d.controls.back().id));
+                 }});
+    }
+
+    // Without a store the controls still move and nothing fails; a Reset that also works
+    // without a store moves the trackbars to their start.
+    void WorksWithoutAStore(const Dialog& d) {
+        const ComPtr<IMMDevice> notAStore = host::NewEndpoint(L"not a store", nullptr);
         Open(d,
              {[&](HWND w) {
-                  UseEveryControl(w, d, store.Get());
+                  ExpectStartState(w, d, false);
+                  UseEveryControl(w, d, nullptr);
+                  for (const Control& c : d.controls)
+                      if (c.kind == kTrackbar) Scroll(w, ScrollMessage(c), c.id, TB_THUMBTRACK, c.hi);
                   PressEscAndClose(w);
               },
               [&](HWND w) {
-                  for (const Control& c : d.controls) {
-                      const uint32_t stored = Stored(store.Get(), Key(c.fmtid, c.pid));
-                      if (c.kind == kTrackbar) {
-                          EXPECT_EQ(Encoded(c, c.start), stored) << c.id;
-                          EXPECT_EQ(c.start, Pos(w, c.id)) << c.id;
-                      } else {
-                          EXPECT_NE(0xDEADu, stored) << c.id;
-                      }
-                  }
-                  const Control& last = d.controls.back();
-                  EXPECT_TRUE(last.kind != kRadio || Checked(w, last.id));
-              }});
-    }
-
-    // Without a store the controls still move and nothing fails; a Reset that also
-    // works without a store moves the trackbars to their start.
-    void WorksWithoutAStore(const Dialog& d) {
-        OpenWithoutStore(d,
-                         {[&](HWND w) {
-                              ExpectStartState(w, d, false);
-                              UseEveryControl(w, d, nullptr);
-                          },
-                          [&](HWND w) {
-                              for (const Control& c : d.controls)
-                                  if (c.kind == kTrackbar) Scroll(w, ScrollMessage(c), c.id, TB_THUMBTRACK, c.hi);
-                              PressEscAndClose(w);
-                          },
-                          [&](HWND w) {
-                              Reload(w);
-                              for (const Control& c : d.controls)
-                                  if (c.kind == kTrackbar && d.reset == kResetAlsoWithoutStore) {
-                                      EXPECT_EQ(c.start, Pos(w, c.id)) << c.id;
-                                  }
-                          }});
+                  Reload(w);
+                  for (const Control& c : d.controls)
+                      EXPECT_TRUE(c.kind != kTrackbar || d.reset != kResetAlsoWithoutStore || c.start == Pos(w, c.id)) << c.id;
+              }},
+             notAStore.Get());
         EXPECT_EQ(0u, StoredCount(store.Get()));
     }
+
+    ComPtr<IPropertyStore> store;
 };
 }  // namespace
 
-TEST_F(SettingsDialogs, OpenFromTheirRowsAtTheirStartStateAndEscNeverClosesThem) {
-    ForEachDialog(&SettingsDialogs::OpensAtItsStartState);
-}
-
-TEST_F(SettingsDialogs, EveryControlWritesItsKeyAndShowsItOnReload) {
-    ForEachDialog(&SettingsDialogs::WritesAndReloadsEveryControl);
+TEST_F(SettingsDialogs, OpenAtTheirStartStateWriteEveryKeyAndShowItOnReload) {
+    ForEachDialog(&SettingsDialogs::OpensWritesAndReloads);
 }
 
 TEST_F(SettingsDialogs, ValuesOutOfRangeOrOfAnotherTypeFollowEachDialogsRules) {
@@ -458,13 +418,15 @@ TEST(SettingsDialogFromTheList, ReloadsOnReportedChangesAndGivesTheStoreBack) {
         const HWND active = GetActiveWindow();
         const LONG before = fx->RefCount();
         const settings::KeyId amount = Key(kVoice, 1);
+        const auto reportChange = [&] {
+            PutUInt(fx, amount, 60);
+            return panel.object->EffectList_PropertyValueChanged(panel.list, fx, settings::ToPropertyKey(amount));
+        };
         EXPECT_EQ(S_OK, panel.Open(L"Vocal Fading", L"Vocal Fading",
                                    {[&](HWND w) {
                                         EXPECT_EQ(active, GetWindow(w, GW_OWNER));
                                         EXPECT_GT(fx->RefCount(), before);
-                                        PutUInt(fx, amount, 60);
-                                        EXPECT_EQ(S_OK, panel.object->EffectList_PropertyValueChanged(
-                                                            panel.list, fx, settings::ToPropertyKey(amount)));
+                                        EXPECT_EQ(S_OK, reportChange());
                                         EXPECT_EQ(0, Pos(w, 240));  // posted, not sent
                                     },
                                     [&](HWND w) { EXPECT_EQ(60, Pos(w, 240)); }}));
@@ -478,21 +440,18 @@ TEST(SettingsDialogFromTheList, ReloadsOnReportedChangesAndGivesTheStoreBack) {
 // The Environment presets, the Flex Bass value labels and the boxes a stereo endpoint offers.
 TEST(SettingsDialogDisplays, PresetNamesValueLabelsAndSpeakerBoxes) {
     ComPtr<IPropertyStore> store = NewMemoryStore();
-    const auto entry = [](HWND w, int index) {
-        wchar_t text[64] = {};
-        SendDlgItemMessageW(w, 204, LB_GETTEXT, WPARAM(index), reinterpret_cast<LPARAM>(text));
-        return std::wstring(text);
-    };
-    Panel stereo(store.Get());
-    ASSERT_EQ(S_OK, stereo.Show(kStereoSpeakers));
+    Panel panel(store.Get());
+    ASSERT_EQ(S_OK, panel.Show(kStereoSpeakers));
     PutUInt(store.Get(), Key(kEnv, 1), 40);  // past the list: no entry selected
-    stereo.Open(L"Environment", L"Environment", {[&](HWND w) {
+    panel.Open(L"Environment", L"Environment", {[&](HWND w) {
         EXPECT_EQ(LB_ERR, Selected(w, 204));
-        EXPECT_EQ(L"Default", entry(w, 0));
-        EXPECT_EQ(L"Living room", entry(w, 5));
-        EXPECT_EQ(L"KTV", entry(w, 27));
+        for (const auto& [index, name] : {std::pair{0, L"Default"}, std::pair{5, L"Living room"}, std::pair{27, L"KTV"}}) {
+            wchar_t text[64] = {};
+            SendDlgItemMessageW(w, 204, LB_GETTEXT, WPARAM(index), reinterpret_cast<LPARAM>(text));
+            EXPECT_STREQ(name, text);
+        }
     }});
-    stereo.Open(L"Flex Bass", L"Flex Bass", {[&](HWND w) {
+    panel.Open(L"Flex Bass", L"Flex Bass", {[&](HWND w) {
         EXPECT_TRUE(Enabled(w, 212));
         EXPECT_FALSE(Enabled(w, 213) || Enabled(w, 214) || Enabled(w, 215));
         EXPECT_EQ(L"Bass Cut-off Frequency: 00Hz", Text(w, 208));
@@ -507,7 +466,6 @@ TEST(SettingsDialogDisplays, PresetNamesValueLabelsAndSpeakerBoxes) {
         EXPECT_EQ(L"Bass Cut-off Frequency: 300Hz", Text(w, 208));
         SendDlgItemMessageW(w, 211, TBM_SETPOS, TRUE, 24);  // the thumb let go at the end
         Scroll(w, WM_HSCROLL, 211, TB_THUMBPOSITION, 24);
-        EXPECT_EQ(L"Bass Level:  12dB", Text(w, 209));
         SendDlgItemMessageW(w, 211, WM_KEYDOWN, VK_LEFT, 0);  // the label lags behind the keyboard
         EXPECT_EQ(23, Pos(w, 211));
         EXPECT_EQ(L"Bass Level:  12dB", Text(w, 209));
@@ -519,27 +477,21 @@ using Bytes = std::vector<uint8_t>;
 const settings::KeyId kBass = Key(kEq, 12), kTreble = Key(kEq, 13), kBands = Key(kEq, 14);
 
 // A filter record: on flag, frequency, gain (signed) and Q, four 32-bit words.
-void PutRecord(uint8_t* at, uint32_t on, uint32_t hz, int32_t gain, float q) {
+void PutRecord(Bytes& blob, int index, uint32_t on, uint32_t hz, int32_t gain, float q) {
     const uint32_t words[3] = {on, hz, uint32_t(gain)};
-    std::memcpy(at, words, 12);
-    std::memcpy(at + 12, &q, 4);
+    std::memcpy(blob.data() + 16 * index, words, 12);
+    std::memcpy(blob.data() + 16 * index + 12, &q, 4);
 }
-Bytes Record(uint32_t on, uint32_t hz, int32_t gain, float q = 0) {
+Bytes Record(uint32_t on, uint32_t hz, int32_t gain) {
     Bytes b(16);
-    PutRecord(b.data(), on, hz, gain, q);
+    PutRecord(b, 0, on, hz, gain, 0);
     return b;
 }
-// Fifteen records: band i on when odd, at 100 * (i + 1) Hz, gain i - 7, Q 1 + i / 2.
-Bytes Bands() {
-    Bytes b(240);
-    for (int i = 0; i < 15; ++i) PutRecord(b.data() + 16 * i, i % 2, 100u * (i + 1), i - 7, 1 + i * 0.5f);
-    return b;
-}
+// Types a number into a field and presses Enter, which there is a line break, not "OK".
 void Commit(HWND w, int field, const wchar_t* digits) {
-    const HWND edit = GetDlgItem(w, field);
-    SendMessageW(edit, EM_SETSEL, 0, -1);
-    Type(edit, digits);
-    SendMessageW(edit, WM_CHAR, L'\r', 1);  // want-return: a line break, not "OK"
+    SendDlgItemMessageW(w, field, EM_SETSEL, 0, -1);
+    Type(GetDlgItem(w, field), digits);
+    SendDlgItemMessageW(w, field, WM_CHAR, L'\r', 1);
 }
 }  // namespace
 
@@ -548,81 +500,67 @@ void Commit(HWND w, int field, const wchar_t* digits) {
 TEST(Equalizer15Dialog, ShowsAndRewritesItsRecords) {
     ComPtr<IPropertyStore> store = NewMemoryStore();
     const auto blob = [&](const settings::KeyId& key) { return GetBlob(store.Get(), key); };
-    const auto on = [](int i) { return IDC_EQ15_BAND_ON_FIRST + i; };
-    const auto freq = [](int i) { return IDC_EQ15_BAND_FREQ_FIRST + i; };
-    const auto gain = [](int i) { return IDC_EQ15_BAND_GAIN_FIRST + i; };
-    const auto q = [](int i) { return IDC_EQ15_BAND_Q_FIRST + i; };
-    Bytes bands = Bands();
-    PutRecord(bands.data() + 16 * 2, 1, 300, -5, 3.7f);
+    const int on = IDC_EQ15_BAND_ON_FIRST, freq = IDC_EQ15_BAND_FREQ_FIRST, gain = IDC_EQ15_BAND_GAIN_FIRST;
+    const int q = IDC_EQ15_BAND_Q_FIRST;
+    // Band i on when odd, at 100 * (i + 1) Hz, gain i - 7, Q 1 + i / 2; band 3 as below.
+    Bytes bands(240);
+    for (int i = 0; i < 15; ++i) PutRecord(bands, i, i % 2, 100u * (i + 1), i - 7, 1 + i * 0.5f);
+    PutRecord(bands, 2, 1, 300, -5, 3.7f);
     PutBlob(store.Get(), kBands, bands.data(), bands.size());
     PutBlob(store.Get(), kBass, Record(1, 85, 7).data(), 16);
-    PutBlob(store.Get(), kTreble, Bytes(15).data(), 15);  // one byte short: not a record
+    PutBlob(store.Get(), kTreble, bands.data(), 15);  // one byte short: not a record
     Panel panel(store.Get());
     ASSERT_EQ(S_OK, panel.Show(kStereoSpeakers));
-    bool stillOpen = false;
     panel.Open(L"15-Band Equalizer", L"15 Band Equalizer", {
         [&](HWND w) {
             EXPECT_TRUE(Checked(w, IDC_EQ15_BASS_ON) && !Checked(w, IDC_EQ15_TREBLE_ON));
             EXPECT_EQ(7, Pos(w, IDC_EQ15_BASS_GAIN));
             EXPECT_EQ(L"85", Text(w, IDC_EQ15_BASS_FREQ));
-            EXPECT_EQ(-5, Pos(w, gain(2)));
-            EXPECT_EQ(7, Pos(w, q(2)));  // 3.7 x 2, cut
+            EXPECT_EQ(-5, Pos(w, gain + 2));
+            EXPECT_EQ(7, Pos(w, q + 2));  // 3.7 x 2, cut
             for (int i : {0, 1, 3, 14}) {
-                EXPECT_EQ(i % 2 != 0, Checked(w, on(i)) && Enabled(w, gain(i)) && Enabled(w, q(i)) && Enabled(w, freq(i)));
-                EXPECT_EQ(i - 7, Pos(w, gain(i)));
-                EXPECT_EQ(2 + i, Pos(w, q(i)));
-                EXPECT_EQ(std::to_wstring(100 * (i + 1)), Text(w, freq(i)));
+                EXPECT_EQ(i % 2 != 0, Checked(w, on + i) && Enabled(w, gain + i) && Enabled(w, q + i) && Enabled(w, freq + i));
+                EXPECT_EQ(i - 7, Pos(w, gain + i));
+                EXPECT_EQ(2 + i, Pos(w, q + i));
+                EXPECT_EQ(std::to_wstring(100 * (i + 1)), Text(w, freq + i));
             }
-            Click(w, on(3));  // band 4 off: its on flag alone, its row disabled
-            Bytes expected = bands;
-            expected[16 * 3] = 0;
-            EXPECT_EQ(expected, blob(kBands));
-            EXPECT_FALSE(Enabled(w, freq(3)) || Enabled(w, gain(3)) || Enabled(w, q(3)));
-            Scroll(w, WM_HSCROLL, gain(0), TB_THUMBTRACK, -12);
-            Scroll(w, WM_HSCROLL, q(14), TB_THUMBPOSITION, 7);
-            Scroll(w, WM_HSCROLL, gain(1), TB_PAGEDOWN, 5);  // writes nothing
-            PutRecord(expected.data(), 0, 100, -12, 1);
-            PutRecord(expected.data() + 16 * 14, 0, 1500, 7, 3.5f);
-            EXPECT_EQ(expected, blob(kBands));
+            Click(w, on + 3);  // band 4 off: its on flag alone, its row disabled
+            EXPECT_FALSE(Enabled(w, freq + 3) || Enabled(w, gain + 3) || Enabled(w, q + 3));
+            Scroll(w, WM_HSCROLL, gain, TB_THUMBTRACK, -12);
+            Scroll(w, WM_HSCROLL, q + 14, TB_THUMBPOSITION, 7);
+            Scroll(w, WM_HSCROLL, gain + 1, TB_PAGEDOWN, 5);  // writes nothing
+            Commit(w, IDC_EQ15_BASS_FREQ, L"95");
+            Commit(w, freq + 14, L"12000");
+            Commit(w, freq + 2, L"5");
+            EXPECT_EQ(L"90", Text(w, IDC_EQ15_BASS_FREQ));
+            EXPECT_EQ(L"150", Text(w, freq + 2));
+            EXPECT_EQ(Record(1, 90, 7), blob(kBass));
+            Type(GetDlgItem(w, freq), L"97");  // typing alone stores nothing
+            bands[16 * 3] = 0;
+            PutRecord(bands, 0, 0, 100, -12, 1);
+            PutRecord(bands, 2, 1, 150, -5, 3.7f);
+            PutRecord(bands, 14, 0, 12000, 7, 3.5f);
+            EXPECT_EQ(bands, blob(kBands));
             Click(w, IDC_EQ15_TREBLE_ON);  // a record that does not read becomes zeros, without the change
             EXPECT_EQ(Bytes(16), blob(kTreble));
-            EXPECT_FALSE(Checked(w, IDC_EQ15_TREBLE_ON));
-            Commit(w, IDC_EQ15_BASS_FREQ, L"95");
-            Commit(w, freq(14), L"12000");
-            Commit(w, freq(2), L"5");
-            EXPECT_EQ(L"90", Text(w, IDC_EQ15_BASS_FREQ));
-            EXPECT_EQ(L"150", Text(w, freq(2)));
-            EXPECT_EQ(Record(1, 90, 7), blob(kBass));
-            PutRecord(expected.data() + 16 * 2, 1, 150, -5, 3.7f);
-            PutRecord(expected.data() + 16 * 14, 0, 12000, 7, 3.5f);
-            EXPECT_EQ(expected, blob(kBands));
-            SendMessageW(GetDlgItem(w, freq(0)), EM_SETSEL, 0, -1);
-            Type(GetDlgItem(w, freq(0)), L"97");  // typing alone stores nothing
-            EXPECT_EQ(expected, blob(kBands));
             for (int id : {IDC_EQ15_LINEAR, IDC_EQ15_CASCADING}) Click(w, id);
             EXPECT_EQ(1u, Stored(store.Get(), Key(kEq, 15)));
             EXPECT_EQ(1u, Stored(store.Get(), Key(kEq, 16)));
-            // Enter through the message loop commits and leaves the dialog open.
-            const HWND field = GetDlgItem(w, freq(7));
-            SetFocus(field);
-            SendMessageW(field, EM_SETSEL, 0, -1);
-            Type(field, L"1200");
-            PostMessageW(field, WM_KEYDOWN, VK_RETURN, 0x001C0001);
-            PostMessageW(field, WM_KEYUP, VK_RETURN, 0xC01C0001);
+            // Enter through the message loop commits too, and does not end the dialog.
+            SetFocus(GetDlgItem(w, freq + 7));
+            SendDlgItemMessageW(w, freq + 7, EM_SETSEL, 0, -1);
+            Type(GetDlgItem(w, freq + 7), L"1200");
+            PostMessageW(GetDlgItem(w, freq + 7), WM_KEYDOWN, VK_RETURN, 0x001C0001);
         },
         [&](HWND w) {
-            EXPECT_EQ(1200u, blob(kBands)[16 * 7 + 4] | blob(kBands)[16 * 7 + 5] << 8);
-            bands = blob(kBands);
+            PutRecord(bands, 7, 1, 1200, 0, 4.5f);
+            for (int i = 0; i < 15; ++i) std::memset(bands.data() + 16 * i + 8, 0, 4);  // as Reset Gain leaves them
             PostMessageW(w, WM_CLOSE, 0, 0);  // the close box is Reset Gain
         },
         [&](HWND w) {
-            stillOpen = IsWindowVisible(w) != FALSE;
-            for (int i = 0; i < 15; ++i) std::memset(bands.data() + 16 * i + 8, 0, 4);
             EXPECT_EQ(bands, blob(kBands));
             EXPECT_EQ(Record(1, 90, 0), blob(kBass));
-            for (int i : {0, 2, 14}) EXPECT_EQ(0, Pos(w, gain(i)));
-            EXPECT_EQ(0, Pos(w, IDC_EQ15_BASS_GAIN));
+            for (int id : {IDC_EQ15_BASS_GAIN, gain, gain + 14}) EXPECT_EQ(0, Pos(w, id)) << id;
         },
     });
-    EXPECT_TRUE(stillOpen);
 }
