@@ -6,23 +6,16 @@
 // readers and gestures the dialog tests share.
 #include <windows.h>
 #include <commctrl.h>
-#include <propsys.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
 #include <functional>
-#include <memory>
-#include <string>
-#include <vector>
 
-#include "common/ComPtr.h"
 #include "controlpanel/QXUIExtLib.h"
-#include "frame/ComObject.h"
 #include "host/EndpointRegistry.h"
 #include "settings/PropertyStoreAccess.h"
-#include "tests/controlpanel/TestTemplates.h"
 #include "tests/support/RecordingComponent.h"
 #include "tests/support/Stores.h"
 
@@ -32,6 +25,9 @@ using host::EndpointSetup;
 using Steps = std::vector<std::function<void(HWND)>>;
 using Labels = std::vector<std::wstring>;
 
+// The page of TestTemplates.rc and its list-view.
+constexpr int kPageTemplate = 900, kPageList = 901;
+
 inline GUID ToGuid(const wchar_t* text) {
     GUID g{};
     EXPECT_EQ(S_OK, CLSIDFromString(text, &g)) << "bad identifier in the test";
@@ -39,11 +35,7 @@ inline GUID ToGuid(const wchar_t* text) {
 }
 // A key from its format identifier as the contract writes it.
 inline settings::KeyId Key(const wchar_t* fmtid, uint32_t pid) {
-    const GUID g = ToGuid(fmtid);
-    settings::KeyId key{{}, pid};
-    static_assert(sizeof(key.fmtid) == sizeof(g));
-    std::memcpy(&key.fmtid, &g, sizeof g);
-    return key;
+    return settings::FromPropertyKey(PROPERTYKEY{ToGuid(fmtid), pid});
 }
 
 // Registers the component class of every effect except the listed EffectIds (a class
@@ -134,12 +126,10 @@ public:
         INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
         InitCommonControlsEx(&icc);
         EXPECT_EQ(S_OK, ComObjectRoot::Create<QXUIExtLib>(nullptr, __uuidof(IQXUIExtLib), object.PutVoid()));
-        window = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_TEST_PAGE), nullptr, &Proc, LPARAM(this));
-        list = GetDlgItem(window, IDC_PAGE_LIST);
+        window = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kPageTemplate), nullptr, &Proc, LPARAM(this));
+        list = GetDlgItem(window, kPageList);
     }
     ~Panel() { DestroyWindow(window); }
-    Panel(const Panel&) = delete;
-    Panel& operator=(const Panel&) = delete;
 
     // Adds an endpoint like `setup` and lists its effects.
     HRESULT Show(const EndpointSetup& setup, const wchar_t* id = L"endpoint") {
@@ -149,7 +139,6 @@ public:
     HRESULT Initialize(const wchar_t* id) { return object->EffectList_Initialize(list, const_cast<LPWSTR>(id), fx.Get()); }
     // Selects `row`, opens its dialog (it must open under `title`) and plays `steps` in it.
     HRESULT Open(const wchar_t* row, const wchar_t* title, Steps steps) {
-        EXPECT_GE(Row(row), 0) << "no row " << testing::PrintToString(std::wstring(row));
         Select(Row(row));
         HRESULT result = E_FAIL;
         PlayDialogScript(title, std::move(steps), [&] { result = object->EffectList_SettingsDialog(list, fx.Get()); });
@@ -199,7 +188,7 @@ private:
         if (message == WM_INITDIALOG) SetWindowLongPtrW(window, DWLP_USER, lParam);
         auto* panel = reinterpret_cast<Panel*>(GetWindowLongPtrW(window, DWLP_USER));
         const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-        if (message != WM_NOTIFY || header->idFrom != IDC_PAGE_LIST || header->code != UINT(LVN_ITEMCHANGED)) return FALSE;
+        if (message != WM_NOTIFY || header->idFrom != UINT_PTR(kPageList) || header->code != UINT(LVN_ITEMCHANGED)) return FALSE;
         BYTE notify = 0;
         panel->object->EffectList_ItemChanged(header->hwndFrom, LONG_PTR(lParam), &notify);
         panel->dirty = panel->dirty || notify;
@@ -241,8 +230,7 @@ inline uint32_t Stored(IPropertyStore* store, const settings::KeyId& key) {
 }
 inline DWORD StoredCount(IPropertyStore* store) {
     DWORD n = 0;
-    store->GetCount(&n);
-    return n;
+    return SUCCEEDED(store->GetCount(&n)) ? n : 0xDEAD;
 }
 
 }  // namespace qx::test
