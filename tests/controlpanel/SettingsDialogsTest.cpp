@@ -50,16 +50,13 @@ struct Control {
     uint32_t pid;
     // A trackbar's or list's range and start; a radio button's value in lo; the value a
     // check box stores when checked in hi.
-    int lo, hi, start;
-    int flags;
+    int lo, hi, start, flags;
     int field = -1;  // in a filter-record blob, the byte offset of the control's word
 };
 Control T(int id, const wchar_t* f, uint32_t pid, int lo, int hi, int start, int flags = 0) {
     return {id, kTrackbar, f, pid, lo, hi, start, flags};
 }
-Control R(int id, const wchar_t* f, uint32_t pid, int value, int flags = 0) {
-    return {id, kRadio, f, pid, value, value, 0, flags};
-}
+Control R(int id, const wchar_t* f, uint32_t pid, int value, int flags = 0) { return {id, kRadio, f, pid, value, value, 0, flags}; }
 Control C(int id, const wchar_t* f, uint32_t pid, int on = 1) { return {id, kCheckBox, f, pid, 0, on, 0, 0}; }
 Control L(int id, const wchar_t* f, uint32_t pid, int count) { return {id, kList, f, pid, 0, count - 1, 0, 0}; }
 
@@ -75,15 +72,13 @@ constexpr uint32_t kWrongType = 0xBAD0BAD0;
 struct Load {
     const wchar_t* fmtid;
     uint32_t pid, value;
-    int id, shows;
-    int labelId = 0;  // a value label and the text it then shows
+    int id, shows, labelId = 0;  // and a value label with the text it then shows
     const wchar_t* label = nullptr;
 };
-enum Reset { kNoReset, kReset, kResetAlsoWithoutStore };
+enum Reset { kNoReset, kReset };
 
 struct Dialog {
-    const wchar_t* row;
-    const wchar_t* title;
+    const wchar_t *row, *title;
     EndpointSetup endpoint;
     Reset reset;
     std::vector<Control> controls;
@@ -145,7 +140,7 @@ const std::vector<Dialog>& Dialogs() {
           {kFlex, 2, 0x402, 212, 1}, {kFlex, 6, kWrongType, 211, 0}, {kFlex, 1, 80, 210, 80, 208, L"Bass Cut-off Frequency:  80Hz"},
           {kFlex, 6, 0, 211, 0, 209, L"Bass Level: -12dB"}, {kFlex, 6, 24, 211, 24, 209, L"Bass Level:  12dB"},
           {kFlex, 1, 300, 210, 250, 208, L"Bass Cut-off Frequency: 300Hz"}}},
-        {L"Speaker Shifter", L"Virtual Speaker Shifter", kStereoSpeakers, kResetAlsoWithoutStore, ShifterControls(), {},
+        {L"Speaker Shifter", L"Virtual Speaker Shifter", kStereoSpeakers, kReset, ShifterControls(), {},
          {{kShift, 6, 0xFFFFFF79, 219, -135}, {kShift, 1, 200, 213, 180}, {kShift, 9, 19, 222, 19}, {kShift, 10, 50, 221, 50},
           {kShift, 1, kWrongType, 213, 180}, {kMax, 0, 7, 228, 1}}},
         {L"Nuvex Surround", L"Nuvex Surround", kStereoSpeakers, kNoReset,
@@ -280,15 +275,10 @@ void UseEveryControl(HWND w, const Dialog& d, IPropertyStore* store) {
             expectStored(uint32_t(c.lo));
             ExpectModes(w, d);
             break;
-        case kCheckBox:
-            for (int value : {c.hi, 0}) {
-                Click(w, c.id);
-                expectStored(uint32_t(value));
-            }
-            break;
-        case kList:
+        case kCheckBox:  // checked, then unchecked
+        case kList:      // the last entry, then the first
             for (const auto& [key, value] : {std::pair{VK_END, c.hi}, std::pair{VK_HOME, c.lo}}) {
-                SendDlgItemMessageW(w, c.id, WM_KEYDOWN, key, 0);
+                c.kind == kList ? void(SendDlgItemMessageW(w, c.id, WM_KEYDOWN, key, 0)) : Click(w, c.id);
                 expectStored(uint32_t(value));
             }
             break;
@@ -352,11 +342,8 @@ public:
     void FollowsItsLoadRules(const Dialog& d) {
         Open(d, {[&](HWND w) {
                  for (const Load& l : d.loads) {
-                     if (l.value == kWrongType) {
-                         PutBool(store.Get(), Key(l.fmtid, l.pid), true);
-                     } else {
-                         PutUInt(store.Get(), Key(l.fmtid, l.pid), l.value);
-                     }
+                     l.value == kWrongType ? PutBool(store.Get(), Key(l.fmtid, l.pid), true)
+                                           : PutUInt(store.Get(), Key(l.fmtid, l.pid), l.value);
                      Reload(w);
                      const auto c = std::find_if(d.controls.begin(), d.controls.end(), [&](auto& c) { return c.id == l.id; });
                      ASSERT_NE(d.controls.end(), c) << l.id;
@@ -367,106 +354,84 @@ public:
              }});
     }
 
-    // Without a store the controls still move and nothing fails; a Reset that also works
-    // without a store moves the trackbars to their start.
-    void WorksWithoutAStore(const Dialog& d) {
-        const ComPtr<IMMDevice> notAStore = host::NewEndpoint(L"not a store", nullptr);
-        Open(d,
-             {[&](HWND w) {
-                  ExpectStartState(w, d, false);
-                  UseEveryControl(w, d, nullptr);
-                  for (const Control& c : d.controls)
-                      if (c.kind == kTrackbar) Scroll(w, ScrollMessage(c), c.id, TB_THUMBTRACK, c.hi);
-                  PressEscAndClose(w);
-              },
-              [&](HWND w) {
-                  Reload(w);
-                  for (const Control& c : d.controls)
-                      EXPECT_TRUE(c.kind != kTrackbar || d.reset != kResetAlsoWithoutStore || c.start == Pos(w, c.id)) << c.id;
-              }},
-             notAStore.Get());
-        EXPECT_EQ(seeded, StoredCount(store.Get()));
-    }
-
     ComPtr<IPropertyStore> store;
     DWORD seeded = 0;
 };
 }  // namespace
 
-TEST_F(SettingsDialogs, OpenWriteReloadResetAndWorkWithoutAStoreAsTheirRowsSay) {
-    for (auto check : {&SettingsDialogs::OpensWritesReloadsAndResets, &SettingsDialogs::FollowsItsLoadRules,
-                       &SettingsDialogs::WorksWithoutAStore})
+TEST_F(SettingsDialogs, OpenWriteReloadAndResetAsTheirRowsSay) {
+    for (auto check : {&SettingsDialogs::OpensWritesReloadsAndResets, &SettingsDialogs::FollowsItsLoadRules})
         ForEachDialog(check);
 }
 
-// The dialog opened from the list is owned by the active window, gets the endpoint's
-// speaker mask (a stereo endpoint offers only the front speakers as large), holds the
-// store while it is open and reloads when the list reports a change.
-TEST(SettingsDialogFromTheList, FollowsThePage) {
+// The dialog opened from the list is owned by the active window, holds the store while it
+// is open and reloads when the list reports a change. Without a store it opens at its
+// start state, and its controls and Esc write nothing and do no harm.
+TEST(SettingsDialogFromTheList, FollowsThePageWithOrWithoutAStore) {
     ComPtr<IPropertyStore> memory = NewMemoryStore();
     ComPtr<FailingPropertyStore> fx(new FailingPropertyStore(E_FAIL, memory.Get()));  // counts its references
     fx->Release();
-    Panel panel(fx.Get());
-    ASSERT_EQ(S_OK, panel.Show(kStereoSpeakers));
-    ShowWindow(panel.window, SW_SHOW);
-    SetActiveWindow(panel.window);
-    const HWND active = GetActiveWindow();
-    const LONG before = fx->RefCount();
-    const settings::KeyId level = Key(kFlex, 6);
-    EXPECT_EQ(S_OK, panel.Open(L"Flex Bass", L"Flex Bass", {
-        [&](HWND w) {
-            EXPECT_EQ(active, GetWindow(w, GW_OWNER));
-            EXPECT_GT(fx->RefCount(), before);
-            EXPECT_TRUE(Enabled(w, 212));
-            EXPECT_FALSE(Enabled(w, 213) || Enabled(w, 214) || Enabled(w, 215));
-            EXPECT_EQ(L"Bass Level: 00dB", Text(w, 209));
-            PutUInt(fx.Get(), level, 0);
-            EXPECT_EQ(S_OK, panel.object->EffectList_PropertyValueChanged(panel.list, fx.Get(), settings::ToPropertyKey(level)));
-            EXPECT_EQ(L"Bass Level: 00dB", Text(w, 209));  // posted, not sent
-        },
-        [&](HWND w) { EXPECT_EQ(L"Bass Level: -12dB", Text(w, 209)); }}));
-    EXPECT_EQ(before, fx->RefCount());
-    ShowWindow(panel.window, SW_HIDE);
-    PutUInt(memory.Get(), Key(kEnv, 1), 40);  // a preset past the list selects none
-    panel.Open(L"Environment", L"Environment", {[&](HWND w) { EXPECT_EQ(LB_ERR, Selected(w, 204)); }});
+    {
+        Panel panel(fx.Get());
+        ASSERT_EQ(S_OK, panel.Show(kStereoSpeakers));
+        ShowWindow(panel.window, SW_SHOW);
+        SetActiveWindow(panel.window);
+        const HWND active = GetActiveWindow();
+        const LONG before = fx->RefCount();
+        const settings::KeyId level = Key(kFlex, 6);
+        EXPECT_EQ(S_OK, panel.Open(L"Flex Bass", L"Flex Bass", {
+            [&](HWND w) {
+                EXPECT_EQ(active, GetWindow(w, GW_OWNER));
+                EXPECT_GT(fx->RefCount(), before);
+                PutUInt(fx.Get(), level, 0);
+                EXPECT_EQ(S_OK, panel.object->EffectList_PropertyValueChanged(panel.list, fx.Get(), settings::ToPropertyKey(level)));
+                EXPECT_EQ(L"Bass Level: 00dB", Text(w, 209));  // posted, not sent
+            },
+            [&](HWND w) { EXPECT_EQ(L"Bass Level: -12dB", Text(w, 209)); }}));
+        EXPECT_EQ(before, fx->RefCount());
+        ShowWindow(panel.window, SW_HIDE);
+    }
+    const ComPtr<IMMDevice> notAStore = host::NewEndpoint(L"not a store", nullptr);
+    Panel withoutStore(notAStore.Get());  // one page, and one endpoint registry, at a time
+    for (const Dialog& d : Dialogs()) {
+        withoutStore.Show(d.endpoint);
+        withoutStore.Open(d.row, d.title, {[&](HWND w) {
+            ExpectStartState(w, d, false);
+            UseEveryControl(w, d, nullptr);
+            PressEscAndClose(w);
+        }, Reload});
+    }
+    EXPECT_EQ(1u, StoredCount(memory.Get()));  // the level written above
 }
 
-// The 15-band frequency fields commit on Enter, clamped to each field's range; typing
-// alone stores nothing; a record blob that does not read is rewritten as zeros.
+// The 15-band frequency fields commit on Enter, clamped to each field's range, and Enter
+// through the message loop does not end the dialog; typing alone stores nothing; a record
+// blob that does not read is rewritten as zeros.
 TEST(Equalizer15Dialog, CommitsFrequenciesOnEnterClampedToTheirField) {
     ComPtr<IPropertyStore> store = NewMemoryStore();
-    const int freq = IDC_EQ15_BAND_FREQ_FIRST;
-    const auto frequency = [&](const settings::KeyId& key, int record) {
-        const std::vector<uint8_t> blob = GetBlob(store.Get(), key);
-        return blob.size() < 16u * record + 8 ? 0xDEAD : blob[16 * record + 4] | blob[16 * record + 5] << 8;
-    };
-    const std::vector<uint8_t> bands(240), bass = {1, 0, 0, 0, 85, 0, 0, 0, 7, 0, 0, 0, 0, 0, 0, 0};
-    PutBlob(store.Get(), Key(kEq, 14), bands.data(), bands.size());
-    PutBlob(store.Get(), Key(kEq, 12), bass.data(), bass.size());
-    PutBlob(store.Get(), Key(kEq, 13), bands.data(), 15);  // one byte short: not a record
+    const int band = IDC_EQ15_BAND_FREQ_FIRST;
+    const auto hz = [&](uint32_t pid, int record) { return GetBlob(store.Get(), Key(kEq, pid)).at(16 * record + 4); };
+    const std::vector<uint8_t> zeros(240);
+    for (const auto& [pid, size] : {std::pair{12u, 16}, std::pair{13u, 15}, std::pair{14u, 240}}) PutBlob(store.Get(), Key(kEq, pid), zeros.data(), size);
     Panel panel(store.Get());
     ASSERT_EQ(S_OK, panel.Show(kStereoSpeakers));
     panel.Open(L"15-Band Equalizer", L"15 Band Equalizer", {
         [&](HWND w) {
-            EXPECT_EQ(L"85", Text(w, IDC_EQ15_BASS_FREQ));
-            for (const auto& [field, typed, shown] : {std::tuple{IDC_EQ15_BASS_FREQ, L"95", L"90"},
-                                                      std::tuple{freq + 14, L"12000", L"12000"}, std::tuple{freq + 2, L"5", L"150"}}) {
+            for (const auto& [field, typed, shown] : {std::tuple{IDC_EQ15_BASS_FREQ, L"95", L"90"}, std::tuple{band + 2, L"5", L"150"}}) {
                 Type(w, field, typed);
                 SendDlgItemMessageW(w, field, WM_CHAR, L'\r', 1);  // want-return: a line break, not "OK"
                 EXPECT_EQ(shown, Text(w, field));
             }
-            EXPECT_EQ(90, frequency(Key(kEq, 12), 0));
-            EXPECT_EQ(12000, frequency(Key(kEq, 14), 14));
-            EXPECT_EQ(150, frequency(Key(kEq, 14), 2));
-            Type(w, freq, L"97");
-            EXPECT_EQ(0, frequency(Key(kEq, 14), 0));
-            Click(w, IDC_EQ15_TREBLE_ON);  // without the change
+            EXPECT_EQ(90, hz(12, 0));
+            EXPECT_EQ(150, hz(14, 2));
+            Type(w, band, L"97");
+            EXPECT_EQ(0, hz(14, 0));
+            Click(w, IDC_EQ15_TREBLE_ON);  // the 15-byte blob: zeros, without the change
             EXPECT_EQ(std::vector<uint8_t>(16), GetBlob(store.Get(), Key(kEq, 13)));
-            // Enter through the message loop commits too, and does not end the dialog.
-            SetFocus(GetDlgItem(w, freq + 7));
-            Type(w, freq + 7, L"1200");
-            PostMessageW(GetDlgItem(w, freq + 7), WM_KEYDOWN, VK_RETURN, 0x001C0001);
+            SetFocus(GetDlgItem(w, band + 1));
+            Type(w, band + 1, L"120");
+            PostMessageW(GetDlgItem(w, band + 1), WM_KEYDOWN, VK_RETURN, 0x001C0001);
         },
-        [&](HWND) { EXPECT_EQ(1200, frequency(Key(kEq, 14), 7)); },
+        [&](HWND) { EXPECT_EQ(120, hz(14, 1)); },
     });
 }
