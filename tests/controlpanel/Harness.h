@@ -125,12 +125,11 @@ public:
     }
     ~Panel() { DestroyWindow(window); }
 
-    // Adds an endpoint like `setup` and lists its effects.
-    HRESULT Show(const EndpointSetup& setup, const wchar_t* id = L"endpoint") {
-        endpoints.Add(id, setup);
-        return Initialize(id);
+    // Lists the effects of endpoint `id`, added like `setup` unless told not to.
+    HRESULT Show(const EndpointSetup& setup, const wchar_t* id = L"endpoint", bool add = true) {
+        if (add) endpoints.Add(id, setup);
+        return object->EffectList_Initialize(list, const_cast<LPWSTR>(id), fx.Get());
     }
-    HRESULT Initialize(const wchar_t* id) { return object->EffectList_Initialize(list, const_cast<LPWSTR>(id), fx.Get()); }
     // Selects `row`, opens its dialog (it must open under `title`) and plays `steps` in it.
     HRESULT Open(const wchar_t* row, const wchar_t* title, Steps steps) {
         Select(Row(row));
