@@ -224,7 +224,7 @@ TEST_F(EffectList, StatusTextIsReadAfreshAndCutToTheBuffer) {
         BYTE button;
     } cases[] = {
         {{kSpeakers, 3, 0}, L"Equalizer", 256, L"Quellix Effect: Equalizer\n\nStatus: Enabled", 1},
-        {{kSpeakers, 3, 0}, L"Equalizer", 10, L"Quellix E", 1},
+        {{kSpeakers, 3, 0}, L"Dolby PCEEv4", 10, L"Quellix E", 1},  // row 0
         {{kSpeakers, 3, 0}, L"Smart Volume", 256, L"Quellix Effect: Smart Volume Normalizer\n\nStatus: Disabled", 0},
         {{kMicrophone, 3, 0}, L"Zur AEC", 256, L"Zurarur Effect: Acoustic Echo Cancellation\n\nStatus: Enabled", 0},
     };
