@@ -244,7 +244,7 @@ HRESULT QXUIExtLib::EffectList_SettingsDialog(HWND hListControl, IUnknown* pFxPr
         controlpanel::OpenDolbyPanel();
         return S_OK;
     }
-    const controlpanel::DialogFactory create = findDialog_(effect->id);
+    const controlpanel::DialogFactory create = controlpanel::FindDialogFactory(effect->id);
     if (!create) return S_OK;
     controlpanel::DialogContext context;
     context.templateId = effect->dialogTemplate;

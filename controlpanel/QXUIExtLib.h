@@ -36,8 +36,6 @@ protected:
     void* FindInterface(REFIID riid) override;
 
 private:
-    friend class QXUIExtLibTestAccess;  // defined by the tests only
-
     using EffectId = settings::EffectId;
     static constexpr size_t kSlots = controlpanel::kEffectSlots;
 
@@ -56,7 +54,6 @@ private:
     bool initialising_ = false;
     UINT refreshMessage_ = 0;
     HWND openDialog_ = nullptr;  // written by the open dialog, cleared when it has ended
-    controlpanel::DialogFactory (*findDialog_)(EffectId) = &controlpanel::FindDialogFactory;
 };
 
 }  // namespace qx
