@@ -72,6 +72,11 @@ protected:
     bool Converting() const { return internalRate_ != rate_; }
     uint32_t Flag(uint8_t flag) const { return flags_[flag].load(std::memory_order_acquire); }
     void StoreFlag(uint8_t flag, uint32_t value) { flags_[flag].exchange(value, std::memory_order_acq_rel); }
+    // Switches off the flags of `mask` (a bit per flag): those an effect going on excludes.
+    void ClearFlags(uint32_t mask) {
+        for (uint8_t f = 0; f < kMaxFlags; ++f)
+            if (mask & (1u << f)) StoreFlag(f, 0);
+    }
     // The internal float format of `channels` channels.
     WAVEFORMATEX Format(uint32_t channels) const;
     // Runs a component in place: the buffer table is its input and its output.

@@ -7,7 +7,7 @@
 namespace qx {
 
 // How a stored setting becomes the bytes of one SetParameter call (or two, for a filter
-// record).
+// record). A record gathers several keys of one property set.
 enum class Encoding : uint8_t {
     Word,             // (id, 4, value)
     WordMinus12,      // (id, 4, value - 12): a 0..24 level centred on 12
@@ -18,14 +18,41 @@ enum class Encoding : uint8_t {
     AngleStepByte,    // (id, 1, (low byte + 1) x 5): the index of 5, 10, ... 30 degrees
     TenthsFloat,      // (id, 4, value / 10 as a 32-bit float)
     Float,            // (id, 4, the value as a 32-bit float)
-    EqualizerBands,   // ten values from key.pid on: (id, 40, the ten values)
+    PlusFiveByte,     // (id, 1, low byte of the value + 5)
     EqualizerBand,    // (id, 8, {key.pid - 1, 0, 0, 0, value})
-    EnvironmentPair,  // room size and preset: (id, 2, {low byte of pid 2, low byte of pid 1})
     FilterRecord,     // 16-byte record: (id, 1, on != 0), then (id + 1, 8, frequency, gain)
     FilterBands,      // 240 bytes: (id, 240, 15 records {on != 0, 0, 0, 0, frequency, gain, q})
+    Record,           // (id, size, the fields of PushRule::record); always sent
 };
 
 inline constexpr uint32_t kNoLimit = 0xFFFFFFFFu;
+
+// How one field of a record is read from its key and written at its offset. A key that is
+// not read gives the field's default.
+enum class FieldForm : uint8_t {
+    Byte,         // 1 byte: the value's low byte
+    Word,         // 4 bytes: the value
+    TenthsFloat,  // 4 bytes: the value / 10 as a 32-bit float
+    AngleFloat,   // 4 bytes: the stored signed angle in degrees as a float (default: the angle)
+    LevelFloat,   // 4 bytes: the level factor of a stored speaker distance (default: 1.0)
+    Constant,     // 4 bytes: the default; no key is read
+};
+
+struct RecordField {
+    FieldForm form;
+    uint8_t at;    // byte offset in the record
+    uint32_t pid;  // in the property set of the rule's key
+    uint32_t def;
+};
+
+// Fields are read in their order, so that the status of the last read is that of the
+// last field read.
+struct RecordLayout {
+    uint8_t size;
+    bool needsTarget;  // without a component or a store: E_FAIL and nothing read
+    uint8_t count;
+    RecordField fields[10];
+};
 
 struct PushRule {
     Encoding encoding;
@@ -33,13 +60,33 @@ struct PushRule {
     bool sendDefault;             // false: nothing is sent when the value is absent
     uint32_t def;                 // the value used when absent (blobs: all zero)
     uint32_t maxValue = kNoLimit;  // a value read above this is not sent
+    const RecordLayout* record = nullptr;  // Record rules only
 };
+
+constexpr PushRule RecordRule(uint8_t id, const RecordLayout& layout) {
+    return {Encoding::Record, id, true, 0, kNoLimit, &layout};
+}
+
+// Whether a rule reads `pid` of its key's property set (a record: any field it reads).
+constexpr bool RuleReads(const PushRule& rule, const settings::KeyId& key, const settings::KeyId& changed) {
+    if (!rule.record) return key == changed;
+    if (!(key.fmtid == changed.fmtid)) return false;
+    for (uint8_t i = 0; i < rule.record->count; ++i) {
+        const RecordField& f = rule.record->fields[i];
+        if (f.form != FieldForm::Constant && f.pid == changed.pid) return true;
+    }
+    return false;
+}
+
+// When a table row is pushed: at lock time, on a refresh of a key it reads, or both.
+enum class PushTime : uint8_t { Both, Lock, Refresh };
 
 // One setting of one component slot.
 struct KeyPush {
     uint8_t slot;
     settings::KeyId key;
     PushRule rule;
+    PushTime time = PushTime::Both;
 };
 
 }  // namespace qx

@@ -299,9 +299,4 @@ void QXMicLFXLib::ApplyZurAecRule() {
     worker_.Apply(0);
 }
 
-void QXMicLFXLib::ClearFlags(uint8_t mask) {
-    for (uint32_t f = 0; f < kFlagCount; ++f)
-        if (mask & (1u << f)) StoreFlag(Flag(f), 0);
-}
-
 }  // namespace qx

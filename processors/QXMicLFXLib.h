@@ -81,7 +81,6 @@ private:
     void SendNoiseMode(BYTE mode, HRESULT& status);
     BYTE CurrentNoiseMode() const;
     void ApplyZurAecRule();
-    void ClearFlags(uint8_t mask);
 
     uint32_t FlagValue(Flag f) const { return ProcessingBase::Flag(f); }
     bool On(Flag f) const { return FlagValue(f) != 0; }
