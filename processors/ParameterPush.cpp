@@ -144,7 +144,8 @@ HRESULT ReadField(IPropertyStore* store, const Guid& fmtid, const RecordField& f
 HRESULT PushRecord(IPropertyStore* store, IQXEffectComponent* component, const KeyId& key, const PushRule& rule) {
     const RecordLayout& layout = *rule.record;
     if (layout.needsTarget && (!component || !store)) return E_FAIL;
-    uint8_t record[64] = {};
+    if (layout.size > kMaxRecordSize) return E_INVALIDARG;
+    uint8_t record[kMaxRecordSize + 4] = {};  // room for a word written at the last offset
     HRESULT status = S_OK;
     for (uint8_t i = 0; i < layout.count; ++i) status = ReadField(store, key.fmtid, layout.fields[i], record);
     return component ? Send(component, rule.id, record, layout.size) : status;

@@ -47,6 +47,7 @@ struct RecordField {
 
 // Fields are read in their order, so that the status of the last read is that of the
 // last field read.
+inline constexpr uint8_t kMaxRecordSize = 64;
 struct RecordLayout {
     uint8_t size;
     bool needsTarget;  // without a component or a store: E_FAIL and nothing read
@@ -67,7 +68,7 @@ constexpr PushRule RecordRule(uint8_t id, const RecordLayout& layout) {
     return {Encoding::Record, id, true, 0, kNoLimit, &layout};
 }
 
-// Whether a rule reads `pid` of its key's property set (a record: any field it reads).
+// Whether the rule of a row keyed `key` reads the key `changed` (a record: any of its fields).
 constexpr bool RuleReads(const PushRule& rule, const settings::KeyId& key, const settings::KeyId& changed) {
     if (!rule.record) return key == changed;
     if (!(key.fmtid == changed.fmtid)) return false;
