@@ -114,28 +114,9 @@ inline constexpr KeyPush kLockPushes[] = {
     {SlotFlexBass, key::FlexBassSpeakers, {Encoding::Word, param::kFlexBassSpeakers, true, 0}},
 };
 
-enum class RefreshAction : uint8_t {
-    StoreFlag,           // the value goes into the slot's flag, component or not
-    ResetThenStoreFlag,  // only with a component: SetParameter (12, 0, none), then the flag
-    Push,                // one parameter push to the slot's component
-};
-
-struct RefreshRow {
-    Guid fmtid;
-    uint32_t firstPid;
-    uint32_t lastPid;
-    RefreshAction action;
-    uint8_t slot;
-    PushRule rule;  // Push rows only
-};
-
-constexpr RefreshRow FlagRow(const KeyId& k, uint8_t slot, RefreshAction action = RefreshAction::StoreFlag) {
-    return {k.fmtid, k.pid, k.pid, action, slot, {}};
-}
-constexpr RefreshRow PushRow(const KeyId& first, uint32_t lastPid, uint8_t slot, PushRule rule) {
-    return {first.fmtid, first.pid, lastPid, RefreshAction::Push, slot, rule};
-}
-constexpr RefreshRow PushRow(const KeyId& k, uint8_t slot, PushRule rule) { return PushRow(k, k.pid, slot, rule); }
+// Follow-up of a flag row: the normaliser restarts before its switch changes, and only
+// when it exists (SetParameter (12, 0, none), then the flag).
+inline constexpr uint8_t kResetFirst = 1;
 
 // What a change of one key does. Single values are sent only when read; the environment
 // pair and the filter blobs fall back to their defaults.
@@ -149,7 +130,7 @@ inline constexpr RefreshRow kRefreshRows[] = {
     FlagRow(key::FlexBassEnable, SlotFlexBass),
     FlagRow(key::SwapCenterSubEnable, SlotSwapCenterSub),
     FlagRow(key::SwapSideRearEnable, SlotSwapSideRear),
-    FlagRow(key::SmartVolumeEnable, SlotSmartVolume, RefreshAction::ResetThenStoreFlag),
+    FlagRow(key::SmartVolumeEnable, SlotSmartVolume, 0, kResetFirst),
     PushRow(key::FlexBassCutoff, SlotFlexBass, {Encoding::Word, param::kFlexBassCutoff, false, 0}),
     PushRow(key::FlexBassLevel, SlotFlexBass, {Encoding::WordMinus12, param::kFlexBassLevel, false, 0}),
     PushRow(key::FlexBassSpeakers, SlotFlexBass, {Encoding::Word, param::kFlexBassSpeakers, false, 0}),
@@ -165,11 +146,5 @@ inline constexpr RefreshRow kRefreshRows[] = {
     PushRow(key::Eq15PhaseMode, SlotEq15, {Encoding::LowByte, param::kEq15PhaseMode, false, 0}),
     PushRow(key::Eq15ParallelMode, SlotEq15, {Encoding::LowByte, param::kEq15ParallelMode, false, 0}),
 };
-
-constexpr const RefreshRow* FindRefreshRow(const KeyId& k) {
-    for (const RefreshRow& row : kRefreshRows)
-        if (row.fmtid == k.fmtid && k.pid >= row.firstPid && k.pid <= row.lastPid) return &row;
-    return nullptr;
-}
 
 }  // namespace qx::gfx

@@ -66,6 +66,14 @@ protected:
     // buffer c becomes interleaved output channel c.
     virtual HRESULT WriteBack(const Period& p, void* output, uint32_t frames);
 
+    // Acts on a changed key by its refresh row: a push row sends the key to `component`
+    // while the row's condition holds (else `status` stays); a flag row reads the value and,
+    // when it counts, hands it to FlagChanged. Returns the status of the last call.
+    HRESULT Refresh(const RefreshRow& row, const settings::KeyId& key, IPropertyStore* store,
+                    IQXEffectComponent* component, HRESULT status);
+    // A flag row's value: stored in its flag; on, it switches off the flags it excludes.
+    virtual HRESULT FlagChanged(const RefreshRow& row, uint32_t value, IPropertyStore* store, HRESULT status);
+
     // No longer than the lock allows (and exact while converting, where required).
     HRESULT CheckFrames(uint32_t frames) const;
     bool Locked() const { return maxFrames_ != 0; }

@@ -1,5 +1,6 @@
 #pragma once
 // The table forms the three processors describe themselves in. Pure C++.
+#include <cstddef>
 #include <cstdint>
 
 #include "settings/EffectSchema.h"
@@ -82,12 +83,65 @@ constexpr bool RuleReads(const PushRule& rule, const settings::KeyId& key, const
 // When a table row is pushed: at lock time, on a refresh of a key it reads, or both.
 enum class PushTime : uint8_t { Both, Lock, Refresh };
 
+// Whether a row applies: always, while an enable flag is on, or for the mode its
+// component was set up in (zero or nonzero).
+enum class When : uint8_t { Always, FlagOn, ModeZero, ModeNonzero };
+struct Condition {
+    When when = When::Always;
+    uint8_t flag = 0;  // FlagOn only
+};
+constexpr Condition WhileOn(uint8_t flag) { return {When::FlagOn, flag}; }
+constexpr bool Holds(const Condition& c, bool flagOn, uint32_t mode) {
+    switch (c.when) {
+        case When::FlagOn: return flagOn;
+        case When::ModeZero: return mode == 0;
+        case When::ModeNonzero: return mode != 0;
+        default: return true;
+    }
+}
+
 // One setting of one component slot.
 struct KeyPush {
     uint8_t slot;
     settings::KeyId key;
     PushRule rule;
     PushTime time = PushTime::Both;
+    Condition when = {};
 };
+
+// What a change of one key (or of a run of keys of one property set) does: a flag row
+// stores the value read in its enable flag and, when it is on, switches off the flags of
+// `clearWhenOn`; a push row sends the key to its slot's component by its rule while its
+// condition holds. `after` names the processor's own follow-up of a flag row (a bit set).
+enum class RefreshAction : uint8_t { StoreFlag, Push };
+struct RefreshRow {
+    Guid fmtid;
+    uint32_t firstPid;
+    uint32_t lastPid;
+    RefreshAction action;
+    uint8_t slot;  // flag rows: the flag
+    PushRule rule;  // push rows only
+    uint16_t clearWhenOn = 0;
+    uint8_t after = 0;
+    Condition when = {};
+};
+
+constexpr RefreshRow FlagRow(const settings::KeyId& k, uint8_t flag, uint16_t clearWhenOn = 0, uint8_t after = 0) {
+    return {k.fmtid, k.pid, k.pid, RefreshAction::StoreFlag, flag, {}, clearWhenOn, after};
+}
+constexpr RefreshRow PushRow(const settings::KeyId& first, uint32_t lastPid, uint8_t slot, PushRule rule,
+                             Condition when = {}) {
+    return {first.fmtid, first.pid, lastPid, RefreshAction::Push, slot, rule, 0, 0, when};
+}
+constexpr RefreshRow PushRow(const settings::KeyId& k, uint8_t slot, PushRule rule, Condition when = {}) {
+    return PushRow(k, k.pid, slot, rule, when);
+}
+
+template <size_t N>
+constexpr const RefreshRow* FindRefreshRow(const RefreshRow (&rows)[N], const settings::KeyId& k) {
+    for (const RefreshRow& row : rows)
+        if (row.fmtid == k.fmtid && k.pid >= row.firstPid && k.pid <= row.lastPid) return &row;
+    return nullptr;
+}
 
 }  // namespace qx
