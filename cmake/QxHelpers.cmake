@@ -19,6 +19,23 @@ function(qx_windows_sources)
   endforeach()
 endfunction()
 
+# Windows build: widl generates an IDL file's C++ declarations (<header>, found as
+# "<folder>/<header>") and its identifier definitions into the folder's build directory;
+# both become sources of the folder's library.
+function(qx_idl_interfaces idl header)
+  find_program(QX_WIDL widl REQUIRED)
+  get_filename_component(stem ${idl} NAME_WE)
+  set(source ${CMAKE_CURRENT_SOURCE_DIR}/${idl})
+  set(declarations ${CMAKE_CURRENT_BINARY_DIR}/${header})
+  set(identifiers ${CMAKE_CURRENT_BINARY_DIR}/${stem}_i.c)
+  add_custom_command(OUTPUT ${declarations} ${identifiers}
+    COMMAND ${QX_WIDL} -m64 -h -o ${declarations} ${source}
+    COMMAND ${QX_WIDL} -m64 -u -o ${identifiers} ${source}
+    DEPENDS ${source} COMMENT "Generating ${header} and the identifiers of ${idl}")
+  qx_windows_sources(${declarations} ${identifiers})
+  set_property(DIRECTORY APPEND PROPERTY QX_GENERATED_HEADERS ${declarations})
+endfunction()
+
 function(qx_folder_library name)
   cmake_parse_arguments(L "" "" "LINKS" ${ARGN})
   get_property(sources DIRECTORY PROPERTY QX_PURE_FILES)
@@ -32,6 +49,13 @@ function(qx_folder_library name)
   else()
     add_library(${name} INTERFACE)
     target_link_libraries(${name} INTERFACE ${L_LINKS})
+  endif()
+  # Generated headers are built before anything that links the library compiles.
+  get_property(generated DIRECTORY PROPERTY QX_GENERATED_HEADERS)
+  if(generated)
+    add_custom_target(${name}_interfaces DEPENDS ${generated})
+    add_dependencies(${name} ${name}_interfaces)
+    target_include_directories(${name} PUBLIC ${CMAKE_BINARY_DIR})
   endif()
 endfunction()
 # Adds a GoogleTest executable run by CTest (through Wine in the Windows build).

@@ -89,9 +89,16 @@ inline constexpr EncoderInfo kEncoders[] = {
     {SlotDtsEncoder, 356, 8},    // requested as WMA over S/PDIF, written as DTS
 };
 
+// The ten equaliser gains as 32-bit words, band 1 first.
+inline constexpr RecordLayout kEqualizerBands{40, false, 10, {{FieldForm::Word, 0, 1, 0}, {FieldForm::Word, 4, 2, 0},
+    {FieldForm::Word, 8, 3, 0}, {FieldForm::Word, 12, 4, 0}, {FieldForm::Word, 16, 5, 0}, {FieldForm::Word, 20, 6, 0},
+    {FieldForm::Word, 24, 7, 0}, {FieldForm::Word, 28, 8, 0}, {FieldForm::Word, 32, 9, 0}, {FieldForm::Word, 36, 10, 0}}};
+// Room size, then preset, as bytes; the preset is read first.
+inline constexpr RecordLayout kEnvironmentPair{2, false, 2, {{FieldForm::Byte, 1, 1, 0}, {FieldForm::Byte, 0, 2, 0}}};
+
 // Pushed, in this order, after a component's Initialize succeeded at lock time.
 inline constexpr KeyPush kLockPushes[] = {
-    {SlotEqualizer, key::EqualizerBand(1), {Encoding::EqualizerBands, param::kEqualizerAllBands, true, 0}},
+    {SlotEqualizer, key::EqualizerBand(1), RecordRule(param::kEqualizerAllBands, kEqualizerBands)},
     {SlotEq15, key::Eq15Bass, {Encoding::FilterRecord, param::kEq15BassOn, true, 0}},
     {SlotEq15, key::Eq15Treble, {Encoding::FilterRecord, param::kEq15TrebleOn, true, 0}},
     {SlotEq15, key::Eq15Bands, {Encoding::FilterBands, param::kEq15Bands, true, 0}},
@@ -101,34 +108,15 @@ inline constexpr KeyPush kLockPushes[] = {
     {SlotVocalFading, key::VocalFadingAmount, {Encoding::LowByte, param::kVocalFadingAmount, false, 0}},
     {SlotVocalRemover, key::VocalRemoverAmount, {Encoding::Word, param::kVocalRemoverAmount, true, 0}},
     {SlotVocalRemover, key::VocalRemoverBand, {Encoding::LowByte, param::kVocalRemoverBand, true, 0}},
-    {SlotEnvironment, key::EnvironmentPreset, {Encoding::EnvironmentPair, param::kEnvironment, true, 0}},
+    {SlotEnvironment, key::EnvironmentPreset, RecordRule(param::kEnvironment, kEnvironmentPair)},
     {SlotFlexBass, key::FlexBassCutoff, {Encoding::Word, param::kFlexBassCutoff, true, 100}},
     {SlotFlexBass, key::FlexBassLevel, {Encoding::WordMinus12, param::kFlexBassLevel, true, 12}},  // absent: 0 dB
     {SlotFlexBass, key::FlexBassSpeakers, {Encoding::Word, param::kFlexBassSpeakers, true, 0}},
 };
 
-enum class RefreshAction : uint8_t {
-    StoreFlag,           // the value goes into the slot's flag, component or not
-    ResetThenStoreFlag,  // only with a component: SetParameter (12, 0, none), then the flag
-    Push,                // one parameter push to the slot's component
-};
-
-struct RefreshRow {
-    Guid fmtid;
-    uint32_t firstPid;
-    uint32_t lastPid;
-    RefreshAction action;
-    uint8_t slot;
-    PushRule rule;  // Push rows only
-};
-
-constexpr RefreshRow FlagRow(const KeyId& k, uint8_t slot, RefreshAction action = RefreshAction::StoreFlag) {
-    return {k.fmtid, k.pid, k.pid, action, slot, {}};
-}
-constexpr RefreshRow PushRow(const KeyId& first, uint32_t lastPid, uint8_t slot, PushRule rule) {
-    return {first.fmtid, first.pid, lastPid, RefreshAction::Push, slot, rule};
-}
-constexpr RefreshRow PushRow(const KeyId& k, uint8_t slot, PushRule rule) { return PushRow(k, k.pid, slot, rule); }
+// Follow-up of a flag row: the normaliser restarts before its switch changes, and only
+// when it exists (SetParameter (12, 0, none), then the flag).
+inline constexpr uint8_t kResetFirst = 1;
 
 // What a change of one key does. Single values are sent only when read; the environment
 // pair and the filter blobs fall back to their defaults.
@@ -142,7 +130,7 @@ inline constexpr RefreshRow kRefreshRows[] = {
     FlagRow(key::FlexBassEnable, SlotFlexBass),
     FlagRow(key::SwapCenterSubEnable, SlotSwapCenterSub),
     FlagRow(key::SwapSideRearEnable, SlotSwapSideRear),
-    FlagRow(key::SmartVolumeEnable, SlotSmartVolume, RefreshAction::ResetThenStoreFlag),
+    FlagRow(key::SmartVolumeEnable, SlotSmartVolume, 0, kResetFirst),
     PushRow(key::FlexBassCutoff, SlotFlexBass, {Encoding::Word, param::kFlexBassCutoff, false, 0}),
     PushRow(key::FlexBassLevel, SlotFlexBass, {Encoding::WordMinus12, param::kFlexBassLevel, false, 0}),
     PushRow(key::FlexBassSpeakers, SlotFlexBass, {Encoding::Word, param::kFlexBassSpeakers, false, 0}),
@@ -151,18 +139,12 @@ inline constexpr RefreshRow kRefreshRows[] = {
     PushRow(key::VocalFadingAmount, SlotVocalFading, {Encoding::LowByte, param::kVocalFadingAmount, false, 0}),
     PushRow(key::VocalRemoverAmount, SlotVocalRemover, {Encoding::Word, param::kVocalRemoverAmount, false, 0}),
     PushRow(key::VocalRemoverBand, SlotVocalRemover, {Encoding::LowByte, param::kVocalRemoverBand, false, 0}),
-    PushRow(key::EnvironmentPreset, 2, SlotEnvironment, {Encoding::EnvironmentPair, param::kEnvironment, true, 0}),
+    PushRow(key::EnvironmentPreset, 2, SlotEnvironment, RecordRule(param::kEnvironment, kEnvironmentPair)),
     PushRow(key::Eq15Bass, SlotEq15, {Encoding::FilterRecord, param::kEq15BassOn, true, 0}),
     PushRow(key::Eq15Treble, SlotEq15, {Encoding::FilterRecord, param::kEq15TrebleOn, true, 0}),
     PushRow(key::Eq15Bands, SlotEq15, {Encoding::FilterBands, param::kEq15Bands, true, 0}),
     PushRow(key::Eq15PhaseMode, SlotEq15, {Encoding::LowByte, param::kEq15PhaseMode, false, 0}),
     PushRow(key::Eq15ParallelMode, SlotEq15, {Encoding::LowByte, param::kEq15ParallelMode, false, 0}),
 };
-
-constexpr const RefreshRow* FindRefreshRow(const KeyId& k) {
-    for (const RefreshRow& row : kRefreshRows)
-        if (row.fmtid == k.fmtid && k.pid >= row.firstPid && k.pid <= row.lastPid) return &row;
-    return nullptr;
-}
 
 }  // namespace qx::gfx

@@ -30,27 +30,18 @@ public:
     // SetParameter on a filled slot; its result becomes the status.
     HRESULT Push(uint8_t slot, uint8_t id, uint8_t size, const void* data);
 
-    // One table row: pushed when its key is read and the value is within its limit.
+    // One table row, as its rule says; nothing without its component (a record that
+    // needs it reports E_FAIL).
     void PushWhenRead(const KeyPush& row);
     // Every lock-time row of a slot, in table order.
     void PushSlotValues(uint8_t slot);
     void PushFixed(uint8_t slot, const lfx::FixedPush* pushes, size_t count);
-
-    // Pro Logic IIx dimension and center width (id 18).
-    void PushProLogicShape();
-    // Neo:PC dimension and center gain record (id 24); unreadGain is sent as the gain
-    // when the center gain is not read.
-    void PushNeoShape(float unreadGain);
-    // Dolby Surround's room setting for its mode: the headphone room filter when the
-    // mode is nonzero, the virtual-speaker mode when it is 0 (id 17, only when read).
+    // Dolby Surround's room setting for its mode.
     void PushDolbyRoom(uint32_t mode);
 
     // Initialises Nuvex Surround for `inChannels` input channels and sends its mode and
     // the settings of that mode. E_FAIL without the component or a store.
     HRESULT NuvexSetUp(uint32_t inChannels, uint32_t rate, uint32_t frames);
-    // The Speaker Shifter's record of one speaker (id 16). E_FAIL without the component
-    // or a store.
-    HRESULT SpeakerRecord(uint32_t speaker);
 
 private:
     IQXEffectComponent* Slot(uint8_t slot) const { return slots_[slot].Get(); }
@@ -59,8 +50,5 @@ private:
     IPropertyStore* store_;
     HRESULT status_ = S_OK;
 };
-
-// The level factor of a speaker record for a stored distance.
-float SpeakerLevel(bool distanceRead, uint32_t distance);
 
 }  // namespace qx

@@ -1,8 +1,8 @@
 #pragma once
 // The fixed layout of the render local-effects processor as data: its component slots
 // and classes, its enable flags and keys, the orders in which they are created and read,
-// which enables switch other effects off, the Speaker Shifter's speaker keys and the
-// parameter pushes that map one stored value to one component parameter. Pure C++.
+// which enables switch other effects off, and the parameter pushes that map stored
+// values to component parameters. Pure C++.
 #include <cstdint>
 
 #include "processors/ProcessorTables.h"
@@ -93,44 +93,59 @@ enum class AfterEnable : uint8_t {
 
 // One row per enable key: turning the effect on clears the flags of the effects it
 // excludes (the three virtualisers exclude one another, and so do the two up-mixers).
+constexpr uint16_t Bit(Flag f) { return uint16_t(1u << f); }
 struct EnableRow {
     uint8_t flag;
-    uint8_t excludeCount;
-    uint8_t excludes[2];
+    uint16_t clearWhenOn;  // a bit per flag
     AfterEnable after;
 };
 
 inline constexpr EnableRow kEnableRows[] = {
-    {FlagDolbyPcee, 0, {}, AfterEnable::Nothing},
-    {FlagNuvex, 2, {FlagDolbySurround, FlagSurroundSensation}, AfterEnable::Nothing},
-    {FlagDolbySurround, 2, {FlagSurroundSensation, FlagNuvex}, AfterEnable::Nothing},
-    {FlagSurroundSensation, 2, {FlagDolbySurround, FlagNuvex}, AfterEnable::Nothing},
-    {FlagProLogic, 1, {FlagNeoPc}, AfterEnable::Nothing},
-    {FlagNeoPc, 1, {FlagProLogic}, AfterEnable::Nothing},
-    {FlagVoiceClarity, 0, {}, AfterEnable::Nothing},
-    {FlagSpeakerShifter, 0, {}, AfterEnable::NuvexSetUp},
-    {FlagNuvexMax, 0, {}, AfterEnable::NuvexSetUpWhenStereo},
+    {FlagDolbyPcee, 0, AfterEnable::Nothing},
+    {FlagNuvex, Bit(FlagDolbySurround) | Bit(FlagSurroundSensation), AfterEnable::Nothing},
+    {FlagDolbySurround, Bit(FlagSurroundSensation) | Bit(FlagNuvex), AfterEnable::Nothing},
+    {FlagSurroundSensation, Bit(FlagDolbySurround) | Bit(FlagNuvex), AfterEnable::Nothing},
+    {FlagProLogic, Bit(FlagNeoPc), AfterEnable::Nothing},
+    {FlagNeoPc, Bit(FlagProLogic), AfterEnable::Nothing},
+    {FlagVoiceClarity, 0, AfterEnable::Nothing},
+    {FlagSpeakerShifter, 0, AfterEnable::NuvexSetUp},
+    {FlagNuvexMax, 0, AfterEnable::NuvexSetUpWhenStereo},
 };
 
-// The Speaker Shifter's speakers, indexed by the speaker index of its records. The
-// angle keys follow the dialog's order (LF, C, RF, RS, RB, LB, LS), the records the
-// component's; the LFE speaker has a distance but no angle.
-struct SpeakerKeys {
-    uint32_t anglePid;  // 0: no angle key, the angle is 0
-    int32_t defaultAngle;
-    uint32_t distancePid;
+// The Speaker Shifter's record of one speaker: its index, angle and level. The angle keys
+// follow the dialog's order (LF, C, RF, RS, RB, LB, LS), the records the component's; the
+// LFE speaker has a distance but no angle (0 degrees).
+constexpr RecordLayout SpeakerRecord(uint32_t speaker, uint32_t anglePid, int32_t angle, uint32_t distancePid) {
+    return {sizeof(param::SpeakerRecord), true, 3,
+            {{FieldForm::Constant, 0, 0, speaker},
+             anglePid ? RecordField{FieldForm::AngleFloat, 4, anglePid, uint32_t(angle)}
+                      : RecordField{FieldForm::Constant, 4, 0, 0},
+             {FieldForm::LevelFloat, 8, distancePid, 0}}};
+}
+inline constexpr RecordLayout kSpeakerRecords[8] = {
+    SpeakerRecord(0, 1, -45, 8),  SpeakerRecord(1, 3, 45, 10), SpeakerRecord(2, 6, -135, 13),
+    SpeakerRecord(3, 5, 135, 12), SpeakerRecord(4, 2, 0, 9),   SpeakerRecord(5, 7, -90, 14),
+    SpeakerRecord(6, 4, 90, 11),  SpeakerRecord(7, 0, 0, 15),
 };
-inline constexpr SpeakerKeys kSpeakers[8] = {
-    {1, -45, 8}, {3, 45, 10}, {6, -135, 13}, {5, 135, 12}, {2, 0, 9}, {7, -90, 14}, {4, 90, 11}, {0, 0, 15},
-};
-inline constexpr uint8_t kSpeakerOrder[] = {0, 1, 4, 5, 6, 2, 3, 7};
 
-// Distance at which a speaker plays at its nominal level.
-inline constexpr float kReferenceDistance = 30.0f;
+// Pro Logic IIx dimension and center width, defaults 7 and 3.
+inline constexpr RecordLayout kProLogicShape{2, false, 2, {{FieldForm::Byte, 0, 1, 7}, {FieldForm::Byte, 1, 2, 3}}};
+// Neo:PC dimension (default 7) and center gain in tenths; an unread gain is 5.0 at lock
+// time and 0.5 on a refresh.
+inline constexpr RecordLayout kNeoShapeLock{
+    sizeof(param::NeoShapeRecord), false, 2, {{FieldForm::Byte, 0, 1, 7}, {FieldForm::TenthsFloat, 4, 2, 50}}};
+inline constexpr RecordLayout kNeoShapeRefresh{
+    sizeof(param::NeoShapeRecord), false, 2, {{FieldForm::Byte, 0, 1, 7}, {FieldForm::TenthsFloat, 4, 2, 5}}};
 
-// Walked per slot in this order at lock time; looked up by key on a refresh. The Nuvex
-// rows are refresh-only: at lock time the Nuvex set-up sends them with its own rules.
+constexpr KeyPush SpeakerPush(uint8_t speaker) {
+    return {SlotSpeakerShifter, {fmtid::SpeakerShifter, 0}, RecordRule(param::kSpeakerRecord, kSpeakerRecords[speaker])};
+}
+
+// Walked per slot in this order at lock time; looked up by the keys they read on a
+// refresh. The Nuvex rows are refresh-only: at lock time the Nuvex set-up sends them with
+// its own rules.
 inline constexpr KeyPush kValuePushes[] = {
+    {SlotProLogic, key::ProLogicDimension, RecordRule(param::kProLogicShape, kProLogicShape)},
     {SlotProLogic, key::ProLogicDecodeMode, {Encoding::DecodeModeByte, param::kProLogicDecodeMode, false, 0}},
     {SlotProLogic, key::ProLogicPanorama, {Encoding::BoolByte, param::kProLogicPanorama, false, 0}},
     {SlotSurroundSensation, key::SurroundSensationMode, {Encoding::BoolByte, param::kSurroundSensationMode, false, 0}},
@@ -138,18 +153,28 @@ inline constexpr KeyPush kValuePushes[] = {
     {SlotSurroundSensation, key::SurroundSensationMixLfe, {Encoding::BoolByte, param::kSurroundSensationMixLfe, false, 0}},
     {SlotSurroundSensation, key::SurroundSensationSpeakerAngle, {Encoding::AngleStepByte, param::kSurroundSensationAngle, false, 0}},
     {SlotSurroundSensation, key::SurroundSensationExpansion, {Encoding::TenthsFloat, param::kSurroundSensationExpansion, false, 0}},
+    {SlotNeoPc, key::NeoPcDimension, RecordRule(param::kNeoShape, kNeoShapeLock), PushTime::Lock},
+    {SlotNeoPc, key::NeoPcDimension, RecordRule(param::kNeoShape, kNeoShapeRefresh), PushTime::Refresh},
     {SlotNeoPc, key::NeoPcDecodeMode, {Encoding::PlusOneByte, param::kNeoDecodeMode, true, 0}},
     {SlotVoiceClarity, key::VoiceClarityLevel, {Encoding::Float, param::kVoiceClarityLevel, false, 0}},
-    {SlotNuvex, key::NuvexMode, {Encoding::Word, param::kNuvexMode, false, 0}},
-    {SlotNuvex, key::NuvexRoomSize, {Encoding::Word, param::kNuvexRoomSize, false, 0}},
-    {SlotNuvex, key::NuvexExpansion, {Encoding::Word, param::kNuvexExpansion, false, 0}},
-    {SlotNuvex, key::NuvexSpeakerAngle, {Encoding::Word, param::kNuvexSpeakerAngle, false, 0, 4}},
+    {SlotNuvex, key::NuvexMode, {Encoding::Word, param::kNuvexMode, false, 0}, PushTime::Refresh},
+    {SlotNuvex, key::NuvexRoomSize, {Encoding::Word, param::kNuvexRoomSize, false, 0}, PushTime::Refresh},
+    {SlotNuvex, key::NuvexExpansion, {Encoding::Word, param::kNuvexExpansion, false, 0}, PushTime::Refresh},
+    {SlotNuvex, key::NuvexSpeakerAngle, {Encoding::Word, param::kNuvexSpeakerAngle, false, 0, 4}, PushTime::Refresh},
+    SpeakerPush(0), SpeakerPush(1), SpeakerPush(4), SpeakerPush(5), SpeakerPush(6), SpeakerPush(2), SpeakerPush(3),
+    SpeakerPush(7),
 };
 
-// Settings whose push needs more than one key or depends on another setting.
+// Dolby Surround's room setting (id 17, only when read): the headphone room filter,
+// numbered from 1, while the mode is nonzero; the virtual-speaker mode, numbered from 5,
+// while it is 0.
+inline constexpr KeyPush kDolbyRooms[2] = {
+    {SlotDolbySurround, key::DolbyVirtualSpeakerMode, {Encoding::PlusFiveByte, param::kDolbyRoom, false, 0}},
+    {SlotDolbySurround, key::DolbyHeadphoneRoom, {Encoding::PlusOneByte, param::kDolbyRoom, false, 0}},
+};
+
+// Settings whose push depends on another setting.
 enum class Composite : uint8_t {
-    ProLogicShape,        // id 18: dimension and center width, defaults 7 and 3
-    NeoShape,             // id 24: dimension and center gain record
     DolbyMode,            // re-initialises Dolby Surround
     DolbyHeadphoneRoom,   // id 17 when the mode is Dolby Headphone
     DolbyVirtualSpeaker,  // id 17 when the mode is Dolby Virtual Speaker
@@ -162,10 +187,6 @@ struct CompositeRow {
 };
 
 inline constexpr CompositeRow kCompositeRows[] = {
-    {key::ProLogicDimension, SlotProLogic, Composite::ProLogicShape},
-    {key::ProLogicCenterWidth, SlotProLogic, Composite::ProLogicShape},
-    {key::NeoPcDimension, SlotNeoPc, Composite::NeoShape},
-    {key::NeoPcCenterGain, SlotNeoPc, Composite::NeoShape},
     {key::DolbySurroundMode, SlotDolbySurround, Composite::DolbyMode},
     {key::DolbyHeadphoneRoom, SlotDolbySurround, Composite::DolbyHeadphoneRoom},
     {key::DolbyVirtualSpeakerMode, SlotDolbySurround, Composite::DolbyVirtualSpeaker},

@@ -78,6 +78,9 @@ HRESULT PushSingle(IPropertyStore* store, IQXEffectComponent* component, const K
         case Encoding::PlusOneByte:
             bytes[0] = uint8_t(r.value + 1);
             return Send(component, rule.id, bytes, 1);
+        case Encoding::PlusFiveByte:
+            bytes[0] = uint8_t(r.value + 5);
+            return Send(component, rule.id, bytes, 1);
         case Encoding::DecodeModeByte:
             bytes[0] = r.value == 1 ? 2 : 3;
             return Send(component, rule.id, bytes, 1);
@@ -98,27 +101,54 @@ HRESULT PushSingle(IPropertyStore* store, IQXEffectComponent* component, const K
     }
 }
 
-// The ten equaliser gains, from the key's pid on.
-HRESULT PushEqualizerBands(IPropertyStore* store, IQXEffectComponent* component, const KeyId& key,
-                           const PushRule& rule) {
-    uint8_t bytes[40];
-    HRESULT status = S_OK;
-    for (uint32_t band = 0; band < 10; ++band) {
-        const Read r = ReadValue(store, {key.fmtid, key.pid + band}, rule.def);
-        status = r.status;
-        PutWord(bytes + 4 * band, r.value);
-    }
-    return component ? Send(component, rule.id, bytes, sizeof bytes) : status;
+// A distance that is absent or 0 counts as the reference distance of 30, so the speaker
+// plays at its nominal level (factor 1.0), as it does at the dialog's default distance;
+// (30 / d)^2 is undefined for 0, and an unset key must not make a speaker louder.
+float SpeakerLevel(bool distanceRead, uint32_t distance) {
+    constexpr float kReferenceDistance = 30.0f;
+    if (!distanceRead || distance == 0) return 1.0f;
+    const float ratio = kReferenceDistance / float(distance);
+    return ratio * ratio;
 }
 
-// Preset (pid 1) and room size (pid 2) always travel together.
-HRESULT PushEnvironmentPair(IPropertyStore* store, IQXEffectComponent* component, const KeyId& key,
-                            const PushRule& rule) {
-    const Read preset = ReadValue(store, {key.fmtid, 1}, rule.def);
-    const Read room = ReadValue(store, {key.fmtid, 2}, rule.def);
-    if (!component) return room.status;
-    const uint8_t bytes[2] = {uint8_t(room.value), uint8_t(preset.value)};
-    return Send(component, rule.id, bytes, sizeof bytes);
+// Reads one field into the record; returns the read's status (S_OK for a constant).
+HRESULT ReadField(IPropertyStore* store, const Guid& fmtid, const RecordField& field, uint8_t* record) {
+    if (field.form == FieldForm::Constant) {
+        PutWord(record + field.at, field.def);
+        return S_OK;
+    }
+    const Read r = ReadValue(store, {fmtid, field.pid}, field.def);
+    float f = 0.0f;
+    switch (field.form) {
+        case FieldForm::Byte:
+            record[field.at] = uint8_t(r.value);
+            return r.status;
+        case FieldForm::Word:
+            PutWord(record + field.at, r.value);
+            return r.status;
+        case FieldForm::TenthsFloat:
+            f = float(r.value) / 10.0f;
+            break;
+        case FieldForm::AngleFloat:
+            f = float(r.counted ? settings::DecodeSigned(r.value) : int32_t(r.value));
+            break;
+        default:  // LevelFloat
+            f = SpeakerLevel(r.counted, r.value);
+            break;
+    }
+    std::memcpy(record + field.at, &f, sizeof f);
+    return r.status;
+}
+
+// Several keys of one property set in one record; sent whenever there is a component.
+HRESULT PushRecord(IPropertyStore* store, IQXEffectComponent* component, const KeyId& key, const PushRule& rule) {
+    const RecordLayout& layout = *rule.record;
+    if (layout.needsTarget && (!component || !store)) return E_FAIL;
+    if (layout.size > kMaxRecordSize) return E_INVALIDARG;
+    uint8_t record[kMaxRecordSize + 4] = {};  // room for a word written at the last offset
+    HRESULT status = S_OK;
+    for (uint8_t i = 0; i < layout.count; ++i) status = ReadField(store, key.fmtid, layout.fields[i], record);
+    return component ? Send(component, rule.id, record, layout.size) : status;
 }
 
 // A filter record of the Bass or Treble filter: its switch, then frequency and gain.
@@ -151,10 +181,8 @@ HRESULT PushParameter(IPropertyStore* store, IQXEffectComponent* component, cons
                       HRESULT* readStatus) {
     if (readStatus) *readStatus = S_OK;
     switch (rule.encoding) {
-        case Encoding::EqualizerBands:
-            return PushEqualizerBands(store, component, key, rule);
-        case Encoding::EnvironmentPair:
-            return PushEnvironmentPair(store, component, key, rule);
+        case Encoding::Record:
+            return PushRecord(store, component, key, rule);
         case Encoding::FilterRecord:
             return PushFilterRecord(store, component, key, rule);
         case Encoding::FilterBands:

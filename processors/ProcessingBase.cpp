@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "processors/InternalRate.h"
+#include "processors/ParameterPush.h"
 #include "processors/WaveFormats.h"
 #include "settings/PropertyStoreAccess.h"
 
@@ -91,6 +92,24 @@ HRESULT ProcessingBase::RunInPlace(IQXEffectComponent* component, uint32_t frame
 
 void ProcessingBase::Convert(SRCInternal& converter, uint32_t channels, uint32_t frames, uint32_t direction) {
     for (uint32_t c = 0; c < channels; ++c) converter.Process(block_.Channel(c), c, frames, direction);
+}
+
+HRESULT ProcessingBase::Refresh(const RefreshRow& row, const settings::KeyId& key, IPropertyStore* store,
+                                IQXEffectComponent* component, HRESULT status) {
+    if (row.action == RefreshAction::Push) {
+        const bool flagOn = row.when.when == When::FlagOn && Flag(row.when.flag) != 0;
+        return Holds(row.when, flagOn, 0) ? PushParameter(store, component, key, row.rule) : status;
+    }
+    uint32_t value = 0;
+    bool counted = false;
+    status = settings::ReadUIntStatus(store, key, value, counted);
+    return counted ? FlagChanged(row, value, store, status) : status;
+}
+
+HRESULT ProcessingBase::FlagChanged(const RefreshRow& row, uint32_t value, IPropertyStore* /*store*/, HRESULT status) {
+    StoreFlag(row.slot, value);
+    if (value) ClearFlags(row.clearWhenOn);
+    return status;
 }
 
 }  // namespace qx

@@ -66,12 +66,25 @@ protected:
     // buffer c becomes interleaved output channel c.
     virtual HRESULT WriteBack(const Period& p, void* output, uint32_t frames);
 
+    // Acts on a changed key by its refresh row: a push row sends the key to `component`
+    // while the row's condition holds (else `status` stays); a flag row reads the value and,
+    // when it counts, hands it to FlagChanged. Returns the status of the last call.
+    HRESULT Refresh(const RefreshRow& row, const settings::KeyId& key, IPropertyStore* store,
+                    IQXEffectComponent* component, HRESULT status);
+    // A flag row's value: stored in its flag; on, it switches off the flags it excludes.
+    virtual HRESULT FlagChanged(const RefreshRow& row, uint32_t value, IPropertyStore* store, HRESULT status);
+
     // No longer than the lock allows (and exact while converting, where required).
     HRESULT CheckFrames(uint32_t frames) const;
     bool Locked() const { return maxFrames_ != 0; }
     bool Converting() const { return internalRate_ != rate_; }
     uint32_t Flag(uint8_t flag) const { return flags_[flag].load(std::memory_order_acquire); }
     void StoreFlag(uint8_t flag, uint32_t value) { flags_[flag].exchange(value, std::memory_order_acq_rel); }
+    // Switches off the flags of `mask` (a bit per flag): those an effect going on excludes.
+    void ClearFlags(uint32_t mask) {
+        for (uint8_t f = 0; f < kMaxFlags; ++f)
+            if (mask & (1u << f)) StoreFlag(f, 0);
+    }
     // The internal float format of `channels` channels.
     WAVEFORMATEX Format(uint32_t channels) const;
     // Runs a component in place: the buffer table is its input and its output.

@@ -215,24 +215,17 @@ HRESULT QXGFXLib::OnPropertyChanged(const PROPERTYKEY* key, IUnknown* fxStore) {
     ComPtr<IPropertyStore> store;
     const HRESULT queryStatus = fxStore->QueryInterface(IID_IPropertyStore, store.PutVoid());
     const settings::KeyId changed = settings::FromPropertyKey(*key);
-    const RefreshRow* row = FindRefreshRow(changed);
-    if (!row) return queryStatus;
+    const RefreshRow* row = FindRefreshRow(kRefreshRows, changed);
+    return row ? Refresh(*row, changed, store.Get(), slots_[row->slot].Get(), queryStatus) : queryStatus;
+}
 
-    if (row->action == RefreshAction::Push)
-        return PushParameter(store.Get(), slots_[row->slot].Get(), changed, row->rule);
-
-    uint32_t value = 0;
-    bool counted = false;
-    HRESULT status = settings::ReadUIntStatus(store.Get(), changed, value, counted);
-    if (!counted) return status;
-    if (row->action == RefreshAction::ResetThenStoreFlag) {
-        // The normaliser restarts before its switch changes, and only when it exists.
-        IQXEffectComponent* component = slots_[row->slot].Get();
+HRESULT QXGFXLib::FlagChanged(const RefreshRow& row, uint32_t value, IPropertyStore* store, HRESULT status) {
+    if (row.after & kResetFirst) {
+        IQXEffectComponent* component = slots_[row.slot].Get();
         if (!component) return status;
         status = component->SetParameter(param::kSmartVolumeReset, 0, nullptr);
     }
-    StoreFlag(row->slot, value);
-    return status;
+    return ProcessingBase::FlagChanged(row, value, store, status);
 }
 
 }  // namespace qx

@@ -72,12 +72,10 @@ void QXLFXLib::SetUpUpMixers(LfxParameters& params) {
     const WAVEFORMATEX out = Format(outChannels_ == 4 ? 6 : outChannels_);
     if (Has(SlotProLogic)) {
         slots_[SlotProLogic]->Initialize(&in, &out, internalFrames_, 0);
-        params.PushProLogicShape();
         params.PushSlotValues(SlotProLogic);
     }
     if (Has(SlotNeoPc)) {
         slots_[SlotNeoPc]->Initialize(&in, &out, internalFrames_, 0);
-        params.PushNeoShape(5.0f);
         params.PushSlotValues(SlotNeoPc);
     }
 }
@@ -122,7 +120,7 @@ void QXLFXLib::SetUpVoiceAndShifter(LfxParameters& params) {
     if (Has(SlotSpeakerShifter)) {
         const WAVEFORMATEX eight = Format(8);
         slots_[SlotSpeakerShifter]->Initialize(&eight, &eight, internalFrames_, 0);
-        for (uint8_t speaker : kSpeakerOrder) params.SpeakerRecord(speaker);
+        params.PushSlotValues(SlotSpeakerShifter);
     }
 }
 
@@ -142,8 +140,7 @@ HRESULT QXLFXLib::OnPropertyChanged(const PROPERTYKEY* key, IUnknown* fxStore) {
     const ComPtr<IPropertyStore> store = settings::QueryStore(fxStore);
     LfxParameters params(slots_, store.Get());
     const KeyId changed = settings::FromPropertyKey(*key);
-    if (!RefreshEnable(changed, params) && !RefreshComposite(changed, params) && !RefreshValue(changed, params))
-        RefreshSpeaker(changed, params);
+    if (!RefreshEnable(changed, params) && !RefreshComposite(changed, params)) RefreshValue(changed, params);
     return params.Status();
 }
 
@@ -153,8 +150,7 @@ bool QXLFXLib::RefreshEnable(const KeyId& key, LfxParameters& params) {
         uint32_t value = 0;
         if (params.Read(key, value)) {
             StoreFlag(row.flag, value);
-            if (value)
-                for (uint8_t i = 0; i < row.excludeCount; ++i) StoreFlag(row.excludes[i], 0);
+            if (value) ClearFlags(row.clearWhenOn);
         }
         const bool nuvexSetUp = row.after == AfterEnable::NuvexSetUp ||
                                 (row.after == AfterEnable::NuvexSetUpWhenStereo && inChannels_ == 2 &&
@@ -171,9 +167,6 @@ bool QXLFXLib::RefreshComposite(const KeyId& key, LfxParameters& params) {
         if (!Has(row.slot)) return true;
         uint32_t mode = 0;
         switch (row.push) {
-        case Composite::ProLogicShape: params.PushProLogicShape(); break;
-        // The refresh sends 0.5 for an unread center gain where the lock time sends 5.0.
-        case Composite::NeoShape: params.PushNeoShape(0.5f); break;
         case Composite::DolbyMode:
             if (params.Read(key, mode)) ReinitialiseDolbySurround(params, mode);
             break;
@@ -207,20 +200,9 @@ void QXLFXLib::ReinitialiseDolbySurround(LfxParameters& params, uint32_t mode) {
 
 bool QXLFXLib::RefreshValue(const KeyId& key, LfxParameters& params) {
     for (const KeyPush& row : kValuePushes) {
-        if (key != row.key) continue;
-        if (Has(row.slot)) params.PushWhenRead(row);
+        if (row.time == PushTime::Lock || !RuleReads(row.rule, row.key, key)) continue;
+        params.PushWhenRead(row);
         return true;
-    }
-    return false;
-}
-
-bool QXLFXLib::RefreshSpeaker(const KeyId& key, LfxParameters& params) {
-    if (key.fmtid != fmtid::SpeakerShifter || key.pid == 0) return false;
-    for (uint32_t speaker = 0; speaker < 8; ++speaker) {
-        if (kSpeakers[speaker].anglePid == key.pid || kSpeakers[speaker].distancePid == key.pid) {
-            params.SpeakerRecord(speaker);
-            return true;
-        }
     }
     return false;
 }

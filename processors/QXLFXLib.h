@@ -48,7 +48,6 @@ private:
     bool RefreshEnable(const settings::KeyId& key, LfxParameters& params);
     bool RefreshComposite(const settings::KeyId& key, LfxParameters& params);
     bool RefreshValue(const settings::KeyId& key, LfxParameters& params);
-    bool RefreshSpeaker(const settings::KeyId& key, LfxParameters& params);
 
     bool Works(const Period& p) override;
     void RunChain(Period& p) override;

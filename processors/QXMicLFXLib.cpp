@@ -15,7 +15,7 @@ using settings::KeyId;
 
 namespace {
 
-constexpr uint8_t Bit(QXMicLFXLib::Flag f) { return uint8_t(1u << f); }
+constexpr uint16_t Bit(QXMicLFXLib::Flag f) { return uint16_t(1u << f); }
 
 constexpr uint32_t kMicrophone = settings::FormFactorMicrophone;
 
@@ -35,7 +35,7 @@ constexpr StreamRules kStreamRules{E_UNEXPECTED, true, false, false, false, fals
 // worked on at all.
 struct ChainStep {
     QXMicLFXLib::Slot slot;
-    uint8_t flags;
+    uint16_t flags;
     bool stereoOnly;
 };
 constexpr ChainStep kChain[] = {
@@ -46,7 +46,7 @@ constexpr ChainStep kChain[] = {
     {QXMicLFXLib::SlotMixOutput, Bit(QXMicLFXLib::FlagMixOutput), false},
 };
 
-bool AnyOn(const uint32_t* flags, uint8_t mask) {
+bool AnyOn(const uint32_t* flags, uint16_t mask) {
     for (uint32_t f = 0; f < QXMicLFXLib::kFlagCount; ++f)
         if ((mask & (1u << f)) && flags[f]) return true;
     return false;
@@ -54,64 +54,48 @@ bool AnyOn(const uint32_t* flags, uint8_t mask) {
 
 }  // namespace
 
-// A setting of the voice component that follows its effect's enable flag.
-struct QXMicLFXLib::VoiceSetting {
-    Flag flag;
-    KeyId valueKey;
-    PushRule rule;
-    bool pushIsLockStatus;  // whether the push (not only the read) decides a lock's status
-};
-
 namespace {
-// A Magic Voice type 0 to 3 travels as one byte, type + 1; the echo as its 32-bit value.
-constexpr QXMicLFXLib::VoiceSetting kMagicVoice{
-    QXMicLFXLib::FlagMagicVoice, key::MagicVoiceType, {Encoding::PlusOneByte, param::kMagicVoiceType, false, 0, 3},
-    false};
-constexpr QXMicLFXLib::VoiceSetting kMicEcho{QXMicLFXLib::FlagMicEcho, key::MicEchoAmount,
-                                             {Encoding::Word, param::kMicEcho, false, 0}, true};
-constexpr const QXMicLFXLib::VoiceSetting* kVoiceSettings[] = {&kMagicVoice, &kMicEcho};
-}  // namespace
-
-// What a changed key does.
-struct QXMicLFXLib::RefreshRow {
-    enum Action : uint8_t {
-        StoreFlag,    // store the flag; the noise family also sends the mode and excludes others
-        ZurAec,       // store and apply to the worker only on a change
-        VoiceEnable,  // on: push the setting and set the flag to 1; off: clear the flag
-        VoiceValue,   // push the setting while the effect is on
-    };
-    enum NoisePush : uint8_t { NoPush, ZeroWhenOn, CurrentMode };
-
-    KeyId key;
-    Action action;
-    Flag flag;
-    uint8_t clearWhenOn;  // flags that go off when this one goes on
-    bool zurRule;         // going on also switches Zur AEC off
-    NoisePush noise;
-    const VoiceSetting* voice;
-};
-
-namespace {
-using Row = QXMicLFXLib::RefreshRow;
 using M = QXMicLFXLib;
-constexpr uint8_t kNoiseFamily = Bit(M::FlagNoiseReduction) | Bit(M::FlagBeamForming) | Bit(M::FlagAec);
+constexpr uint16_t kNoiseFamily = Bit(M::FlagNoiseReduction) | Bit(M::FlagBeamForming) | Bit(M::FlagAec);
 
-constexpr Row kRefreshRows[] = {
-    {key::EncEnable, Row::StoreFlag, M::FlagEnc, kNoiseFamily, true, Row::NoPush, nullptr},
-    {key::ZurAecEnable, Row::ZurAec, M::FlagZurAec, uint8_t(Bit(M::FlagEnc) | kNoiseFamily), false, Row::NoPush,
-     nullptr},
-    {key::MixOutputEnable, Row::StoreFlag, M::FlagMixOutput, 0, false, Row::NoPush, nullptr},
-    {key::NoiseReductionEnable, Row::StoreFlag, M::FlagNoiseReduction,
-     uint8_t(Bit(M::FlagEnc) | Bit(M::FlagBeamForming) | Bit(M::FlagAec)), true, Row::ZeroWhenOn, nullptr},
-    {key::BeamFormingEnable, Row::StoreFlag, M::FlagBeamForming, uint8_t(Bit(M::FlagEnc) | Bit(M::FlagNoiseReduction)),
-     true, Row::CurrentMode, nullptr},
-    {key::AecEnable, Row::StoreFlag, M::FlagAec, uint8_t(Bit(M::FlagEnc) | Bit(M::FlagNoiseReduction)), true,
-     Row::CurrentMode, nullptr},
-    {key::MagicVoiceEnable, Row::VoiceEnable, M::FlagMagicVoice, 0, false, Row::NoPush, &kMagicVoice},
-    {key::MicEchoEnable, Row::VoiceEnable, M::FlagMicEcho, 0, false, Row::NoPush, &kMicEcho},
-    {key::MagicVoiceType, Row::VoiceValue, M::FlagMagicVoice, 0, false, Row::NoPush, &kMagicVoice},
-    {key::MicEchoAmount, Row::VoiceValue, M::FlagMicEcho, 0, false, Row::NoPush, &kMicEcho},
+// Follow-ups of a flag row (bits of RefreshRow::after).
+enum After : uint8_t {
+    ZurRule = 1,         // going on also switches Zur AEC off
+    NoiseZeroWhenOn = 2,  // going on sends the noise component mode 0
+    NoiseCurrentMode = 4,  // any value sends the noise component its mode from the flags
+    ZurWorker = 8,        // only a real change is stored, and it reaches the worker
+    VoicePush = 16,       // on: the effect's voice setting is pushed and the flag set to 1
 };
+
+// The voice settings follow their effect's flag: a Magic Voice type 0 to 3 travels as one
+// byte, type + 1; the echo as its 32-bit value.
+constexpr RefreshRow kRefreshRows[] = {
+    FlagRow(key::EncEnable, M::FlagEnc, kNoiseFamily, ZurRule),
+    FlagRow(key::ZurAecEnable, M::FlagZurAec, uint16_t(Bit(M::FlagEnc) | kNoiseFamily), ZurWorker),
+    FlagRow(key::MixOutputEnable, M::FlagMixOutput),
+    FlagRow(key::NoiseReductionEnable, M::FlagNoiseReduction,
+            uint16_t(Bit(M::FlagEnc) | Bit(M::FlagBeamForming) | Bit(M::FlagAec)), ZurRule | NoiseZeroWhenOn),
+    FlagRow(key::BeamFormingEnable, M::FlagBeamForming, uint16_t(Bit(M::FlagEnc) | Bit(M::FlagNoiseReduction)),
+            ZurRule | NoiseCurrentMode),
+    FlagRow(key::AecEnable, M::FlagAec, uint16_t(Bit(M::FlagEnc) | Bit(M::FlagNoiseReduction)),
+            ZurRule | NoiseCurrentMode),
+    FlagRow(key::MagicVoiceEnable, M::FlagMagicVoice, 0, VoicePush),
+    FlagRow(key::MicEchoEnable, M::FlagMicEcho, 0, VoicePush),
+    PushRow(key::MagicVoiceType, M::SlotVoice, {Encoding::PlusOneByte, param::kMagicVoiceType, false, 0, 3},
+            WhileOn(M::FlagMagicVoice)),
+    PushRow(key::MicEchoAmount, M::SlotVoice, {Encoding::Word, param::kMicEcho, false, 0},
+            WhileOn(M::FlagMicEcho)),
+};
+
+// The effects whose voice push (not only its read) decides a lock's status.
+constexpr uint16_t kPushDecidesLock = Bit(M::FlagMicEcho);
+
+// The push row of the voice setting that follows `flag`.
+const RefreshRow& VoiceRow(uint8_t flag) {
+    for (const RefreshRow& row : kRefreshRows)
+        if (row.action == RefreshAction::Push && row.when.flag == flag) return row;
+    return kRefreshRows[0];  // not reached: every voice flag has its row
+}
 }  // namespace
 
 QXMicLFXLib::QXMicLFXLib(IUnknown* outer) : EffectProcessor(outer), ProcessingBase(kStreamRules) {}
@@ -188,11 +172,11 @@ HRESULT QXMicLFXLib::InitializeComponents(IPropertyStore* store, HRESULT status)
 
 HRESULT QXMicLFXLib::InitializeVoice(IPropertyStore* store, const WAVEFORMATEX& format, HRESULT status) {
     slots_[SlotVoice]->Initialize(&format, &format, internalFrames_, 0);
-    for (const VoiceSetting* setting : kVoiceSettings) {
-        if (!On(setting->flag)) continue;
+    for (const RefreshRow& row : kRefreshRows) {
+        if (row.action != RefreshAction::Push || !On(Flag(row.when.flag))) continue;
         HRESULT read = S_OK;
-        const HRESULT last = PushVoiceSetting(*setting, store, &read);
-        status = setting->pushIsLockStatus ? last : read;
+        const HRESULT last = PushVoiceSetting(row, store, &read);
+        status = (kPushDecidesLock & (1u << row.when.flag)) ? last : read;
     }
     return status;
 }
@@ -224,65 +208,35 @@ HRESULT QXMicLFXLib::OnPropertyChanged(const PROPERTYKEY* key, IUnknown* fxStore
     ComPtr<IPropertyStore> store;
     HRESULT status = fxStore->QueryInterface(IID_IPropertyStore, store.PutVoid());
     if (FAILED(status)) store.Reset();  // every read below then fails with E_POINTER
-    for (const RefreshRow& row : kRefreshRows)
-        if (settings::SameKey(*key, row.key)) return Refresh(row, store.Get(), status);
-    return status;
+    const KeyId changed = settings::FromPropertyKey(*key);
+    const RefreshRow* row = FindRefreshRow(kRefreshRows, changed);
+    return row ? Refresh(*row, changed, store.Get(), slots_[row->slot].Get(), status) : status;
 }
 
-// Acts on one changed key; returns the status of the last call made.
-HRESULT QXMicLFXLib::Refresh(const RefreshRow& row, IPropertyStore* store, HRESULT status) {
-    if (row.action == RefreshRow::VoiceValue)
-        return On(row.flag) ? PushVoiceSetting(*row.voice, store, nullptr) : status;
-
-    uint32_t value = 0;
-    bool counted = false;
-    status = settings::ReadUIntStatus(store, row.key, value, counted);
-    if (!counted) return status;
-
-    switch (row.action) {
-    case RefreshRow::StoreFlag:
-        return RefreshFlag(row, value, status);
-    case RefreshRow::ZurAec:
-        RefreshZurAec(row, value);
+// A flag row's follow-ups; returns the status of the last call made.
+HRESULT QXMicLFXLib::FlagChanged(const RefreshRow& row, uint32_t value, IPropertyStore* store, HRESULT status) {
+    if ((row.after & ZurWorker) && value == FlagValue(FlagZurAec)) return status;
+    if (row.after & VoicePush) {
+        if (value) status = PushVoiceSetting(VoiceRow(row.slot), store, nullptr);
+        StoreFlag(row.slot, value ? 1 : 0);
         return status;
-    case RefreshRow::VoiceEnable:
-        if (!value) {
-            StoreFlag(row.flag, 0);
-            return status;
-        }
-        status = PushVoiceSetting(*row.voice, store, nullptr);
-        StoreFlag(row.flag, 1);
-        return status;
-    case RefreshRow::VoiceValue:
-        break;
     }
-    return status;
-}
-
-HRESULT QXMicLFXLib::RefreshFlag(const RefreshRow& row, uint32_t value, HRESULT status) {
-    StoreFlag(row.flag, value);
+    StoreFlag(row.slot, value);
+    if (row.after & ZurWorker) worker_.Apply(value);
     const bool on = value != 0;
-    if (row.noise == RefreshRow::ZeroWhenOn && on) SendNoiseMode(0, status);
-    if (row.noise == RefreshRow::CurrentMode) SendNoiseMode(CurrentNoiseMode(), status);
+    if ((row.after & NoiseZeroWhenOn) && on) SendNoiseMode(0, status);
+    if (row.after & NoiseCurrentMode) SendNoiseMode(CurrentNoiseMode(), status);
     if (on) {
         ClearFlags(row.clearWhenOn);
-        if (row.zurRule) ApplyZurAecRule();
+        if (row.after & ZurRule) ApplyZurAecRule();
     }
     return status;
-}
-
-// Only a real change reaches the worker, and Zur AEC going on excludes the noise family.
-void QXMicLFXLib::RefreshZurAec(const RefreshRow& row, uint32_t value) {
-    if (value == FlagValue(FlagZurAec)) return;
-    StoreFlag(FlagZurAec, value);
-    worker_.Apply(value);
-    if (value) ClearFlags(row.clearWhenOn);
 }
 
 // Reads the setting and, when it counts and the voice component exists, pushes it.
 // Returns the status of the last call; readStatus receives that of the read.
-HRESULT QXMicLFXLib::PushVoiceSetting(const VoiceSetting& setting, IPropertyStore* store, HRESULT* readStatus) {
-    return PushParameter(store, slots_[SlotVoice].Get(), setting.valueKey, setting.rule, readStatus);
+HRESULT QXMicLFXLib::PushVoiceSetting(const RefreshRow& row, IPropertyStore* store, HRESULT* readStatus) {
+    return PushParameter(store, slots_[SlotVoice].Get(), {row.fmtid, row.firstPid}, row.rule, readStatus);
 }
 
 BYTE QXMicLFXLib::CurrentNoiseMode() const {
@@ -297,11 +251,6 @@ void QXMicLFXLib::ApplyZurAecRule() {
     if (!On(FlagZurAec)) return;
     StoreFlag(FlagZurAec, 0);
     worker_.Apply(0);
-}
-
-void QXMicLFXLib::ClearFlags(uint8_t mask) {
-    for (uint32_t f = 0; f < kFlagCount; ++f)
-        if (mask & (1u << f)) StoreFlag(Flag(f), 0);
 }
 
 }  // namespace qx

@@ -51,10 +51,6 @@ public:
          {0xCFDEA0A4, 0xD558, 0x4191, {0x99, 0xB1, 0xB9, 0x3D, 0xCD, 0xBF, 0x3C, 0xDE}}},
     };
 
-    // Tables of the settings refresh (defined with the code that walks them).
-    struct RefreshRow;
-    struct VoiceSetting;
-
     explicit QXMicLFXLib(IUnknown* outer);
     ~QXMicLFXLib() override;
 
@@ -74,14 +70,11 @@ private:
     void RunChain(Period& p) override;
 
     // Settings refresh.
-    HRESULT Refresh(const RefreshRow& row, IPropertyStore* store, HRESULT status);
-    HRESULT RefreshFlag(const RefreshRow& row, uint32_t value, HRESULT status);
-    void RefreshZurAec(const RefreshRow& row, uint32_t value);
-    HRESULT PushVoiceSetting(const VoiceSetting& setting, IPropertyStore* store, HRESULT* readStatus);
+    HRESULT FlagChanged(const RefreshRow& row, uint32_t value, IPropertyStore* store, HRESULT status) override;
+    HRESULT PushVoiceSetting(const RefreshRow& row, IPropertyStore* store, HRESULT* readStatus);
     void SendNoiseMode(BYTE mode, HRESULT& status);
     BYTE CurrentNoiseMode() const;
     void ApplyZurAecRule();
-    void ClearFlags(uint8_t mask);
 
     uint32_t FlagValue(Flag f) const { return ProcessingBase::Flag(f); }
     bool On(Flag f) const { return FlagValue(f) != 0; }
