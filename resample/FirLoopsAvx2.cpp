@@ -6,6 +6,8 @@
 // by an aligned move would fault.
 #include "resample/FirPlanView.h"
 
+#include <utility>
+
 #if defined(__AVX2__)
 #include <immintrin.h>
 
@@ -14,6 +16,7 @@ namespace qx::fir_avx2 {
 struct Lanes {
     using Vec = __m256;
     static constexpr int kWidth = 8;
+    static constexpr int kBlock = 12;
     static QX_FIR_INLINE Vec Zero() { return _mm256_setzero_ps(); }
     static QX_FIR_INLINE Vec Broadcast(const float* p) { return _mm256_broadcast_ss(p); }
     static QX_FIR_INLINE Vec Load(const float* p) { return _mm256_loadu_ps(p); }
@@ -60,6 +63,7 @@ namespace qx::fir_avx2 {
 bool Built() { return false; }
 void Run(const FirPlanView&, uint32_t, float*) {}
 void SplitPairs(const float*, uint32_t, float*, float*) {}
+void RunPolyphase(const PolyPlanView&, const float*, uint64_t, uint32_t, float*) {}
 }  // namespace qx::fir_avx2
 
 #endif

@@ -3,6 +3,8 @@
 // vector kept in registers.
 #include "resample/FirPlanView.h"
 
+#include <utility>
+
 #if defined(__AVX512F__)
 #include <immintrin.h>
 
@@ -11,6 +13,7 @@ namespace qx::fir_avx512 {
 struct Lanes {
     using Vec = __m512;
     static constexpr int kWidth = 16;
+    static constexpr int kBlock = 16;
     static QX_FIR_INLINE Vec Zero() { return _mm512_setzero_ps(); }
     static QX_FIR_INLINE Vec Broadcast(const float* p) { return _mm512_set1_ps(*p); }
     static QX_FIR_INLINE Vec Load(const float* p) { return _mm512_loadu_ps(p); }
@@ -58,6 +61,7 @@ namespace qx::fir_avx512 {
 bool Built() { return false; }
 void Run(const FirPlanView&, uint32_t, float*) {}
 void SplitPairs(const float*, uint32_t, float*, float*) {}
+void RunPolyphase(const PolyPlanView&, const float*, uint64_t, uint32_t, float*) {}
 }  // namespace qx::fir_avx512
 
 #endif
