@@ -32,14 +32,17 @@ QX_FIR_INLINE void Turn8(const float* src, std::size_t srcStride, float* dst, st
     }
 }
 
-// Rows g .. g + K - 1 of groups, all phases, written as rows up * g + r of `sums`.
-template <int K, std::size_t... k>
+// Rows g .. g + K - 1 of groups, all phases, written as rows up * g + r of `sums`. The
+// groups' rows lie M rows apart, a distance known at compile time, so each load is one
+// address plus a constant (a distance in a register made the compiler chain the
+// additions from one load's address to the next).
+template <int M, int K, std::size_t... k>
 QX_FIR_INLINE void RowBlock(const FirRowView& view, const float* rows, uint32_t g, float* sums,
                             std::index_sequence<k...>) {
     using Vec = typename Lanes::Vec;
     constexpr std::size_t W = Lanes::kWidth;
-    const std::size_t step = static_cast<std::size_t>(view.down) * W;
-    const float* base = rows + (view.history + static_cast<std::size_t>(view.down) * g) * W;
+    constexpr std::size_t step = M * W;
+    const float* base = rows + (view.history + static_cast<std::size_t>(M) * g) * W;
     const Vec scale = Lanes::Broadcast(&view.scale);
     for (int r = 0; r < view.up; ++r) {
         const float* coef = view.coef[r];
@@ -55,10 +58,18 @@ QX_FIR_INLINE void RowBlock(const FirRowView& view, const float* rows, uint32_t 
     }
 }
 
-template <int K>
+template <int M, int K>
 void RowVectors(const FirRowView& view, const float* rows, uint32_t g, uint32_t count, float* sums) {
-    if (count == K) return RowBlock<K>(view, rows, g, sums, std::make_index_sequence<K>());
-    if constexpr (K > 1) RowVectors<K - 1>(view, rows, g, count, sums);
+    if (count == K) return RowBlock<M, K>(view, rows, g, sums, std::make_index_sequence<K>());
+    if constexpr (K > 1) RowVectors<M, K - 1>(view, rows, g, count, sums);
+}
+
+template <int M>
+void RowSums(const FirRowView& view, const float* rows, uint32_t runs, float* sums) {
+    constexpr uint32_t B = Lanes::kRowBlock;
+    uint32_t g = 0;
+    for (; g + B <= runs; g += B) RowBlock<M, B>(view, rows, g, sums, std::make_index_sequence<B>());
+    if (g < runs) RowVectors<M, B>(view, rows, g, runs - g, sums);
 }
 
 float* AlignedAt(float* p) {
@@ -87,10 +98,12 @@ void RunRows(const FirRowView& view, const float* history, const float* block, f
     for (std::size_t i = 0; i < rowCount; i += 8)
         for (uint32_t j = 0; j < W; j += 8) Turn8(linear + i + j * S, S, rows + i * W + j, W);
 
-    constexpr uint32_t B = Lanes::kRowBlock;
-    uint32_t g = 0;
-    for (; g + B <= V; g += B) RowBlock<B>(view, rows, g, sums, std::make_index_sequence<B>());
-    if (g < V) RowVectors<B>(view, rows, g, V - g, sums);
+    switch (M) {
+        case 1: RowSums<1>(view, rows, V, sums); break;
+        case 2: RowSums<2>(view, rows, V, sums); break;
+        case 3: RowSums<3>(view, rows, V, sums); break;
+        default: return;
+    }
 
     // Output u of run j is row u of the sums, lane j; run j's outputs start at j * L * V.
     const std::size_t perRun = static_cast<std::size_t>(L) * V;

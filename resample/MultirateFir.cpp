@@ -90,7 +90,9 @@ void MultirateFir::LimitPath(FirPath widest) {
 
 void MultirateFir::Run(const float* x, const float* block, uint32_t groups, float* out, FirPath path,
                        float* scratch) const {
-    if ((path == FirPath::Avx2 || path == FirPath::Avx512) && groups >= kRowGroups) return RunRows(x, block, groups, out, path, scratch);
+    // The wide sets run on rows where the turns pay for themselves.
+    if ((path == FirPath::Avx2 && UseRows(groups, 8)) || (path == FirPath::Avx512 && UseRows(groups, 16)))
+        return RunRows(x, block, groups, out, path, scratch);
     // Where each lane of the input starts (at group 0): x itself without decimation, else
     // the lanes of the split copy, history first.
     const float* lanes[3] = {x, x, x};

@@ -97,9 +97,13 @@ private:
         int16_t index[kMaxTaps] = {};   // offset div M: index within that lane
     };
 
-    // Below this many groups a block runs on the plain loops (the turns would cost more
-    // than the aligned loads save).
-    static constexpr uint32_t kRowGroups = 64;
+    // Whether a block of `groups` groups runs on the row loops of `width` lanes. The turns
+    // in and out cost a few shuffles per row, which the aligned loads repay where each
+    // output has many taps and there are enough rows: the filters of one or two phases,
+    // on at least eight rows of groups. The three-phase filters, with a third of the taps
+    // per output and three rows to turn out per group, measured no faster on rows.
+    bool UseRows(uint32_t groups, uint32_t width) const { return up_ <= 2 && groups >= 8 * width; }
+
 
     void RunRows(const float* x, const float* block, uint32_t groups, float* out, FirPath path, float* scratch) const;
 
