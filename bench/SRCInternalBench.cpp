@@ -330,7 +330,7 @@ int Register() {
     for (const StageCase& c : kStages) {
         for (int p = qx::kFirPathCount - 1; p >= 0; --p) {
             const auto path = static_cast<qx::FirPath>(p);
-            if (!qx::MultirateFir::PathRuns(path) || (!c.fir && path != qx::FirPath::Sse2)) continue;
+            if (!qx::MultirateFir::PathRuns(path) || (!c.fir && path == qx::FirPath::Scalar)) continue;
             WithShortest(benchmark::RegisterBenchmark((std::string("SRCStage/") + c.name + "/" + kPathNames[p]).c_str(),
                                          [c, path](benchmark::State& s) { RunStage(s, c, path); }));
         }

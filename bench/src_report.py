@@ -1,26 +1,30 @@
 #!/usr/bin/env python3
 """Turns the JSON output of qx_bench's converter benchmarks into the Markdown tables of
-docs/performance.md.
+docs/performance.md, with the figures of the DLL's benchmark (qx_bench_src under Wine)
+beside them when its output is given:
 
-    build/bench/bench/qx_bench --benchmark_filter='^SRC' --benchmark_repetitions=3 \\
-        --benchmark_report_aggregates_only=true --benchmark_format=json > build/bench/src.json
-    python3 bench/src_report.py build/bench/src.json
+    build/bench/bench/qx_bench --benchmark_filter='^SRC' --benchmark_repetitions=5 \\
+        --benchmark_min_time=0.2 --benchmark_report_aggregates_only=true \\
+        --benchmark_format=json > build/bench/src.json
+    python3 bench/src_report.py build/bench/src.json [build/win/src.txt]
 
 Each figure comes from the shortest CPU time of the repetitions (on a shared host, the
 run least slowed down by other programs), for every program alike, in ns per output
-sample. The last column is soxr's time divided by ours: above 1 means ours is faster.
+sample. The ratio columns are soxr's time divided by ours: above 1 means ours is faster.
+The DLL's fraction of peak is taken against the peaks of the native run.
 """
 import json
+import re
 import sys
 
 LIBS = ["soxr", "speexdsp", "libsamplerate"]
-# The peak benchmark each path of FIR loops is measured against.
+# The peak benchmark each path of loops is measured against.
 PEAKS = {"scalar": "SRCPeak/multiply-add", "sse2": "SRCPeak/multiply-add",
          "avx2": "SRCPeak/multiply-add-avx2", "avx512": "SRCPeak/multiply-add-avx512"}
 LABELS = {"scalar": "scalar", "sse2": "SSE2", "avx2": "AVX2", "avx512": "AVX-512"}
 
 
-def medians(path):
+def shortest(path):
     with open(path) as f:
         data = json.load(f)
     out = {}
@@ -34,6 +38,19 @@ def medians(path):
     return out
 
 
+def dll_figures(path):
+    """The DLL benchmark's tables: ns per output by conversion, G multiply-adds/s by stage and loops."""
+    pairs, stages = {}, {}
+    for line in open(path):
+        cells = [c.strip() for c in line.strip().strip("|").split("|")]
+        m = re.match(r"(\d+->\d+) (forward|reverse) \(\d+\)$", cells[0])
+        if m and len(cells) == 3:
+            pairs[(m.group(1), m.group(2))] = float(cells[1])
+        elif len(cells) == 5 and cells[1] in LABELS.values():
+            stages[(cells[0], cells[1])] = float(cells[4])
+    return pairs, stages
+
+
 def ns(run):
     """CPU ns per output sample."""
     return run["cpu_time"] / run["outputs"] if run and run.get("outputs") else None
@@ -45,25 +62,30 @@ def peak(run):
 
 
 def main():
-    runs = medians(sys.argv[1])
-    print("| Conversion | ours | soxr | speexdsp | libsamplerate | soxr / ours |")
-    print("|---|---|---|---|---|---|")
+    runs = shortest(sys.argv[1])
+    dll_pairs, dll_stages = dll_figures(sys.argv[2]) if len(sys.argv) > 2 else ({}, {})
+    print("| Conversion | ours | ours, DLL | soxr | speexdsp | libsamplerate | soxr / ours | soxr / ours (DLL) |")
+    print("|---|---|---|---|---|---|---|---|")
     for name, run in runs.items():
         parts = name.split("/")
         if len(parts) != 4 or parts[0] != "SRC" or parts[1] != "ours":
             continue
         ours = ns(run)
+        dll = dll_pairs.get((parts[2], parts[3]))
         others = [ns(runs.get("/".join(["SRC", lib, parts[2], parts[3]]))) for lib in LIBS]
         cells = ["%.2f" % t if t else "-" for t in others]
         ratio = "%.2f" % (others[0] / ours) if others[0] else "-"
-        print("| %s %s | %.2f | %s | %s |" % (parts[2], parts[3], ours, " | ".join(cells), ratio))
+        dll_ratio = "%.2f" % (others[0] / dll) if others[0] and dll else "-"
+        print("| %s %s | %.2f | %s | %s | %s | %s |" % (parts[2], parts[3], ours, "%.2f" % dll if dll else "-",
+                                                      " | ".join(cells), ratio, dll_ratio))
     print()
     for key in ("SRCPeak/multiply-add", "SRCPeak/multiply-add-avx2", "SRCPeak/multiply-add-avx512"):
         if key in runs:
             print("- %s: %.1f G multiply-adds/s" % (key, peak(runs[key])))
     print()
-    print("| Stage | Loops | Multiply-adds per output | M outputs/s | G multiply-adds/s | Fraction of peak |")
-    print("|---|---|---|---|---|---|")
+    print("| Stage | Loops | Multiply-adds per output | M outputs/s | G multiply-adds/s | Fraction of peak "
+          "| DLL: G multiply-adds/s | DLL: fraction of peak |")
+    print("|---|---|---|---|---|---|---|---|")
     for name, run in runs.items():
         parts = name.split("/")
         if parts[0] != "SRCStage" or len(parts) != 3:
@@ -71,8 +93,11 @@ def main():
         top = peak(runs.get(PEAKS[parts[2]]))
         rate = run["MACperOut"] / ns(run)
         frac = "%.0f%%" % (100.0 * rate / top) if top else "-"
-        print("| %s | %s | %.1f | %.0f | %.2f | %s |" % (parts[1], LABELS[parts[2]], run["MACperOut"],
-                                                       1e3 / ns(run), rate, frac))
+        dll = dll_stages.get((parts[1], LABELS[parts[2]]))
+        dll_frac = "%.0f%%" % (100.0 * dll / top) if dll and top else "-"
+        print("| %s | %s | %.1f | %.0f | %.2f | %s | %s | %s |" % (
+            parts[1], LABELS[parts[2]], run["MACperOut"], 1e3 / ns(run), rate, frac,
+            "%.2f" % dll if dll else "-", dll_frac))
 
 
 if __name__ == "__main__":

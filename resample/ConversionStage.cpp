@@ -75,6 +75,44 @@ uint32_t HistoryOf(StageKind kind) {
     }
 }
 
+// A 160/147 kind laid out for the vectors of one set of loops, built once per process
+// by the first stage prepared for it (never while a block is converted). An empty view
+// (no lanes) when the memory could not be had; the stage then keeps to its SSE2 loops.
+struct WidePolyTable {
+    static constexpr uint32_t kMaxPhases = 160;
+    std::unique_ptr<float[]> storage;
+    uint8_t span[kMaxPhases] = {};
+    PolyPlanView view{};
+
+    template <class Resampler>
+    WidePolyTable(const Resampler& resampler, uint32_t width) {
+        static_assert(Resampler::Phases() <= kMaxPhases, "span table too short");
+        const size_t floats = static_cast<size_t>(Resampler::Phases()) * Resampler::Depth(width) * width;
+        constexpr size_t kAlignFloats = 16;  // 64 bytes
+        storage.reset(new (std::nothrow) float[floats + kAlignFloats]());
+        if (!storage) return;
+        const auto address = reinterpret_cast<uintptr_t>(storage.get());
+        float* lanes = storage.get() + ((64 - address % 64) % 64) / sizeof(float);
+        resampler.FillLanes(width, lanes, span);
+        view = PolyPlanView{Resampler::Phases(), Resampler::Step(), Resampler::Depth(width), width, span, lanes};
+    }
+};
+
+// The layout of a 160/147 kind for the vectors of `path`: null for SSE2 and below, whose
+// layout is the resampler's own.
+const PolyPlanView* WideLayout(StageKind kind, FirPath path) {
+    const WidePolyTable* table = nullptr;
+    const bool up = kind == StageKind::Up160Down147;
+    if (path == FirPath::Avx512) {
+        static const WidePolyTable up16(kUp160Down147, 16), down16(kUp147Down160, 16);
+        table = up ? &up16 : &down16;
+    } else if (path == FirPath::Avx2) {
+        static const WidePolyTable up8(kUp160Down147, 8), down8(kUp147Down160, 8);
+        table = up ? &up8 : &down8;
+    }
+    return table && table->view.lanes ? &table->view : nullptr;
+}
+
 bool IsMultirateFirKind(StageKind kind) {
     return kind == StageKind::Up2 || kind == StageKind::Down2 || kind == StageKind::Up3Down2 ||
            kind == StageKind::Up2Down3;
@@ -148,6 +186,12 @@ void ConversionStage::Prepare(StageKind kind, uint32_t inputSize, uint32_t outpu
     std::fill(std::begin(phase_), std::end(phase_), 0u);
     path_ = MultirateFir::ChosenPath();
 
+    wide_ = nullptr;
+    polyPath_ = FirPath::Sse2;
+    if (IsResamplerKind(kind)) {
+        wide_ = WideLayout(kind, path_);
+        if (wide_) polyPath_ = path_;
+    }
     if (IsMultirateFirKind(kind)) {
         const Shape s = ShapeForSizes(inputSize, outputSize);
         const MultirateFir* fir = FirFor(kind);
@@ -202,10 +246,10 @@ void ConversionStage::Process(float* buffer, uint32_t channel, uint32_t n, uint3
         std::memcpy(x, buffer, sizeof(float) * n);
         // The upsampler can yield one output more than the chain planned; it is never
         // written, so the caller's buffer only needs the planned size.
-        kUp160Down147.Run(x, n, phase_[channel], buffer, expected);
+        kUp160Down147.Run(x, n, phase_[channel], buffer, expected, wide_, polyPath_);
     } else if (kind_ == StageKind::Up147Down160) {
         std::memcpy(x, buffer, sizeof(float) * n);
-        kUp147Down160.Run(x, n, phase_[channel], buffer, n);
+        kUp147Down160.Run(x, n, phase_[channel], buffer, n, wide_, polyPath_);
     } else {
         return;
     }

@@ -1,7 +1,8 @@
 // The multirate FIR loops. Included, inside a namespace of its own, by each translation
 // unit that compiles them for one instruction set. That unit first includes
-// resample/FirPlanView.h and defines `Lanes`: its vector type Vec of kWidth floats and
-// the operations Zero, Broadcast, Load, Store, Add, Mul, StorePairs (two vectors
+// resample/FirPlanView.h and defines `Lanes`: its vector type Vec of kWidth floats, the
+// number of vectors of accumulators a block keeps in registers (kBlock) and the
+// operations Zero, Broadcast, Load, Store, Add, Mul, StorePairs (two vectors
 // interleaved), StoreTriples (three vectors interleaved) and SplitPairs (two vectors'
 // worth of input taken apart by position modulo 2), all inlined.
 //
@@ -12,18 +13,33 @@
 // the stack.
 
 // Phase sums of K vectors of groups: vector k < K - 1 starts at group g + k * kWidth, the
-// last at group `last` (which may overlap the one before it at the end of a block).
+// last at group `last` (which may overlap the one before it at the end of a block). The
+// taps' addresses for group g are worked out first, so that each tap loads its K vectors
+// at fixed distances from one address. The sums are locals written out by folds over k,
+// so that the compiler keeps each in a register of its own (a loop over an array, or
+// stores through `acc` inside the tap loop, would send them through memory).
+template <int K, std::size_t... k>
+QX_FIR_INLINE void Accumulate(const float* coef, const float* const* taps, int count, uint32_t g, uint32_t last,
+                              typename Lanes::Vec* acc, std::index_sequence<k...>) {
+    using Vec = typename Lanes::Vec;
+    const float* at[FirPlanView::kMaxTaps];
+    for (int e = 0; e < count; ++e) at[e] = taps[e] + g;
+    const std::size_t lastOffset = last - g;
+    Vec sum[K] = {((void)k, Lanes::Zero())..., Lanes::Zero()};
+    for (int e = 0; e < count; ++e) {
+        const Vec c = Lanes::Broadcast(coef + e);
+        const float* p = at[e];
+        ((sum[k] = Lanes::Add(sum[k], Lanes::Mul(c, Lanes::Load(p + k * Lanes::kWidth)))), ...);
+        sum[K - 1] = Lanes::Add(sum[K - 1], Lanes::Mul(c, Lanes::Load(p + lastOffset)));
+    }
+    ((acc[k] = sum[k]), ...);
+    acc[K - 1] = sum[K - 1];
+}
+
 template <int K>
 QX_FIR_INLINE void Accumulate(const float* coef, const float* const* taps, int count, uint32_t g, uint32_t last,
                               typename Lanes::Vec* acc) {
-    for (int k = 0; k < K; ++k) acc[k] = Lanes::Zero();
-    for (int e = 0; e < count; ++e) {
-        const typename Lanes::Vec c = Lanes::Broadcast(coef + e);
-        const float* p = taps[e] + g;
-        for (int k = 0; k < K - 1; ++k)
-            acc[k] = Lanes::Add(acc[k], Lanes::Mul(c, Lanes::Load(p + k * Lanes::kWidth)));
-        acc[K - 1] = Lanes::Add(acc[K - 1], Lanes::Mul(c, Lanes::Load(taps[e] + last)));
-    }
+    Accumulate<K>(coef, taps, count, g, last, acc, std::make_index_sequence<K - 1>());
 }
 
 // All L phases of K vectors of groups (placed as in Accumulate), written interleaved to
@@ -73,29 +89,31 @@ void Single(const FirPlanView& plan, uint32_t g, float* out) {
     }
 }
 
-// Blocks of eight vectors of groups (eight sums in flight hide the add latency), then
-// what is left in one block, or in two of four to six vectors when more than eight are
-// left, so that no block but that of a short period has fewer than four. A group count
-// that is not a multiple of the vector width ends with a vector that overlaps the one
-// before it and writes the same values again.
+// Blocks of B = Lanes::kBlock vectors of groups (that many sums in flight hide the add
+// latency, and the coefficient and the tap's address are loaded once for all of them),
+// then what is left in one block, or in two of half a block or more when more than B
+// are left, so that no block but that of a short period has fewer than B / 2. A group
+// count that is not a multiple of the vector width ends with a vector that overlaps the
+// one before it and writes the same values again.
 template <int L>
 void RunShape(const FirPlanView& plan, uint32_t groups, float* out) {
     constexpr uint32_t W = Lanes::kWidth;
+    constexpr uint32_t B = Lanes::kBlock;
     if (groups < W) {
         for (uint32_t g = 0; g < groups; ++g) Single<L>(plan, g, out);
         return;
     }
     const uint32_t vectors = (groups + W - 1) / W;
     uint32_t v = 0;
-    for (; vectors - v >= 12; v += 8) Block<L, 8>(plan, v * W, (v + 7) * W, out);
+    for (; vectors - v >= B + B / 2; v += B) Block<L, B>(plan, v * W, (v + B - 1) * W, out);
     uint32_t left = vectors - v;
-    if (left > 8) {
+    if (left > B) {
         const uint32_t half = left / 2;
-        Vectors<L, 8>(plan, static_cast<int>(half), v * W, (v + half - 1) * W, out);
+        Vectors<L, B>(plan, static_cast<int>(half), v * W, (v + half - 1) * W, out);
         v += half;
         left -= half;
     }
-    Vectors<L, 8>(plan, static_cast<int>(left), v * W, groups - W, out);
+    Vectors<L, B>(plan, static_cast<int>(left), v * W, groups - W, out);
 }
 
 void SplitPairs(const float* in, uint32_t count, float* even, float* odd) {
@@ -114,5 +132,30 @@ void Run(const FirPlanView& plan, uint32_t groups, float* out) {
         case 2: return RunShape<2>(plan, groups, out);
         case 3: return RunShape<3>(plan, groups, out);
         default: return;
+    }
+}
+
+// Groups of four vectors of consecutive outputs of a 160/147 kind. Each vector's row j
+// multiplies one input (broadcast) into that vector's lanes, so the lanes' sums go on in
+// increasing tap order; a tap outside a lane's window adds a zero product.
+void RunPolyphase(const PolyPlanView& plan, const float* x, uint64_t q, uint32_t groups, float* out) {
+    using Vec = typename Lanes::Vec;
+    constexpr uint32_t W = Lanes::kWidth;
+    const uint64_t vectorStep = static_cast<uint64_t>(plan.step) * W;
+    const std::size_t phaseFloats = static_cast<std::size_t>(plan.depth) * W;
+    for (uint32_t g = 0; g < groups; ++g, out += 4 * W) {
+        const float* newest[4];
+        const float* rows[4];
+        for (int v = 0; v < 4; ++v) {
+            const uint64_t qv = q + vectorStep * (4 * static_cast<uint64_t>(g) + v);
+            const uint32_t phase = static_cast<uint32_t>(qv % plan.phases);
+            newest[v] = x + static_cast<std::size_t>(qv / plan.phases) + plan.span[phase];
+            rows[v] = plan.lanes + phase * phaseFloats;
+        }
+        Vec acc[4] = {Lanes::Zero(), Lanes::Zero(), Lanes::Zero(), Lanes::Zero()};
+        for (uint32_t j = 0; j < plan.depth; ++j)
+            for (int v = 0; v < 4; ++v)
+                acc[v] = Lanes::Add(acc[v], Lanes::Mul(Lanes::Load(rows[v] + W * j), Lanes::Broadcast(newest[v] - j)));
+        for (int v = 0; v < 4; ++v) Lanes::Store(out + W * v, acc[v]);
     }
 }

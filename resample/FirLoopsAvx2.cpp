@@ -6,6 +6,9 @@
 // by an aligned move would fault.
 #include "resample/FirPlanView.h"
 
+#include <cstdint>
+#include <utility>
+
 #if defined(__AVX2__)
 #include <immintrin.h>
 
@@ -14,6 +17,8 @@ namespace qx::fir_avx2 {
 struct Lanes {
     using Vec = __m256;
     static constexpr int kWidth = 8;
+    static constexpr int kRowBlock = 12;
+    static constexpr int kBlock = 12;
     static QX_FIR_INLINE Vec Zero() { return _mm256_setzero_ps(); }
     static QX_FIR_INLINE Vec Broadcast(const float* p) { return _mm256_broadcast_ss(p); }
     static QX_FIR_INLINE Vec Load(const float* p) { return _mm256_loadu_ps(p); }
@@ -49,6 +54,7 @@ struct Lanes {
 };
 
 #include "resample/FirLoops.inl"
+#include "resample/FirRows.inl"
 
 bool Built() { return true; }
 
@@ -60,6 +66,8 @@ namespace qx::fir_avx2 {
 bool Built() { return false; }
 void Run(const FirPlanView&, uint32_t, float*) {}
 void SplitPairs(const float*, uint32_t, float*, float*) {}
+void RunPolyphase(const PolyPlanView&, const float*, uint64_t, uint32_t, float*) {}
+void RunRows(const FirRowView&, const float*, const float*, float*, float*) {}
 }  // namespace qx::fir_avx2
 
 #endif

@@ -3,6 +3,9 @@
 // vector kept in registers.
 #include "resample/FirPlanView.h"
 
+#include <cstdint>
+#include <utility>
+
 #if defined(__AVX512F__)
 #include <immintrin.h>
 
@@ -11,6 +14,8 @@ namespace qx::fir_avx512 {
 struct Lanes {
     using Vec = __m512;
     static constexpr int kWidth = 16;
+    static constexpr int kRowBlock = 16;
+    static constexpr int kBlock = 16;
     static QX_FIR_INLINE Vec Zero() { return _mm512_setzero_ps(); }
     static QX_FIR_INLINE Vec Broadcast(const float* p) { return _mm512_set1_ps(*p); }
     static QX_FIR_INLINE Vec Load(const float* p) { return _mm512_loadu_ps(p); }
@@ -47,6 +52,7 @@ struct Lanes {
 };
 
 #include "resample/FirLoops.inl"
+#include "resample/FirRows.inl"
 
 bool Built() { return true; }
 
@@ -58,6 +64,8 @@ namespace qx::fir_avx512 {
 bool Built() { return false; }
 void Run(const FirPlanView&, uint32_t, float*) {}
 void SplitPairs(const float*, uint32_t, float*, float*) {}
+void RunPolyphase(const PolyPlanView&, const float*, uint64_t, uint32_t, float*) {}
+void RunRows(const FirRowView&, const float*, const float*, float*, float*) {}
 }  // namespace qx::fir_avx512
 
 #endif

@@ -2,11 +2,14 @@
 // loops are checked against, and the loops of processors without SSE2.
 #include "resample/FirPlanView.h"
 
+#include <utility>
+
 namespace qx::fir_scalar {
 
 struct Lanes {
     using Vec = float;
     static constexpr int kWidth = 1;
+    static constexpr int kBlock = 8;
     static Vec Zero() { return 0.0f; }
     static Vec Broadcast(const float* p) { return *p; }
     static Vec Load(const float* p) { return *p; }

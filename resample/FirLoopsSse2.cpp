@@ -1,6 +1,8 @@
 // The multirate FIR loops with SSE2, the baseline of every x86-64 processor.
 #include "resample/FirPlanView.h"
 
+#include <utility>
+
 #if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
 #include <emmintrin.h>
 
@@ -28,6 +30,7 @@ QX_FIR_INLINE void StoreTriples4(float* o, __m128 a, __m128 b, __m128 c) {
 struct Lanes {
     using Vec = __m128;
     static constexpr int kWidth = 4;
+    static constexpr int kBlock = 8;
     static QX_FIR_INLINE Vec Zero() { return _mm_setzero_ps(); }
     static QX_FIR_INLINE Vec Broadcast(const float* p) { return _mm_set1_ps(*p); }
     static QX_FIR_INLINE Vec Load(const float* p) { return _mm_loadu_ps(p); }
@@ -55,6 +58,7 @@ namespace qx::fir_sse2 {
 bool Built() { return false; }
 void Run(const FirPlanView&, uint32_t, float*) {}
 void SplitPairs(const float*, uint32_t, float*, float*) {}
+void RunPolyphase(const PolyPlanView&, const float*, uint64_t, uint32_t, float*) {}
 }  // namespace qx::fir_sse2
 
 #endif

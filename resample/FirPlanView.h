@@ -36,26 +36,85 @@ struct FirPlanView {
     const float* const* taps[kMaxPhases];
 };
 
+// The same filter for the row loops of the wide instruction sets. The block's groups are
+// cut into `width` runs of equal length, one per vector lane, and the input is turned so
+// that row i holds, lane by lane, input i of each run: every tap of every group then
+// reads one whole, aligned row. The caller provides the linear input (history first),
+// the scratch for both turned copies, and sizes them with RowFloats.
+struct FirRowView {
+    int up;
+    int down;
+    float scale;
+    uint32_t history;  // inputs before group 0 that the taps read
+    uint32_t groups;
+    int count[FirPlanView::kMaxPhases];
+    const float* coef[FirPlanView::kMaxPhases];
+    const int16_t* offset[FirPlanView::kMaxPhases];  // input of each tap relative to down * g
+};
+
+// Floats of scratch the row loops need for `groups` groups at `width` lanes, alignment
+// included: the linear input, the turned input and the turned outputs.
+constexpr std::size_t RowRuns(uint32_t groups, uint32_t width) { return (groups + width - 1) / width; }
+constexpr std::size_t RoundUp(std::size_t n, std::size_t to) { return (n + to - 1) / to * to; }
+constexpr std::size_t RowLinearFloats(uint32_t history, int down, uint32_t groups, uint32_t width) {
+    return RoundUp(history + width * down * RowRuns(groups, width) + 8, 16);
+}
+constexpr std::size_t RowInputFloats(uint32_t history, int down, uint32_t groups, uint32_t width) {
+    return RoundUp(history + down * RowRuns(groups, width), 8) * width;
+}
+constexpr std::size_t RowOutputFloats(int up, uint32_t groups, uint32_t width) {
+    return RoundUp(up * RowRuns(groups, width), 8) * width;
+}
+constexpr std::size_t RowFloats(uint32_t history, int up, int down, uint32_t groups, uint32_t width) {
+    return 16 + RowLinearFloats(history, down, groups, width) + RowInputFloats(history, down, groups, width) +
+           RowOutputFloats(up, groups, width);
+}
+
+// One 160/147 polyphase kind laid out for vectors of `width` lanes: for the phase of the
+// first of `width` consecutive outputs, row j of that phase holds each output's tap for
+// input (newest input of the first output + span[phase]) - j, 0 where that input lies
+// outside the output's window, so walking the rows upwards adds every output's terms in
+// increasing tap order.
+struct PolyPlanView {
+    uint32_t phases;       // P: grid positions per input
+    uint32_t step;         // S: grid positions per output
+    uint32_t depth;        // rows per phase
+    uint32_t width;        // lanes per row
+    const uint8_t* span;   // per phase: how far the newest input of the last lane lies beyond the first's
+    const float* lanes;    // [phases][depth][width], 64-byte aligned
+};
+
 // The loops of each instruction set: Run takes `groups` groups to up*groups outputs,
 // output L*g + r being phase r of group g; SplitPairs takes an input apart by position
-// modulo 2 (even[i] = in[2i], odd[i] = in[2i + 1] for i below count). Built() says
-// whether this build holds the loops.
+// modulo 2 (even[i] = in[2i], odd[i] = in[2i + 1] for i below count); RunPolyphase
+// computes `groups` groups of four vectors of outputs (4 * width outputs each) of a plan
+// whose width is the set's vector width, the first at grid position q over inputs x (x[0]
+// at position 0). Built() says whether this build holds the loops.
 #define QX_FIR_PATH_DECLARATIONS                                          \
     bool Built();                                                         \
     void Run(const FirPlanView& plan, uint32_t groups, float* out);       \
-    void SplitPairs(const float* in, uint32_t count, float* even, float* odd);
+    void SplitPairs(const float* in, uint32_t count, float* even, float* odd); \
+    void RunPolyphase(const PolyPlanView& plan, const float* x, uint64_t q, uint32_t groups, float* out);
 namespace fir_scalar {
 QX_FIR_PATH_DECLARATIONS
 }
 namespace fir_sse2 {
 QX_FIR_PATH_DECLARATIONS
 }
+// The row loops: `x` holds the history and the groups' inputs as one run (input t at
+// x[t], from t = -history), `scratch` RowFloats floats, out up * groups outputs (it may
+// overlap the inputs of the block: they are copied before anything is written).
+#define QX_FIR_ROW_DECLARATIONS \
+    void RunRows(const FirRowView& view, const float* history, const float* block, float* scratch, float* out);
 namespace fir_avx2 {
 QX_FIR_PATH_DECLARATIONS
+QX_FIR_ROW_DECLARATIONS
 }
 namespace fir_avx512 {
 QX_FIR_PATH_DECLARATIONS
+QX_FIR_ROW_DECLARATIONS
 }
+#undef QX_FIR_ROW_DECLARATIONS
 #undef QX_FIR_PATH_DECLARATIONS
 
 }  // namespace qx

@@ -90,6 +90,9 @@ void MultirateFir::LimitPath(FirPath widest) {
 
 void MultirateFir::Run(const float* x, const float* block, uint32_t groups, float* out, FirPath path,
                        float* scratch) const {
+    // The wide sets run on rows where the turns pay for themselves.
+    if ((path == FirPath::Avx2 && UseRows(groups, 8)) || (path == FirPath::Avx512 && UseRows(groups, 16)))
+        return RunRows(x, block, groups, out, path, scratch);
     // Where each lane of the input starts (at group 0): x itself without decimation, else
     // the lanes of the split copy, history first.
     const float* lanes[3] = {x, x, x};
@@ -119,6 +122,23 @@ void MultirateFir::Run(const float* x, const float* block, uint32_t groups, floa
         case FirPath::Sse2: return fir_sse2::Run(view, groups, out);
         case FirPath::Scalar: return fir_scalar::Run(view, groups, out);
     }
+}
+
+void MultirateFir::RunRows(const float* x, const float* block, uint32_t groups, float* out, FirPath path,
+                           float* scratch) const {
+    FirRowView view{};
+    view.up = up_;
+    view.down = down_;
+    view.scale = scale_;
+    view.history = static_cast<uint32_t>(history_);
+    view.groups = groups;
+    for (int r = 0; r < up_; ++r) {
+        view.count[r] = phases_[r].count;
+        view.coef[r] = phases_[r].coef;
+        view.offset[r] = phases_[r].offset;
+    }
+    if (path == FirPath::Avx512) return fir_avx512::RunRows(view, x, block, scratch, out);
+    return fir_avx2::RunRows(view, x, block, scratch, out);
 }
 
 float MultirateFir::Single(const float* x) const {

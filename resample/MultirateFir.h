@@ -58,8 +58,14 @@ public:
 
     // Floats of scratch that Run needs for `groups` groups (0 when down is 1): the input
     // taken apart by its position modulo down.
+    // The row loops of the wide sets need more: the input and the outputs turned into rows.
     size_t ScratchFloats(uint32_t groups) const {
-        return down_ > 1 ? static_cast<size_t>(down_) * (static_cast<size_t>(subHistory_) + groups) : 0;
+        const size_t split = down_ > 1 ? static_cast<size_t>(down_) * (static_cast<size_t>(subHistory_) + groups) : 0;
+        const uint32_t history = static_cast<uint32_t>(history_);
+        const size_t rows8 = RowFloats(history, up_, down_, groups, 8);
+        const size_t rows16 = RowFloats(history, up_, down_, groups, 16);
+        const size_t rows = rows8 > rows16 ? rows8 : rows16;
+        return split > rows ? split : rows;
     }
 
     // Runs `groups` groups of inputs: the history x[-History() .. -1] and the block
@@ -90,6 +96,16 @@ private:
         int8_t sub[kMaxTaps] = {};      // offset mod M: which deinterleaved lane
         int16_t index[kMaxTaps] = {};   // offset div M: index within that lane
     };
+
+    // Whether a block of `groups` groups runs on the row loops of `width` lanes. The turns
+    // in and out cost a few shuffles per row, which the aligned loads repay where each
+    // output has many taps and there are enough rows: the filters of one or two phases,
+    // on at least eight rows of groups. The three-phase filters, with a third of the taps
+    // per output and three rows to turn out per group, measured no faster on rows.
+    bool UseRows(uint32_t groups, uint32_t width) const { return up_ <= 2 && groups >= 8 * width; }
+
+
+    void RunRows(const float* x, const float* block, uint32_t groups, float* out, FirPath path, float* scratch) const;
 
     static constexpr int FloorDiv(int a, int b) { return (a >= 0) ? a / b : -((-a + b - 1) / b); }
 

@@ -10,9 +10,13 @@
 // time: for the phase of the first, row j holds each output's tap for input
 // (newest input of the four) - j, or 0 where that input is outside its window. Walking j
 // upwards adds every output's terms in increasing tap order, so the sums are the same
-// as one output at a time (added zero terms change no finite sum).
+// as one output at a time (added zero terms change no finite sum). The same layout for
+// eight or sixteen lanes (FillLanes) lets the AVX2 and AVX-512 loops compute wider
+// vectors of outputs the same way.
 #include <cstddef>
 #include <cstdint>
+
+#include "resample/FirPlanView.h"
 
 #if defined(_M_X64) || defined(__SSE2__)
 #include <emmintrin.h>
@@ -52,14 +56,47 @@ public:
         return end <= phase ? 0 : (end - phase + S - 1) / S;
     }
 
+    // Rows per phase of the layout for `width` lanes.
+    static constexpr uint32_t Depth(uint32_t width) { return (P - 1 + S * (width - 1)) / P + T; }
+    static constexpr uint32_t Phases() { return P; }
+    static constexpr uint32_t Step() { return S; }
+
+    // Writes the layout for `width` lanes: lanes[P][Depth(width)][width], which must be
+    // zeroed, and span[P].
+    void FillLanes(uint32_t width, float* lanes, uint8_t* span) const {
+        const uint32_t depth = Depth(width);
+        for (uint32_t phase = 0; phase < P; ++phase) {
+            const uint32_t last = (phase + S * (width - 1)) / P;
+            span[phase] = static_cast<uint8_t>(last);
+            for (uint32_t l = 0; l < width; ++l) {
+                const uint32_t q = phase + S * l;
+                const uint32_t lead = q / P;
+                for (uint32_t t = 0; t < T; ++t)
+                    lanes[(static_cast<size_t>(phase) * depth + last - lead + t) * width + l] = table_[q % P][t];
+            }
+        }
+    }
+
     // Converts x[0..n-1] (x[-History()..-1] hold the previous inputs) from `phase`,
     // writes at most maxOut outputs, advances `phase` past the whole block and returns
-    // the number written.
-    uint32_t Run(const float* x, uint32_t n, uint32_t& phase, float* out, uint32_t maxOut) const {
+    // the number written. With a `wide` layout, the loops of `path` (whose vector width
+    // it has) take the outputs first, four vectors at a time.
+    uint32_t Run(const float* x, uint32_t n, uint32_t& phase, float* out, uint32_t maxOut,
+                 const PolyPlanView* wide = nullptr, FirPath path = FirPath::Sse2) const {
         const uint64_t count = OutputCount(n, phase);
         const uint32_t written = count < maxOut ? static_cast<uint32_t>(count) : maxOut;
         constexpr uint32_t kGroup = 4 * kLanes;  // four sets of lanes in flight at once
         uint32_t o = 0;
+        if (wide && written >= 4 * wide->width) {
+            // Whole groups, then one more that ends at the last output and overlaps the
+            // one before it (writing the same values again).
+            const uint32_t group = 4 * wide->width;
+            const uint32_t groups = written / group;
+            RunWide(*wide, path, x, phase, groups, out);
+            if (written % group != 0)
+                RunWide(*wide, path, x, phase + static_cast<uint64_t>(S) * (written - group), 1, out + written - group);
+            o = written;
+        }
         for (; o + kGroup <= written; o += kGroup) Group(x, phase + static_cast<uint64_t>(S) * o, out + o);
         for (; o < written; ++o) out[o] = Single(x, phase + static_cast<uint64_t>(S) * o);
         phase = static_cast<uint32_t>((phase + count * S) % P);
@@ -67,6 +104,16 @@ public:
     }
 
 private:
+    static void RunWide(const PolyPlanView& wide, FirPath path, const float* x, uint64_t q, uint32_t groups,
+                        float* out) {
+        switch (path) {
+            case FirPath::Avx512: return fir_avx512::RunPolyphase(wide, x, q, groups, out);
+            case FirPath::Avx2: return fir_avx2::RunPolyphase(wide, x, q, groups, out);
+            case FirPath::Sse2: return fir_sse2::RunPolyphase(wide, x, q, groups, out);
+            case FirPath::Scalar: return fir_scalar::RunPolyphase(wide, x, q, groups, out);
+        }
+    }
+
     void Group(const float* x, uint64_t q, float* out) const {
         const float* newest[4];
         const float* rows[4];
