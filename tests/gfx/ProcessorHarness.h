@@ -1,0 +1,189 @@
+#pragma once
+// Drives one processor the way the outside host does: created through the module's class
+// factory, recording components registered under the component classes a test names, an
+// in-memory FX store, and helpers that read back what the components were given. Header
+// only, so the programs of the three processors share it.
+#include <windows.h>
+#include <propsys.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/ComPtr.h"
+#include "processors/IQXEffectProcessor.h"
+#include "settings/WinGuid.h"
+#include "tests/support/RecordingComponent.h"
+#include "tests/support/Stores.h"
+#include "tests/support/WaveFormats.h"
+
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** ppv);
+
+namespace qx::test {
+
+using Bytes = std::vector<uint8_t>;
+using settings::KeyId;
+
+constexpr KeyId Key(const char (&fmtid)[39], uint32_t pid) { return {ParseGuid(fmtid), pid}; }
+
+constexpr uint32_t kSpeakers = 1, kMicrophone = 4, kSpdif = 8;
+constexpr float kUntouched = -7.0f;
+
+inline Bytes Words(std::initializer_list<uint32_t> words) {
+    Bytes out;
+    for (uint32_t w : words)
+        for (int b = 0; b < 4; ++b) out.push_back(uint8_t(w >> (8 * b)));
+    return out;
+}
+inline Bytes Float(float f) {
+    uint32_t w;
+    std::memcpy(&w, &f, 4);
+    return Words({w});
+}
+inline Bytes Join(std::initializer_list<Bytes> parts) {
+    Bytes out;
+    for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
+    return out;
+}
+
+// A component class as the contract names it, with the name the call log records.
+struct ComponentClass {
+    const wchar_t* name;
+    Guid clsid;
+    Guid iid;
+};
+
+// One value in the FX store: VT_UI4, a blob, or a value of a type no reader accepts.
+struct Value {
+    KeyId key;
+    enum Kind { UInt, Blob, WrongType } kind;
+    uint32_t number = 0;
+    Bytes blob;
+};
+inline Value U(KeyId key, uint32_t v) { return {key, Value::UInt, v, {}}; }
+inline Value B(KeyId key, Bytes b) { return {key, Value::Blob, 0, std::move(b)}; }
+inline Value Wrong(KeyId key) { return {key, Value::WrongType, 0, {}}; }
+inline std::vector<Value> Concat(std::vector<Value> a, const std::vector<Value>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// One SetParameter call as a component received it.
+struct Push {
+    std::wstring component;
+    int id;
+    Bytes data;
+    bool operator==(const Push& o) const { return component == o.component && id == o.id && data == o.data; }
+};
+inline std::ostream& operator<<(std::ostream& os, const Push& p) {
+    os << "\n  " << std::string(p.component.begin(), p.component.end()) << " " << p.id << ":";
+    for (uint8_t b : p.data) os << " " << int(b);
+    return os;
+}
+using Pushes = std::vector<Push>;
+using Names = std::vector<std::wstring>;
+
+class ProcessorTest : public testing::Test {
+protected:
+    // Registers every class, then creates the processor from its class identifier.
+    void Start(const char (&clsid)[39], const std::vector<ComponentClass>& classes) {
+        for (const ComponentClass& c : classes)
+            regs_.push_back(std::make_unique<ComponentRegistration>(log_, ToGuid(c.clsid), ToGuid(c.iid), c.name));
+        fx_ = NewMemoryStore();
+        p_ = NewProcessor(clsid);
+        ASSERT_TRUE(p_);
+    }
+    static ComPtr<IQXEffectProcessor> NewProcessor(const char (&clsid)[39]) {
+        ComPtr<IClassFactory> factory;
+        ComPtr<IQXEffectProcessor> p;
+        EXPECT_EQ(S_OK, DllGetClassObject(ToGuid(ParseGuid(clsid)), IID_IClassFactory, factory.PutVoid()));
+        const GUID processorIid = ToGuid(ParseGuid("{491EC4BE-4EE1-49E5-B56F-EF23DB386121}"));
+        if (factory) EXPECT_EQ(S_OK, factory->CreateInstance(nullptr, processorIid, p.PutVoid()));
+        return p;
+    }
+    void TearDown() override {
+        p_.Reset();
+        for (auto& r : regs_)
+            if (r) EXPECT_TRUE(r->AllReleasedByOthers()) << "a component reference was kept";
+        regs_.clear();
+    }
+    // Takes a class away before Initialize, so its component cannot be created.
+    void Drop(const wchar_t* name) {
+        for (auto& r : regs_)
+            if (r && r->Name() == name) r.reset();
+    }
+    ComponentRegistration* Reg(const wchar_t* name) const {
+        for (auto& r : regs_)
+            if (r && r->Name() == name) return r.get();
+        return nullptr;
+    }
+    ComponentBehaviour& Behaviour(const wchar_t* name) { return Reg(name)->Behaviour(); }
+
+    HRESULT Init(uint32_t formFactor) {
+        ComPtr<IPropertyStore> endpoint = NewEndpointStore(formFactor);
+        return p_->Initialize(endpoint.Get());
+    }
+    HRESULT Lock(uint32_t rate, uint32_t in, uint32_t out, uint32_t frames, uint32_t tag = 1) {
+        return p_->LockForProcess(rate, in, out, frames, fx_.Get(), tag);
+    }
+    void Put(const Value& v) {
+        if (v.kind == Value::UInt) PutUInt(fx_.Get(), v.key, v.number);
+        if (v.kind == Value::Blob) PutBlob(fx_.Get(), v.key, v.blob.data(), v.blob.size());
+        if (v.kind == Value::WrongType) PutBool(fx_.Get(), v.key, true);
+    }
+    void Put(const std::vector<Value>& values) {
+        for (const Value& v : values) Put(v);
+    }
+    HRESULT Report(const KeyId& key) {
+        const PROPERTYKEY pk{ToGuid(key.fmtid), key.pid};
+        return p_->OnPropertyChanged(&pk, fx_.Get());
+    }
+    HRESULT Set(const KeyId& key, uint32_t value) {
+        Put(U(key, value));
+        return Report(key);
+    }
+
+    // One period of a ramp, sample (frame i, channel c) = (100 c + i + 1) / 1000, into an
+    // output that starts as kUntouched everywhere.
+    HRESULT Run(uint32_t in, uint32_t out, uint32_t frames) {
+        in_.assign(size_t(in) * frames, 0.0f);
+        for (uint32_t i = 0; i < frames; ++i)
+            for (uint32_t c = 0; c < in; ++c) in_[size_t(i) * in + c] = RampAt(i, c);
+        out_.assign(size_t(out) * frames, kUntouched);
+        return p_->Process(in_.data(), out_.data(), frames);
+    }
+    static float RampAt(uint32_t i, uint32_t c) { return float(100 * c + i + 1) / 1000.0f; }
+
+    Pushes PushesSince() const {
+        Pushes out;
+        for (const ComponentCall& c : log_.Calls(ComponentCall::SetParameter)) {
+            EXPECT_EQ(c.size, c.data.size());
+            out.push_back({c.component, c.id, c.data});
+        }
+        return out;
+    }
+    std::vector<ComponentCall> Inits(const wchar_t* name) const {
+        std::vector<ComponentCall> out;
+        for (const ComponentCall& c : log_.CallsOf(name))
+            if (c.kind == ComponentCall::Initialize) out.push_back(c);
+        return out;
+    }
+    // The components the processor holds now, in class-table order.
+    Names Held() const {
+        Names out;
+        for (auto& r : regs_)
+            if (r && r->InstanceCount() && r->Instance(r->InstanceCount() - 1)->RefCount() > 1) out.push_back(r->Name());
+        return out;
+    }
+
+    CallLog log_;
+    ComPtr<IPropertyStore> fx_;
+    ComPtr<IQXEffectProcessor> p_;
+    std::vector<float> in_, out_;
+    std::vector<std::unique_ptr<ComponentRegistration>> regs_;
+};
+
+}  // namespace qx::test
