@@ -66,7 +66,8 @@ struct Value {
 inline Value U(KeyId key, uint32_t v) { return {key, Value::UInt, v, {}}; }
 inline Value B(KeyId key, Bytes b) { return {key, Value::Blob, 0, std::move(b)}; }
 inline Value Wrong(KeyId key) { return {key, Value::WrongType, 0, {}}; }
-inline std::vector<Value> Concat(std::vector<Value> a, const std::vector<Value>& b) {
+template <class T>
+std::vector<T> Concat(std::vector<T> a, const std::vector<T>& b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
 }
