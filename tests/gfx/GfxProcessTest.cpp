@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "tests/gfx/GfxHarness.h"
+#include "tests/support/AllocationCounter.h"
 
 namespace qx::test::gfx {
 namespace {
@@ -89,13 +90,24 @@ TEST_F(GfxTest, PeriodLimitsAndConversion) {
     EXPECT_EQ(1, p_->Process(in_.data(), out_.data(), 0));
     EXPECT_EQ(S_OK, Run(2, 2, 3));  // a short period without conversion
 
-    // 96000 runs the effects on 480 frames at 48000 and writes the whole period back;
-    // with conversion only the lock-time count is accepted.
-    ASSERT_EQ(S_OK, Lock(96000, 2, 2, 960));
+    // 96000 runs the effects on 480 frames at 48000 and writes the whole period back,
+    // allocating nothing; with conversion only the lock-time count is accepted.
+    for (int slot : {0, 1, 2, 3, 4, 5, 6, 7, 11, 12}) Set(EnableKey(slot), 1);
+    ASSERT_EQ(S_OK, Lock(96000, 8, 8, 960));
     log_.Clear();
-    EXPECT_EQ(S_OK, Run(2, 2, 960));
+    EXPECT_EQ(S_OK, Run(8, 8, 960));
     EXPECT_EQ(log_.Calls(ComponentCall::Process).at(0).frames, 480u);
     EXPECT_NE(out_.back(), kUntouched);
+    log_.SetRecordProcess(false);
+    {
+        AllocationCounter counter;
+        p_->Process(in_.data(), out_.data(), 960);
+        p_->ProcessMonitor(out_.data(), 960);
+        EXPECT_EQ(counter.Count(), 0u);
+    }
+    log_.SetRecordProcess(true);
+    ASSERT_EQ(S_OK, Lock(96000, 2, 2, 960));
+    Run(2, 2, 960);
     EXPECT_EQ(E_INVALIDARG, p_->Process(in_.data(), out_.data(), 959));
     EXPECT_EQ(E_INVALIDARG, p_->ProcessMonitor(in_.data(), 480));
 

@@ -25,11 +25,11 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** ppv);
 namespace qx::test {
 
 using Bytes = std::vector<uint8_t>;
+using Names = std::vector<std::wstring>;
 using settings::KeyId;
 
 constexpr KeyId Key(const char (&fmtid)[39], uint32_t pid) { return {ParseGuid(fmtid), pid}; }
-
-constexpr uint32_t kSpeakers = 1, kMicrophone = 4, kSpdif = 8;
+constexpr uint32_t kSpeakers = 1, kMicrophone = 4, kSpdif = 8;  // endpoint form factors
 constexpr float kUntouched = -7.0f;
 
 inline Bytes Words(std::initializer_list<uint32_t> words) {
@@ -48,12 +48,16 @@ inline Bytes Join(std::initializer_list<Bytes> parts) {
     for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
     return out;
 }
+template <class T>
+std::vector<T> Concat(std::vector<T> a, const std::vector<T>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
 
 // A component class as the contract names it, with the name the call log records.
 struct ComponentClass {
     const wchar_t* name;
-    Guid clsid;
-    Guid iid;
+    Guid clsid, iid;
 };
 
 // One value in the FX store: VT_UI4, a blob, or a value of a type no reader accepts.
@@ -66,11 +70,6 @@ struct Value {
 inline Value U(KeyId key, uint32_t v) { return {key, Value::UInt, v, {}}; }
 inline Value B(KeyId key, Bytes b) { return {key, Value::Blob, 0, std::move(b)}; }
 inline Value Wrong(KeyId key) { return {key, Value::WrongType, 0, {}}; }
-template <class T>
-std::vector<T> Concat(std::vector<T> a, const std::vector<T>& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
 
 // One SetParameter call as a component received it.
 struct Push {
@@ -85,7 +84,6 @@ inline std::ostream& operator<<(std::ostream& os, const Push& p) {
     return os;
 }
 using Pushes = std::vector<Push>;
-using Names = std::vector<std::wstring>;
 
 class ProcessorTest : public testing::Test {
 protected:
@@ -107,56 +105,49 @@ protected:
     }
     void TearDown() override {
         p_.Reset();
-        for (auto& r : regs_)
-            if (r) EXPECT_TRUE(r->AllReleasedByOthers()) << "a component reference was kept";
-        regs_.clear();
+        for (auto& r : regs_) EXPECT_TRUE(!r || r->AllReleasedByOthers()) << "a component reference was kept";
     }
-    // Takes a class away before Initialize, so its component cannot be created.
-    void Drop(const wchar_t* name) {
-        for (auto& r : regs_)
-            if (r && r->Name() == name) r.reset();
-    }
-    ComponentRegistration* Reg(const wchar_t* name) const {
+    ComponentRegistration* Reg(const std::wstring& name) const {
         for (auto& r : regs_)
             if (r && r->Name() == name) return r.get();
         return nullptr;
     }
-    ComponentBehaviour& Behaviour(const wchar_t* name) { return Reg(name)->Behaviour(); }
-
-    HRESULT Init(uint32_t formFactor) {
-        ComPtr<IPropertyStore> endpoint = NewEndpointStore(formFactor);
-        return p_->Initialize(endpoint.Get());
+    ComponentBehaviour& Behaviour(const std::wstring& name) { return Reg(name)->Behaviour(); }
+    // Takes a class away before Initialize, so its component cannot be created.
+    void Drop(const std::wstring& name) {
+        for (auto& r : regs_)
+            if (r && r->Name() == name) r.reset();
     }
+
+    HRESULT Init(uint32_t formFactor) { return p_->Initialize(NewEndpointStore(formFactor).Get()); }
     HRESULT Lock(uint32_t rate, uint32_t in, uint32_t out, uint32_t frames, uint32_t tag = 1) {
         return p_->LockForProcess(rate, in, out, frames, fx_.Get(), tag);
     }
-    void Put(const Value& v) {
-        if (v.kind == Value::UInt) PutUInt(fx_.Get(), v.key, v.number);
-        if (v.kind == Value::Blob) PutBlob(fx_.Get(), v.key, v.blob.data(), v.blob.size());
-        if (v.kind == Value::WrongType) PutBool(fx_.Get(), v.key, true);
-    }
     void Put(const std::vector<Value>& values) {
-        for (const Value& v : values) Put(v);
+        for (const Value& v : values) {
+            if (v.kind == Value::UInt) PutUInt(fx_.Get(), v.key, v.number);
+            if (v.kind == Value::Blob) PutBlob(fx_.Get(), v.key, v.blob.data(), v.blob.size());
+            if (v.kind == Value::WrongType) PutBool(fx_.Get(), v.key, true);
+        }
     }
+    void Put(const Value& v) { Put(std::vector<Value>{v}); }
     HRESULT Report(const KeyId& key) {
         const PROPERTYKEY pk{ToGuid(key.fmtid), key.pid};
         return p_->OnPropertyChanged(&pk, fx_.Get());
     }
     HRESULT Set(const KeyId& key, uint32_t value) {
-        Put(U(key, value));
+        Put({U(key, value)});
         return Report(key);
     }
 
-    // One period of a ramp, sample (frame i, channel c) = (100 c + i + 1) / 1000, into an
-    // output that starts as kUntouched everywhere.
+    // One period of a ramp into an output that starts as kUntouched everywhere.
     HRESULT Run(uint32_t in, uint32_t out, uint32_t frames) {
         in_.assign(size_t(in) * frames, 0.0f);
-        for (uint32_t i = 0; i < frames; ++i)
-            for (uint32_t c = 0; c < in; ++c) in_[size_t(i) * in + c] = RampAt(i, c);
+        for (size_t k = 0; k < in_.size(); ++k) in_[k] = RampAt(uint32_t(k / in), uint32_t(k % in));
         out_.assign(size_t(out) * frames, kUntouched);
         return p_->Process(in_.data(), out_.data(), frames);
     }
-    static float RampAt(uint32_t i, uint32_t c) { return float(100 * c + i + 1) / 1000.0f; }
+    static float RampAt(uint32_t frame, uint32_t channel) { return float(100 * channel + frame + 1) / 1000.0f; }
 
     Pushes PushesSince() const {
         Pushes out;
@@ -166,10 +157,10 @@ protected:
         }
         return out;
     }
-    std::vector<ComponentCall> Inits(const wchar_t* name) const {
+    std::vector<ComponentCall> Inits(const std::wstring& name) const {
         std::vector<ComponentCall> out;
-        for (const ComponentCall& c : log_.CallsOf(name))
-            if (c.kind == ComponentCall::Initialize) out.push_back(c);
+        for (const ComponentCall& c : log_.Calls(ComponentCall::Initialize))
+            if (c.component == name) out.push_back(c);
         return out;
     }
     // The components the processor holds now, in class-table order.

@@ -1,20 +1,133 @@
 // The echo-canceller worker of the capture processor against a stand-in Zurarur object.
-#include <memory>
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <thread>
 
+#include "common/ClassRegistration.h"
+#include "common/Handles.h"
+#include "common/UnknownObject.h"
 #include "frame/Module.h"
+#include "processors/ZurarurAec.h"
 #include "tests/mic/MicHarness.h"
-#include "tests/mic/ZurarurDouble.h"
 
 namespace qx::test::mic {
 namespace {
 
-using Config = ZurarurDouble::Config;
+struct ZurConfig {
+    HRESULT availableResult = S_OK;
+    UINT32 available = 1;
+    bool hasDeviceList = true;
+    HRESULT countResult = S_OK;
+    int firstKnownDevice = 1;  // QueryDevice succeeds from this index on; -1: never
+    HRESULT setResult = S_OK;  // of the first SetEnabled
+    bool holdFirstSet = false;  // the first SetEnabled waits until Release()
+};
 
-std::vector<UINT32> Values(const ZurarurDouble& zur) {
-    std::vector<UINT32> v;
-    for (const auto& s : zur.Sets()) v.push_back(s.enabled);
-    return v;
-}
+// A stand-in Zurarur object: one object answers the three interfaces and records what
+// the worker calls. It is registered from a thread of the multithreaded apartment, where
+// the worker, which does no COM initialisation, finds classes.
+class Zurarur {
+public:
+    explicit Zurarur(ZurConfig config = {}) : config_(config) {
+        thread_ = std::thread([this] {
+            const HRESULT init = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+            {
+                const ClassRegistration registration(ToGuid(ParseGuid("{C6606CA5-2108-4CAF-8E52-1953F2DBF716}")),
+                                                     [this](REFIID riid, void** ppv) {
+                                                         return QueryNewObject(new Object(*this), riid, ppv);
+                                                     });
+                EXPECT_TRUE(SUCCEEDED(init) && registration.Registered());
+                SetEvent(ready_.Get());
+                WaitForSingleObject(quit_.Get(), INFINITE);
+            }
+            CoUninitialize();
+        });
+        WaitForSingleObject(ready_.Get(), INFINITE);
+    }
+    ~Zurarur() {
+        Release();
+        SetEvent(quit_.Get());
+        thread_.join();
+    }
+    // Waits until `done` holds, with a limit no working worker comes near; false on it.
+    bool WaitFor(const std::function<bool()>& done) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        return changed_.wait_for(lock, std::chrono::seconds(20), done);
+    }
+    bool WaitForSets(size_t n) { return WaitFor([&] { return sets.size() >= n; }); }
+    bool WaitForCreatorThreadEnd() { return WaitForSingleObject(creator_.Get(), 20000) == WAIT_OBJECT_0; }
+    void Release() { SetEvent(hold_.Get()); }
+    template <class T>
+    T Read(const T& field) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return field;
+    }
+
+    std::vector<std::pair<UINT32, UINT32>> sets;  // device, enabled
+    std::vector<UINT32> queried;
+    long created = 0, alive = 0;
+
+private:
+    class Object : public UnknownObject<IZurarurAec, IZurarurAecControl, IZurarurAecDeviceList> {
+    public:
+        explicit Object(Zurarur& z) : z_(z) {
+            z_.Note([&] {
+                ++z_.created, ++z_.alive;
+                z_.creator_.Reset(OpenThread(SYNCHRONIZE, FALSE, GetCurrentThreadId()));
+            });
+        }
+        ~Object() override { z_.Note([&] { --z_.alive; }); }
+        HRESULT STDMETHODCALLTYPE Reserved1() override { return E_NOTIMPL; }
+        HRESULT STDMETHODCALLTYPE Reserved2() override { return E_NOTIMPL; }
+        HRESULT STDMETHODCALLTYPE Reserved3() override { return E_NOTIMPL; }
+        HRESULT STDMETHODCALLTYPE Reserved4() override { return E_NOTIMPL; }
+        HRESULT STDMETHODCALLTYPE Reserved5() override { return E_NOTIMPL; }
+        HRESULT STDMETHODCALLTYPE Reserved6() override { return E_NOTIMPL; }
+        HRESULT STDMETHODCALLTYPE Reserved7() override { return E_NOTIMPL; }
+        HRESULT STDMETHODCALLTYPE Reserved8() override { return E_NOTIMPL; }
+        HRESULT STDMETHODCALLTYPE IsAvailable(UINT32* available) override {
+            *available = z_.config_.available;
+            return z_.config_.availableResult;
+        }
+        HRESULT STDMETHODCALLTYPE GetCount(UINT32* count) override {
+            *count = 3;
+            return z_.config_.countResult;
+        }
+        HRESULT STDMETHODCALLTYPE QueryDevice(UINT32 index, UINT32* state) override {
+            z_.Note([&] { z_.queried.push_back(index); });
+            *state = 1;
+            return z_.config_.firstKnownDevice >= 0 && int(index) >= z_.config_.firstKnownDevice ? S_OK : E_INVALIDARG;
+        }
+        HRESULT STDMETHODCALLTYPE SetEnabled(UINT32 index, UINT32 enabled) override {
+            bool first = false;
+            z_.Note([&] { first = z_.sets.empty(), z_.sets.push_back({index, enabled}); });
+            // Bounded, so that a processor that waits for a held worker fails instead of hanging.
+            if (first && z_.config_.holdFirstSet) WaitForSingleObject(z_.hold_.Get(), 20000);
+            return first ? z_.config_.setResult : S_OK;
+        }
+
+    private:
+        void* FindInterface(REFIID riid) override {
+            if (!z_.config_.hasDeviceList && IsEqualIID(riid, __uuidof(IZurarurAecDeviceList))) return nullptr;
+            return UnknownObject::FindInterface(riid);
+        }
+        Zurarur& z_;
+    };
+    void Note(const std::function<void()>& change) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        change();
+        changed_.notify_all();
+    }
+
+    ZurConfig config_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    UniqueHandle creator_, hold_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    UniqueHandle ready_{CreateEventW(nullptr, TRUE, FALSE, nullptr)}, quit_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    std::thread thread_;
+};
 
 class MicWorker : public MicTest {
 protected:
@@ -24,29 +137,32 @@ protected:
         MicTest::TearDown();
         zur_.reset();
     }
-    ZurarurDouble& Zur(Config config = Config()) {
+    Zurarur& Zur(ZurConfig config = {}) {
         zur_.reset();  // one registration of the class at a time
-        zur_ = std::make_unique<ZurarurDouble>(config);
-        EXPECT_TRUE(zur_->Registered());
+        zur_ = std::make_unique<Zurarur>(config);
         return *zur_;
     }
-    std::unique_ptr<ZurarurDouble> zur_;
+    std::vector<UINT32> Values() {
+        std::vector<UINT32> v;
+        for (const auto& s : zur_->Read(zur_->sets)) v.push_back(s.second);
+        return v;
+    }
+    std::unique_ptr<Zurarur> zur_;
 };
 
 // The double answers by the interface declarations' identifiers; they must be these.
 TEST(ZurarurIdentifiers, AreThePublicOnes) {
-    EXPECT_TRUE(IsEqualCLSID(ToGuid(ParseGuid("{C6606CA5-2108-4CAF-8E52-1953F2DBF716}")), CLSID_ZurarurAec));
     EXPECT_TRUE(IsEqualIID(ToGuid(ParseGuid("{CF743829-4C33-457D-82CB-A00DE3308CD5}")), __uuidof(IZurarurAec)));
     EXPECT_TRUE(IsEqualIID(ToGuid(ParseGuid("{3F8F4AEB-9090-4F5B-98F2-000A08FC4A07}")), __uuidof(IZurarurAecControl)));
     EXPECT_TRUE(IsEqualIID(ToGuid(ParseGuid("{3F8F4AEB-9090-4F5B-98F2-000A08FC4A04}")), __uuidof(IZurarurAecDeviceList)));
 }
 
 TEST_F(MicWorker, AppliesTheStateToTheFirstKnownDeviceAfterEachLockAndChange) {
-    ZurarurDouble& zur = Zur();
+    Zurarur& zur = Zur();
     ASSERT_EQ(S_OK, Set(kZurAec, 1));  // before Initialize: applied at start
     ASSERT_EQ(S_OK, Init(kMicrophone));
     ASSERT_TRUE(zur.WaitForSets(1));
-    EXPECT_EQ(zur.QueriedDevices(), (std::vector<UINT32>{0, 1}));
+    EXPECT_EQ(zur.Read(zur.queried), (std::vector<UINT32>{0, 1}));
     const std::pair<Value, size_t> steps[] = {
         {U(kZurAec, 1), 1},          // the same value: nothing to apply
         {U(kZurAec, 0), 2},          {U(kZurAec, 1), 3},
@@ -61,29 +177,29 @@ TEST_F(MicWorker, AppliesTheStateToTheFirstKnownDeviceAfterEachLockAndChange) {
     }
     ASSERT_EQ(S_OK, Lock(48000, 2, 2, 16));
     ASSERT_TRUE(zur.WaitForSets(6));
-    EXPECT_EQ(Values(zur), (std::vector<UINT32>{1, 0, 1, 0, 1, 1}));
-    for (const auto& s : zur.Sets()) EXPECT_EQ(s.device, 1u);
+    EXPECT_EQ(Values(), (std::vector<UINT32>{1, 0, 1, 0, 1, 1}));
+    for (const auto& s : zur.Read(zur.sets)) EXPECT_EQ(s.first, 1u);
 }
 
 TEST_F(MicWorker, ChangesBeforeItWakesGiveOneApplyWithTheLatestValue) {
-    Config config;
+    ZurConfig config;
     config.holdFirstSet = true;
     config.firstKnownDevice = -1;  // no known device: device 0
-    ZurarurDouble& zur = Zur(config);
+    Zurarur& zur = Zur(config);
     ASSERT_EQ(S_OK, Init(kMicrophone));
     ASSERT_TRUE(zur.WaitForSets(1));  // held in its first apply
     for (uint32_t v : {1u, 0u, 7u}) Set(kZurAec, v);
-    zur.ReleaseHold();
+    zur.Release();
     ASSERT_TRUE(zur.WaitForSets(2));
     Set(kZurAec, 0);
     ASSERT_TRUE(zur.WaitForSets(3));
-    EXPECT_EQ(Values(zur), (std::vector<UINT32>{0, 7, 0}));
-    EXPECT_EQ(zur.QueriedDevices(), (std::vector<UINT32>{0, 1, 2}));
-    EXPECT_EQ(zur.Sets()[0].device, 0u);
+    EXPECT_EQ(Values(), (std::vector<UINT32>{0, 7, 0}));
+    EXPECT_EQ(zur.Read(zur.queried), (std::vector<UINT32>{0, 1, 2}));
+    EXPECT_EQ(zur.Read(zur.sets)[0].first, 0u);
 }
 
 TEST_F(MicWorker, EndsSilentlyWhenTheObjectRefuses) {
-    Config refusals[5];
+    ZurConfig refusals[5];
     refusals[0].availableResult = E_FAIL;
     refusals[1].available = 0;
     refusals[2].hasDeviceList = false;
@@ -91,13 +207,13 @@ TEST_F(MicWorker, EndsSilentlyWhenTheObjectRefuses) {
     refusals[4].setResult = E_ACCESSDENIED;
     for (int i = 0; i < 5; ++i) {
         SCOPED_TRACE(i);
-        ZurarurDouble& zur = Zur(refusals[i]);
+        Zurarur& zur = Zur(refusals[i]);
         ASSERT_EQ(S_OK, Init(kMicrophone));
-        ASSERT_TRUE(zur.WaitUntilAllReleased());  // the worker lets go only when it ends
-        EXPECT_EQ(1, zur.Created());
+        // The worker lets go of the object only when it ends.
+        ASSERT_TRUE(zur.WaitFor([&] { return zur.created == 1 && zur.alive == 0; }));
         EXPECT_EQ(S_OK, Set(kZurAec, i % 2 ? 0 : 1));
         EXPECT_EQ(S_OK, Lock(48000, 2, 2, 16));
-        EXPECT_EQ(zur.Sets().size(), i == 4 ? 1u : 0u);
+        EXPECT_EQ(zur.Read(zur.sets).size(), i == 4 ? 1u : 0u);
         EXPECT_EQ(S_OK, Set(kMixOutput, 1));  // the processor itself works on
         EXPECT_EQ(S_OK, Run(2, 2, 16));
     }
@@ -107,45 +223,44 @@ TEST_F(MicWorker, DestructionStopsTheWorker) {
     ASSERT_EQ(S_OK, Init(kMicrophone));  // no object registered: the worker ends at once
     p_.Reset();
     EXPECT_EQ(0, Module::LockCount());
-
-    ZurarurDouble& zur = Zur();
+    Zurarur& zur = Zur();
     p_ = NewProcessor(kMicClsid);
     ASSERT_EQ(S_OK, Init(kMicrophone));
     ASSERT_TRUE(zur.WaitForSets(1));
     p_.Reset();
-    EXPECT_EQ(0, zur.Alive());  // Release returned after the worker let go of the object
+    EXPECT_EQ(0, zur.Read(zur.alive));  // Release returned after the worker let go of the object
     EXPECT_EQ(0, Module::LockCount());
 }
 
 TEST_F(MicWorker, DestructionReturnsWhileTheWorkerIsInsideACall) {
-    Config config;
+    ZurConfig config;
     config.holdFirstSet = true;
-    ZurarurDouble& zur = Zur(config);
+    Zurarur& zur = Zur(config);
     ASSERT_EQ(S_OK, Init(kMicrophone));
     ASSERT_TRUE(zur.WaitForSets(1));
     p_.Reset();
-    EXPECT_EQ(1, zur.Alive());  // returned while the worker is still inside the call
-    zur.ReleaseHold();
+    EXPECT_EQ(1, zur.Read(zur.alive));  // returned while the worker is still inside the call
+    zur.Release();
     EXPECT_TRUE(zur.WaitForCreatorThreadEnd());
-    EXPECT_EQ(0, zur.Alive());
+    EXPECT_EQ(0, zur.Read(zur.alive));
     EXPECT_EQ(0, Module::LockCount());
 }
 
 TEST_F(MicWorker, RepeatedInitializeReplacesTheWorker) {
-    ZurarurDouble& zur = Zur();
+    Zurarur& zur = Zur();
     LONG locks = 0;
     for (size_t i = 1; i <= 3; ++i) {
         ASSERT_EQ(S_OK, Init(kMicrophone));
         ASSERT_TRUE(zur.WaitForSets(i));
-        EXPECT_EQ(long(i), zur.Created());
-        EXPECT_EQ(1, zur.Alive());  // the earlier workers have ended
+        EXPECT_EQ(long(i), zur.Read(zur.created));
+        EXPECT_EQ(1, zur.Read(zur.alive));  // the earlier workers have ended
         if (i == 1) locks = Module::LockCount();
         EXPECT_EQ(locks, Module::LockCount());
     }
     EXPECT_EQ(E_NOINTERFACE, Init(kSpeakers));  // stops the worker and starts none
-    EXPECT_EQ(0, zur.Alive());
+    EXPECT_EQ(0, zur.Read(zur.alive));
     EXPECT_EQ(S_OK, Set(kZurAec, 1));
-    EXPECT_EQ(zur.Sets().size(), 3u);
+    EXPECT_EQ(zur.Read(zur.sets).size(), 3u);
 }
 
 }  // namespace
