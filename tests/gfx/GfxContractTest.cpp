@@ -6,27 +6,20 @@
 namespace qx::test::gfx {
 namespace {
 
-// ---- endpoints: which components are created, which bitstreams are offered ----
-
-struct EndpointRow {
-    uint32_t formFactor;  // 0: no form factor in the store
-    Names held;
-    HRESULT dts, ac3;  // IsEncodedFormatSupported(8) / (146)
-};
-const Names kOnSpeakers = {L"Equalizer", L"Eq15", L"KeyShifting", L"VocalFading", L"VocalRemover",
+const Names kOnSpeakers = {L"Equalizer", L"Eq15",     L"KeyShifting", L"VocalFading", L"VocalRemover",
                            L"Environment", L"FlexBass", L"SmartVolume", L"Monitor"};
-const EndpointRow kEndpoints[] = {
-    {kSpeakers, kOnSpeakers, E_NOINTERFACE, E_NOINTERFACE},
-    {0, kOnSpeakers, E_NOINTERFACE, E_NOINTERFACE},
-    {kSpdif,
-     {L"Equalizer", L"Eq15", L"KeyShifting", L"VocalFading", L"VocalRemover", L"Environment", L"SmartVolume", L"AC3",
-      L"DTS"},
-     S_OK, S_OK},
-};
+const Names kOnSpdif = {L"Equalizer",   L"Eq15",        L"KeyShifting", L"VocalFading", L"VocalRemover",
+                        L"Environment", L"SmartVolume", L"AC3",         L"DTS"};
 
 TEST_F(GfxTest, EachEndpointGetsItsComponents) {
-    for (const EndpointRow& row : kEndpoints) {
-        SCOPED_TRACE(row.formFactor);
+    const struct {
+        uint32_t formFactor;  // 0: no form factor in the store
+        Names held;
+        HRESULT dts, ac3;  // IsEncodedFormatSupported(8) / (146)
+    } rows[] = {{kSpeakers, kOnSpeakers, E_NOINTERFACE, E_NOINTERFACE},
+                {0, kOnSpeakers, E_NOINTERFACE, E_NOINTERFACE},
+                {kSpdif, kOnSpdif, S_OK, S_OK}};
+    for (const auto& row : rows) {
         EXPECT_EQ(S_OK, Init(row.formFactor));
         EXPECT_EQ(Held(), row.held);
         EXPECT_EQ(row.dts, p_->IsEncodedFormatSupported(8));
@@ -37,77 +30,48 @@ TEST_F(GfxTest, EachEndpointGetsItsComponents) {
     EXPECT_EQ(S_OK, Init(kSpdif));
     EXPECT_EQ(E_NOINTERFACE, p_->IsEncodedFormatSupported(8));
     EXPECT_EQ(E_POINTER, p_->Initialize(nullptr));
-    EXPECT_EQ(E_NOINTERFACE, p_->Initialize(p_.Get()));  // no property store
+    EXPECT_EQ(E_NOINTERFACE, p_->Initialize(p_.Get()));  // no property store: nothing created
     EXPECT_EQ(Held(), Names{});
-}
-
-TEST_F(GfxTest, WithoutComponentsNothingRuns) {
     for (const ComponentClass& c : kClasses) Drop(c.name);
     EXPECT_EQ(E_NOINTERFACE, Init(kSpeakers));
     Put(U(EnableKey(Equalizer), 1));
     EXPECT_EQ(S_OK, Lock(48000, 2, 2, 4));  // the status of the last enable-key read
     EXPECT_EQ(E_POINTER, p_->LockForProcess(48000, 2, 2, 4, nullptr, 1));
     EXPECT_EQ(1, Run(2, 2, 4));
-    EXPECT_EQ(out_, std::vector<float>(8, kUntouched));
     EXPECT_EQ(S_OK, p_->ProcessMonitor(in_.data(), 4));
 }
 
 // ---- lock: formats accepted and refused, and what the components are initialised with ----
 
-struct LockRow {
-    uint32_t rate, in, out, frames;
-    HRESULT status;
-    uint32_t internalRate, internalFrames;
-};
-const LockRow kLocks[] = {
-    {48000, 6, 6, 480, S_OK, 48000, 480},   {44100, 2, 2, 441, S_OK, 44100, 441},
-    {96000, 2, 2, 960, S_OK, 48000, 480},   {88200, 2, 2, 882, S_OK, 44100, 441},
-    {192000, 8, 8, 1920, S_OK, 48000, 480}, {32000, 2, 2, 320, S_OK, 48000, 320},
-    {48000, 9, 2, 480, E_INVALIDARG},       {48000, 2, 9, 480, E_INVALIDARG},
-    {48000, 0, 2, 480, E_INVALIDARG},       {48000, 2, 0, 480, E_INVALIDARG},
-    {48000, 2, 2, 0, E_INVALIDARG},         {0, 2, 2, 480, E_INVALIDARG},
-    {48000, 2, 2, 0xFFFFFFFFu, E_INVALIDARG},
-};
-
 TEST_F(GfxTest, LockAcceptsWorkingFormatsAndInitialisesAtTheInternalRate) {
-    ASSERT_EQ(S_OK, Init(kSpeakers));
-    for (const LockRow& row : kLocks) {
-        SCOPED_TRACE(testing::Message() << row.rate << " Hz " << row.in << ">" << row.out);
-        log_.Clear();
-        EXPECT_EQ(row.status, Lock(row.rate, row.in, row.out, row.frames));
-        if (FAILED(row.status)) {
-            EXPECT_TRUE(log_.Calls().empty());
-            continue;
-        }
-        for (int slot = 0; slot <= SmartVolume; ++slot) {
-            const auto calls = Inits(kClasses[slot].name);
-            ASSERT_EQ(calls.size(), 1u);
-            ExpectFloatFormat(calls[0].in, row.internalRate, uint16_t(row.in));
-            ExpectFloatFormat(calls[0].out, row.internalRate, uint16_t(row.in));
-            EXPECT_EQ(calls[0].maxFrames, row.internalFrames);
-            EXPECT_EQ(calls[0].flag, slot == Environment ? 1u : 0u);
-        }
-        const auto monitor = Inits(L"Monitor");
-        ASSERT_EQ(monitor.size(), 1u);
-        ExpectFloatFormat(monitor[0].in, row.internalRate, 2);
-        EXPECT_FALSE(monitor[0].hasOut);
-        EXPECT_EQ(monitor[0].maxFrames, row.internalFrames);
-    }
     std::vector<float> in(2), out(2);
-    EXPECT_EQ(E_INVALIDARG, NewGfx()->Process(in.data(), out.data(), 1));  // never locked
+    EXPECT_EQ(E_INVALIDARG, p_->Process(in.data(), out.data(), 1));  // never locked
+    ASSERT_EQ(S_OK, Init(kSpeakers));
+    ExpectLocks({{48000, 6, 6, 480, S_OK, 48000, 480},  {44100, 2, 2, 441, S_OK, 44100, 441},
+                 {96000, 2, 2, 960, S_OK, 48000, 480},  {88200, 2, 2, 882, S_OK, 44100, 441},
+                 {192000, 8, 8, 1920, S_OK, 48000, 480}, {32000, 2, 2, 320, S_OK, 48000, 320},
+                 {48000, 9, 2, 480, E_INVALIDARG},      {48000, 2, 9, 480, E_INVALIDARG},
+                 {48000, 0, 2, 480, E_INVALIDARG},      {48000, 2, 0, 480, E_INVALIDARG},
+                 {48000, 2, 2, 0, E_INVALIDARG},        {0, 2, 2, 480, E_INVALIDARG},
+                 {48000, 2, 2, 0xFFFFFFFFu, E_INVALIDARG}});
+    ASSERT_EQ(S_OK, Lock(48000, 2, 2, 480));
+    for (const ComponentCall& c : log_.Calls(ComponentCall::Initialize)) {
+        EXPECT_EQ(c.flag, c.component == L"Environment" ? 1u : 0u);
+        EXPECT_EQ(c.hasOut, c.component != L"Monitor");
+        if (c.hasOut) ExpectFloatFormat(c.out, 48000, 2);
+    }
 }
 
 TEST_F(GfxTest, EncoderIsInitialisedWithTheBitstreamFormatOrDropped) {
     ASSERT_EQ(S_OK, Init(kSpdif));
     EXPECT_EQ(S_FALSE, Lock(96000, 2, 6, 960, 0xABCD0000u | 146));  // only the low 16 bits count
-    const auto ac3 = Inits(L"AC3");
-    ASSERT_EQ(ac3.size(), 1u);
-    ExpectFloatFormat(ac3[0].in, 48000, 2);
-    const WAVEFORMATEX& e = ac3[0].out;
+    const ComponentCall ac3 = Inits(L"AC3").at(0);
+    const WAVEFORMATEX& e = ac3.out;
     EXPECT_EQ((std::vector<uint32_t>{e.wFormatTag, e.nChannels, e.nSamplesPerSec, e.wBitsPerSample, e.nBlockAlign,
                                      e.nAvgBytesPerSec, e.cbSize}),
               (std::vector<uint32_t>{146, 6, 96000, 16, 12, 12 * 96000, 0}));
-    EXPECT_EQ(ac3[0].maxFrames, 480u);
+    ExpectFloatFormat(ac3.in, 48000, 2);
+    EXPECT_EQ(ac3.maxFrames, 480u);
     log_.Clear();
     EXPECT_EQ(S_FALSE, Lock(48000, 2, 2, 480, 356));  // asked as WMA over S/PDIF, written as DTS
     EXPECT_EQ(Inits(L"DTS").at(0).out.wFormatTag, 8);
@@ -115,7 +79,6 @@ TEST_F(GfxTest, EncoderIsInitialisedWithTheBitstreamFormatOrDropped) {
     log_.Clear();
     EXPECT_EQ(S_OK, Lock(48000, 2, 2, 480, 8));  // tag 8 itself engages nothing
     EXPECT_TRUE(Inits(L"DTS").empty());
-
     Behaviour(L"AC3").initializeResult = E_FAIL;
     EXPECT_EQ(S_OK, Init(kSpdif));
     EXPECT_EQ(E_FAIL, Lock(48000, 2, 2, 8, 146));
@@ -129,7 +92,6 @@ TEST_F(GfxTest, LockStatusIsTheLastComponentCall) {
     EXPECT_EQ(S_FALSE, Lock(48000, 2, 2, 4));
     Behaviour(L"Monitor").initializeResult = E_FAIL;
     EXPECT_EQ(E_FAIL, Lock(48000, 2, 2, 4));
-
     // A component that is not ready misses its parameters but still runs.
     Behaviour(L"Equalizer").initializeResult = E_FAIL;
     Put(U(EnableKey(Equalizer), 1));

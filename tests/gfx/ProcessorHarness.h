@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -32,16 +33,15 @@ constexpr KeyId Key(const char (&fmtid)[39], uint32_t pid) { return {ParseGuid(f
 constexpr uint32_t kSpeakers = 1, kMicrophone = 4, kSpdif = 8;  // endpoint form factors
 constexpr float kUntouched = -7.0f;
 
-inline Bytes Words(std::initializer_list<uint32_t> words) {
+inline Bytes Words(std::initializer_list<uint32_t> words) {  // little-endian, as the components read them
     Bytes out;
-    for (uint32_t w : words)
-        for (int b = 0; b < 4; ++b) out.push_back(uint8_t(w >> (8 * b)));
+    for (uint32_t w : words) out.insert(out.end(), {uint8_t(w), uint8_t(w >> 8), uint8_t(w >> 16), uint8_t(w >> 24)});
     return out;
 }
 inline Bytes Float(float f) {
-    uint32_t w;
-    std::memcpy(&w, &f, 4);
-    return Words({w});
+    Bytes out(4);
+    std::memcpy(out.data(), &f, 4);
+    return out;
 }
 inline Bytes Join(std::initializer_list<Bytes> parts) {
     Bytes out;
@@ -84,6 +84,15 @@ inline std::ostream& operator<<(std::ostream& os, const Push& p) {
     return os;
 }
 using Pushes = std::vector<Push>;
+// An Initialize call as CallsOf shows it.
+inline Push I(const wchar_t* component, uint8_t in, uint8_t out, uint8_t flag) { return {component, -1, {in, out, flag}}; }
+
+// A stream format offered at lock time and what the processor must make of it.
+struct LockRow {
+    uint32_t rate, in, out, frames;
+    HRESULT status;
+    uint32_t internalRate, internalFrames;
+};
 
 class ProcessorTest : public testing::Test {
 protected:
@@ -149,11 +158,45 @@ protected:
     }
     static float RampAt(uint32_t frame, uint32_t channel) { return float(100 * channel + frame + 1) / 1000.0f; }
 
+    // Locks with each row: a refused format makes no component call; an accepted one
+    // initialises every component for float at the internal rate and frame count.
+    void ExpectLocks(const std::vector<LockRow>& rows) {
+        for (const LockRow& row : rows) {
+            SCOPED_TRACE(testing::Message() << row.rate << " Hz " << row.in << ">" << row.out);
+            log_.Clear();
+            EXPECT_EQ(row.status, Lock(row.rate, row.in, row.out, row.frames));
+            EXPECT_EQ(log_.Calls().empty(), FAILED(row.status));
+            for (const ComponentCall& c : log_.Calls(ComponentCall::Initialize)) {
+                ExpectFloatFormat(c.in, row.internalRate, c.in.nChannels);
+                EXPECT_EQ(c.maxFrames, row.internalFrames);
+                EXPECT_EQ(c.in.nChannels, InputChannels(c.component, row)) << std::string(c.component.begin(), c.component.end());
+            }
+        }
+    }
+    // The channel count of a component's input format for a row (the stream's by default).
+    virtual int InputChannels(const std::wstring&, const LockRow& row) const { return int(row.in); }
+
     Pushes PushesSince() const {
         Pushes out;
         for (const ComponentCall& c : log_.Calls(ComponentCall::SetParameter)) {
             EXPECT_EQ(c.size, c.data.size());
             out.push_back({c.component, c.id, c.data});
+        }
+        return out;
+    }
+    // The Initialize and SetParameter calls of the named components (of all when none is
+    // named) in order; an Initialize shows as id -1 with the channel counts of its formats
+    // (0 for no output format) and its flag, each checked to be float at `rate`.
+    Pushes CallsOf(const Names& components, uint32_t rate = 48000) const {
+        Pushes out;
+        for (const ComponentCall& c : log_.Calls()) {
+            if (!components.empty() && std::find(components.begin(), components.end(), c.component) == components.end())
+                continue;
+            if (c.kind == ComponentCall::SetParameter) out.push_back({c.component, c.id, c.data});
+            if (c.kind != ComponentCall::Initialize) continue;
+            ExpectFloatFormat(c.in, rate, c.in.nChannels);
+            if (c.hasOut) ExpectFloatFormat(c.out, rate, c.out.nChannels);
+            out.push_back({c.component, -1, {uint8_t(c.in.nChannels), uint8_t(c.hasOut ? c.out.nChannels : 0), uint8_t(c.flag)}});
         }
         return out;
     }

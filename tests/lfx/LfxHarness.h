@@ -47,6 +47,10 @@ protected:
         Start(kLfxClsid, kClasses);
         ASSERT_EQ(S_OK, Init(kSpeakers));
     }
+    // Voice Clarity works on 5.1 and the Speaker Shifter on 7.1, whatever the stream.
+    int InputChannels(const std::wstring& name, const LockRow& row) const override {
+        return name == L"Clarity" ? 6 : name == L"Shifter" ? 8 : int(row.in);
+    }
     // Writes every enable key: on for the listed flags, off for the others.
     void Enable(std::initializer_list<int> flags) {
         for (int flag = Nuvex; flag <= Pcee; ++flag)
