@@ -26,6 +26,10 @@ TEST_F(GfxTest, EachEndpointGetsItsComponents) {
         EXPECT_EQ(row.ac3, p_->IsEncodedFormatSupported(146));
         EXPECT_EQ(E_NOINTERFACE, p_->IsEncodedFormatSupported(356));
     }
+    ASSERT_EQ(S_OK, Lock(48000, 2, 2, 4));
+    ASSERT_EQ(S_OK, Set(EnableKey(Equalizer), 1));
+    ASSERT_EQ(S_OK, Init(kSpeakers));  // new components; the flags stay
+    EXPECT_EQ(S_OK, Run(2, 2, 4));
     Drop(L"DTS");
     EXPECT_EQ(S_OK, Init(kSpdif));
     EXPECT_EQ(E_NOINTERFACE, p_->IsEncodedFormatSupported(8));

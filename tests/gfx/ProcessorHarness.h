@@ -206,11 +206,13 @@ protected:
             if (c.component == name) out.push_back(c);
         return out;
     }
-    // The components the processor holds now, in class-table order.
+    // The components the processor holds now, in class-table order; one it failed to let
+    // go of on a new Initialize shows twice.
     Names Held() const {
         Names out;
         for (auto& r : regs_)
-            if (r && r->InstanceCount() && r->Instance(r->InstanceCount() - 1)->RefCount() > 1) out.push_back(r->Name());
+            for (size_t i = 0; r && i < r->InstanceCount(); ++i)
+                if (r->Instance(i)->RefCount() > 1) out.push_back(r->Name());
         return out;
     }
 
