@@ -140,13 +140,6 @@ struct PushRow {
     Pushes expected;
     HRESULT status = S_OK;
 };
-const Pushes kLockDefaults = {
-    {L"Equalizer", 11, Bytes(40, 0)}, {L"Eq15", 35, {0}},     {L"Eq15", 36, Bytes(8, 0)},
-    {L"Eq15", 37, {0}},               {L"Eq15", 38, Bytes(8, 0)}, {L"Eq15", 39, Bytes(240, 0)},
-    {L"Eq15", 40, {0}},               {L"Eq15", 41, {0}},      {L"VocalRemover", 34, Words({0})},
-    {L"VocalRemover", 33, {0}},       {L"Environment", 6, {0, 0}}, {L"FlexBass", 13, Words({100})},
-    {L"FlexBass", 15, Words({0})},    {L"FlexBass", 14, Words({0})},
-};
 std::vector<Value> EqGains() {
     std::vector<Value> v;
     for (uint32_t pid = 1; pid <= 10; ++pid) v.push_back(U(Eq(pid), uint32_t(int32_t(pid) - 6)));
@@ -155,7 +148,6 @@ std::vector<Value> EqGains() {
 const Bytes kEqGainsSent = Words({uint32_t(-5), uint32_t(-4), uint32_t(-3), uint32_t(-2), uint32_t(-1), 0, 1, 2, 3, 4});
 
 const PushRow kPushes[] = {
-    {"lock with an empty store sends every default", {}, kLock, kLockDefaults},
     {"lock sends stored values in the components' layouts",
      Concat(EqGains(), {B(Eq(12), Record(7, 0x50, uint32_t(-3))), B(Eq(14), Bands(9)), U(Eq(15), 0x100),
                        U(kKeyShift, uint32_t(-3)), U(kFadingAmount, 0x1234), U(kRemoverAmount, uint32_t(-48)),
@@ -167,7 +159,7 @@ const PushRow kPushes[] = {
       {L"Eq15", 41, {0}}, {L"KeyShifting", 5, Words({uint32_t(-3)})}, {L"VocalFading", 9, {0x34}},
       {L"VocalRemover", 34, Words({uint32_t(-48)})}, {L"VocalRemover", 33, {3}}, {L"Environment", 6, {2, 27}},
       {L"FlexBass", 13, Words({250})}, {L"FlexBass", 15, Words({12})}, {L"FlexBass", 14, Words({0x603})}}},
-    {"lock falls back to defaults for values of the wrong form",
+    {"lock falls back to defaults for values missing or of the wrong form",
      {Wrong(Eq(3)), U(Eq(4), 9), B(Eq(12), Bytes(15, 1)), B(Eq(13), Bytes(17, 1)), B(Eq(14), Bytes(239, 1)),
       Wrong(Eq(15)), U(Eq(16), 1), Wrong(kKeyShift), Wrong(kFadingAmount), Wrong(kEnvPreset), U(kEnvRoom, 1),
       Wrong(kBassCutoff), Wrong(kBassLevel)},

@@ -80,21 +80,17 @@ TEST_F(GfxDumpTest, TheSwitchIsReadAtInitializeAndNeedsTheFolder) {
     Period(2, {0.5f, 0.5f});
     EXPECT_EQ(ReadDump(), (std::vector<int16_t>{8192, 8192}));
 
-    // Only one processor holds the file.
+    // Only one processor holds the file: a second one's open fails silently.
     SetSwitch(1);
-    ASSERT_EQ(S_OK, Init(kSpeakers));  // a new, empty file
-    ComPtr<IQXEffectProcessor> second = NewGfx();
-    ASSERT_EQ(S_OK, second->Initialize(NewEndpointStore(kSpeakers).Get()));  // its open fails silently
-    std::swap(p_, second);
+    ComPtr<IQXEffectProcessor> first = NewGfx();
+    ASSERT_EQ(S_OK, first->Initialize(NewEndpointStore(kSpeakers).Get()));  // a new, empty file
+    ASSERT_EQ(S_OK, Init(kSpeakers));
     Period(2, {-0.5f, -0.5f});
-    std::swap(p_, second);
-    Period(2, {0.5f, 0.5f});
-    second.Reset();
-    p_.Reset();
-    EXPECT_EQ(ReadDump(), (std::vector<int16_t>{16384, 16384}));
+    first.Reset();
+    p_ = NewGfx();  // closes whatever the second one had open
+    EXPECT_TRUE(ReadDump().empty());
 
     ASSERT_TRUE(MoveFileW(kFolder, kFolderAside)) << "cannot move the folder aside: " << GetLastError();
-    p_ = NewGfx();
     ASSERT_EQ(S_OK, Init(kSpeakers));
     EXPECT_EQ(S_OK, Period(2, {0.5f, 0.5f}));  // the audio path does not notice
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(kFolder));  // nor is the folder made

@@ -66,43 +66,6 @@ TEST_F(MicTest, A441FramePeriodGets480FrameBuffers) {
     EXPECT_TRUE(AllocatedBuffersOf(counter.Sizes(), 480));
 }
 
-// ---- the calls a lock makes, in order ----
-
-TEST_F(MicTest, LockInitialisesAndSendsSettingsInOrder) {
-    const struct {
-        const char* what;
-        std::vector<Value> store;
-        Pushes calls;
-    } rows[] = {
-        {"an empty store",
-         {},
-         {I(L"enc", 2, 2, 0), I(L"voice", 2, 2, 0), I(L"noise", 2, 2, 0), {L"noise", 31, {0}}, {L"noise", 32, {0}},
-          I(L"mix", 2, 0, 0)}},
-        {"every setting",
-         {U(kMagicVoice, 1), U(kVoiceType, 2), U(kEcho, 5), U(kEchoAmount, uint32_t(-3)), U(kBeamForming, 1),
-          U(kAec, 1), U(kPathA, 9), U(kPathB, 7)},
-         {I(L"enc", 2, 2, 1), I(L"voice", 2, 2, 0), {L"voice", 7, {3}}, {L"voice", 8, Words({uint32_t(-3)})},
-          I(L"noise", 2, 2, 0), {L"noise", 31, {3}}, {L"noise", 32, {1}}, I(L"mix", 2, 0, 0)}},
-        {"settings that do not count",
-         {U(kMagicVoice, 1), U(kVoiceType, 4), U(kEcho, 1), Wrong(kEchoAmount), Wrong(kPathA), U(kBeamForming, 1)},
-         {I(L"enc", 2, 2, 0), I(L"voice", 2, 2, 0), I(L"noise", 2, 2, 0), {L"noise", 31, {1}}, {L"noise", 32, {0}},
-          I(L"mix", 2, 0, 0)}},
-        {"voice settings only for effects that are on",
-         {U(kVoiceType, 1), U(kEchoAmount, 4), U(kAec, 1)},
-         {I(L"enc", 2, 2, 0), I(L"voice", 2, 2, 0), I(L"noise", 2, 2, 0), {L"noise", 31, {2}}, {L"noise", 32, {0}},
-          I(L"mix", 2, 0, 0)}},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.what);
-        fx_ = NewMemoryStore();
-        Enable({});
-        Put(row.store);
-        log_.Clear();
-        EXPECT_EQ(S_OK, Lock(48000, 2, 2, 480));
-        EXPECT_EQ(CallsOf({}), row.calls);
-    }
-}
-
 TEST_F(MicTest, LockReportsTheLastStepThatCounts) {
     Behaviour(L"mix").initializeResult = HRESULT(0x80001234);
     EXPECT_EQ(HRESULT(0x80001234), Lock(48000, 2, 2, 480));
@@ -118,18 +81,36 @@ TEST_F(MicTest, LockReportsTheLastStepThatCounts) {
     EXPECT_EQ(E_ABORT, Lock(48000, 2, 2, 480));  // the echo push
 }
 
-// ---- changes: pushes and the families that exclude each other ----
+// ---- locks and changes: the calls, and the families that exclude each other ----
 
 struct ChangeRow {
     const char* what;
     std::vector<KeyId> onAtLock;
     std::vector<Value> store;
-    std::vector<Value> changes;
-    Pushes pushes;
+    std::vector<Value> changes;  // none: the row checks the lock's calls, Initialize included
+    Pushes calls;
     Names chain;  // what runs in the next period
 };
 const std::vector<KeyId> kNoiseFamilies = {kEnc, kNoiseReduction, kBeamForming, kAec};
 const ChangeRow kChanges[] = {
+    {"a lock with an empty store", {}, {}, {},
+     {I(L"enc", 2, 2, 0), I(L"voice", 2, 2, 0), I(L"noise", 2, 2, 0), {L"noise", 31, {0}}, {L"noise", 32, {0}},
+      I(L"mix", 2, 0, 0)},
+     {}},
+    {"a lock with every setting", {kMagicVoice, kEcho, kBeamForming, kAec},
+     {U(kEcho, 5), U(kVoiceType, 2), U(kEchoAmount, uint32_t(-3)), U(kPathA, 9), U(kPathB, 7)}, {},
+     {I(L"enc", 2, 2, 1), I(L"voice", 2, 2, 0), {L"voice", 7, {3}}, {L"voice", 8, Words({uint32_t(-3)})},
+      I(L"noise", 2, 2, 0), {L"noise", 31, {3}}, {L"noise", 32, {1}}, I(L"mix", 2, 0, 0)},
+     {L"noise", L"voice"}},
+    {"a lock with settings that do not count", {kMagicVoice, kEcho, kBeamForming},
+     {U(kVoiceType, 4), Wrong(kEchoAmount), Wrong(kPathA)}, {},
+     {I(L"enc", 2, 2, 0), I(L"voice", 2, 2, 0), I(L"noise", 2, 2, 0), {L"noise", 31, {1}}, {L"noise", 32, {0}},
+      I(L"mix", 2, 0, 0)},
+     {L"noise", L"voice"}},
+    {"a lock sends voice settings only for effects that are on", {kAec}, {U(kVoiceType, 1), U(kEchoAmount, 4)}, {},
+     {I(L"enc", 2, 2, 0), I(L"voice", 2, 2, 0), I(L"noise", 2, 2, 0), {L"noise", 31, {2}}, {L"noise", 32, {0}},
+      I(L"mix", 2, 0, 0)},
+     {L"noise"}},
     {"Noise Reduction turns the other families off and sends 0", kNoiseFamilies, {}, {U(kNoiseReduction, 1)},
      {{L"noise", 31, {0}}}, {L"noise"}},
     {"Noise Reduction off sends nothing", {kNoiseReduction}, {}, {U(kNoiseReduction, 0)}, {}, {}},
@@ -160,19 +141,20 @@ const ChangeRow kChanges[] = {
     {"keys read only at lock, or of another family", {}, {}, {U(kPathA, 1), U(Key("{BD341FFB-9FD1-4ED4-8159-7999D546EA8A}", 0), 1)}, {}, {}},
 };
 
-TEST_F(MicTest, ChangesFollowTheirRules) {
+TEST_F(MicTest, LocksAndChangesFollowTheirRules) {
     for (const ChangeRow& row : kChanges) {
         SCOPED_TRACE(row.what);
         fx_ = NewMemoryStore();
         Enable(row.onAtLock);
         Put(row.store);
-        ASSERT_EQ(S_OK, Lock(48000, 2, 2, 16));
         log_.Clear();
+        ASSERT_EQ(S_OK, Lock(48000, 2, 2, 16));
+        if (!row.changes.empty()) log_.Clear();
         for (const Value& change : row.changes) {
             Put(change);
             EXPECT_EQ(S_OK, Report(change.key));
         }
-        EXPECT_EQ(PushesSince(), row.pushes);
+        EXPECT_EQ(CallsOf({}), row.calls);
         EXPECT_EQ(Chain(), row.chain);
     }
 }
