@@ -26,17 +26,10 @@ inline KeyId SensationKey(uint32_t pid) { return Key("{3BDB362E-2722-4CF3-BF07-5
 inline KeyId NeoKey(uint32_t pid) { return Key("{D77F6FDC-386F-44B5-9278-70B636002B3D}", pid); }
 
 inline KeyId EnableKey(int flag) {
-    switch (flag) {
-        case Nuvex: return NuvexKey(0);
-        case Shifter: return ShifterKey(0);
-        case Dolby: return DolbyKey(0);
-        case ProLogic: return ProLogicKey(0);
-        case Sensation: return SensationKey(0);
-        case Neo: return NeoKey(0);
-        case Clarity: return SensationKey(6);
-        case NuvexMax: return Key("{31AF2432-4E37-47C5-9785-9D9529E07129}", 0);
-        default: return Key("{F7A79467-4169-406A-9244-46ED00E3F2F6}", 0);
-    }
+    const KeyId keys[] = {NuvexKey(0), ShifterKey(0), DolbyKey(0), ProLogicKey(0), SensationKey(0), NeoKey(0),
+                          SensationKey(6), Key("{31AF2432-4E37-47C5-9785-9D9529E07129}", 0),
+                          Key("{F7A79467-4169-406A-9244-46ED00E3F2F6}", 0)};
+    return keys[flag];
 }
 
 inline constexpr char kLfxClsid[] = "{32F6E317-3CC6-4B29-A810-911C62895185}";
