@@ -1,116 +1,157 @@
 // The hosted audio processing object, driven through the four hosted operations.
-#include "tests/lfx/LfxFixture.h"
-#include "tests/lfx/RecordingApo.h"
+#include "common/ClassRegistration.h"
+#include "common/UnknownObject.h"
+#include "processors/ApoInterfaces.h"
+#include "tests/lfx/LfxHarness.h"
+#include "tests/support/AllocationCounter.h"
 
-using namespace qx;
-using namespace qx::test;
-using namespace qx::lfx;
-
+namespace qx::test::lfx {
 namespace {
+
+// A stand-in for the hosted object: each of the three interfaces can be withheld; it
+// records what it is given (without allocating in APOProcess) and returns what it is told.
+struct Apo {
+    bool answersApo = true, answersConfiguration = true, answersRealTime = true;
+    HRESULT initializeResult = S_OK, lockResult = S_OK, unlockResult = S_OK;
+    Bytes initData;
+    UINT32 lockCounts[2] = {};
+    void* connections[2] = {};
+    int created = 0, alive = 0, processCalls = 0;
+
+    class Object : public UnknownObject<IAudioProcessingObject, IAudioProcessingObjectConfiguration,
+                                        IAudioProcessingObjectRT> {
+    public:
+        explicit Object(Apo& apo) : a_(apo) { ++a_.created, ++a_.alive; }
+        ~Object() override { --a_.alive; }
+        HRESULT STDMETHODCALLTYPE Reset() override { return S_OK; }
+        HRESULT STDMETHODCALLTYPE GetLatency(HNSTIME*) override { return E_NOTIMPL; }
+        HRESULT STDMETHODCALLTYPE GetRegistrationProperties(APO_REG_PROPERTIES**) override { return E_NOTIMPL; }
+        HRESULT STDMETHODCALLTYPE Initialize(UINT32 count, BYTE* data) override {
+            a_.initData.assign(data, data + count);
+            return a_.initializeResult;
+        }
+        using Type = IAudioMediaType;
+        HRESULT STDMETHODCALLTYPE IsInputFormatSupported(Type*, Type*, Type**) override { return E_NOTIMPL; }
+        HRESULT STDMETHODCALLTYPE IsOutputFormatSupported(Type*, Type*, Type**) override { return E_NOTIMPL; }
+        HRESULT STDMETHODCALLTYPE GetInputChannelCount(UINT32*) override { return E_NOTIMPL; }
+        HRESULT STDMETHODCALLTYPE LockForProcess(UINT32 inCount, APO_CONNECTION_DESCRIPTOR** inputs, UINT32 outCount,
+                                                 APO_CONNECTION_DESCRIPTOR**) override {
+            a_.lockCounts[0] = inCount, a_.lockCounts[1] = outCount;
+            a_.connections[0] = inputs;
+            return a_.lockResult;
+        }
+        HRESULT STDMETHODCALLTYPE UnlockForProcess() override { return a_.unlockResult; }
+        void STDMETHODCALLTYPE APOProcess(UINT32, APO_CONNECTION_PROPERTY** inputs, UINT32,
+                                          APO_CONNECTION_PROPERTY** outputs) override {
+            ++a_.processCalls;
+            a_.connections[0] = inputs, a_.connections[1] = outputs;
+        }
+        UINT32 STDMETHODCALLTYPE CalcInputFrames(UINT32 frames) override { return frames; }
+        UINT32 STDMETHODCALLTYPE CalcOutputFrames(UINT32 frames) override { return frames; }
+
+    private:
+        void* FindInterface(REFIID riid) override {
+            if ((!a_.answersApo && IsEqualIID(riid, __uuidof(IAudioProcessingObject))) ||
+                (!a_.answersConfiguration && IsEqualIID(riid, __uuidof(IAudioProcessingObjectConfiguration))) ||
+                (!a_.answersRealTime && IsEqualIID(riid, __uuidof(IAudioProcessingObjectRT))))
+                return nullptr;
+            return UnknownObject::FindInterface(riid);
+        }
+        Apo& a_;
+    };
+    ClassRegistration registration{ToGuid(ParseGuid("{BC8E3B67-3306-4EEF-B230-6798E9A67F0B}")),
+                                   [this](REFIID riid, void** ppv) { return QueryNewObject(new Object(*this), riid, ppv); }};
+};
 
 class LfxHosted : public LfxTest {
 protected:
     void SetUp() override {
-        Create();
-        ASSERT_EQ(S_OK, Lock(2, 2));
+        LfxTest::SetUp();
+        ASSERT_EQ(S_OK, Lock(48000, 2, 2, 16));
     }
-    void EnableHosted(bool on) { PutAndRefresh(key::DolbyPceeEnable, on ? 1 : 0); }
-    HRESULT HostedProcess() { return lfx->HostedProcess(1, inputs_, 1, outputs_); }
+    HRESULT HostedProcess() { return p_->HostedProcess(1, inputs_, 1, outputs_); }
 
     APO_CONNECTION_PROPERTY in_{}, out_{};
     APO_CONNECTION_PROPERTY* inputs_[1] = {&in_};
     APO_CONNECTION_PROPERTY* outputs_[1] = {&out_};
 };
 
-}  // namespace
-
-TEST_F(LfxHosted, TheInterfacesHaveTheirPublicIdentifiers) {
-    // A wrong IID here would go unnoticed by the test double, which uses the same header.
-    IID iid;
-    ASSERT_EQ(S_OK, IIDFromString(L"{FD7F2B29-24D0-4B5C-B177-592C39F9CA10}", &iid));
-    EXPECT_TRUE(IsEqualIID(iid, __uuidof(IAudioProcessingObject)));
-    ASSERT_EQ(S_OK, IIDFromString(L"{0E5ED805-ABA6-49C3-8F9A-2B8C889C4FA8}", &iid));
-    EXPECT_TRUE(IsEqualIID(iid, __uuidof(IAudioProcessingObjectConfiguration)));
-    ASSERT_EQ(S_OK, IIDFromString(L"{9E1D6A6D-DDBC-4E95-A4C7-AD64BA37846C}", &iid));
-    EXPECT_TRUE(IsEqualIID(iid, __uuidof(IAudioProcessingObjectRT)));
-    ASSERT_EQ(S_OK, IIDFromString(L"{4E997F73-B71F-4798-873B-ED7DFCF15B4D}", &iid));
-    EXPECT_TRUE(IsEqualIID(iid, __uuidof(IAudioMediaType)));
-}
-
-TEST_F(LfxHosted, WithoutTheObjectNothingFails) {
-    EnableHosted(true);
-    BYTE data[4] = {1, 2, 3, 4};
-    EXPECT_EQ(S_OK, lfx->HostedInitialize(sizeof data, data));  // class not registered
-    EXPECT_EQ(S_OK, lfx->HostedLockForProcess(0, nullptr, 0, nullptr));
-    EXPECT_EQ(S_OK, lfx->HostedUnlockForProcess());
-    EXPECT_EQ(1, HostedProcess());
+// The double answers by the interface declarations' identifiers; they must be these.
+TEST(ApoIdentifiers, AreThePublicOnes) {
+    EXPECT_TRUE(IsEqualIID(ToGuid(ParseGuid("{FD7F2B29-24D0-4B5C-B177-592C39F9CA10}")), __uuidof(IAudioProcessingObject)));
+    EXPECT_TRUE(IsEqualIID(ToGuid(ParseGuid("{0E5ED805-ABA6-49C3-8F9A-2B8C889C4FA8}")),
+                           __uuidof(IAudioProcessingObjectConfiguration)));
+    EXPECT_TRUE(IsEqualIID(ToGuid(ParseGuid("{9E1D6A6D-DDBC-4E95-A4C7-AD64BA37846C}")), __uuidof(IAudioProcessingObjectRT)));
 }
 
 TEST_F(LfxHosted, DrivesTheRegisteredObject) {
-    ApoRegistration apo(ToGuid(kDolbyPceeClsid));
-    ASSERT_TRUE(apo.Registered());
+    Apo apo;
     BYTE data[3] = {9, 8, 7};
-    EXPECT_EQ(S_OK, lfx->HostedInitialize(sizeof data, data));
-    EXPECT_EQ((std::vector<uint8_t>{9, 8, 7}), apo.Record().initData);
-
+    EXPECT_EQ(S_OK, p_->HostedInitialize(sizeof data, data));
+    EXPECT_EQ(apo.initData, (Bytes{9, 8, 7}));
     APO_CONNECTION_DESCRIPTOR desc{};
     APO_CONNECTION_DESCRIPTOR* descs[1] = {&desc};
-    apo.Behaviour().lockResult = S_FALSE;
-    EXPECT_EQ(S_FALSE, lfx->HostedLockForProcess(1, descs, 2, descs));
-    EXPECT_EQ(1u, apo.Record().lockCounts[0]);
-    EXPECT_EQ(2u, apo.Record().lockCounts[1]);
-    EXPECT_EQ(descs, apo.Record().lockConnections[0]);
-
+    apo.lockResult = S_FALSE;
+    EXPECT_EQ(S_FALSE, p_->HostedLockForProcess(1, descs, 2, descs));
+    EXPECT_EQ(apo.lockCounts[0], 1u);
+    EXPECT_EQ(apo.lockCounts[1], 2u);
+    EXPECT_EQ(apo.connections[0], descs);
     EXPECT_EQ(1, HostedProcess());  // enable flag off
-    EXPECT_EQ(0, apo.Record().processCalls.load());
-    EnableHosted(true);
-    EXPECT_EQ(S_OK, HostedProcess());
-    EXPECT_EQ(1, apo.Record().processCalls.load());
-    EXPECT_EQ(inputs_, apo.Record().processConnections[0].load());
-    EXPECT_EQ(outputs_, apo.Record().processConnections[1].load());
-    EnableHosted(false);
+    Set(EnableKey(Pcee), 1);
+    {
+        AllocationCounter counter;
+        EXPECT_EQ(S_OK, HostedProcess());
+        EXPECT_EQ(counter.Count(), 0u);
+    }
+    EXPECT_EQ(apo.processCalls, 1);
+    EXPECT_EQ(apo.connections[0], inputs_);
+    EXPECT_EQ(apo.connections[1], outputs_);
+    Set(EnableKey(Pcee), 0);
     EXPECT_EQ(1, HostedProcess());
-
-    apo.Behaviour().unlockResult = E_UNEXPECTED;
-    EXPECT_EQ(E_UNEXPECTED, lfx->HostedUnlockForProcess());
-
+    apo.unlockResult = E_UNEXPECTED;
+    EXPECT_EQ(E_UNEXPECTED, p_->HostedUnlockForProcess());
     // A second initialisation replaces the object; the processor's end releases it.
-    EXPECT_EQ(S_OK, lfx->HostedInitialize(0, nullptr));
-    EXPECT_EQ(2, apo.Created());
-    EXPECT_EQ(1, apo.Alive());
-    lfx.Reset();
-    EXPECT_EQ(0, apo.Alive());
+    EXPECT_EQ(S_OK, p_->HostedInitialize(0, nullptr));
+    EXPECT_EQ(apo.created, 2);
+    EXPECT_EQ(apo.alive, 1);
+    p_.Reset();
+    EXPECT_EQ(0, apo.alive);
 }
 
-TEST_F(LfxHosted, AFailedInitialisationForgetsTheObject) {
-    ApoRegistration apo(ToGuid(kDolbyPceeClsid));
-    EnableHosted(true);
-    struct Row {
+TEST_F(LfxHosted, WithoutAWorkingObjectNothingFails) {
+    Set(EnableKey(Pcee), 1);
+    BYTE data[4] = {1, 2, 3, 4};
+    EXPECT_EQ(S_OK, p_->HostedInitialize(sizeof data, data));  // class not registered
+    EXPECT_EQ(S_OK, p_->HostedLockForProcess(0, nullptr, 0, nullptr));
+    EXPECT_EQ(1, HostedProcess());
+    Apo apo;
+    const struct {
         bool answersApo;
-        HRESULT initialize;
-        HRESULT expected;
+        HRESULT initialize, expected;
     } rows[] = {{false, S_OK, S_OK}, {true, E_NOINTERFACE, S_OK}, {true, E_FAIL, E_FAIL},
                 {true, REGDB_E_CLASSNOTREG, S_OK}};
-    for (const Row& row : rows) {
-        ASSERT_EQ(S_OK, lfx->HostedInitialize(0, nullptr));  // a working object first
-        apo.Behaviour().answersApo = row.answersApo;
-        apo.Behaviour().initializeResult = row.initialize;
-        EXPECT_EQ(row.expected, lfx->HostedInitialize(0, nullptr));
-        EXPECT_EQ(0, apo.Alive());
+    for (const auto& row : rows) {
+        ASSERT_EQ(S_OK, p_->HostedInitialize(0, nullptr));  // a working object first
+        apo.answersApo = row.answersApo;
+        apo.initializeResult = row.initialize;
+        EXPECT_EQ(row.expected, p_->HostedInitialize(0, nullptr));
+        EXPECT_EQ(0, apo.alive);
         EXPECT_EQ(1, HostedProcess());
-        EXPECT_EQ(S_OK, lfx->HostedUnlockForProcess());
-        apo.Behaviour() = ApoBehaviour{};
+        EXPECT_EQ(S_OK, p_->HostedUnlockForProcess());
+        apo.answersApo = true;
+        apo.initializeResult = S_OK;
     }
-
     // An object without the real-time or configuration interface is kept but skipped.
-    apo.Behaviour().answersRealTime = false;
-    apo.Behaviour().answersConfiguration = false;
-    apo.Behaviour().lockResult = E_FAIL;
-    ASSERT_EQ(S_OK, lfx->HostedInitialize(0, nullptr));
-    EXPECT_EQ(1, apo.Alive());
+    apo.answersRealTime = apo.answersConfiguration = false;
+    apo.lockResult = E_FAIL;
+    ASSERT_EQ(S_OK, p_->HostedInitialize(0, nullptr));
+    EXPECT_EQ(1, apo.alive);
     EXPECT_EQ(1, HostedProcess());
-    EXPECT_EQ(S_OK, lfx->HostedLockForProcess(0, nullptr, 0, nullptr));
-    EXPECT_EQ(0, apo.Record().processCalls.load());
-    lfx.Reset();
-    EXPECT_EQ(0, apo.Alive());
+    EXPECT_EQ(S_OK, p_->HostedLockForProcess(0, nullptr, 0, nullptr));
+    EXPECT_EQ(0, apo.processCalls);
+    p_.Reset();  // before the double goes
+    EXPECT_EQ(0, apo.alive);
 }
+
+}  // namespace
+}  // namespace qx::test::lfx

@@ -1,105 +1,212 @@
 // The echo-canceller worker of the capture processor against a stand-in Zurarur object.
-#include <windows.h>
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <thread>
 
-#include <gtest/gtest.h>
-
-#include <memory>
-
+#include "common/ClassRegistration.h"
 #include "common/Handles.h"
+#include "common/UnknownObject.h"
 #include "frame/Module.h"
-#include "processors/AecWorker.h"
-#include "tests/mic/MicFixture.h"
-#include "tests/mic/ZurarurDouble.h"
+#include "processors/ZurarurAec.h"
+#include "tests/mic/MicHarness.h"
 
-namespace qx::test {
+namespace qx::test::mic {
 namespace {
 
-namespace key = settings::key;
-using Config = ZurarurDouble::Config;
+struct ZurConfig {
+    HRESULT availableResult = S_OK;
+    UINT32 available = 1;
+    bool hasDeviceList = true;
+    HRESULT countResult = S_OK;
+    int firstKnownDevice = 1;  // QueryDevice succeeds from this index on; -1: never
+    HRESULT setResult = S_OK;  // of the first SetEnabled
+    bool holdFirstSet = false;  // the first SetEnabled waits until Release()
+};
 
-std::vector<UINT32> Values(const ZurarurDouble& zur) {
-    std::vector<UINT32> v;
-    for (const auto& s : zur.Sets()) v.push_back(s.enabled);
-    return v;
-}
+// A stand-in Zurarur object: one object answers the three interfaces and records what
+// the worker calls. It is registered from a thread of the multithreaded apartment, where
+// the worker, which does no COM initialisation, finds classes.
+class Zurarur {
+public:
+    explicit Zurarur(ZurConfig config = {}) : config_(config) {
+        thread_ = std::thread([this] {
+            const HRESULT init = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+            {
+                const ClassRegistration registration(ToGuid(ParseGuid("{C6606CA5-2108-4CAF-8E52-1953F2DBF716}")),
+                                                     [this](REFIID riid, void** ppv) {
+                                                         return QueryNewObject(new Object(*this), riid, ppv);
+                                                     });
+                EXPECT_TRUE(SUCCEEDED(init) && registration.Registered());
+                SetEvent(ready_.Get());
+                WaitForSingleObject(quit_.Get(), INFINITE);
+            }
+            CoUninitialize();
+        });
+        WaitForSingleObject(ready_.Get(), INFINITE);
+    }
+    ~Zurarur() {
+        Release();
+        SetEvent(quit_.Get());
+        thread_.join();
+    }
+    // Waits until `done` holds, with a limit no working worker comes near; false on it.
+    bool WaitFor(const std::function<bool()>& done) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        return changed_.wait_for(lock, std::chrono::seconds(20), done);
+    }
+    bool WaitForSets(size_t n) { return WaitFor([&] { return sets.size() >= n; }); }
+    bool WaitForCreatorThreadEnd() { return WaitForSingleObject(creator_.Get(), 20000) == WAIT_OBJECT_0; }
+    void Release() { SetEvent(hold_.Get()); }
+    template <class T>
+    T Read(const T& field) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return field;
+    }
+
+    std::vector<std::pair<UINT32, UINT32>> sets;  // device, enabled
+    std::vector<UINT32> queried;
+    long created = 0, alive = 0;
+
+private:
+    class Object : public UnknownObject<IZurarurAec, IZurarurAecControl, IZurarurAecDeviceList> {
+    public:
+        explicit Object(Zurarur& z) : z_(z) {
+            z_.Note([&] {
+                ++z_.created, ++z_.alive;
+                z_.creator_.Reset(OpenThread(SYNCHRONIZE, FALSE, GetCurrentThreadId()));
+            });
+        }
+        ~Object() override { z_.Note([&] { --z_.alive; }); }
+        HRESULT STDMETHODCALLTYPE Reserved1() override { return E_NOTIMPL; }
+        HRESULT STDMETHODCALLTYPE Reserved2() override { return E_NOTIMPL; }
+        HRESULT STDMETHODCALLTYPE Reserved3() override { return E_NOTIMPL; }
+        HRESULT STDMETHODCALLTYPE Reserved4() override { return E_NOTIMPL; }
+        HRESULT STDMETHODCALLTYPE Reserved5() override { return E_NOTIMPL; }
+        HRESULT STDMETHODCALLTYPE Reserved6() override { return E_NOTIMPL; }
+        HRESULT STDMETHODCALLTYPE Reserved7() override { return E_NOTIMPL; }
+        HRESULT STDMETHODCALLTYPE Reserved8() override { return E_NOTIMPL; }
+        HRESULT STDMETHODCALLTYPE IsAvailable(UINT32* available) override {
+            *available = z_.config_.available;
+            return z_.config_.availableResult;
+        }
+        HRESULT STDMETHODCALLTYPE GetCount(UINT32* count) override {
+            *count = 3;
+            return z_.config_.countResult;
+        }
+        HRESULT STDMETHODCALLTYPE QueryDevice(UINT32 index, UINT32* state) override {
+            z_.Note([&] { z_.queried.push_back(index); });
+            *state = 1;
+            return z_.config_.firstKnownDevice >= 0 && int(index) >= z_.config_.firstKnownDevice ? S_OK : E_INVALIDARG;
+        }
+        HRESULT STDMETHODCALLTYPE SetEnabled(UINT32 index, UINT32 enabled) override {
+            bool first = false;
+            z_.Note([&] { first = z_.sets.empty(), z_.sets.push_back({index, enabled}); });
+            // Bounded, so that a processor that waits for a held worker fails instead of hanging.
+            if (first && z_.config_.holdFirstSet) WaitForSingleObject(z_.hold_.Get(), 20000);
+            return first ? z_.config_.setResult : S_OK;
+        }
+
+    private:
+        void* FindInterface(REFIID riid) override {
+            if (!z_.config_.hasDeviceList && IsEqualIID(riid, __uuidof(IZurarurAecDeviceList))) return nullptr;
+            return UnknownObject::FindInterface(riid);
+        }
+        Zurarur& z_;
+    };
+    void Note(const std::function<void()>& change) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        change();
+        changed_.notify_all();
+    }
+
+    ZurConfig config_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    UniqueHandle creator_, hold_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    UniqueHandle ready_{CreateEventW(nullptr, TRUE, FALSE, nullptr)}, quit_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    std::thread thread_;
+};
 
 class MicWorker : public MicTest {
 protected:
+    void SetUp() override { Start(kMicClsid, kClasses); }
     // The stand-in outlives the processor, whose worker may still hold its object.
     void TearDown() override {
         MicTest::TearDown();
         zur_.reset();
     }
-    ZurarurDouble& NewZur(Config config = Config()) {
-        zur_.reset();  // only one registration of the class at a time
-        zur_ = std::make_unique<ZurarurDouble>(config);
-        EXPECT_TRUE(zur_->Registered());
+    Zurarur& Zur(ZurConfig config = {}) {
+        zur_.reset();  // one registration of the class at a time
+        zur_ = std::make_unique<Zurarur>(config);
         return *zur_;
     }
-    void StartWith(ZurarurDouble& zur) {
-        ASSERT_TRUE(zur.Registered());
-        ASSERT_EQ(S_OK, InitializeAs(settings::FormFactorMicrophone));
-        ASSERT_TRUE(zur.WaitForSets(1));
+    std::vector<UINT32> Values() {
+        std::vector<UINT32> v;
+        for (const auto& s : zur_->Read(zur_->sets)) v.push_back(s.second);
+        return v;
     }
-    std::unique_ptr<ZurarurDouble> zur_;
+    std::unique_ptr<Zurarur> zur_;
 };
 
-TEST_F(MicWorker, FindsTheFirstKnownDeviceAndAppliesTheCurrentState) {
-    ZurarurDouble& zur = NewZur();
-    ASSERT_EQ(S_OK, Change(key::ZurAecEnable, 1));  // before Initialize: applied at start
-    StartWith(zur);
-    EXPECT_EQ((std::vector<UINT32>{0, 1}), zur.QueriedDevices());
-    ASSERT_EQ(1u, zur.Sets().size());
-    EXPECT_EQ(1u, zur.Sets()[0].device);
-    EXPECT_EQ(1u, zur.Sets()[0].enabled);
+// The double answers by the interface declarations' identifiers; they must be these.
+TEST(ZurarurIdentifiers, AreThePublicOnes) {
+    EXPECT_TRUE(IsEqualIID(ToGuid(ParseGuid("{CF743829-4C33-457D-82CB-A00DE3308CD5}")), __uuidof(IZurarurAec)));
+    EXPECT_TRUE(IsEqualIID(ToGuid(ParseGuid("{3F8F4AEB-9090-4F5B-98F2-000A08FC4A07}")), __uuidof(IZurarurAecControl)));
+    EXPECT_TRUE(IsEqualIID(ToGuid(ParseGuid("{3F8F4AEB-9090-4F5B-98F2-000A08FC4A04}")), __uuidof(IZurarurAecDeviceList)));
 }
 
-TEST_F(MicWorker, NoKnownDeviceMeansDeviceZero) {
-    Config config;
-    config.firstKnownDevice = -1;
-    ZurarurDouble& zur = NewZur(config);
-    StartWith(zur);
-    EXPECT_EQ((std::vector<UINT32>{0, 1, 2}), zur.QueriedDevices());
-    EXPECT_EQ(0u, zur.Sets()[0].device);
-}
-
-TEST_F(MicWorker, AppliesAfterEachLockAndEachChange) {
-    ZurarurDouble& zur = NewZur();
-    StartWith(zur);
-    PutUInt(fx_.Get(), key::ZurAecEnable, 1);
-    ASSERT_EQ(S_OK, Lock(48000, 2, 2, 480));
-    ASSERT_TRUE(zur.WaitForSets(2));
-    EXPECT_EQ(S_OK, Change(key::ZurAecEnable, 1));  // no change: nothing to apply
-    EXPECT_EQ(S_OK, Change(key::ZurAecEnable, 0));
-    ASSERT_TRUE(zur.WaitForSets(3));
-    EXPECT_EQ(S_OK, Change(key::ZurAecEnable, 1));
-    ASSERT_TRUE(zur.WaitForSets(4));
-    EXPECT_EQ(S_OK, Change(key::NoiseReductionEnable, 1));  // excludes Zur AEC
-    ASSERT_TRUE(zur.WaitForSets(5));
-    EXPECT_EQ(S_OK, Change(key::ZurAecEnable, 0));  // already off
-    EXPECT_EQ(S_OK, Change(key::ZurAecEnable, 1));
+TEST_F(MicWorker, AppliesTheStateToTheFirstKnownDeviceAfterEachLockAndChange) {
+    Zurarur& zur = Zur();
+    ASSERT_EQ(S_OK, Set(kZurAec, 1));  // before Initialize: applied at start
+    ASSERT_EQ(S_OK, Init(kMicrophone));
+    ASSERT_TRUE(zur.WaitForSets(1));
+    EXPECT_EQ(zur.Read(zur.queried), (std::vector<UINT32>{0, 1}));
+    const std::pair<Value, size_t> steps[] = {
+        {U(kZurAec, 1), 1},          // the same value: nothing to apply
+        {U(kZurAec, 0), 2},          {U(kZurAec, 1), 3},
+        {U(kNoiseReduction, 1), 4},  // excludes Zur AEC
+        {U(kZurAec, 0), 4},          // already off
+        {U(kZurAec, 1), 5},
+    };
+    for (const auto& step : steps) {
+        Put(step.first);
+        EXPECT_EQ(S_OK, Report(step.first.key));
+        ASSERT_TRUE(zur.WaitForSets(step.second));
+    }
+    ASSERT_EQ(S_OK, Lock(48000, 2, 2, 16));
     ASSERT_TRUE(zur.WaitForSets(6));
-    EXPECT_EQ((std::vector<UINT32>{0, 1, 0, 1, 0, 1}), Values(zur));
-    for (const auto& s : zur.Sets()) EXPECT_EQ(1u, s.device);
+    EXPECT_EQ(Values(), (std::vector<UINT32>{1, 0, 1, 0, 1, 1}));
+    for (const auto& s : zur.Read(zur.sets)) EXPECT_EQ(s.first, 1u);
+    // Another Initialize replaces the worker; one for speakers stops it and starts none.
+    ASSERT_EQ(S_OK, Init(kMicrophone));
+    ASSERT_TRUE(zur.WaitForSets(7));
+    EXPECT_EQ(zur.Read(zur.created), 2);
+    EXPECT_EQ(zur.Read(zur.alive), 1);
+    EXPECT_EQ(E_NOINTERFACE, Init(kSpeakers));
+    EXPECT_EQ(zur.Read(zur.alive), 0);
 }
 
 TEST_F(MicWorker, ChangesBeforeItWakesGiveOneApplyWithTheLatestValue) {
-    Config config;
+    ZurConfig config;
     config.holdFirstSet = true;
-    ZurarurDouble& zur = NewZur(config);
-    StartWith(zur);  // the worker is held in its first apply
-    EXPECT_EQ(S_OK, Change(key::ZurAecEnable, 1));
-    EXPECT_EQ(S_OK, Change(key::ZurAecEnable, 0));
-    EXPECT_EQ(S_OK, Change(key::ZurAecEnable, 7));
-    zur.ReleaseHold();
+    config.firstKnownDevice = -1;  // no known device: device 0
+    Zurarur& zur = Zur(config);
+    ASSERT_EQ(S_OK, Init(kMicrophone));
+    ASSERT_TRUE(zur.WaitForSets(1));  // held in its first apply
+    for (uint32_t v : {1u, 0u, 7u}) Set(kZurAec, v);
+    zur.Release();
     ASSERT_TRUE(zur.WaitForSets(2));
-    EXPECT_EQ(S_OK, Change(key::ZurAecEnable, 0));
+    Set(kZurAec, 0);
     ASSERT_TRUE(zur.WaitForSets(3));
-    EXPECT_EQ((std::vector<UINT32>{0, 7, 0}), Values(zur));
+    EXPECT_EQ(Values(), (std::vector<UINT32>{0, 7, 0}));
+    EXPECT_EQ(zur.Read(zur.queried), (std::vector<UINT32>{0, 1, 2}));
+    EXPECT_EQ(zur.Read(zur.sets)[0].first, 0u);
 }
 
 TEST_F(MicWorker, EndsSilentlyWhenTheObjectRefuses) {
-    Config refusals[5];
+    ZurConfig refusals[5];
     refusals[0].availableResult = E_FAIL;
     refusals[1].available = 0;
     refusals[2].hasDeviceList = false;
@@ -107,89 +214,36 @@ TEST_F(MicWorker, EndsSilentlyWhenTheObjectRefuses) {
     refusals[4].setResult = E_ACCESSDENIED;
     for (int i = 0; i < 5; ++i) {
         SCOPED_TRACE(i);
-        ZurarurDouble& zur = NewZur(refusals[i]);
-        ASSERT_EQ(S_OK, InitializeAs(settings::FormFactorMicrophone));
+        Zurarur& zur = Zur(refusals[i]);
+        ASSERT_EQ(S_OK, Init(kMicrophone));
         // The worker lets go of the object only when it ends.
-        ASSERT_TRUE(zur.WaitUntilAllReleased());
-        EXPECT_EQ(1, zur.Created());
-        EXPECT_EQ(S_OK, Change(key::ZurAecEnable, 1));
-        EXPECT_EQ(S_OK, Lock(48000, 2, 2, 480));
-        EXPECT_EQ(i == 4 ? 1u : 0u, zur.Sets().size());
-        // The processor itself works on.
-        EXPECT_EQ(S_OK, Change(key::MixOutputEnable, 1));
-        EXPECT_EQ(S_OK, RunPeriod(2, 2, 480));
-        EXPECT_EQ(S_OK, Change(key::MixOutputEnable, 0));
-        EXPECT_EQ(S_OK, Change(key::ZurAecEnable, 0));
+        ASSERT_TRUE(zur.WaitFor([&] { return zur.created == 1 && zur.alive == 0; }));
+        EXPECT_EQ(S_OK, Set(kZurAec, i % 2 ? 0 : 1));
+        EXPECT_EQ(S_OK, Lock(48000, 2, 2, 16));
+        EXPECT_EQ(zur.Read(zur.sets).size(), i == 4 ? 1u : 0u);
+        EXPECT_EQ(S_OK, Set(kMixOutput, 1));  // the processor itself works on
+        EXPECT_EQ(S_OK, Run(2, 2, 16));
     }
 }
 
-TEST_F(MicWorker, WithoutAnObjectTheProcessorWorksAndStopsAtOnce) {
-    ASSERT_EQ(S_OK, InitializeAs(settings::FormFactorMicrophone));
-    EXPECT_EQ(S_OK, Change(key::ZurAecEnable, 1));
-    EXPECT_EQ(S_OK, Lock(48000, 2, 2, 480));
-    processor_.Reset();  // waits for the worker, which ended on its own
-    EXPECT_EQ(0, Module::LockCount());
-}
-
-TEST_F(MicWorker, DestructionStopsAWaitingWorker) {
-    ZurarurDouble& zur = NewZur();
-    StartWith(zur);
-    processor_.Reset();
-    // Release returned only after the worker ended: it has let go of the object.
-    EXPECT_EQ(0, zur.Alive());
-    EXPECT_EQ(0, Module::LockCount());
-}
-
-TEST_F(MicWorker, DestructionReturnsWhileTheWorkerIsInsideACall) {
-    Config config;
-    config.holdFirstSet = true;
-    ZurarurDouble& zur = NewZur(config);
-    StartWith(zur);
-    processor_.Reset();
-    EXPECT_EQ(1, zur.Alive());  // returned while the worker is still inside the call
-    zur.ReleaseHold();
-    EXPECT_TRUE(zur.WaitForCreatorThreadEnd());
-    EXPECT_EQ(0, zur.Alive());
-    EXPECT_EQ(0, Module::LockCount());
-}
-
-TEST_F(MicWorker, RepeatedInitializeReplacesTheWorker) {
-    ZurarurDouble& zur = NewZur();
-    LONG locks = 0;
-    for (size_t i = 1; i <= 4; ++i) {
-        ASSERT_EQ(S_OK, InitializeAs(settings::FormFactorMicrophone));
-        ASSERT_TRUE(zur.WaitForSets(i));
-        EXPECT_EQ(long(i), zur.Created());
-        EXPECT_EQ(1, zur.Alive());  // the earlier workers have ended
-        // Each worker replaces the last one: the module holds no lock for an earlier one.
-        if (i == 1) locks = Module::LockCount();
-        EXPECT_EQ(locks, Module::LockCount());
+// Release stops a waiting worker before it returns, and returns within its bound while
+// the worker is held inside a call.
+TEST_F(MicWorker, DestructionStopsTheWorker) {
+    for (bool hold : {false, true}) {
+        ZurConfig config;
+        config.holdFirstSet = hold;
+        Zurarur& zur = Zur(config);
+        p_ = NewProcessor(kMicClsid);
+        ASSERT_EQ(S_OK, Init(kMicrophone));
+        ASSERT_TRUE(zur.WaitForSets(1));
+        p_.Reset();
+        EXPECT_EQ(zur.Read(zur.alive), hold ? 1 : 0);
+        zur.Release();
+        EXPECT_TRUE(zur.WaitForCreatorThreadEnd());
+        EXPECT_EQ(0, zur.Read(zur.alive));
+        EXPECT_EQ(0, Module::LockCount());
     }
-    // A form factor other than microphone stops the worker and starts none.
-    EXPECT_EQ(E_NOINTERFACE, InitializeAs(settings::FormFactorSpeakers));
-    EXPECT_EQ(0, zur.Alive());
-    EXPECT_EQ(S_OK, Change(key::ZurAecEnable, 1));
-    EXPECT_EQ(4u, zur.Sets().size());
-}
-
-TEST(AecWorker, ReachesItsLoopOnlyWithAWorkingObject) {
-    {
-        AecWorker worker;
-        ASSERT_TRUE(worker.Start(0));
-        EXPECT_TRUE(worker.Exists());
-        worker.Stop();
-        EXPECT_FALSE(worker.Exists());
-        EXPECT_FALSE(worker.Waiting());
-    }
-    ZurarurDouble zur;
-    AecWorker worker;
-    ASSERT_TRUE(worker.Start(1));
-    ASSERT_TRUE(zur.WaitForSets(1));
-    worker.Apply(0);  // kept until the worker waits for it
-    ASSERT_TRUE(zur.WaitForSets(2));
-    EXPECT_TRUE(worker.Waiting());  // it applies again only from its loop
-    EXPECT_EQ((std::vector<UINT32>{1, 0}), Values(zur));
 }
 
 }  // namespace
-}  // namespace qx::test
+}  // namespace qx::test::mic

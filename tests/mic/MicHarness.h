@@ -1,0 +1,46 @@
+#pragma once
+// The capture processor's component classes and setting keys as its contract names them,
+// and a fixture with the four component classes registered on a microphone endpoint.
+#include <algorithm>
+
+#include "tests/gfx/ProcessorHarness.h"
+
+namespace qx::test::mic {
+
+inline const std::vector<ComponentClass> kClasses = {
+    {L"enc", ParseGuid("{29C23824-0A78-41D7-822B-E07AEC90B8F9}"), ParseGuid("{26AB0E01-BFB6-470B-BADE-C1BF64638178}")},
+    {L"voice", ParseGuid("{4DE3EA62-07BA-4EE5-845A-0994F4E3E481}"), ParseGuid("{335675DC-35B7-4F63-A12F-488762DB2593}")},
+    {L"noise", ParseGuid("{53C240C7-8E89-4F1B-9004-D1980C4705BF}"), ParseGuid("{0DB487B1-7058-4CA0-B14E-E9B32FAFA639}")},
+    {L"mix", ParseGuid("{45BB743B-4FD2-4B4A-AE9A-E09E8C298CFB}"), ParseGuid("{CFDEA0A4-D558-4191-99B1-B93DCDBF3CDE}")},
+};
+
+inline KeyId NoiseKey(uint32_t pid) { return Key("{A9334B7E-12FD-4918-B565-461073332B91}", pid); }
+inline KeyId VoiceKey(uint32_t pid) { return Key("{3BC6329A-2397-4FF3-92F5-2CD9894BB889}", pid); }
+inline const KeyId kEnc = NoiseKey(1), kNoiseReduction = NoiseKey(0), kBeamForming = NoiseKey(3), kAec = NoiseKey(5),
+                   kZurAec = NoiseKey(6), kMagicVoice = VoiceKey(2), kEcho = VoiceKey(0),
+                   kMixOutput = Key("{4EC67050-5A79-483D-91B8-7E1680BFBF5C}", 0), kVoiceType = VoiceKey(3),
+                   kEchoAmount = VoiceKey(1), kPathA = NoiseKey(2), kPathB = NoiseKey(4);
+inline const std::vector<KeyId> kEnableKeys = {kEnc, kMagicVoice, kEcho, kNoiseReduction, kBeamForming, kAec,
+                                               kMixOutput, kZurAec};
+
+inline constexpr char kMicClsid[] = "{23DA0710-3679-4E19-9736-9BAC5DE8F179}";
+
+class MicTest : public ProcessorTest {
+protected:
+    void SetUp() override {
+        Start(kMicClsid, kClasses);
+        ASSERT_EQ(S_OK, Init(kMicrophone));
+    }
+    // Writes every enable key: on for the listed keys, off for the others.
+    void Enable(const std::vector<KeyId>& on) {
+        for (const KeyId& key : kEnableKeys) Put(U(key, std::count(on.begin(), on.end(), key) ? 1 : 0));
+    }
+    // The components that ran in one period of a ramp.
+    Names Chain(uint32_t in = 2, uint32_t out = 2) {
+        log_.Clear();
+        Run(in, out, 16);
+        return log_.ProcessOrder();
+    }
+};
+
+}  // namespace qx::test::mic
