@@ -204,9 +204,6 @@ TEST_F(MicTest, APeriodRunsTheChainInPlace) {
         EXPECT_FLOAT_EQ(out_[2 * i], 2 * RampAt(i, 0));
         EXPECT_EQ(out_[2 * i + 1], 0.25f);
     }
-    EXPECT_EQ(E_POINTER, p_->Process(nullptr, out_.data(), 16));
-    EXPECT_EQ(E_POINTER, p_->Process(in_.data(), nullptr, 16));
-    EXPECT_EQ(E_INVALIDARG, p_->Process(in_.data(), out_.data(), 17));
     EXPECT_EQ(HRESULT(2), p_->Process(in_.data(), out_.data(), 0));
 }
 
