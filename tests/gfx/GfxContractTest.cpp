@@ -57,7 +57,7 @@ TEST_F(GfxTest, LockAcceptsWorkingFormatsAndInitialisesAtTheInternalRate) {
                  {48000, 9, 2, 480, E_INVALIDARG},      {48000, 2, 9, 480, E_INVALIDARG},
                  {48000, 0, 2, 480, E_INVALIDARG},      {48000, 2, 0, 480, E_INVALIDARG},
                  {48000, 2, 2, 0, E_INVALIDARG},        {0, 2, 2, 480, E_INVALIDARG},
-                 {48000, 2, 2, 0xFFFFFFFFu, E_INVALIDARG}});
+                 {48000, 2, 2, (1u << 20) + 1, E_INVALIDARG}});
     ASSERT_EQ(S_OK, Lock(48000, 2, 2, 480));
     for (const ComponentCall& c : log_.Calls(ComponentCall::Initialize)) {
         EXPECT_EQ(c.flag, c.component == L"Environment" ? 1u : 0u);

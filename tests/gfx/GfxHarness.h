@@ -24,20 +24,14 @@ inline const std::vector<ComponentClass> kClasses = {
     {L"Monitor", ParseGuid("{745979CD-0146-4FB5-8FD3-285B9B7B4905}"), ParseGuid("{241B8849-E376-4DBF-B133-A0199B4A4A7D}")},
 };
 
-// The enable key of slots 0 to 7 and of the two swaps.
+// The enable key of each slot; the encoders and the monitor have none.
 inline KeyId EnableKey(int slot) {
-    switch (slot) {
-        case Equalizer: return Key("{BD341FFB-9FD1-4ED4-8159-7999D546EA8A}", 0);
-        case Eq15: return Key("{BD341FFB-9FD1-4ED4-8159-7999D546EA8A}", 11);
-        case KeyShifting: return Key("{64805010-C7E7-4408-9BE0-658ED5DD0ED2}", 2);
-        case VocalFading: return Key("{64805010-C7E7-4408-9BE0-658ED5DD0ED2}", 0);
-        case VocalRemover: return Key("{64805010-C7E7-4408-9BE0-658ED5DD0ED2}", 4);
-        case Environment: return Key("{686AD5B3-9A96-4723-87BC-EBCD95B407DE}", 0);
-        case FlexBass: return Key("{5860EE50-9705-436A-96DB-BB18A130E08B}", 0);
-        case SmartVolume: return Key("{E34C0B43-5F18-49B3-96ED-3F07E8028F69}", 0);
-        case SwapCenterSub: return Key("{1D7D6D22-151D-49AC-A999-EFF4CAA5178D}", 0);
-        default: return Key("{3A053648-49C9-4FD5-8500-CF595DDB08E2}", 0);
-    }
+    constexpr char kEq[] = "{BD341FFB-9FD1-4ED4-8159-7999D546EA8A}", kVocal[] = "{64805010-C7E7-4408-9BE0-658ED5DD0ED2}";
+    const KeyId keys[] = {Key(kEq, 0), Key(kEq, 11), Key(kVocal, 2), Key(kVocal, 0), Key(kVocal, 4),
+                          Key("{686AD5B3-9A96-4723-87BC-EBCD95B407DE}", 0), Key("{5860EE50-9705-436A-96DB-BB18A130E08B}", 0),
+                          Key("{E34C0B43-5F18-49B3-96ED-3F07E8028F69}", 0), {}, {}, {},
+                          Key("{1D7D6D22-151D-49AC-A999-EFF4CAA5178D}", 0), Key("{3A053648-49C9-4FD5-8500-CF595DDB08E2}", 0)};
+    return keys[slot];
 }
 
 inline constexpr char kGfxClsid[] = "{23334AEA-8A5F-4794-A092-CBC24957FF00}";

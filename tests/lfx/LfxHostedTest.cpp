@@ -76,14 +76,6 @@ protected:
     APO_CONNECTION_PROPERTY* outputs_[1] = {&out_};
 };
 
-// The double answers by the interface declarations' identifiers; they must be these.
-TEST(ApoIdentifiers, AreThePublicOnes) {
-    EXPECT_TRUE(IsEqualIID(ToGuid(ParseGuid("{FD7F2B29-24D0-4B5C-B177-592C39F9CA10}")), __uuidof(IAudioProcessingObject)));
-    EXPECT_TRUE(IsEqualIID(ToGuid(ParseGuid("{0E5ED805-ABA6-49C3-8F9A-2B8C889C4FA8}")),
-                           __uuidof(IAudioProcessingObjectConfiguration)));
-    EXPECT_TRUE(IsEqualIID(ToGuid(ParseGuid("{9E1D6A6D-DDBC-4E95-A4C7-AD64BA37846C}")), __uuidof(IAudioProcessingObjectRT)));
-}
-
 TEST_F(LfxHosted, DrivesTheRegisteredObject) {
     Apo apo;
     BYTE data[3] = {9, 8, 7};

