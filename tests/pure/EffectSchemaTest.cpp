@@ -25,11 +25,10 @@ TEST(EffectSchema, KeysAreUniqueAndNamed) {
 }
 
 TEST(EffectSchema, GuidParsingMatchesTheTextForm) {
+    // The effect table below is written with the parser, so it is checked on its own.
     constexpr qx::Guid g = qx::ParseGuid("{BD341FFB-9FD1-4ED4-8159-7999D546EA8A}");
-    EXPECT_EQ(g.data1, 0xBD341FFBu);
-    EXPECT_EQ(g.data2, 0x9FD1);
-    EXPECT_EQ(g.data3, 0x4ED4);
     const uint8_t tail[8] = {0x81, 0x59, 0x79, 0x99, 0xD5, 0x46, 0xEA, 0x8A};
+    EXPECT_TRUE(g.data1 == 0xBD341FFBu && g.data2 == 0x9FD1 && g.data3 == 0x4ED4);
     EXPECT_EQ(0, std::memcmp(g.data4, tail, 8));
 }
 
@@ -99,31 +98,31 @@ TEST(EffectSchema, EffectTableHoldsEveryEffectInIdOrder) {
     EXPECT_EQ(FindEffect(29), nullptr);
 }
 
-TEST(EffectSchema, SignedValuesComeFromTheLow16Bits) {
+// Signed settings travel as 32-bit two's complement and are read from their low 16 bits;
+// a filter record is 16 little-endian bytes: on, frequency, gain, Q.
+TEST(EffectSchema, StoredFormsOfSignedValuesAndFilterRecords) {
+    const struct {
+        uint32_t stored;
+        int32_t value;
+    } signedValues[] = {{0xFFFFFFD3u, -45}, {0x0000FFD3u, -45}, {65491u, -45}, {180u, 180}, {0x00010005u, 5}};
+    for (const auto& v : signedValues) EXPECT_EQ(DecodeSigned(v.stored), v.value) << std::hex << v.stored;
     EXPECT_EQ(EncodeSigned(-45), 0xFFFFFFD3u);
-    EXPECT_EQ(DecodeSigned(0xFFFFFFD3u), -45);
-    EXPECT_EQ(DecodeSigned(0x0000FFD3u), -45);  // high bits do not matter
-    EXPECT_EQ(DecodeSigned(65491u), -45);
-    EXPECT_EQ(DecodeSigned(180u), 180);
-    EXPECT_EQ(DecodeSigned(0x00010005u), 5);
-}
 
-TEST(EffectSchema, FilterRecordLayoutIsLittleEndian) {
-    const FilterRecord r{1, 1000, -12, 2.5f};
     uint8_t bytes[kFilterRecordSize];
-    EncodeFilterRecord(r, bytes);
+    EncodeFilterRecord(FilterRecord{1, 1000, -12, 2.5f}, bytes);
     const uint8_t expected[16] = {1, 0, 0, 0, 0xE8, 0x03, 0, 0, 0xF4, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x20, 0x40};
     EXPECT_EQ(0, std::memcmp(bytes, expected, 16));
-    const FilterRecord back = DecodeFilterRecord(bytes);
-    EXPECT_EQ(back.on, 1u);
-    EXPECT_EQ(back.frequency, 1000u);
-    EXPECT_EQ(back.gain, -12);
-    EXPECT_EQ(back.q, 2.5f);
+    const FilterRecord back = DecodeFilterRecord(expected);
+    EXPECT_TRUE(back.on == 1 && back.frequency == 1000 && back.gain == -12 && back.q == 2.5f);
     EXPECT_EQ(kEq15BandsSize, 240u);
 }
 
-TEST(EffectSchema, EnvironmentPresetsAreComplete) {
-    EXPECT_EQ(std::wstring(kEnvironmentPresets[0]), L"Default");
-    EXPECT_EQ(std::wstring(kEnvironmentPresets[27]), L"KTV");
-    EXPECT_EQ(FindKey(key::EnvironmentPreset)->max, 27);
+TEST(EffectSchema, EnvironmentPresetsInIndexOrder) {
+    const wchar_t* names[] = {L"Default", L"Generic", L"Padded cell", L"Room", L"Bathroom", L"Living room",
+                              L"Stone room", L"Auditorium", L"Concert hall", L"Cave", L"Arena", L"Hangar",
+                              L"Carpeted hallway", L"Hallway", L"Stone corridor", L"Alley", L"Forest", L"City",
+                              L"Mountains", L"Quarry", L"Plain", L"Parking lot", L"Sewer pipe", L"Under water",
+                              L"Drugged", L"Dizzy", L"Psychotic", L"KTV"};
+    for (size_t i = 0; i < std::size(names); ++i) EXPECT_EQ(std::wstring(names[i]), kEnvironmentPresets[i]) << i;
+    EXPECT_EQ(FindKey(key::EnvironmentPreset)->max, int32_t(std::size(names)) - 1);
 }

@@ -1,0 +1,321 @@
+// The sample components through their COM contract: identity, creation, argument checks,
+// parameters, self-registration; and what each does to a signal, measured from its output.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstring>
+#include <thread>
+#include <vector>
+
+#include "tests/components/SampleFx.h"
+
+namespace qx::test {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+constexpr double kPi = 3.14159265358979323846;
+
+Bytes U32(int64_t v) {
+    const uint32_t u = uint32_t(v);
+    return {uint8_t(u), uint8_t(u >> 8), uint8_t(u >> 16), uint8_t(u >> 24)};
+}
+Bytes Cat(Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+// A 15-band record (on, frequency, gain, Q) placed as band `band` of the 240-byte set,
+// over `all` (a zeroed set when empty).
+Bytes Band15(Bytes all, int band, bool on, int hz, int gain, float q) {
+    all.resize(240);
+    uint32_t qBits;
+    std::memcpy(&qBits, &q, 4);
+    const Bytes r = Cat(Cat(Cat({uint8_t(on), 0, 0, 0}, U32(hz)), U32(gain)), U32(qBits));
+    std::copy(r.begin(), r.end(), all.begin() + 16 * band);
+    return all;
+}
+Bytes AllBands(int band, int gain) {  // the ten Equalizer gains, one of them set
+    Bytes all(40, 0);
+    const Bytes g = U32(gain);
+    std::copy(g.begin(), g.end(), all.begin() + 4 * band);
+    return all;
+}
+
+class ComponentContract : public SampleFxTest {};
+
+TEST_F(ComponentContract, EveryClassKeepsTheContract) {
+    const uint8_t zeros[240] = {};
+    for (const ComponentId* id : kAll) {
+        SCOPED_TRACE(id->name);
+        ComPtr<IClassFactory> factory;
+        ASSERT_EQ(S_OK, SampleFx().GetClassObject(id->clsid, IID_IClassFactory, factory.PutVoid()));
+        EXPECT_EQ(S_FALSE, SampleFx().CanUnloadNow());  // a held factory keeps the DLL
+        ComPtr<IUnknown> created, identity, other;
+        ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, id->creationIid, created.PutVoid()));
+        ComPtr<IQXEffectComponent> c;
+        ASSERT_EQ(S_OK, created->QueryInterface(__uuidof(IQXEffectComponent), c.PutVoid()));
+        ASSERT_EQ(S_OK, c->QueryInterface(IID_IUnknown, identity.PutVoid()));
+        EXPECT_EQ(E_NOINTERFACE, created->QueryInterface(IID_IDispatch, other.PutVoid()));
+        EXPECT_EQ(CLASS_E_NOAGGREGATION, factory->CreateInstance(created.Get(), IID_IUnknown, other.PutVoid()));
+        const ComponentId& wrong = id == &kFlexBass ? kEqualizer : kFlexBass;
+        EXPECT_EQ(E_NOINTERFACE, factory->CreateInstance(nullptr, wrong.creationIid, other.PutVoid()));
+        EXPECT_EQ(E_POINTER, factory->CreateInstance(nullptr, IID_IUnknown, nullptr));
+
+        // Parameters of the right id and size only; taken before Initialize too.
+        for (const Param& p : id->params) {
+            if (!p.id) break;
+            EXPECT_EQ(S_OK, c->SetParameter(p.id, p.size, p.size ? zeros : nullptr)) << int(p.id);
+            EXPECT_EQ(E_INVALIDARG, c->SetParameter(p.id, BYTE(p.size + 1), zeros)) << int(p.id);
+            if (p.size) {
+                EXPECT_EQ(E_POINTER, c->SetParameter(p.id, p.size, nullptr)) << int(p.id);
+            }
+        }
+        EXPECT_EQ(E_NOTIMPL, c->SetParameter(200, 4, zeros));
+
+        // Planar float in place only; until then Process refuses.
+        const WAVEFORMATEX f = FloatFormat(48000, 2), six = FloatFormat(48000, 6);
+        WAVEFORMATEX pcm = f, nine = f, noRate = f;
+        pcm.wFormatTag = WAVE_FORMAT_PCM;
+        pcm.wBitsPerSample = 16;
+        nine.nChannels = 9;
+        noRate.nSamplesPerSec = 0;
+        for (const WAVEFORMATEX* bad : {&pcm, &nine, &noRate}) EXPECT_EQ(E_INVALIDARG, c->Initialize(bad, nullptr, 480, 0));
+        EXPECT_EQ(E_INVALIDARG, c->Initialize(&f, nullptr, 0, 0));
+        EXPECT_EQ(E_INVALIDARG, c->Initialize(&f, &six, 480, 0));
+        EXPECT_EQ(E_POINTER, c->Initialize(nullptr, nullptr, 480, 0));
+        float a[8] = {0.5f, 0.25f}, b[8] = {};
+        float* table[8] = {a, b};
+        float* half[8] = {a};
+        EXPECT_EQ(E_UNEXPECTED, c->Process(table, reinterpret_cast<void* const*>(table), 8));
+        WAVEFORMATEXTENSIBLE ext{};
+        ext.Format = FloatFormat(44100, 2);
+        ext.Format.wFormatTag = WAVE_FORMAT_EXTENSIBLE;
+        ext.Format.cbSize = sizeof(WAVEFORMATEXTENSIBLE) - sizeof(WAVEFORMATEX);
+        ext.SubFormat = {0x00000003, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+        EXPECT_EQ(S_OK, c->Initialize(&ext.Format, nullptr, 441, 0));
+        EXPECT_EQ(S_OK, c->Initialize(&f, &f, 480, 0));
+        EXPECT_EQ(E_POINTER, c->Process(nullptr, nullptr, 8));
+        EXPECT_EQ(E_POINTER, c->Process(half, reinterpret_cast<void* const*>(half), 8));
+        EXPECT_EQ(S_OK, c->Process(table, reinterpret_cast<void* const*>(table), 0));
+    }
+    // A band index past the tenth band is not a band; LockServer counts like an object.
+    ComPtr<IQXEffectComponent> eq = SampleFx().Create(kEqualizer);
+    EXPECT_EQ(E_INVALIDARG, eq->SetParameter(10, 8, Cat({10, 0, 0, 0}, U32(6)).data()));
+    ComPtr<IClassFactory> factory;
+    ASSERT_EQ(S_OK, SampleFx().GetClassObject(kEqualizer.clsid, IID_IClassFactory, factory.PutVoid()));
+    factory->LockServer(TRUE);
+    factory.Reset();
+    EXPECT_EQ(S_FALSE, SampleFx().CanUnloadNow());
+    ASSERT_EQ(S_OK, SampleFx().GetClassObject(kEqualizer.clsid, IID_IClassFactory, factory.PutVoid()));
+    factory->LockServer(FALSE);
+    EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, SampleFx().GetClassObject(IID_IUnknown, IID_IClassFactory, factory.PutVoid()));
+    EXPECT_EQ(E_POINTER, SampleFx().GetClassObject(kEqualizer.clsid, IID_IClassFactory, nullptr));
+}
+
+// Each row: a component, the parameters pushed, a tone with per-channel amplitudes, and
+// the power gain in dB of the chosen channels over the last quarter of the run.
+struct Push {
+    BYTE id;
+    Bytes data;
+};
+struct Response {
+    const char* what;
+    const ComponentId* id;
+    std::vector<Push> pushes;
+    double freq;
+    std::vector<double> tone;  // amplitude per channel (the channel count)
+    uint32_t firstMeasured, measured;
+    double minDb, maxDb;
+    uint32_t rate = 48000;
+    double seconds = 1;
+};
+const std::vector<double> kStereo{0.1, 0.1}, kCentred{0.3, 0.3}, kLeft{0.3, 0}, kOpposite{0.3, -0.3},
+    kCentre6{0, 0, 0.3, 0, 0, 0};
+const Response kResponses[] = {
+    {"Equalizer flat until told", &kEqualizer, {}, 250, kStereo, 0, 1, -0.05, 0.05},
+    {"Equalizer band 4 +6 dB", &kEqualizer, {{11, AllBands(3, 6)}}, 250, kStereo, 0, 1, 5.5, 6.5},
+    {"Equalizer band 4 leaves 4 kHz", &kEqualizer, {{11, AllBands(3, 6)}}, 4000, kStereo, 0, 2, -0.5, 0.5},
+    {"Equalizer band update -6 dB", &kEqualizer, {{10, Cat({3, 0, 0, 0}, U32(-6))}}, 250, kStereo, 1, 1, -6.5, -5.5},
+    {"Equalizer gain from the low 16 bits", &kEqualizer, {{10, Cat({3, 0, 0, 0}, U32(0x7FFF0003))}}, 250, kStereo, 0,
+     1, 2.5, 3.5},
+    {"Equalizer gain held to +20 dB", &kEqualizer, {{10, Cat({3, 0, 0, 0}, U32(35))}}, 250, kStereo, 0, 1, 19.5, 20.5},
+    {"Equalizer 30 Hz band at 44.1 kHz", &kEqualizer, {{10, Cat({0, 0, 0, 0}, U32(12))}}, 30,
+     std::vector<double>(6, 0.1), 5, 1, 11.5, 12.5, 44100},
+    {"Equalizer 16 kHz band at 44.1 kHz", &kEqualizer, {{10, Cat({9, 0, 0, 0}, U32(-12))}}, 16000,
+     std::vector<double>(6, 0.1), 5, 1, -12.5, -11.5, 44100},
+    {"15-band band +12 dB", &kEq15, {{39, Band15({}, 0, true, 1000, 12, 2)}}, 1000, kStereo, 0, 2, 11.5, 12.5},
+    {"15-band band off", &kEq15, {{39, Band15({}, 14, false, 1000, 12, 2)}}, 1000, kStereo, 0, 2, -0.5, 0.5},
+    {"15-band cascade adds dB", &kEq15,
+     {{39, Band15(Band15({}, 0, true, 1000, 6, 1), 1, true, 1000, 6, 1)}, {41, {1}}}, 1000, kStereo, 0, 1, 11.5, 12.5},
+    {"15-band parallel adds boosts", &kEq15,
+     {{39, Band15(Band15({}, 0, true, 1000, 6, 1), 1, true, 1000, 6, 1)}, {41, {0}}}, 1000, kStereo, 0, 1, 9.04,
+     10.04},
+    {"15-band shelves off", &kEq15, {{36, Cat(U32(100), U32(12))}}, 30, kStereo, 0, 1, -0.05, 0.05},
+    {"15-band Bass on", &kEq15, {{36, Cat(U32(100), U32(12))}, {35, {1}}}, 20, kStereo, 0, 1, 11, 13},
+    {"15-band Treble on", &kEq15, {{38, Cat(U32(8000), U32(-12))}, {37, {1}}}, 20000, kStereo, 0, 1, -13, -11},
+    {"15-band Treble leaves 1 kHz", &kEq15, {{38, Cat(U32(8000), U32(-12))}, {37, {1}}}, 1000, kStereo, 0, 1, -0.5,
+     0.5},
+    {"Flex Bass flat until told", &kFlexBass, {}, 60, kStereo, 0, 1, -0.05, 0.05},
+    {"Flex Bass +12 raises 60 Hz", &kFlexBass, {{13, U32(100)}, {15, U32(12)}}, 60, kStereo, 0, 1, 6, 13},
+    {"Flex Bass leaves 2 kHz", &kFlexBass, {{13, U32(100)}, {15, U32(12)}}, 2000, kStereo, 0, 1, -0.5, 0.5},
+    {"Flex Bass -12 lowers 60 Hz", &kFlexBass, {{13, U32(100)}, {15, U32(-12)}}, 60, kStereo, 0, 1, -13, -6},
+    {"Flex Bass level held to 12 dB", &kFlexBass, {{15, U32(40)}}, 20, kStereo, 0, 1, 11, 13},
+    {"Flex Bass higher cut-off", &kFlexBass, {{13, U32(250)}, {15, U32(12)}}, 200, kStereo, 0, 1, 6, 13},
+    {"Smart Volume raises a quiet tone", &kSmartVolume, {}, 1000, {0.0316, 0.0316}, 0, 1, 6, 40, 48000, 4},
+    {"Smart Volume lowers a loud tone", &kSmartVolume, {}, 1000, {0.5, 0.5}, 0, 1, -40, -6, 48000, 4},
+    {"Vocal Remover male band, centred", &kVocalRemover, {{33, {0}}, {34, U32(48)}}, 300, kCentred, 0, 2, -99, -20},
+    {"Vocal Remover female band, centred", &kVocalRemover, {{33, {1}}, {34, U32(48)}}, 700, kCentred, 0, 2, -99, -20},
+    {"Vocal Remover keeps a panned tone", &kVocalRemover, {{33, {3}}, {34, U32(48)}}, 700, kLeft, 0, 2, -3.5, 0.5},
+    {"Vocal Remover keeps opposite phase", &kVocalRemover, {{33, {3}}, {34, U32(48)}}, 700, kOpposite, 0, 2, -0.01,
+     0.01},
+    {"Vocal Remover bass band", &kVocalRemover, {{33, {2}}, {34, U32(48)}}, 80, kCentred, 0, 2, -99, -12},
+    {"Vocal Remover bass band keeps 3 kHz", &kVocalRemover, {{33, {2}}, {34, U32(48)}}, 3000, kCentred, 0, 2, -1, 0.5},
+    {"Vocal Remover amount 0", &kVocalRemover, {{33, {3}}, {34, U32(0)}}, 500, kCentred, 0, 2, -0.01, 0.01},
+    {"Vocal Remover amount 24 halves", &kVocalRemover, {{33, {3}}, {34, U32(24)}}, 500, kCentred, 0, 2, -6.12, -5.92},
+    {"Vocal Remover amount -48 doubles", &kVocalRemover, {{33, {3}}, {34, U32(-48)}}, 500, kCentred, 0, 2, 5.92, 6.12},
+    {"Vocal Remover amount from the low 16 bits", &kVocalRemover, {{33, {3}}, {34, U32(0x7FFF0030)}}, 500, kCentred,
+     0, 2, -999, -60},
+    {"Vocal Remover unknown band: male", &kVocalRemover, {{33, {9}}, {34, U32(48)}}, 300, kCentred, 0, 2, -99, -20},
+    {"Vocal Remover centre channel", &kVocalRemover, {{33, {3}}, {34, U32(48)}}, 500, kCentre6, 2, 1, -999, -60},
+    {"Vocal Fading 100", &kVocalFading, {{9, {100}}}, 1000, kCentred, 0, 2, -999, -60},
+    {"Vocal Fading 50", &kVocalFading, {{9, {50}}}, 1000, kCentred, 0, 2, -6.12, -5.92},
+    {"Vocal Fading 0", &kVocalFading, {{9, {0}}}, 1000, kCentred, 0, 2, -0.01, 0.01},
+    {"Vocal Fading keeps opposite phase", &kVocalFading, {{9, {100}}}, 1000, kOpposite, 0, 2, -0.01, 0.01},
+    {"Vocal Fading held to 100", &kVocalFading, {{9, {250}}}, 1000, kCentred, 0, 2, -999, -60},
+    {"Vocal Fading centre channel", &kVocalFading, {{9, {50}}}, 1000, kCentre6, 2, 1, -6.12, -5.92},
+};
+
+double Power(const std::vector<std::vector<float>>& x, const Response& r, size_t from) {
+    double sum = 0;
+    for (uint32_t c = r.firstMeasured; c < r.firstMeasured + r.measured; ++c)
+        for (size_t i = from; i < x[c].size(); ++i) sum += double(x[c][i]) * x[c][i];
+    return sum;
+}
+
+TEST_F(ComponentContract, ResponsesMeasuredFromTheOutput) {
+    for (const Response& r : kResponses) {
+        SCOPED_TRACE(r.what);
+        const uint16_t channels = uint16_t(r.tone.size());
+        ComPtr<IQXEffectComponent> c = Make(*r.id, r.rate, channels);
+        ASSERT_TRUE(c);
+        for (const Push& p : r.pushes) ASSERT_EQ(S_OK, c->SetParameter(p.id, BYTE(p.data.size()), p.data.data()));
+        const size_t frames = size_t(r.seconds * r.rate), period = r.rate / 100;
+        std::vector<std::vector<float>> x(channels, std::vector<float>(frames));
+        for (uint32_t ch = 0; ch < channels; ++ch)
+            for (size_t i = 0; i < frames; ++i) x[ch][i] = float(r.tone[ch] * std::sin(2 * kPi * r.freq * i / r.rate));
+        const double before = Power(x, r, frames * 3 / 4);
+        for (size_t start = 0; start < frames; start += period) {
+            float* table[8] = {};
+            for (uint32_t ch = 0; ch < channels; ++ch) table[ch] = x[ch].data() + start;
+            ASSERT_EQ(S_OK, c->Process(table, reinterpret_cast<void* const*>(table), uint32_t(period)));
+        }
+        const double db = 10 * std::log10(Power(x, r, frames * 3 / 4) / before + 1e-30);
+        EXPECT_GE(db, r.minDb);
+        EXPECT_LE(db, r.maxDb);
+    }
+}
+
+// Parameters may arrive from another thread while the component processes.
+TEST_F(ComponentContract, ParametersMayArriveWhileProcessing) {
+    ComPtr<IQXEffectComponent> c = Make(kEqualizer);
+    ASSERT_TRUE(c);
+    std::atomic<bool> stop{false};
+    std::thread writer([&] {
+        for (uint32_t i = 0; !stop; ++i) c->SetParameter(10, 8, Cat({uint8_t(i % 10), 0, 0, 0}, U32(int(i % 41) - 20)).data());
+    });
+    std::vector<float> left(480), right(480);
+    float* table[8] = {left.data(), right.data()};
+    for (int period = 0; period < 100; ++period) {
+        for (size_t i = 0; i < 480; ++i) left[i] = right[i] = float(0.1 * std::sin(0.05 * double(period * 480 + i)));
+        ASSERT_EQ(S_OK, c->Process(table, reinterpret_cast<void* const*>(table), 480));
+        // Every band may sit at +20 dB at once: bounded, but well above the input.
+        for (float v : left) ASSERT_TRUE(std::isfinite(v) && std::fabs(v) < 100.0f);
+    }
+    stop = true;
+    writer.join();
+}
+
+// The Environment reverb: an impulse on channel 0 leaves a tail that grows with the room
+// and the preset, spreads to every channel but the low-frequency one, and falls back to
+// the default preset and small room for settings outside the lists.
+TEST_F(ComponentContract, EnvironmentTailFollowsRoomAndPreset) {
+    const auto tail = [](uint8_t preset, uint8_t room, uint16_t channels, std::vector<std::vector<float>>* out) {
+        ComPtr<IQXEffectComponent> c = Make(kEnvironment, 48000, channels, 1);
+        const uint8_t settings[2] = {room, preset};
+        EXPECT_EQ(S_OK, c->SetParameter(6, 2, settings));
+        std::vector<std::vector<float>> x(channels, std::vector<float>(4 * 48000));
+        x[0][0] = 1.0f;
+        for (size_t start = 0; start < x[0].size(); start += 480) {
+            float* table[8] = {};
+            for (uint16_t ch = 0; ch < channels; ++ch) table[ch] = x[ch].data() + start;
+            c->Process(table, reinterpret_cast<void* const*>(table), 480);
+        }
+        // Seconds until the 10 ms envelope stays 40 dB below its loudest window.
+        std::vector<double> env;
+        for (size_t i = 0; i + 480 <= x[1].size(); i += 480) {
+            double s = 0;
+            for (size_t k = i; k < i + 480; ++k) s += double(x[1][k]) * x[1][k];
+            env.push_back(std::sqrt(s / 480));
+        }
+        const double peak = *std::max_element(env.begin(), env.end());
+        size_t last = 0;
+        for (size_t w = 0; w < env.size(); ++w) last = env[w] > peak / 100 ? w : last;
+        if (out) *out = std::move(x);
+        return (last + 1) / 100.0;
+    };
+    const double small = tail(0, 0, 2, nullptr), medium = tail(0, 1, 2, nullptr), large = tail(0, 2, 2, nullptr);
+    EXPECT_GT(medium, 1.2 * small);
+    EXPECT_GT(large, 1.2 * medium);
+    EXPECT_LT(large, 3.5);
+    EXPECT_GT(tail(8, 1, 2, nullptr), 2 * tail(3, 1, 2, nullptr));  // concert hall, room
+    std::vector<std::vector<float>> fallback, standard, six;
+    tail(28, 3, 2, &fallback);
+    tail(0, 0, 2, &standard);
+    EXPECT_EQ(fallback[1], standard[1]);
+    tail(1, 1, 6, &six);
+    EXPECT_EQ(six[3], std::vector<float>(six[3].size(), 0.0f));
+    for (uint32_t ch : {1u, 2u, 4u, 5u}) EXPECT_GT(*std::max_element(six[ch].begin(), six[ch].end()), 1e-4f) << ch;
+}
+
+// Registration goes to a scratch key standing in for HKEY_CLASSES_ROOT, so the test
+// leaves the prefix's real registrations alone.
+TEST_F(ComponentContract, RegistersEveryClassAsAnInProcessServerAndUnregistersIt) {
+    RegKey scratch;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\QXTests\\SampleFxClasses", 0, nullptr, 0,
+                                             KEY_ALL_ACCESS, nullptr, scratch.Put(), nullptr));
+    ASSERT_EQ(ERROR_SUCCESS, RegOverridePredefKey(HKEY_CLASSES_ROOT, scratch.Get()));
+    const auto read = [&](const ComponentId* id, const wchar_t* sub, const wchar_t* name) {
+        wchar_t text[40], value[MAX_PATH] = {};
+        StringFromGUID2(id->clsid, text, 40);
+        DWORD bytes = sizeof(value);
+        RegGetValueW(scratch.Get(), (std::wstring(L"CLSID\\") + text + sub).c_str(), name, RRF_RT_REG_SZ, nullptr,
+                     value, &bytes);
+        return std::wstring(value);
+    };
+    const HRESULT registered = SampleFx().Register();
+    std::vector<std::wstring> found;
+    for (const ComponentId* id : kAll)
+        found.push_back(read(id, L"", nullptr) + L"|" + read(id, L"\\InprocServer32", nullptr) + L"|" +
+                        read(id, L"\\InprocServer32", L"ThreadingModel"));
+    const HRESULT unregistered = SampleFx().Unregister(), again = SampleFx().Unregister();
+    size_t left = 0;
+    for (const ComponentId* id : kAll) left += read(id, L"", nullptr).empty() ? 0 : 1;
+    RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
+    scratch.Reset();
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\QXTests");
+
+    EXPECT_EQ(S_OK, registered);
+    for (const std::wstring& f : found) {
+        EXPECT_NE(f.find(L"QXSampleFX.dll|Both"), std::wstring::npos) << testing::PrintToString(f);
+        EXPECT_NE(f[0], L'|');  // a class name
+    }
+    EXPECT_EQ(S_OK, unregistered);
+    EXPECT_EQ(S_OK, again);  // nothing left to remove is fine
+    EXPECT_EQ(0u, left);
+}
+
+}  // namespace
+}  // namespace qx::test
