@@ -32,36 +32,15 @@ std::string Listed(const std::vector<size_t>& sizes) {
 
 // ---- The counter sees every kind of heap call ---------------------------------------
 
-void* volatile g_sink;
-
-struct HeapCall {
-    const char* name;
-    void (*run)();
-    size_t counted;  // calls that reach the heap: the allocation, any reallocation, the free
-};
-const HeapCall kHeapCalls[] = {
-    {"realloc", [] { g_sink = std::realloc(std::malloc(8), 4096), std::free(g_sink); }, 3},
-    {"HeapAlloc", [] { g_sink = HeapAlloc(GetProcessHeap(), 0, 8), HeapFree(GetProcessHeap(), 0, g_sink); }, 2},
-    {"CoTaskMemAlloc", [] { g_sink = CoTaskMemAlloc(8), CoTaskMemFree(g_sink); }, 2},
-    {"new[]", [] { g_sink = new float[4], delete[] static_cast<float*>(g_sink); }, 2},
-};
-
 class AllocationCounterTest : public SampleFxTest {};
 
-// The counter sees heap calls of the program and of the sample DLL's own runtime.
-TEST_F(AllocationCounterTest, CountsHeapCallsInTheProgramAndInTheSampleDll) {
-    for (const HeapCall& call : kHeapCalls) {
-        AllocationCounter counter;
-        call.run();
-        EXPECT_EQ(call.counted, counter.Count()) << call.name << ": " << Listed(counter.Sizes());
-    }
+// The counter sees heap calls of the sample DLL's own runtime too.
+TEST_F(AllocationCounterTest, SeesTheSampleDllAllocate) {
     AllocationCounter counter;
     EXPECT_GE(counter.PatchedModules(), 2u) << "the test program and QXSampleFX.dll";
     Make(kEnvironment);
     EXPECT_GT(counter.Count(), 0u);
 }
-
-// ---- Each processor with its sample components ----------------------------------------
 
 struct Chain {
     const char* name;

@@ -45,12 +45,9 @@ TEST(EqPreset, ReadsBothFormsAndNamesTheBadLine) {
     EqPreset p;
     std::string error;
     ASSERT_TRUE(ParseEqPreset(kHeadphonePreset, p, error)) << error;
-    EXPECT_DOUBLE_EQ(-6.2, p.preampDb);
     ASSERT_EQ(10u, p.filters.size());
-    EXPECT_EQ(PresetFilterType::LowShelf, p.filters[0].type);
-    EXPECT_EQ(PresetFilterType::HighShelf, p.filters[9].type);
-    EXPECT_DOUBLE_EQ(8400, p.filters[7].hz);
-    EXPECT_DOUBLE_EQ(5.0, p.filters[7].q);
+    EXPECT_TRUE(p.preampDb == -6.2 && p.filters[0].type == PresetFilterType::LowShelf &&
+                p.filters[9].type == PresetFilterType::HighShelf && p.filters[7].hz == 8400 && p.filters[7].q == 5.0);
     ASSERT_TRUE(ParseEqPreset("Filter 1: OFF PK Fc 100 Hz Gain 1 dB Q 1\nGraphicEQ: 20 -1; 200 1; 2000 3\n", p, error));
     EXPECT_TRUE(p.filters.empty());
     EXPECT_DOUBLE_EQ(-1, p.TargetDb(10));                     // held flat below the first point
