@@ -100,6 +100,8 @@ Model ModelFor(StageKind kind) {
 // last bit, on the loops of every instruction set this processor runs.
 TEST(SRCInternalBitExact, EveryKindOnEveryPathMatchesItsDefinitionBitForBit) {
     constexpr int kChannels = 8;
+    // The baseline loops run everywhere, and SSE2 on every x86-64 processor.
+    ASSERT_TRUE(qx::MultirateFir::PathRuns(qx::FirPath::Scalar) && qx::MultirateFir::PathRuns(qx::FirPath::Sse2));
     for (qx::FirPath path : kPaths)
     for (const KindCase& c : kKindCases) {
         if (!qx::MultirateFir::PathRuns(path)) continue;
