@@ -37,6 +37,7 @@ Bytes Band15(Bytes all, int band, bool on, int hz, int gain, float q) {
     std::copy(r.begin(), r.end(), all.begin() + 16 * band);
     return all;
 }
+Bytes Band(uint8_t band, int64_t gain) { return Cat({band, 0, 0, 0}, U32(gain)); }  // one Equalizer band
 Bytes AllBands(int band, int gain) {  // the ten Equalizer gains, one of them set
     Bytes all(40, 0);
     const Bytes g = U32(gain);
@@ -82,7 +83,8 @@ TEST_F(ComponentContract, EveryClassKeepsTheContract) {
         pcm.wBitsPerSample = 16;
         nine.nChannels = 9;
         noRate.nSamplesPerSec = 0;
-        for (const WAVEFORMATEX* bad : {&pcm, &nine, &noRate}) EXPECT_EQ(E_INVALIDARG, c->Initialize(bad, nullptr, 480, 0));
+        for (const WAVEFORMATEX* bad : {&pcm, &nine, &noRate})
+            EXPECT_EQ(E_INVALIDARG, c->Initialize(bad, nullptr, 480, 0));
         EXPECT_EQ(E_INVALIDARG, c->Initialize(&f, nullptr, 0, 0));
         EXPECT_EQ(E_INVALIDARG, c->Initialize(&f, &six, 480, 0));
         EXPECT_EQ(E_POINTER, c->Initialize(nullptr, nullptr, 480, 0));
@@ -103,7 +105,7 @@ TEST_F(ComponentContract, EveryClassKeepsTheContract) {
     }
     // A band index past the tenth band is not a band; LockServer counts like an object.
     ComPtr<IQXEffectComponent> eq = SampleFx().Create(kEqualizer);
-    EXPECT_EQ(E_INVALIDARG, eq->SetParameter(10, 8, Cat({10, 0, 0, 0}, U32(6)).data()));
+    EXPECT_EQ(E_INVALIDARG, eq->SetParameter(10, 8, Band(10, 6).data()));
     ComPtr<IClassFactory> factory;
     ASSERT_EQ(S_OK, SampleFx().GetClassObject(kEqualizer.clsid, IID_IClassFactory, factory.PutVoid()));
     factory->LockServer(TRUE);
@@ -132,7 +134,6 @@ struct Response {
     uint32_t rate = 48000;
     double seconds = 1;
 };
-Bytes Band(uint8_t band, int64_t gain) { return Cat({band, 0, 0, 0}, U32(gain)); }  // one Equalizer band
 Bytes Shelf(int hz, int gain) { return Cat(U32(hz), U32(gain)); }
 const Bytes kTwoBands = Band15(Band15({}, 0, true, 1000, 6, 1), 1, true, 1000, 6, 1);  // two +6 dB at 1 kHz
 const std::vector<double> kTone{0.1, 0.1}, kSix(6, 0.1), kCentred{0.3, 0.3}, kLeft{0.3, 0}, kOpposite{0.3, -0.3},
@@ -218,7 +219,7 @@ TEST_F(ComponentContract, ParametersMayArriveWhileProcessing) {
     ASSERT_TRUE(c);
     std::atomic<bool> stop{false};
     std::thread writer([&] {
-        for (uint32_t i = 0; !stop; ++i) c->SetParameter(10, 8, Cat({uint8_t(i % 10), 0, 0, 0}, U32(int(i % 41) - 20)).data());
+        for (uint32_t i = 0; !stop; ++i) c->SetParameter(10, 8, Band(uint8_t(i % 10), int(i % 41) - 20).data());
     });
     std::vector<float> left(480), right(480);
     float* table[8] = {left.data(), right.data()};
