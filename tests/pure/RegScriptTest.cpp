@@ -230,6 +230,7 @@ TEST(RegScript, ReplacementListExpandsNames) {
         {L"%module% 100%% %AppId%%%", status::kOk, L"C:\\a''b.dll 100% {id}%"},
         {L"%" + std::wstring(31, L'x') + L"%", status::kOk, L"ok"},
         {L"", status::kOk, L""},
+        {L"%APPID% and more", status::kOk, L"{id} and more"},
         {L"a %" + std::wstring(32, L'x') + L"% b", status::kFail, nullptr},
         {L"%Unknown%", status::kDispException, nullptr},
         {L"%APPID", status::kDispException, nullptr},
