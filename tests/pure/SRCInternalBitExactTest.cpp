@@ -143,3 +143,42 @@ TEST(SRCInternalBitExact, EveryKindOnEveryPathMatchesItsDefinitionBitForBit) {
         }
     }
 }
+
+// Converting a long signal block by block gives the same samples as converting it in
+// one block, through whole chains in both directions.
+TEST(SRCInternalBitExact, BlockwiseEqualsOneShot) {
+    struct Chain {
+        uint32_t in, out, block;
+    };
+    const Chain chains[] = {{44100, 48000, 441}, {8000, 48000, 80}, {192000, 44100, 1920}, {11025, 48000, 441}};
+    const int blocks = 8;
+    for (qx::FirPath path : kPaths)
+    for (const Chain& c : chains) {
+        if (!qx::MultirateFir::PathRuns(path)) continue;
+        SCOPED_TRACE(c.in);
+        SCOPED_TRACE(kPathNames[static_cast<int>(path)]);
+        LoopChoice loops(path);
+        for (uint32_t dir : {SRCInternal::Forward, SRCInternal::Reverse}) {
+            SRCInternal small, large;
+            uint32_t outSmall = 0, outLarge = 0;
+            small.Init(c.in, c.out, c.block, &outSmall, 1);
+            large.Init(c.in, c.out, c.block * blocks, &outLarge, 1);
+            ASSERT_EQ(outLarge, outSmall * blocks);
+            const uint32_t inSmall = dir == SRCInternal::Forward ? c.block : outSmall;
+            const uint32_t produced = dir == SRCInternal::Forward ? outSmall : c.block;
+            const std::vector<float> signal = Noise(inSmall * blocks, 11);
+
+            std::vector<float> oneShot(8 * (c.block + outSmall) * blocks);
+            std::copy(signal.begin(), signal.end(), oneShot.begin());
+            large.Process(oneShot.data(), 0, inSmall * blocks, dir);
+
+            for (int b = 0; b < blocks; ++b) {
+                std::vector<float> buf(8 * (c.block + outSmall));
+                std::copy_n(signal.begin() + inSmall * b, inSmall, buf.begin());
+                small.Process(buf.data(), 0, inSmall, dir);
+                for (uint32_t i = 0; i < produced; ++i)
+                    ASSERT_EQ(buf[i], oneShot[produced * b + i]) << "block " << b << " i " << i;
+            }
+        }
+    }
+}
