@@ -11,33 +11,14 @@
 #include <thread>
 #include <vector>
 
+#include "tests/components/ParamBytes.h"
 #include "tests/components/SampleFx.h"
 
 namespace qx::test {
 namespace {
 
-using Bytes = std::vector<uint8_t>;
 constexpr double kPi = 3.14159265358979323846;
 
-Bytes U32(int64_t v) {
-    const uint32_t u = uint32_t(v);
-    return {uint8_t(u), uint8_t(u >> 8), uint8_t(u >> 16), uint8_t(u >> 24)};
-}
-Bytes Cat(Bytes a, const Bytes& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-// A 15-band record (on, frequency, gain, Q) placed as band `band` of the 240-byte set,
-// over `all` (a zeroed set when empty).
-Bytes Band15(Bytes all, int band, bool on, int hz, int gain, float q) {
-    all.resize(240);
-    uint32_t qBits;
-    std::memcpy(&qBits, &q, 4);
-    const Bytes r = Cat(Cat(Cat({uint8_t(on), 0, 0, 0}, U32(hz)), U32(gain)), U32(qBits));
-    std::copy(r.begin(), r.end(), all.begin() + 16 * band);
-    return all;
-}
-Bytes Band(uint8_t band, int64_t gain) { return Cat({band, 0, 0, 0}, U32(gain)); }  // one Equalizer band
 Bytes AllBands(int band, int gain) {  // the ten Equalizer gains, one of them set
     Bytes all(40, 0);
     const Bytes g = U32(gain);
@@ -134,48 +115,32 @@ struct Response {
     uint32_t rate = 48000;
     double seconds = 1;
 };
-Bytes Shelf(int hz, int gain) { return Cat(U32(hz), U32(gain)); }
 const Bytes kTwoBands = Band15(Band15({}, 0, true, 1000, 6, 1), 1, true, 1000, 6, 1);  // two +6 dB at 1 kHz
-const std::vector<double> kTone{0.1, 0.1}, kSix(6, 0.1), kCentred{0.3, 0.3}, kLeft{0.3, 0}, kOpposite{0.3, -0.3},
+const std::vector<double> kTone{0.1, 0.1}, kSix(6, 0.1), kCentred{0.3, 0.3}, kOpposite{0.3, -0.3},
     kCentre6{0, 0, 0.3, 0, 0, 0};
 const Response kResponses[] = {
     {"EQ flat until told", &kEqualizer, {}, 250, kTone, 0, 1, -0.05, 0.05},
     {"EQ band 4 +6 dB", &kEqualizer, {{11, AllBands(3, 6)}}, 250, kTone, 0, 1, 5.5, 6.5},
-    {"EQ band 4 leaves 4 kHz", &kEqualizer, {{11, AllBands(3, 6)}}, 4000, kTone, 0, 2, -0.5, 0.5},
     {"EQ band update -6 dB", &kEqualizer, {{10, Band(3, -6)}}, 250, kTone, 1, 1, -6.5, -5.5},
     {"EQ gain from the low 16 bits", &kEqualizer, {{10, Band(3, 0x7FFF0003)}}, 250, kTone, 0, 1, 2.5, 3.5},
-    {"EQ gain held to +20 dB", &kEqualizer, {{10, Band(3, 35)}}, 250, kTone, 0, 1, 19.5, 20.5},
     {"EQ 30 Hz band, 44.1 kHz", &kEqualizer, {{10, Band(0, 12)}}, 30, kSix, 5, 1, 11.5, 12.5, 44100},
     {"15-band +12 dB", &kEq15, {{39, Band15({}, 0, true, 1000, 12, 2)}}, 1000, kTone, 0, 2, 11.5, 12.5},
-    {"15-band band off", &kEq15, {{39, Band15({}, 14, false, 1000, 12, 2)}}, 1000, kTone, 0, 2, -0.5, 0.5},
     {"15-band cascade adds dB", &kEq15, {{39, kTwoBands}, {41, {1}}}, 1000, kTone, 0, 1, 11.5, 12.5},
     {"15-band parallel adds boosts", &kEq15, {{39, kTwoBands}, {41, {0}}}, 1000, kTone, 0, 1, 9.04, 10.04},
-    {"15-band shelves off", &kEq15, {{36, Shelf(100, 12)}}, 30, kTone, 0, 1, -0.05, 0.05},
-    {"15-band Bass on", &kEq15, {{36, Shelf(100, 12)}, {35, {1}}}, 20, kTone, 0, 1, 11, 13},
-    {"15-band Treble on", &kEq15, {{38, Shelf(8000, -12)}, {37, {1}}}, 20000, kTone, 0, 1, -13, -11},
+    {"15-band Bass on", &kEq15, {{36, Filter(100, 12)}, {35, {1}}}, 20, kTone, 0, 1, 11, 13},
+    {"15-band Treble on", &kEq15, {{38, Filter(8000, -12)}, {37, {1}}}, 20000, kTone, 0, 1, -13, -11},
     {"Flex Bass flat until told", &kFlexBass, {}, 60, kTone, 0, 1, -0.05, 0.05},
     {"Flex Bass +12 raises 60 Hz", &kFlexBass, {{13, U32(100)}, {15, U32(12)}}, 60, kTone, 0, 1, 6, 13},
-    {"Flex Bass leaves 2 kHz", &kFlexBass, {{13, U32(100)}, {15, U32(12)}}, 2000, kTone, 0, 1, -0.5, 0.5},
-    {"Flex Bass -12 lowers 60 Hz", &kFlexBass, {{13, U32(100)}, {15, U32(-12)}}, 60, kTone, 0, 1, -13, -6},
     {"Flex Bass level held to 12", &kFlexBass, {{15, U32(40)}}, 20, kTone, 0, 1, 11, 13},
-    {"Flex Bass higher cut-off", &kFlexBass, {{13, U32(250)}, {15, U32(12)}}, 200, kTone, 0, 1, 6, 13},
     {"Smart Volume raises quiet", &kSmartVolume, {}, 1000, {0.0316, 0.0316}, 0, 1, 6, 40, 48000, 4},
     {"Smart Volume lowers loud", &kSmartVolume, {}, 1000, {0.5, 0.5}, 0, 1, -40, -6, 48000, 4},
     {"Remover male band", &kVocalRemover, {{33, {0}}, {34, U32(48)}}, 300, kCentred, 0, 2, -99, -20},
-    {"Remover keeps panned", &kVocalRemover, {{33, {3}}, {34, U32(48)}}, 700, kLeft, 0, 2, -3.5, 0.5},
     {"Remover keeps opposite phase", &kVocalRemover, {{33, {3}}, {34, U32(48)}}, 700, kOpposite, 0, 2, -0.01, 0.01},
-    {"Remover bass band", &kVocalRemover, {{33, {2}}, {34, U32(48)}}, 80, kCentred, 0, 2, -99, -12},
-    {"Remover amount 0", &kVocalRemover, {{33, {3}}, {34, U32(0)}}, 500, kCentred, 0, 2, -0.01, 0.01},
     {"Remover amount 24 halves", &kVocalRemover, {{33, {3}}, {34, U32(24)}}, 500, kCentred, 0, 2, -6.12, -5.92},
-    {"Remover -48 doubles", &kVocalRemover, {{33, {3}}, {34, U32(-48)}}, 500, kCentred, 0, 2, 5.92, 6.12},
     {"Remover low 16 bits", &kVocalRemover, {{33, {3}}, {34, U32(0x7FFF0030)}}, 500, kCentred, 0, 2, -999, -60},
-    {"Remover unknown band: male", &kVocalRemover, {{33, {9}}, {34, U32(48)}}, 300, kCentred, 0, 2, -99, -20},
     {"Remover centre channel", &kVocalRemover, {{33, {3}}, {34, U32(48)}}, 500, kCentre6, 2, 1, -999, -60},
-    {"Fading 100", &kVocalFading, {{9, {100}}}, 1000, kCentred, 0, 2, -999, -60},
     {"Fading 50", &kVocalFading, {{9, {50}}}, 1000, kCentred, 0, 2, -6.12, -5.92},
     {"Fading keeps opposite phase", &kVocalFading, {{9, {100}}}, 1000, kOpposite, 0, 2, -0.01, 0.01},
-    {"Fading held to 100", &kVocalFading, {{9, {250}}}, 1000, kCentred, 0, 2, -999, -60},
-    {"Fading centre channel", &kVocalFading, {{9, {50}}}, 1000, kCentre6, 2, 1, -6.12, -5.92},
 };
 
 double Power(const std::vector<std::vector<float>>& x, const Response& r, size_t from) {
@@ -265,40 +230,32 @@ TEST_F(ComponentContract, EnvironmentTailFollowsRoomAndPreset) {
 }
 
 // Registration goes to a scratch key standing in for HKEY_CLASSES_ROOT, so the test
-// leaves the prefix's real registrations alone.
-TEST_F(ComponentContract, RegistersEveryClassAsAnInProcessServerAndUnregistersIt) {
+// leaves the prefix's real registrations alone: every class is an in-process server of
+// the DLL, both threading models, and unregistering (twice) leaves none.
+TEST_F(ComponentContract, RegistersEveryClassAndUnregistersIt) {
     RegKey scratch;
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\QXTests\\SampleFxClasses", 0, nullptr, 0,
                                              KEY_ALL_ACCESS, nullptr, scratch.Put(), nullptr));
     ASSERT_EQ(ERROR_SUCCESS, RegOverridePredefKey(HKEY_CLASSES_ROOT, scratch.Get()));
-    const auto read = [&](const ComponentId* id, const wchar_t* sub, const wchar_t* name) {
+    const auto read = [&](const ComponentId* id, const wchar_t* name) {
         wchar_t text[40], value[MAX_PATH] = {};
         StringFromGUID2(id->clsid, text, 40);
         DWORD bytes = sizeof(value);
-        RegGetValueW(scratch.Get(), (std::wstring(L"CLSID\\") + text + sub).c_str(), name, RRF_RT_REG_SZ, nullptr,
-                     value, &bytes);
+        RegGetValueW(scratch.Get(), (std::wstring(L"CLSID\\") + text + L"\\InprocServer32").c_str(), name,
+                     RRF_RT_REG_SZ, nullptr, value, &bytes);
         return std::wstring(value);
     };
-    const HRESULT registered = SampleFx().Register();
-    std::vector<std::wstring> found;
-    for (const ComponentId* id : kAll)
-        found.push_back(read(id, L"", nullptr) + L"|" + read(id, L"\\InprocServer32", nullptr) + L"|" +
-                        read(id, L"\\InprocServer32", L"ThreadingModel"));
-    const HRESULT unregistered = SampleFx().Unregister(), again = SampleFx().Unregister();
-    size_t left = 0;
-    for (const ComponentId* id : kAll) left += read(id, L"", nullptr).empty() ? 0 : 1;
+    EXPECT_EQ(S_OK, SampleFx().Register());
+    for (const ComponentId* id : kAll) {
+        EXPECT_NE(read(id, nullptr).find(L"QXSampleFX.dll"), std::wstring::npos) << id->name;
+        EXPECT_EQ(read(id, L"ThreadingModel"), L"Both") << id->name;
+    }
+    EXPECT_EQ(S_OK, SampleFx().Unregister());
+    EXPECT_EQ(S_OK, SampleFx().Unregister());  // nothing left to remove is fine
+    for (const ComponentId* id : kAll) EXPECT_EQ(read(id, nullptr), L"") << id->name;
     RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
     scratch.Reset();
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\QXTests");
-
-    EXPECT_EQ(S_OK, registered);
-    for (const std::wstring& f : found) {
-        EXPECT_NE(f.find(L"QXSampleFX.dll|Both"), std::wstring::npos) << testing::PrintToString(f);
-        EXPECT_NE(f[0], L'|');  // a class name
-    }
-    EXPECT_EQ(S_OK, unregistered);
-    EXPECT_EQ(S_OK, again);  // nothing left to remove is fine
-    EXPECT_EQ(0u, left);
 }
 
 }  // namespace

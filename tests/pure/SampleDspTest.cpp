@@ -16,8 +16,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
-#include <iterator>
 #include <memory>
 #include <vector>
 
@@ -29,8 +27,10 @@
 #include "components/dsp/SmartVolume.h"
 #include "components/dsp/VocalFading.h"
 #include "components/dsp/VocalRemover.h"
+#include "tests/components/ParamBytes.h"
 
 using namespace qx::fx;
+using namespace qx::test;
 
 namespace {
 constexpr double kPi = 3.14159265358979323846;
@@ -42,7 +42,6 @@ constexpr uint32_t kHalfWindow = 1200;  // 25 ms either side of the change
 constexpr uint32_t kShortWindow = 48;   // 1 ms
 constexpr double kAmplitude = 0.5011872336272722;  // -6 dBFS
 
-using Bytes = std::vector<uint8_t>;
 struct Push {
     uint8_t id;
     Bytes data;
@@ -56,37 +55,12 @@ struct ClickCase {
 template <class T>
 Effect* Make() { return new T; }
 
-// A small deterministic generator for parameter bytes and noise.
-uint32_t Next(uint32_t& state) {
-    state ^= state << 13;
-    state ^= state >> 17;
-    state ^= state << 5;
-    return state;
-}
-
-Bytes U32(int32_t v) {
-    const uint32_t u = uint32_t(v);
-    return {uint8_t(u), uint8_t(u >> 8), uint8_t(u >> 16), uint8_t(u >> 24)};
-}
-Bytes Cat(Bytes a, const Bytes& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-Bytes Band10(uint8_t index, int32_t gain) { return Cat({index, 0, 0, 0}, U32(gain)); }
-Bytes Filter(int32_t hz, int32_t gain) { return Cat(U32(hz), U32(gain)); }
 // The fifteen band records with band 8 set and the others off.
-Bytes Bands15(bool on, int32_t hz, int32_t gain, float q) {
-    Bytes all(16 * 15, 0);
-    uint32_t qBits;
-    std::memcpy(&qBits, &q, 4);
-    const Bytes record = Cat(Cat({uint8_t(on), 0, 0, 0}, Filter(hz, gain)), U32(int32_t(qBits)));
-    std::copy(record.begin(), record.end(), all.begin() + 16 * 7);
-    return all;
-}
+Bytes Bands15(bool on, int32_t hz, int32_t gain, float q) { return Band15({}, 7, on, hz, gain, q); }
 
 const ClickCase kCases[] = {
-    {"Equalizer 1 kHz band 0 to +12 dB", Make<GraphicEqualizer>, {}, {{10, Band10(5, 12)}}},
-    {"Equalizer 4 kHz band -20 to +20 dB", Make<GraphicEqualizer>, {{10, Band10(7, -20)}}, {{10, Band10(7, 20)}}},
+    {"Equalizer 1 kHz band 0 to +12 dB", Make<GraphicEqualizer>, {}, {{10, Band(5, 12)}}},
+    {"Equalizer 4 kHz band -20 to +20 dB", Make<GraphicEqualizer>, {{10, Band(7, -20)}}, {{10, Band(7, 20)}}},
     {"15-band band at 1 kHz 0 to +12 dB", Make<ParametricEqualizer>, {}, {{39, Bands15(true, 1000, 12, 1.5f)}}},
     {"15-band band switched off", Make<ParametricEqualizer>, {{39, Bands15(true, 1000, 12, 2)}},
      {{39, Bands15(false, 1000, 12, 2)}}},
@@ -151,54 +125,4 @@ double ClickLevelDb(const ClickCase& c) {
 
 TEST(SampleDspClicks, EveryParameterChangeGlidesWithoutBroadbandEnergy) {
     for (const ClickCase& c : kCases) EXPECT_LT(ClickLevelDb(c), -60.0) << c.what;
-}
-
-// Every effect with the parameters it answers and their sizes.
-const struct {
-    Effect* (*make)();
-    std::vector<Push> params;  // id and a block of the accepted size
-} kEffects[] = {
-    {Make<GraphicEqualizer>, {{10, Bytes(8)}, {11, Bytes(40)}}},
-    {Make<ParametricEqualizer>,
-     {{35, Bytes(1)}, {36, Bytes(8)}, {37, Bytes(1)}, {38, Bytes(8)}, {39, Bytes(240)}, {40, Bytes(1)}, {41, Bytes(1)}}},
-    {Make<EnvironmentReverb>, {{6, Bytes(2)}}},
-    {Make<FlexBass>, {{13, Bytes(4)}, {14, Bytes(4)}, {15, Bytes(4)}}},
-    {Make<SmartVolume>, {{12, Bytes()}}},
-    {Make<VocalRemover>, {{33, Bytes(1)}, {34, Bytes(4)}}},
-    {Make<VocalFading>, {{9, Bytes(1)}}},
-};
-
-// Random parameter blocks (right and wrong ids and sizes) between periods of noise, at
-// several rates and channel counts: the output stays finite and bounded, and nothing is
-// read or written out of bounds (the sanitizers watch this build).
-TEST(SampleDsp, EveryEffectStaysFiniteUnderAnyParameters) {
-    uint32_t random = 0x12345678;
-    for (size_t e = 0; e < std::size(kEffects); ++e)
-        for (double rate : {8000.0, 44100.0, 192000.0})
-            for (uint32_t channels : {1u, 2u, 6u, 8u}) {
-                SCOPED_TRACE(testing::Message() << "effect " << e << ", " << rate << " Hz, " << channels << " ch");
-                std::unique_ptr<Effect> fx(kEffects[e].make());
-                fx->Prepare(rate, channels);
-                std::vector<std::vector<float>> buffers(kMaxChannels, std::vector<float>(256));
-                float* table[kMaxChannels];
-                for (uint32_t c = 0; c < kMaxChannels; ++c) table[c] = buffers[c].data();
-                for (int period = 0; period < 20; ++period) {
-                    uint8_t data[241];
-                    for (uint8_t& b : data) b = uint8_t(Next(random));
-                    const Push& p = kEffects[e].params[Next(random) % kEffects[e].params.size()];
-                    const uint8_t size = uint8_t(p.data.size());
-                    if (e == 0 && p.id == 10) data[0] %= 10;  // a band index names one of ten bands
-                    EXPECT_EQ(ParamStatus::Ok, fx->SetParameter(p.id, size, size ? data : nullptr));
-                    EXPECT_NE(ParamStatus::Ok, fx->SetParameter(p.id, uint8_t(size + 1), data));
-                    EXPECT_EQ(ParamStatus::UnknownId, fx->SetParameter(250, 4, data));
-                    for (uint32_t c = 0; c < channels; ++c)
-                        for (float& v : buffers[c]) v = 0.5f * (float(Next(random)) / 2147483648.0f - 1.0f);
-                    const uint32_t frames = 1 + Next(random) % 256;
-                    fx->Process(table, frames);
-                    for (uint32_t c = 0; c < channels; ++c)
-                        for (uint32_t i = 0; i < frames; ++i)
-                            ASSERT_TRUE(std::isfinite(buffers[c][i]) && std::fabs(buffers[c][i]) < 1e4f)
-                                << "channel " << c << " frame " << i;
-                }
-            }
 }
