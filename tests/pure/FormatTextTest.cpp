@@ -44,7 +44,6 @@ std::wstring Fmt(const wchar_t* format, A... args) {
 TEST(FormatText, CapacityRefusalsAndCuts) {
     Check(0, kInvalidArg, kNothing, L"abc");
     Check(2147483648u, kInvalidArg, kNothing, L"abc");
-    Check(SIZE_MAX, kInvalidArg, kNothing, L"%d", 1);
     Check(2147483647u, kOk, L"x5y", L"x%dy", 5);  // the largest capacity: only the text is written
     Check(8, kInvalidArg, L"", static_cast<const wchar_t*>(nullptr));
     EXPECT_EQ(qx::FormatText(nullptr, 8, L"abc"), kInvalidArg);
@@ -61,7 +60,6 @@ TEST(FormatText, CapacityRefusalsAndCuts) {
     Check(8, kOk, L"0.5", L"%.2147483647g", 0.5);
     Check(8, kInsufficient, L"1.00000", L"%.*g|", 2000000000, 1e-300);
     Check(32, kInsufficient, L"1797693134862315708145274237317", L"%f", DBL_MAX);
-    Check(8, kInsufficient, L"1.00000", L"%.1000000000f", 1.0);
 }
 
 TEST(FormatText, ConversionsOfTheWideConventions) {

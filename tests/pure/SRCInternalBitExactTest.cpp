@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "SrcReference.h"
@@ -59,38 +60,33 @@ using Model = std::function<std::vector<float>(const float*, uint32_t)>;
 
 Model ModelFor(StageKind kind) {
     using namespace qx::filters;
-    switch (kind) {
-        case StageKind::Up2: {
-            auto f = std::make_shared<ReferenceMultirateFir>(HalfBand66.data(), 66, 2, 1, 2.0f);
-            return [f](const float* x, uint32_t n) { return f->Run(x, n); };
+    // The kinds the generic multirate model describes: filter, taps used, up, down, gain;
+    // a block of n inputs is n / down of its iterations. Upsampling by 3 uses the first
+    // 69 taps.
+    const struct {
+        StageKind kind;
+        const float* h;
+        int taps, up, down;
+        float gain;
+    } kFirs[] = {
+        {StageKind::Up2, HalfBand66.data(), 66, 2, 1, 2.0f},
+        {StageKind::Down2, HalfBand66.data(), 66, 1, 2, 1.0f},
+        {StageKind::Up3Down2, ThirdBand72.data(), 72, 3, 2, 1.0f},
+        {StageKind::Up2Down3, ThirdBand72.data(), 72, 2, 3, 2.0f / 3.0f},
+        {StageKind::Up3, ThirdBand71.data(), 69, 3, 1, 3.0f},
+    };
+    for (const auto& f : kFirs)
+        if (f.kind == kind) {
+            auto m = std::make_shared<ReferenceMultirateFir>(f.h, f.taps, f.up, f.down, f.gain);
+            const uint32_t down = uint32_t(f.down);
+            return [m, down](const float* x, uint32_t n) { return m->Run(x, n / down); };
         }
-        case StageKind::Down2: {
-            auto f = std::make_shared<ReferenceMultirateFir>(HalfBand66.data(), 66, 1, 2, 1.0f);
-            return [f](const float* x, uint32_t n) { return f->Run(x, n >> 1); };
-        }
-        case StageKind::Up3Down2: {
-            auto f = std::make_shared<ReferenceMultirateFir>(ThirdBand72.data(), 72, 3, 2, 1.0f);
-            return [f](const float* x, uint32_t n) { return f->Run(x, n >> 1); };
-        }
-        case StageKind::Up2Down3: {
-            auto f = std::make_shared<ReferenceMultirateFir>(ThirdBand72.data(), 72, 2, 3, 2.0f / 3.0f);
-            return [f](const float* x, uint32_t n) { return f->Run(x, n / 3); };
-        }
-        case StageKind::Up160Down147:
-        case StageKind::Up147Down160: {
-            auto f = std::make_shared<ReferencePoly>(kind == StageKind::Up160Down147);
-            return [f](const float* x, uint32_t n) { return f->Run(x, n); };
-        }
-        case StageKind::Down3: {
-            auto f = std::make_shared<ReferenceDown3>();
-            return [f](const float* x, uint32_t n) { return f->Run(x, n); };
-        }
-        case StageKind::Up3: {  // upsampling by 3 with the first 69 taps and gain 3
-            auto f = std::make_shared<ReferenceMultirateFir>(ThirdBand71.data(), 69, 3, 1, 3.0f);
-            return [f](const float* x, uint32_t n) { return f->Run(x, n); };
-        }
-        default: return nullptr;
+    if (kind == StageKind::Down3) {
+        auto m = std::make_shared<ReferenceDown3>();
+        return [m](const float* x, uint32_t n) { return m->Run(x, n); };
     }
+    auto m = std::make_shared<ReferencePoly>(kind == StageKind::Up160Down147);
+    return [m](const float* x, uint32_t n) { return m->Run(x, n); };
 }
 
 }  // namespace
