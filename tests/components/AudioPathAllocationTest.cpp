@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <iterator>
-#include <sstream>
 #include <tuple>
 
 #include <objbase.h>
@@ -23,12 +22,6 @@ namespace qx::test {
 namespace {
 
 using host::ProcessorKind;
-
-std::string Listed(const std::vector<size_t>& sizes) {
-    std::ostringstream text;
-    for (size_t s : sizes) text << s << ' ';
-    return text.str();
-}
 
 // ---- The counter sees every kind of heap call ---------------------------------------
 
@@ -97,7 +90,7 @@ TEST_P(SampleChainAudioPath, NoHeapCallFromTheFirstPeriodAfterTheLock) {
         if (chain.kind == ProcessorKind::Global) processor->ProcessMonitor(out.data(), period);
         EXPECT_TRUE(SUCCEEDED(status)) << "period " << n;
     }
-    EXPECT_EQ(0u, counter.Count()) << "sizes: " << Listed(counter.Sizes());
+    EXPECT_EQ(0u, counter.Count()) << "sizes: " << testing::PrintToString(counter.Sizes());
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryProcessor, SampleChainAudioPath,

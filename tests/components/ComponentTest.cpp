@@ -140,10 +140,23 @@ const Response kResponses[] = {
     {"Fading keeps opposite phase", &kVocalFading, {{9, {100}}}, 1000, kOpposite, 0, 2, -0.01, 0.01},
 };
 
-double Power(const std::vector<std::vector<float>>& x, const Response& r, size_t from) {
+using Planar = std::vector<std::vector<float>>;
+
+// Runs the channels through `c` in place, a period of 10 ms at a time.
+void RunThrough(IQXEffectComponent* c, Planar& x, uint32_t rate) {
+    const uint32_t period = rate / 100;
+    for (size_t start = 0; start < x[0].size(); start += period) {
+        float* table[8] = {};
+        for (size_t ch = 0; ch < x.size(); ++ch) table[ch] = x[ch].data() + start;
+        ASSERT_EQ(S_OK, c->Process(table, reinterpret_cast<void* const*>(table), period));
+    }
+}
+
+// The energy of channels [first, first + count) from frame `from` to frame `to`.
+double Energy(const Planar& x, size_t first, size_t count, size_t from, size_t to) {
     double sum = 0;
-    for (uint32_t c = r.firstMeasured; c < r.firstMeasured + r.measured; ++c)
-        for (size_t i = from; i < x[c].size(); ++i) sum += double(x[c][i]) * x[c][i];
+    for (size_t c = first; c < first + count; ++c)
+        for (size_t i = from; i < to; ++i) sum += double(x[c][i]) * x[c][i];
     return sum;
 }
 
@@ -154,17 +167,13 @@ TEST_F(ComponentContract, ResponsesMeasuredFromTheOutput) {
         ComPtr<IQXEffectComponent> c = Make(*r.id, r.rate, channels);
         ASSERT_TRUE(c);
         for (const Push& p : r.pushes) ASSERT_EQ(S_OK, c->SetParameter(p.id, BYTE(p.data.size()), p.data.data()));
-        const size_t frames = size_t(r.seconds * r.rate), period = r.rate / 100;
-        std::vector<std::vector<float>> x(channels, std::vector<float>(frames));
+        const size_t frames = size_t(r.seconds * r.rate);
+        Planar x(channels, std::vector<float>(frames));
         for (uint32_t ch = 0; ch < channels; ++ch)
             for (size_t i = 0; i < frames; ++i) x[ch][i] = float(r.tone[ch] * std::sin(2 * kPi * r.freq * i / r.rate));
-        const double before = Power(x, r, frames * 3 / 4);
-        for (size_t start = 0; start < frames; start += period) {
-            float* table[8] = {};
-            for (uint32_t ch = 0; ch < channels; ++ch) table[ch] = x[ch].data() + start;
-            ASSERT_EQ(S_OK, c->Process(table, reinterpret_cast<void* const*>(table), uint32_t(period)));
-        }
-        const double db = 10 * std::log10(Power(x, r, frames * 3 / 4) / before + 1e-30);
+        const double before = Energy(x, r.firstMeasured, r.measured, frames * 3 / 4, frames);
+        RunThrough(c.Get(), x, r.rate);
+        const double db = 10 * std::log10(Energy(x, r.firstMeasured, r.measured, frames * 3 / 4, frames) / before + 1e-30);
         EXPECT_GE(db, r.minDb);
         EXPECT_LE(db, r.maxDb);
     }
@@ -179,29 +188,20 @@ TEST_F(ComponentContract, EnvironmentTailFollowsRoomAndPreset) {
         ComPtr<IQXEffectComponent> c = Make(kEnvironment, 48000, channels, 1);
         const uint8_t settings[2] = {room, preset};
         EXPECT_EQ(S_OK, c->SetParameter(6, 2, settings));
-        std::vector<std::vector<float>> x(channels, std::vector<float>(48000));
+        Planar x(channels, std::vector<float>(48000));
         x[0][0] = 1.0f;
-        for (size_t start = 0; start < x[0].size(); start += 480) {
-            float* table[8] = {};
-            for (uint16_t ch = 0; ch < channels; ++ch) table[ch] = x[ch].data() + start;
-            c->Process(table, reinterpret_cast<void* const*>(table), 480);
-        }
+        RunThrough(c.Get(), x, 48000);
         return x;
     };
     const auto lateDb = [&](uint8_t preset, uint8_t room) {
-        const std::vector<float> y = impulse(preset, room, 2)[1];
-        const auto energy = [&](size_t from, size_t to) {
-            double sum = 0;
-            for (size_t i = from; i < to; ++i) sum += double(y[i]) * y[i];
-            return sum;
-        };
-        return 10 * std::log10(energy(14400, y.size()) / energy(0, 4800));
+        const Planar x = impulse(preset, room, 2);
+        return 10 * std::log10(Energy(x, 1, 1, 14400, 48000) / Energy(x, 1, 1, 0, 4800));
     };
     EXPECT_LT(lateDb(0, 0) + 3, lateDb(0, 1));
     EXPECT_LT(lateDb(0, 1) + 3, lateDb(0, 2));
     EXPECT_LT(lateDb(3, 1) + 3, lateDb(8, 1));  // room, concert hall
     EXPECT_EQ(impulse(28, 3, 2)[1], impulse(0, 0, 2)[1]);
-    const std::vector<std::vector<float>> six = impulse(1, 1, 6);
+    const Planar six = impulse(1, 1, 6);
     EXPECT_EQ(six[3], std::vector<float>(six[3].size(), 0.0f));
     for (uint32_t ch : {1u, 2u, 4u, 5u}) EXPECT_GT(*std::max_element(six[ch].begin(), six[ch].end()), 1e-4f) << ch;
 }

@@ -61,12 +61,7 @@ inline constexpr const ComponentId* kAll[] = {&kEqualizer, &kEq15,      &kVocalF
 
 class SampleFxLibrary {
 public:
-    SampleFxLibrary() : module_(LoadLibraryW((host::ProgramFolder() + L"QXSampleFX.dll").c_str())) {
-        getClassObject_ = reinterpret_cast<GetClassObjectFn>(Find("DllGetClassObject"));
-        canUnloadNow_ = reinterpret_cast<NoArgFn>(Find("DllCanUnloadNow"));
-        register_ = reinterpret_cast<NoArgFn>(Find("DllRegisterServer"));
-        unregister_ = reinterpret_cast<NoArgFn>(Find("DllUnregisterServer"));
-    }
+    SampleFxLibrary() : module_(LoadLibraryW((host::ProgramFolder() + L"QXSampleFX.dll").c_str())) {}
     bool Loaded() const { return getClassObject_ && canUnloadNow_ && register_ && unregister_; }
     HRESULT GetClassObject(REFCLSID clsid, REFIID riid, void** ppv) const { return getClassObject_(clsid, riid, ppv); }
     HRESULT CanUnloadNow() const { return canUnloadNow_(); }
@@ -88,12 +83,15 @@ public:
 private:
     using GetClassObjectFn = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
     using NoArgFn = HRESULT(WINAPI*)();
-    void* Find(const char* name) const {
-        return module_ ? reinterpret_cast<void*>(GetProcAddress(module_.Get(), name)) : nullptr;
+    // Entry points are looked up once the module is loaded (members in declaration order).
+    template <class Fn = NoArgFn>
+    Fn Find(const char* name) const {
+        return module_ ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module_.Get(), name))) : nullptr;
     }
     ModuleHandle module_;
-    GetClassObjectFn getClassObject_ = nullptr;
-    NoArgFn canUnloadNow_ = nullptr, register_ = nullptr, unregister_ = nullptr;
+    const GetClassObjectFn getClassObject_ = Find<GetClassObjectFn>("DllGetClassObject");
+    const NoArgFn canUnloadNow_ = Find("DllCanUnloadNow"), register_ = Find("DllRegisterServer"),
+                  unregister_ = Find("DllUnregisterServer");
 };
 
 inline const SampleFxLibrary& SampleFx() {
