@@ -264,14 +264,6 @@ TEST(SRCInternal, SecondInitKeepsBuffersAndClearsFilterMemory) {
     EXPECT_EQ(src.ForwardStage(0).Phase(0), 0u);
 }
 
-// The benchmarks' cost figure: a polyphase stage works one row of taps per output (20 for
-// 44.1 to 48 kHz; 22 for 48 to 44.1 kHz, whose rows of 24 end in two zero taps).
-TEST(SRCInternal, PolyphaseStagesCostOneRowOfTapsPerOutput) {
-    EXPECT_EQ(20.0, qx::ConversionStage::MultiplyAddsPerOutput(qx::StageKind::Up160Down147));
-    EXPECT_EQ(22.0, qx::ConversionStage::MultiplyAddsPerOutput(qx::StageKind::Up147Down160));
-    EXPECT_EQ(0.0, qx::ConversionStage::MultiplyAddsPerOutput(qx::StageKind::None));
-}
-
 // Init makes every buffer; converting blocks in both directions on every channel then
 // allocates nothing.
 TEST(SRCInternal, ProcessAllocatesNothing) {
