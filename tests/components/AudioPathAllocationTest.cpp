@@ -4,8 +4,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <iterator>
-#include <new>
-#include <sstream>
 #include <tuple>
 
 #include <objbase.h>
@@ -14,7 +12,7 @@
 #include "host/InProcessServer.h"
 #include "host/ProcessorSession.h"
 #include "processors/IQXEffectProcessor.h"
-#include "tests/components/SampleFxLibrary.h"
+#include "tests/components/SampleFx.h"
 #include "tests/support/AllocationCounter.h"
 #include "tests/support/Stores.h"
 
@@ -25,62 +23,17 @@ namespace {
 
 using host::ProcessorKind;
 
-std::string Listed(const std::vector<size_t>& sizes) {
-    std::ostringstream text;
-    for (size_t s : sizes) text << s << ' ';
-    return text.str();
-}
-
 // ---- The counter sees every kind of heap call ---------------------------------------
-
-void* volatile g_sink;
-struct alignas(64) Wide {
-    char bytes[64];
-};
-
-struct HeapCall {
-    const char* name;
-    void (*run)();
-    size_t counted;  // calls that reach the heap: the allocation, any reallocation, the free
-};
-const HeapCall kHeapCalls[] = {
-    {"malloc", [] { g_sink = std::malloc(8), std::free(g_sink); }, 2},
-    {"calloc", [] { g_sink = std::calloc(2, 8), std::free(g_sink); }, 2},
-    {"realloc", [] { g_sink = std::realloc(std::malloc(8), 4096), std::free(g_sink); }, 3},
-    {"HeapAlloc", [] { g_sink = HeapAlloc(GetProcessHeap(), 0, 8), HeapFree(GetProcessHeap(), 0, g_sink); }, 2},
-    {"HeapReAlloc",
-     [] {
-         g_sink = HeapReAlloc(GetProcessHeap(), 0, HeapAlloc(GetProcessHeap(), 0, 8), 4096);
-         HeapFree(GetProcessHeap(), 0, g_sink);
-     },
-     3},
-    {"CoTaskMemAlloc", [] { g_sink = CoTaskMemAlloc(8), CoTaskMemFree(g_sink); }, 2},
-    {"CoTaskMemRealloc", [] { g_sink = CoTaskMemRealloc(CoTaskMemAlloc(8), 4096), CoTaskMemFree(g_sink); }, 3},
-    {"new", [] { g_sink = new int(1), delete static_cast<int*>(g_sink); }, 2},
-    {"new[]", [] { g_sink = new float[4], delete[] static_cast<float*>(g_sink); }, 2},
-    {"nothrow new", [] { g_sink = new (std::nothrow) int(1), delete static_cast<int*>(g_sink); }, 2},
-    {"aligned new", [] { g_sink = new Wide(), delete static_cast<Wide*>(g_sink); }, 2},
-    {"aligned new[]", [] { g_sink = new Wide[2], delete[] static_cast<Wide*>(g_sink); }, 2},
-    {"aligned nothrow new", [] { g_sink = new (std::nothrow) Wide(), delete static_cast<Wide*>(g_sink); }, 2},
-};
 
 class AllocationCounterTest : public SampleFxTest {};
 
-TEST_F(AllocationCounterTest, CountsEachHeapCallOnceInTheProgramAndInTheSampleDll) {
-    for (const HeapCall& call : kHeapCalls) {
-        AllocationCounter counter;
-        call.run();
-        EXPECT_EQ(call.counted, counter.Count()) << call.name << ": " << Listed(counter.Sizes());
-    }
-    {
-        AllocationCounter counter;
-        EXPECT_GE(counter.PatchedModules(), 2u) << "the test program and QXSampleFX.dll";
-        Make(ids::kEnvironment);  // the DLL's own runtime allocates the component and its lines
-        EXPECT_GT(counter.Count(), 0u);
-    }
+// The counter sees heap calls of the sample DLL's own runtime too.
+TEST_F(AllocationCounterTest, SeesTheSampleDllAllocate) {
+    AllocationCounter counter;
+    EXPECT_GE(counter.PatchedModules(), 2u) << "the test program and QXSampleFX.dll";
+    Make(kEnvironment);
+    EXPECT_GT(counter.Count(), 0u);
 }
-
-// ---- Each processor with its sample components ----------------------------------------
 
 struct Chain {
     const char* name;
@@ -94,7 +47,7 @@ struct Chain {
 void PrintTo(const Chain& chain, std::ostream* os) { *os << chain.name; }
 const Chain kChains[] = {
     {"Global", ProcessorKind::Global, settings::Processor::GFX, settings::FormFactorSpeakers, 6, 6,
-     std::size(ids::kAll), S_OK},
+     std::size(kAll), S_OK},
     {"Local", ProcessorKind::Local, settings::Processor::LFX, settings::FormFactorSpeakers, 2, 6, 0, S_OK},
     {"Capture", ProcessorKind::Capture, settings::Processor::MicLFX, settings::FormFactorMicrophone, 2, 2, 0,
      E_NOINTERFACE},
@@ -137,7 +90,7 @@ TEST_P(SampleChainAudioPath, NoHeapCallFromTheFirstPeriodAfterTheLock) {
         if (chain.kind == ProcessorKind::Global) processor->ProcessMonitor(out.data(), period);
         EXPECT_TRUE(SUCCEEDED(status)) << "period " << n;
     }
-    EXPECT_EQ(0u, counter.Count()) << "sizes: " << Listed(counter.Sizes());
+    EXPECT_EQ(0u, counter.Count()) << "sizes: " << testing::PrintToString(counter.Sizes());
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryProcessor, SampleChainAudioPath,

@@ -40,28 +40,6 @@ private:
     int64_t produced_ = 0;
 };
 
-// The ring-buffer interpolator by 3 (first 69 taps of the third-band table, gain 3).
-class ReferenceUp3 {
-public:
-    std::vector<float> Run(const float* in, uint32_t n) {
-        std::vector<float> out;
-        for (uint32_t j = 0; j < n; ++j) {
-            pos_ = (pos_ + 1) & 255;
-            ring_[pos_] = in[j];
-            for (int p = 0; p < 3; ++p) {
-                float acc = 0.0f;
-                for (int t = 0; t <= 22; ++t) acc += filters::ThirdBand71[3 * t + p] * ring_[(pos_ - t) & 255];
-                out.push_back(3.0f * acc);
-            }
-        }
-        return out;
-    }
-
-private:
-    float ring_[256] = {};
-    uint32_t pos_ = 0;
-};
-
 // The ring-buffer decimator by 3: one output per started group of three inputs.
 class ReferenceDown3 {
 public:
