@@ -110,7 +110,9 @@ protected:
         ComPtr<IQXEffectProcessor> p;
         EXPECT_EQ(S_OK, DllGetClassObject(ToGuid(ParseGuid(clsid)), IID_IClassFactory, factory.PutVoid()));
         const GUID processorIid = ToGuid(ParseGuid("{491EC4BE-4EE1-49E5-B56F-EF23DB386121}"));
-        if (factory) EXPECT_EQ(S_OK, factory->CreateInstance(nullptr, processorIid, p.PutVoid()));
+        if (factory) {
+            EXPECT_EQ(S_OK, factory->CreateInstance(nullptr, processorIid, p.PutVoid()));
+        }
         return p;
     }
     void TearDown() override {
