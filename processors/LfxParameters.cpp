@@ -10,11 +10,6 @@ namespace qx {
 
 using namespace lfx;
 
-namespace {
-constexpr uint32_t kNuvexMaxSpeakerAngle = 4;
-constexpr uint32_t kNuvexMaxExpansion = 3;  // a stored expansion above this is not sent
-}  // namespace
-
 LfxParameters::LfxParameters(const ComPtr<IQXEffectComponent>* slots, IPropertyStore* store)
     : slots_(slots), store_(store) {}
 
@@ -41,9 +36,9 @@ void LfxParameters::PushWhenRead(const KeyPush& row) {
     status_ = PushParameter(store_, Slot(row.slot), row.key, row.rule);
 }
 
-void LfxParameters::PushSlotValues(uint8_t slot) {
+void LfxParameters::PushSlotValues(uint8_t slot, uint32_t mode) {
     for (const KeyPush& row : kValuePushes)
-        if (row.slot == slot && row.time != PushTime::Refresh) PushWhenRead(row);
+        if (row.slot == slot && row.time != PushTime::Refresh && Holds(row.when, false, mode)) PushWhenRead(row);
 }
 
 void LfxParameters::PushFixed(uint8_t slot, const FixedPush* pushes, size_t count) {
@@ -63,15 +58,7 @@ HRESULT LfxParameters::NuvexSetUp(uint32_t inChannels, uint32_t rate, uint32_t f
     uint32_t mode = 0;
     if (!Read(key::NuvexMode, mode)) return status_;
     Push(SlotNuvex, param::kNuvexMode, 4, &mode);
-    uint32_t value = 0;
-    if (mode) {
-        // Headphone: the room size.
-        if (Read(key::NuvexRoomSize, value)) Push(SlotNuvex, param::kNuvexRoomSize, 4, &value);
-        return status_;
-    }
-    // Speaker: sound field expansion and physical speaker angle.
-    if (Read(key::NuvexExpansion, value) && value <= kNuvexMaxExpansion) Push(SlotNuvex, param::kNuvexExpansion, 4, &value);
-    if (Read(key::NuvexSpeakerAngle, value) && value <= kNuvexMaxSpeakerAngle) Push(SlotNuvex, param::kNuvexSpeakerAngle, 4, &value);
+    PushSlotValues(SlotNuvex, mode);
     return status_;
 }
 

@@ -33,8 +33,8 @@ public:
     // One table row, as its rule says; nothing without its component (a record that
     // needs it reports E_FAIL).
     void PushWhenRead(const KeyPush& row);
-    // Every lock-time row of a slot, in table order.
-    void PushSlotValues(uint8_t slot);
+    // Every lock-time row of a slot for the slot's mode, in table order.
+    void PushSlotValues(uint8_t slot, uint32_t mode = 0);
     void PushFixed(uint8_t slot, const lfx::FixedPush* pushes, size_t count);
     // Dolby Surround's room setting for its mode.
     void PushDolbyRoom(uint32_t mode);

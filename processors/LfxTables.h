@@ -142,8 +142,8 @@ constexpr KeyPush SpeakerPush(uint8_t speaker) {
 }
 
 // Walked per slot in this order at lock time; looked up by the keys they read on a
-// refresh. The Nuvex rows are refresh-only: at lock time the Nuvex set-up sends them with
-// its own rules.
+// refresh. Nuvex Surround's lock-time rows follow its mode (headphone: the room size;
+// speaker: the expansion up to 3 and the speaker angle up to 4), its refresh rows do not.
 inline constexpr KeyPush kValuePushes[] = {
     {SlotProLogic, key::ProLogicDimension, RecordRule(param::kProLogicShape, kProLogicShape)},
     {SlotProLogic, key::ProLogicDecodeMode, {Encoding::DecodeModeByte, param::kProLogicDecodeMode, false, 0}},
@@ -157,6 +157,9 @@ inline constexpr KeyPush kValuePushes[] = {
     {SlotNeoPc, key::NeoPcDimension, RecordRule(param::kNeoShape, kNeoShapeRefresh), PushTime::Refresh},
     {SlotNeoPc, key::NeoPcDecodeMode, {Encoding::PlusOneByte, param::kNeoDecodeMode, true, 0}},
     {SlotVoiceClarity, key::VoiceClarityLevel, {Encoding::Float, param::kVoiceClarityLevel, false, 0}},
+    {SlotNuvex, key::NuvexRoomSize, {Encoding::Word, param::kNuvexRoomSize, false, 0}, PushTime::Lock, {When::ModeNonzero}},
+    {SlotNuvex, key::NuvexExpansion, {Encoding::Word, param::kNuvexExpansion, false, 0, 3}, PushTime::Lock, {When::ModeZero}},
+    {SlotNuvex, key::NuvexSpeakerAngle, {Encoding::Word, param::kNuvexSpeakerAngle, false, 0, 4}, PushTime::Lock, {When::ModeZero}},
     {SlotNuvex, key::NuvexMode, {Encoding::Word, param::kNuvexMode, false, 0}, PushTime::Refresh},
     {SlotNuvex, key::NuvexRoomSize, {Encoding::Word, param::kNuvexRoomSize, false, 0}, PushTime::Refresh},
     {SlotNuvex, key::NuvexExpansion, {Encoding::Word, param::kNuvexExpansion, false, 0}, PushTime::Refresh},
