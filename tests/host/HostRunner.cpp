@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "host/InProcessServer.h"
 
 namespace qx::test {
@@ -10,6 +12,17 @@ std::string TestFolder() { return host::Narrow(host::ProgramFolder()); }
 
 ChildOutcome RunHost(const std::string& arguments) {
     return RunChild(host::Widen("\"" + TestFolder() + "qxhost.exe\" " + arguments), false);
+}
+
+std::string Servers() {
+    return "--module " + Q(TestFolder() + "QXAPOMain.dll") + " --components " + Q(TestFolder() + "QXSampleFX.dll");
+}
+
+std::string SourceFile(const std::string& relative) {
+    std::string path = "Z:" QX_SOURCE_DIR "/" + relative;
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
 }
 
 ScratchFolder::ScratchFolder() {
@@ -33,6 +46,11 @@ ScratchFolder::~ScratchFolder() {
         FindClose(find);
     }
     RemoveDirectoryW(folder.c_str());
+}
+
+std::string ScratchFolder::Save(const std::string& name, const std::string& bytes) const {
+    std::ofstream(Path(name), std::ios::binary) << bytes;
+    return Q(Path(name));
 }
 
 void WriteWav(const std::string& path, const host::WavAudio& audio) {

@@ -35,14 +35,9 @@ BuiltModule::~BuiltModule() {
     if (module_) FreeLibrary(module_);
 }
 
-bool KeyExists(const std::wstring& path) {
-    RegKey key;
-    return RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, key.Put()) == ERROR_SUCCESS;
-}
-
 std::wstring Text(const std::wstring& path, const wchar_t* name) {
     RegKey key;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS) return L"<none>";
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS) return L"<no key>";
     wchar_t data[1024];
     DWORD size = sizeof(data) - sizeof(wchar_t), type = 0;
     if (RegQueryValueExW(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) != ERROR_SUCCESS)

@@ -31,9 +31,8 @@ private:
     Entry unregisterServer_ = nullptr;
 };
 
-// HKEY_CLASSES_ROOT helpers. Text() gives "<none>" for a missing key or value and
-// "<type N>" for a value that is not REG_SZ.
-bool KeyExists(const std::wstring& path);
+// HKEY_CLASSES_ROOT helpers. Text() gives "<no key>" for a missing key, "<none>" for a
+// missing value and "<type N>" for a value that is not REG_SZ.
 std::wstring Text(const std::wstring& path, const wchar_t* name = nullptr);
 void PutText(const std::wstring& path, const wchar_t* name, const wchar_t* text);
 void DeleteTree(const std::wstring& path);
