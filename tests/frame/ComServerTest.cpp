@@ -107,6 +107,16 @@ TEST(ComServer, ClientReferencesLockServerAndObjectsHoldTheModule) {
     EXPECT_EQ(S_OK, DllCanUnloadNow());
 }
 
+TEST(ComServer, UnloadGivesBackTheTablesReferenceOfEachFactory) {
+    IClassFactory* held = nullptr;
+    ASSERT_EQ(S_OK, DllGetClassObject(ContractGuid(qx::test::kContractClasses[2].clsid), IID_IClassFactory,
+                                      reinterpret_cast<void**>(&held)));
+    qx::Module::Shutdown();
+    ASSERT_TRUE(qx::Module::Startup(GetModuleHandleW(nullptr)));
+    EXPECT_EQ(0u, held->Release());  // the client's was the last one
+    EXPECT_EQ(S_OK, DllCanUnloadNow());
+}
+
 TEST(ComServer, RacingThreadsGetTheSameFactory) {
     for (int round = 0; round < 20; ++round) {
         // An empty cache each round, so both threads race the creation itself.
