@@ -23,10 +23,13 @@ for dir in common settings resample frame processors server controlpanel; do
   product_filters+=(--filter "$root/$dir/")
 done
 
+# A Wine prefix in the tree has drive Z: as a link to the host's root; gcovr must not
+# walk into it.
 report() {  # tree gcov-executable
   local tree=$1 gcov=$2
   (cd "$tree" && gcovr --root "$root" "${product_filters[@]}" --gcov-executable "$gcov" \
-     --exclude-unreachable-branches --exclude-throw-branches --print-summary -o "$tree/coverage.txt" "$tree" |
+     --exclude-unreachable-branches --exclude-throw-branches --print-summary \
+     --exclude-directories '.*wineprefix.*' -o "$tree/coverage.txt" "$tree" |
      tail -3)
 }
 
