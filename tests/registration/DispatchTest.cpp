@@ -94,26 +94,6 @@ TEST_F(Dispatch, RegisteredLibraryDescribesEachDefaultInterfaceOnce) {
     }
 }
 
-TEST_F(Dispatch, EffectListNamesTheirDispatchIds) {
-    Register();
-    ComPtr<IDispatch> object = Create<IDispatch>(kContractClasses[3]);
-    ASSERT_TRUE(object);
-    const std::pair<const wchar_t*, DISPID> names[] = {
-        {L"GetNumDSPSupported", 1},        {L"EffectList_Initialize", 2},     {L"EffectList_GetStatusString", 3},
-        {L"effectlist_setstate", 4},       {L"EffectList_SettingsDialog", 5}, {L"EffectList_ItemChanged", 6},
-        {L"EffectList_PropertyValueChanged", 7}};
-    for (const auto& [name, expected] : names) {
-        DISPID id = 0;
-        EXPECT_EQ(S_OK, NameToId(object.Get(), name, &id)) << name;
-        EXPECT_EQ(expected, id) << name;
-    }
-    DISPID id = 0;
-    EXPECT_EQ(DISP_E_UNKNOWNNAME, NameToId(object.Get(), L"Process", &id));
-    DISPPARAMS none = {};
-    EXPECT_EQ(DISP_E_MEMBERNOTFOUND,
-              object->Invoke(99, IID_NULL, kLocale, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr));
-}
-
 // The call reaches the object's method with its arguments: the count is set to 0 first
 // (an object that is no device adds nothing), and a null device is refused, which comes
 // back as an exception carrying the method's status.

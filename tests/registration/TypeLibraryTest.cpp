@@ -137,33 +137,6 @@ TEST_F(TypeLibrary, ClassesAndDualInterfacesInOrder) {
     }
 }
 
-TEST_F(TypeLibrary, HelperTypesFollowTheClassesInOrder) {
-    const struct {
-        const wchar_t* name;
-        TYPEKIND kind;
-        std::vector<std::wstring> shape;  // the alias's target, or the record's "field type"s
-    } expected[] = {{L"wireHWND", TKIND_ALIAS, {L"*_RemotableHandle"}},
-                    {L"LONG_PTR", TKIND_ALIAS, {L"VT 20"}},
-                    {L"_tagpropertykey", TKIND_RECORD, {L"fmtid GUID", L"pid VT 19"}}};
-    UINT index = 8;
-    for (const auto& e : expected) {
-        while (index < library_->GetTypeInfoCount() && Name(Entry(index).Get()) != e.name) ++index;
-        ASSERT_LT(index, library_->GetTypeInfoCount()) << e.name << " missing or out of order";
-        ComPtr<ITypeInfo> info = Entry(index);
-        const TYPEATTR attr = Attributes(info.Get());
-        EXPECT_EQ(e.kind, attr.typekind) << e.name;
-        std::vector<std::wstring> shape;
-        if (e.kind == TKIND_ALIAS) shape.push_back(TypeName(info.Get(), attr.tdescAlias));
-        for (UINT v = 0; v < attr.cVars; ++v) {
-            VARDESC* var = nullptr;
-            ASSERT_EQ(S_OK, info->GetVarDesc(v, &var));
-            shape.push_back(Name(info.Get(), var->memid) + L" " + TypeName(info.Get(), var->elemdescVar.tdesc));
-            info->ReleaseVarDesc(var);
-        }
-        EXPECT_EQ(e.shape, shape) << e.name;
-    }
-}
-
 TEST_F(TypeLibrary, EffectListMethods) {
     const struct {
         const wchar_t* name;
