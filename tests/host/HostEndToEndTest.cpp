@@ -2,7 +2,6 @@
 // a user can make.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <iterator>
@@ -35,9 +34,9 @@ WavAudio Tones(uint32_t rate, uint32_t channels, double seconds, SampleFormat fo
     return a;
 }
 
-std::vector<double> Channel(const WavAudio& a, uint32_t c, size_t from = 0) {
+std::vector<double> Channel(const WavAudio& a, uint32_t c) {
     std::vector<double> x;
-    for (size_t i = from; i < a.Frames(); ++i) x.push_back(a.samples[i * a.channels + c]);
+    for (size_t i = 0; i < a.Frames(); ++i) x.push_back(a.samples[i * a.channels + c]);
     return x;
 }
 
@@ -91,47 +90,18 @@ TEST(HostEndToEnd, AStreamedRecordingIsReadWithAWarningAndClippingIsCounted) {
     EXPECT_NE(std::string::npos, r.out.find("peak 0.00 dBFS")) << r.out;
 }
 
-TEST(HostEndToEnd, SwapCenterAndSubwooferExchangesChannelsTwoAndThreeOfSix) {
+// With four output channels there is no subwoofer to swap with: the first four channels
+// of the six come out as they went in.
+TEST(HostEndToEnd, FourOutputChannelsLeaveNothingForTheCenterSubwooferSwap) {
     ScratchFolder dir;
     const WavAudio in = Tones(48000, 6, 0.2);
     WriteWav(dir.Path("in.wav"), in);
-    const auto r = RunHost("--in " + Q(dir.Path("in.wav")) + " --out " + Q(dir.Path("out.wav")) +
-                           " --enable \"Swap Center and Subwoofer\" " + Servers());
+    const auto r = RunHost("--in " + Q(dir.Path("in.wav")) + " --out " + Q(dir.Path("four.wav")) +
+                           " --out-channels 4 --enable \"Swap Center and Subwoofer\" " + Servers());
     ASSERT_EQ(0u, r.exitCode) << r.err;
-    const WavAudio out = ReadWav(dir.Path("out.wav"));
-    ASSERT_EQ(6u, out.channels);
-    const uint32_t expected[6] = {0, 1, 3, 2, 4, 5};
-    for (uint32_t c = 0; c < 6; ++c) EXPECT_EQ(Channel(in, expected[c]), Channel(out, c)) << "channel " << c;
-
-    // With four output channels there is no subwoofer to swap with.
-    const auto four = RunHost("--in " + Q(dir.Path("in.wav")) + " --out " + Q(dir.Path("four.wav")) +
-                              " --out-channels 4 --enable \"Swap Center and Subwoofer\" " + Servers());
-    ASSERT_EQ(0u, four.exitCode) << four.err;
-    const WavAudio out4 = ReadWav(dir.Path("four.wav"));
-    ASSERT_EQ(4u, out4.channels);
-    for (uint32_t c = 0; c < 4; ++c) EXPECT_EQ(Channel(in, c), Channel(out4, c)) << "channel " << c;
-}
-
-TEST(HostEndToEnd, EqualizerSettingsReachTheSampleComponent) {
-    ScratchFolder dir;
-    WavAudio in;
-    in.rate = 48000;
-    in.channels = 2;
-    in.samples.resize(2 * 48000);
-    for (size_t i = 0; i < 48000; ++i) {
-        in.samples[2 * i] = 0.1 * std::sin(2 * 3.14159265358979 * 250 * double(i) / 48000);
-        in.samples[2 * i + 1] = 0.1 * std::sin(2 * 3.14159265358979 * 4000 * double(i) / 48000);
-    }
-    WriteWav(dir.Path("in.wav"), in);
-    const auto r = RunHost("--in " + Q(dir.Path("in.wav")) + " --out " + Q(dir.Path("out.wav")) +
-                           " --enable Equalizer --set Equalizer.band4=6 " + Servers());
-    ASSERT_EQ(0u, r.exitCode) << r.err;
-    const WavAudio out = ReadWav(dir.Path("out.wav"));
-    const auto gain = [&](uint32_t c) { return 20 * std::log10(Rms(Channel(out, c, 24000)) / Rms(Channel(in, c, 24000))); };
-    EXPECT_NEAR(6.0, gain(0), 0.5);
-    EXPECT_NEAR(0.0, gain(1), 0.5);
-    EXPECT_NE(std::string::npos, r.out.find("enabled: Equalizer")) << r.out;
-    EXPECT_NE(std::string::npos, r.out.find("Equalizer.band4=6")) << r.out;
+    const WavAudio out = ReadWav(dir.Path("four.wav"));
+    ASSERT_EQ(4u, out.channels);
+    for (uint32_t c = 0; c < 4; ++c) EXPECT_EQ(Channel(in, c), Channel(out, c)) << "channel " << c;
 }
 
 TEST(HostEndToEnd, DemoChainRunsOnTheTestSignalAtNinetySixKilohertzWithSixChannels) {
@@ -166,26 +136,20 @@ TEST(HostEndToEnd, SettingChangesDuringTheStreamAreReported) {
 }
 
 // Files the tool cannot read, and a wrong option, as a user meets them: one line, a
-// non-zero exit. Every other option error is a case of the option parser's own table.
+// non-zero exit. Every other file and option error is a case of the reader's or the
+// option parser's own table.
 TEST(HostEndToEnd, BadInputGivesOneLineAndANonZeroExit) {
     ScratchFolder dir;
+    // A good file cut inside its first frame of data.
     const std::vector<uint8_t> good = qx::host::EncodeWav(Tones(48000, 2, 0.1, SampleFormat::Pcm16));
-    // The good file with one byte changed (offset, value), or cut after `size` bytes.
-    const auto changed = [&](size_t at, uint8_t value, size_t size) {
-        std::string bytes(good.begin(), good.begin() + long(std::min(size, good.size())));
-        if (at < bytes.size()) bytes[at] = char(value);
-        return bytes;
-    };
+    const std::string truncated(good.begin(), good.begin() + 46);
     const struct {
         std::string args;
         DWORD exit;
         const char* says;
     } cases[] = {
         {"--in " + Q(dir.Path("missing.wav")), 1, "cannot open"},
-        {"--in " + dir.Save("truncated.wav", changed(0, 'R', 46)), 1, "truncated"},  // half a frame of data
-        {"--in " + dir.Save("twelve.wav", changed(34, 12, good.size())), 1, "unsupported sample format"},
-        {"--in " + dir.Save("nine.wav", changed(22, 9, good.size())), 1, "at most 8"},  // channels
-        {"--in " + dir.Save("text.wav", "hello"), 1, "not a RIFF/WAVE file"},
+        {"--in " + dir.Save("truncated.wav", truncated), 1, "truncated"},
         {"--enable \"Dolby Surround\"", 2, "not run by QXGFXLib"},
         {"--in", 2, "needs a value"},
     };
