@@ -42,8 +42,6 @@ TEST(ComServer, ClassObjectRequests) {
         HRESULT expected;
     } cases[] = {
         {ContractGuid(qx::test::kContractAppId), IID_IClassFactory, false, CLASS_E_CLASSNOTAVAILABLE},
-        {ContractGuid(qx::test::kContractLibId), IID_IClassFactory, false, CLASS_E_CLASSNOTAVAILABLE},
-        {IID_IUnknown, IID_IClassFactory, false, CLASS_E_CLASSNOTAVAILABLE},
         {ContractGuid(qx::test::kContractClasses[0].clsid), IID_IClassFactory, true, E_POINTER},
         {ContractGuid(qx::test::kContractClasses[0].clsid), IID_IDispatch, false, E_NOINTERFACE},
     };
