@@ -34,8 +34,6 @@ public:
     static bool AddCleanup(void (*action)(void*), void* context);
 
 private:
-    friend class ModuleTestAccess;  // defined by the tests only
-
     static HINSTANCE instance_;
     static bool startupFailed_;
     static std::atomic<LONG> lockCount_;

@@ -1,125 +1,131 @@
-// The class table, the cached class factories and the module lock count.
+// The class table, the cached class factories, the module lock count and a failed start.
 #include <windows.h>
 #include <objbase.h>
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <new>
 #include <thread>
 
 #include "common/ComPtr.h"
-#include "frame/Identifiers.h"
 #include "frame/Module.h"
+#include "tests/support/ModuleContract.h"
 
 STDAPI DllCanUnloadNow();
 STDAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, LPVOID* ppv);
 
 using qx::ComPtr;
+using qx::test::ContractGuid;
 
 namespace {
-const CLSID* const kAllClasses[] = {&qx::CLSID_QXGFXLib, &qx::CLSID_QXLFXLib, &qx::CLSID_QXMicLFXLib,
-                                    &qx::CLSID_QXUIExtLib};
+// The module makes its locks with the non-throwing operator new; this program's
+// replacement refuses while the flag is set, as a machine out of memory would.
+bool g_refuseNothrowNew = false;
 
-ComPtr<IClassFactory> Factory(REFCLSID clsid) {
+ComPtr<IClassFactory> Factory(const wchar_t* clsid) {
     ComPtr<IClassFactory> f;
-    EXPECT_EQ(S_OK, DllGetClassObject(clsid, IID_IClassFactory, f.PutVoid()));
+    EXPECT_EQ(S_OK, DllGetClassObject(ContractGuid(clsid), IID_IClassFactory, f.PutVoid()));
     return f;
 }
 }  // namespace
 
-TEST(ComServer, EveryClassHasAFactoryThatCreatesObjects) {
-    for (const CLSID* clsid : kAllClasses) {
-        ComPtr<IClassFactory> factory = Factory(*clsid);
-        ASSERT_TRUE(factory);
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    return g_refuseNothrowNew ? nullptr : std::malloc(size ? size : 1);
+}
+
+TEST(ComServer, ClassObjectRequests) {
+    const struct {
+        GUID clsid;
+        IID iid;
+        bool nullOut;
+        HRESULT expected;
+    } cases[] = {
+        {ContractGuid(qx::test::kContractAppId), IID_IClassFactory, false, CLASS_E_CLASSNOTAVAILABLE},
+        {ContractGuid(qx::test::kContractClasses[0].clsid), IID_IClassFactory, true, E_POINTER},
+        {ContractGuid(qx::test::kContractClasses[0].clsid), IID_IDispatch, false, E_NOINTERFACE},
+    };
+    for (const auto& c : cases) {
+        void* p = reinterpret_cast<void*>(1);
+        EXPECT_EQ(c.expected, DllGetClassObject(c.clsid, c.iid, c.nullOut ? nullptr : &p));
+        if (!c.nullOut) EXPECT_EQ(nullptr, p);
+    }
+    for (const auto& c : qx::test::kContractClasses) {
+        ComPtr<IClassFactory> factory = Factory(c.clsid);
+        ASSERT_TRUE(factory) << c.name;
         ComPtr<IDispatch> object;
-        EXPECT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IDispatch, object.PutVoid()));
-        EXPECT_TRUE(object);
+        EXPECT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IDispatch, object.PutVoid())) << c.name;
+        EXPECT_EQ(E_POINTER, factory->CreateInstance(nullptr, IID_IUnknown, nullptr));
+        void* p = reinterpret_cast<void*>(1);
+        EXPECT_EQ(CLASS_E_NOAGGREGATION, factory->CreateInstance(object.Get(), IID_IDispatch, &p));
+        EXPECT_EQ(nullptr, p);
+        p = reinterpret_cast<void*>(1);
+        EXPECT_EQ(E_NOINTERFACE, factory->CreateInstance(nullptr, IID_IClassFactory, &p));
+        EXPECT_EQ(nullptr, p);
     }
+}
+
+// A start whose locks cannot be made leaves the module refusing every class object; the
+// failure sticks, so it is provoked in a child process of its own.
+TEST(ComServer, FailedStartMakesClassObjectsUnexpected) {
+    const auto failedStart = [] {
+        qx::Module::Shutdown();
+        g_refuseNothrowNew = true;
+        const bool started = qx::Module::Startup(GetModuleHandleW(nullptr));
+        g_refuseNothrowNew = false;
+        void* p = nullptr;
+        const HRESULT hr = DllGetClassObject(ContractGuid(qx::test::kContractClasses[0].clsid), IID_IClassFactory, &p);
+        std::_Exit(!started && hr == E_UNEXPECTED ? 0 : 1);
+    };
+    EXPECT_EXIT(failedStart(), testing::ExitedWithCode(0), "");
+}
+
+TEST(ComServer, ClientReferencesLockServerAndObjectsHoldTheModule) {
     EXPECT_EQ(S_OK, DllCanUnloadNow());
-}
-
-TEST(ComServer, UnknownClassesAreNotAvailable) {
-    void* p = reinterpret_cast<void*>(1);
-    EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, DllGetClassObject(qx::APPID_QXAPOMain, IID_IClassFactory, &p));
-    EXPECT_EQ(nullptr, p);
-    EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, DllGetClassObject(qx::LIBID_QXAPOMainLib, IID_IClassFactory, &p));
-    EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, DllGetClassObject(IID_IUnknown, IID_IClassFactory, &p));
-    EXPECT_EQ(E_POINTER, DllGetClassObject(qx::CLSID_QXGFXLib, IID_IClassFactory, nullptr));
-    p = reinterpret_cast<void*>(1);
-    EXPECT_EQ(E_NOINTERFACE, DllGetClassObject(qx::CLSID_QXGFXLib, IID_IDispatch, &p));
-    EXPECT_EQ(nullptr, p);
-}
-
-namespace qx {
-// Stands in for a start-up whose locks could not be made.
-class ModuleTestAccess {
-public:
-    static void SetStartupFailed(bool failed) { Module::startupFailed_ = failed; }
-};
-}  // namespace qx
-
-TEST(ComServer, StartupFailureMakesClassObjectsUnexpected) {
-    qx::ModuleTestAccess::SetStartupFailed(true);
-    void* p = nullptr;
-    const HRESULT hr = DllGetClassObject(qx::CLSID_QXGFXLib, IID_IClassFactory, &p);
-    qx::ModuleTestAccess::SetStartupFailed(false);
-    EXPECT_EQ(E_UNEXPECTED, hr);
-}
-
-TEST(ComServer, FactoryIsCachedAndAClientReferenceLocksTheModule) {
-    EXPECT_EQ(S_OK, DllCanUnloadNow());
-    {
-        ComPtr<IClassFactory> first = Factory(qx::CLSID_QXLFXLib);
-        EXPECT_EQ(S_FALSE, DllCanUnloadNow());
-        ComPtr<IClassFactory> second = Factory(qx::CLSID_QXLFXLib);
-        EXPECT_EQ(first.Get(), second.Get());
-        EXPECT_EQ(1, qx::Module::LockCount());  // only the 1 -> 2 step takes a lock
-        second.Reset();
-        EXPECT_EQ(S_FALSE, DllCanUnloadNow());
-    }
-    EXPECT_EQ(S_OK, DllCanUnloadNow());
-}
-
-TEST(ComServer, LockServerCountsAndObjectsHoldTheModule) {
-    ComPtr<IClassFactory> factory = Factory(qx::CLSID_QXMicLFXLib);
-    EXPECT_EQ(S_OK, factory->LockServer(TRUE));
-    EXPECT_EQ(S_OK, factory->LockServer(TRUE));
+    ComPtr<IClassFactory> first = Factory(qx::test::kContractClasses[1].clsid);
+    EXPECT_EQ(S_FALSE, DllCanUnloadNow());
+    ComPtr<IClassFactory> second = Factory(qx::test::kContractClasses[1].clsid);
+    EXPECT_EQ(first.Get(), second.Get());
+    EXPECT_EQ(1, qx::Module::LockCount());  // only the 1 -> 2 step takes a lock
+    second.Reset();
+    EXPECT_EQ(S_FALSE, DllCanUnloadNow());
+    EXPECT_EQ(S_OK, first->LockServer(TRUE));
+    EXPECT_EQ(S_OK, first->LockServer(TRUE));
     EXPECT_EQ(3, qx::Module::LockCount());
     ComPtr<IUnknown> a, b;
-    ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IUnknown, a.PutVoid()));
-    ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IUnknown, b.PutVoid()));
+    ASSERT_EQ(S_OK, first->CreateInstance(nullptr, IID_IUnknown, a.PutVoid()));
+    ASSERT_EQ(S_OK, first->CreateInstance(nullptr, IID_IUnknown, b.PutVoid()));
     EXPECT_EQ(5, qx::Module::LockCount());
-    factory->LockServer(FALSE);
-    factory->LockServer(FALSE);
-    factory.Reset();
-    EXPECT_EQ(S_FALSE, DllCanUnloadNow());
+    first->LockServer(FALSE);
+    first->LockServer(FALSE);
+    first.Reset();
+    EXPECT_EQ(2, qx::Module::LockCount());
     a.Reset();
     b.Reset();
     EXPECT_EQ(S_OK, DllCanUnloadNow());
 }
 
-TEST(ComServer, CreateInstanceChecksItsArguments) {
-    ComPtr<IClassFactory> factory = Factory(qx::CLSID_QXGFXLib);
-    EXPECT_EQ(E_POINTER, factory->CreateInstance(nullptr, IID_IUnknown, nullptr));
-    ComPtr<IUnknown> outer;
-    ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IUnknown, outer.PutVoid()));
-    void* p = reinterpret_cast<void*>(1);
-    EXPECT_EQ(CLASS_E_NOAGGREGATION, factory->CreateInstance(outer.Get(), IID_IDispatch, &p));
-    EXPECT_EQ(nullptr, p);
-    p = reinterpret_cast<void*>(1);
-    EXPECT_EQ(E_NOINTERFACE, factory->CreateInstance(nullptr, IID_IClassFactory, &p));
-    EXPECT_EQ(nullptr, p);
+TEST(ComServer, UnloadGivesBackTheTablesReferenceOfEachFactory) {
+    IClassFactory* held = nullptr;
+    ASSERT_EQ(S_OK, DllGetClassObject(ContractGuid(qx::test::kContractClasses[2].clsid), IID_IClassFactory,
+                                      reinterpret_cast<void**>(&held)));
+    qx::Module::Shutdown();
+    ASSERT_TRUE(qx::Module::Startup(GetModuleHandleW(nullptr)));
+    EXPECT_EQ(0u, held->Release());  // the client's was the last one
+    EXPECT_EQ(S_OK, DllCanUnloadNow());
 }
 
 TEST(ComServer, RacingThreadsGetTheSameFactory) {
-    // Start from an empty cache so both threads race the creation itself.
-    qx::Module::Shutdown();
-    ASSERT_TRUE(qx::Module::Startup(GetModuleHandleW(nullptr)));
     for (int round = 0; round < 20; ++round) {
+        // An empty cache each round, so both threads race the creation itself.
+        qx::Module::Shutdown();
+        ASSERT_TRUE(qx::Module::Startup(GetModuleHandleW(nullptr)));
         IUnknown* seen[2] = {};
         HANDLE go = CreateEventW(nullptr, TRUE, FALSE, nullptr);
         auto worker = [&](int i) {
             WaitForSingleObject(go, INFINITE);
-            DllGetClassObject(qx::CLSID_QXUIExtLib, IID_IUnknown, reinterpret_cast<void**>(&seen[i]));
+            DllGetClassObject(ContractGuid(qx::test::kContractClasses[3].clsid), IID_IUnknown,
+                              reinterpret_cast<void**>(&seen[i]));
         };
         std::thread t0(worker, 0), t1(worker, 1);
         SetEvent(go);
@@ -130,8 +136,6 @@ TEST(ComServer, RacingThreadsGetTheSameFactory) {
         EXPECT_EQ(seen[0], seen[1]);
         seen[0]->Release();
         seen[1]->Release();
-        qx::Module::Shutdown();
-        ASSERT_TRUE(qx::Module::Startup(GetModuleHandleW(nullptr)));
     }
     EXPECT_EQ(S_OK, DllCanUnloadNow());
 }

@@ -15,15 +15,10 @@ using qx::test::Q;
 using qx::test::ReadWav;
 using qx::test::RunHost;
 using qx::test::ScratchFolder;
-using qx::test::TestFolder;
+using qx::test::Servers;
 using qx::test::WriteWav;
 
 namespace {
-// The module and the sample components come from the test folder, not the registry.
-std::string Servers() {
-    return "--module " + Q(TestFolder() + "QXAPOMain.dll") + " --components " + Q(TestFolder() + "QXSampleFX.dll");
-}
-
 // Channel c carries a tone of its own frequency, so channels can be told apart.
 WavAudio Tones(uint32_t rate, uint32_t channels, double seconds, SampleFormat format = SampleFormat::Float32) {
     WavAudio a;
@@ -39,9 +34,9 @@ WavAudio Tones(uint32_t rate, uint32_t channels, double seconds, SampleFormat fo
     return a;
 }
 
-std::vector<double> Channel(const WavAudio& a, uint32_t c, size_t from = 0) {
+std::vector<double> Channel(const WavAudio& a, uint32_t c) {
     std::vector<double> x;
-    for (size_t i = from; i < a.Frames(); ++i) x.push_back(a.samples[i * a.channels + c]);
+    for (size_t i = 0; i < a.Frames(); ++i) x.push_back(a.samples[i * a.channels + c]);
     return x;
 }
 
@@ -85,9 +80,8 @@ TEST(HostEndToEnd, AStreamedRecordingIsReadWithAWarningAndClippingIsCounted) {
     in.samples[0] = -1.0;  // the one sample at full scale
     std::vector<uint8_t> bytes = qx::host::EncodeWav(in);
     for (size_t i = 40; i < 44; ++i) bytes[i] = 0xFF;  // the data size a recorder leaves while streaming
-    std::ofstream(dir.Path("in.wav"), std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    const auto r = RunHost("--in " + Q(dir.Path("in.wav")) + " --out " + Q(dir.Path("out.wav")) + " " + Servers());
+    const std::string file = dir.Save("in.wav", std::string(bytes.begin(), bytes.end()));
+    const auto r = RunHost("--in " + file + " --out " + Q(dir.Path("out.wav")) + " " + Servers());
     ASSERT_EQ(0u, r.exitCode) << r.err;
     EXPECT_EQ(0u, r.err.find("qxhost: warning: ")) << r.err;
     EXPECT_NE(std::string::npos, r.err.find("read the 4800 whole frames")) << r.err;
@@ -96,47 +90,18 @@ TEST(HostEndToEnd, AStreamedRecordingIsReadWithAWarningAndClippingIsCounted) {
     EXPECT_NE(std::string::npos, r.out.find("peak 0.00 dBFS")) << r.out;
 }
 
-TEST(HostEndToEnd, SwapCenterAndSubwooferExchangesChannelsTwoAndThreeOfSix) {
+// With four output channels there is no subwoofer to swap with: the first four channels
+// of the six come out as they went in.
+TEST(HostEndToEnd, FourOutputChannelsLeaveNothingForTheCenterSubwooferSwap) {
     ScratchFolder dir;
     const WavAudio in = Tones(48000, 6, 0.2);
     WriteWav(dir.Path("in.wav"), in);
-    const auto r = RunHost("--in " + Q(dir.Path("in.wav")) + " --out " + Q(dir.Path("out.wav")) +
-                           " --enable \"Swap Center and Subwoofer\" " + Servers());
+    const auto r = RunHost("--in " + Q(dir.Path("in.wav")) + " --out " + Q(dir.Path("four.wav")) +
+                           " --out-channels 4 --enable \"Swap Center and Subwoofer\" " + Servers());
     ASSERT_EQ(0u, r.exitCode) << r.err;
-    const WavAudio out = ReadWav(dir.Path("out.wav"));
-    ASSERT_EQ(6u, out.channels);
-    const uint32_t expected[6] = {0, 1, 3, 2, 4, 5};
-    for (uint32_t c = 0; c < 6; ++c) EXPECT_EQ(Channel(in, expected[c]), Channel(out, c)) << "channel " << c;
-
-    // With four output channels there is no subwoofer to swap with.
-    const auto four = RunHost("--in " + Q(dir.Path("in.wav")) + " --out " + Q(dir.Path("four.wav")) +
-                              " --out-channels 4 --enable \"Swap Center and Subwoofer\" " + Servers());
-    ASSERT_EQ(0u, four.exitCode) << four.err;
-    const WavAudio out4 = ReadWav(dir.Path("four.wav"));
-    ASSERT_EQ(4u, out4.channels);
-    for (uint32_t c = 0; c < 4; ++c) EXPECT_EQ(Channel(in, c), Channel(out4, c)) << "channel " << c;
-}
-
-TEST(HostEndToEnd, EqualizerSettingsReachTheSampleComponent) {
-    ScratchFolder dir;
-    WavAudio in;
-    in.rate = 48000;
-    in.channels = 2;
-    in.samples.resize(2 * 48000);
-    for (size_t i = 0; i < 48000; ++i) {
-        in.samples[2 * i] = 0.1 * std::sin(2 * 3.14159265358979 * 250 * double(i) / 48000);
-        in.samples[2 * i + 1] = 0.1 * std::sin(2 * 3.14159265358979 * 4000 * double(i) / 48000);
-    }
-    WriteWav(dir.Path("in.wav"), in);
-    const auto r = RunHost("--in " + Q(dir.Path("in.wav")) + " --out " + Q(dir.Path("out.wav")) +
-                           " --enable Equalizer --set Equalizer.band4=6 " + Servers());
-    ASSERT_EQ(0u, r.exitCode) << r.err;
-    const WavAudio out = ReadWav(dir.Path("out.wav"));
-    const auto gain = [&](uint32_t c) { return 20 * std::log10(Rms(Channel(out, c, 24000)) / Rms(Channel(in, c, 24000))); };
-    EXPECT_NEAR(6.0, gain(0), 0.5);
-    EXPECT_NEAR(0.0, gain(1), 0.5);
-    EXPECT_NE(std::string::npos, r.out.find("enabled: Equalizer")) << r.out;
-    EXPECT_NE(std::string::npos, r.out.find("Equalizer.band4=6")) << r.out;
+    const WavAudio out = ReadWav(dir.Path("four.wav"));
+    ASSERT_EQ(4u, out.channels);
+    for (uint32_t c = 0; c < 4; ++c) EXPECT_EQ(Channel(in, c), Channel(out, c)) << "channel " << c;
 }
 
 TEST(HostEndToEnd, DemoChainRunsOnTheTestSignalAtNinetySixKilohertzWithSixChannels) {
@@ -170,42 +135,25 @@ TEST(HostEndToEnd, SettingChangesDuringTheStreamAreReported) {
     EXPECT_NE(std::string::npos, r.out.find("changes: 2 reported")) << r.out;
 }
 
+// Files the tool cannot read, and a wrong option, as a user meets them: one line, a
+// non-zero exit. Every other file and option error is a case of the reader's or the
+// option parser's own table.
 TEST(HostEndToEnd, BadInputGivesOneLineAndANonZeroExit) {
     ScratchFolder dir;
-    const WavAudio good = Tones(48000, 2, 0.1, SampleFormat::Pcm16);
-    std::vector<uint8_t> bytes = qx::host::EncodeWav(good);
-    const auto save = [&](const std::string& name, const std::vector<uint8_t>& b) {
-        std::ofstream(dir.Path(name), std::ios::binary).write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
-        return Q(dir.Path(name));
-    };
-    std::vector<uint8_t> truncated(bytes.begin(), bytes.begin() + 46);  // half a frame of data
-    std::vector<uint8_t> twelveBit = bytes;
-    twelveBit[34] = 12;  // bits per sample
-    std::vector<uint8_t> nine = bytes;
-    nine[22] = 9;  // channels
-
-    struct Case {
+    // A good file cut inside its first frame of data.
+    const std::vector<uint8_t> good = qx::host::EncodeWav(Tones(48000, 2, 0.1, SampleFormat::Pcm16));
+    const std::string truncated(good.begin(), good.begin() + 46);
+    const struct {
         std::string args;
         DWORD exit;
         const char* says;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"--in " + Q(dir.Path("missing.wav")), 1, "cannot open"},
-        {"--in " + save("truncated.wav", truncated), 1, "truncated"},
-        {"--in " + save("twelve.wav", twelveBit), 1, "unsupported sample format"},
-        {"--in " + save("nine.wav", nine), 1, "at most 8"},
-        {"--in " + save("text.wav", {'h', 'e', 'l', 'l', 'o'}), 1, "not a RIFF/WAVE file"},
-        {"--enable Reverb", 2, "unknown effect"},
+        {"--in " + dir.Save("truncated.wav", truncated), 1, "truncated"},
         {"--enable \"Dolby Surround\"", 2, "not run by QXGFXLib"},
-        {"--set Equalizer.band4=30", 2, "out of range -20..20"},
-        {"--set Equalizer.band11=1", 2, "unknown setting"},
-        {"--set Eq15.bass=1,100", 2, "on,frequency,gain"},
-        {"--channels 9", 2, "--channels"},
-        {"--period 0", 2, "--period"},
-        {"--frobnicate", 2, "unknown option"},
         {"--in", 2, "needs a value"},
     };
-    for (const Case& k : cases) {
+    for (const auto& k : cases) {
         SCOPED_TRACE(k.args);
         const auto r = RunHost("--out " + Q(dir.Path("out.wav")) + " " + Servers() + " " + k.args);
         EXPECT_EQ(k.exit, r.exitCode);

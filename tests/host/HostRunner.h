@@ -7,31 +7,37 @@
 
 #include "host/WavFile.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/ScratchDirectory.h"
 
 namespace qx::test {
 
 // arguments: everything after the program name, as typed on a command line.
 ChildOutcome RunHost(const std::string& arguments);
 
-// The test program's folder (with a trailing separator) as a narrow path.
-std::string TestFolder();
+// Quotes a path for a command line.
+inline std::string Q(const std::string& path) { return "\"" + path + "\""; }
 
-// A scratch folder removed with everything in it when the object goes.
+// The options that load the module and the sample components from the test folder.
+std::string Servers();
+
+// A file of the source tree, as the programs under Wine see it.
+std::string SourceFile(const std::string& relative);
+
+// A scratch folder of the running test, removed with everything in it when the object goes.
 class ScratchFolder {
 public:
     ScratchFolder();
-    ~ScratchFolder();
     std::string Path(const std::string& name) const { return folder_ + name; }
+    // Writes the bytes into a file of the folder and gives its quoted path.
+    std::string Save(const std::string& name, const std::string& bytes) const;
 
 private:
+    ScratchDirectory dir_;
     std::string folder_;
 };
 
 // Writes audio as a WAV file; fails the test on error.
 void WriteWav(const std::string& path, const host::WavAudio& audio);
 host::WavAudio ReadWav(const std::string& path);
-
-// Quotes a path for a command line.
-inline std::string Q(const std::string& path) { return "\"" + path + "\""; }
 
 }  // namespace qx::test

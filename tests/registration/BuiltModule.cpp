@@ -1,7 +1,5 @@
 #include "tests/registration/BuiltModule.h"
 
-#include <shellapi.h>
-
 #include <vector>
 
 #include "common/Handles.h"
@@ -35,14 +33,9 @@ BuiltModule::~BuiltModule() {
     if (module_) FreeLibrary(module_);
 }
 
-bool KeyExists(const std::wstring& path) {
-    RegKey key;
-    return RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, key.Put()) == ERROR_SUCCESS;
-}
-
 std::wstring Text(const std::wstring& path, const wchar_t* name) {
     RegKey key;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS) return L"<none>";
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS) return L"<no key>";
     wchar_t data[1024];
     DWORD size = sizeof(data) - sizeof(wchar_t), type = 0;
     if (RegQueryValueExW(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) != ERROR_SUCCESS)
@@ -91,35 +84,6 @@ std::wstring Dump(const std::wstring& path) {
     std::wstring out;
     DumpKey(HKEY_CLASSES_ROOT, path, path, &out);
     return out;
-}
-
-ScratchDirectory::ScratchDirectory(const std::wstring& name) {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    path_ = std::wstring(temp) + name;
-    CreateDirectoryW(path_.c_str(), nullptr);
-}
-
-ScratchDirectory::~ScratchDirectory() {
-    // SHFileOperation wants a double-terminated list.
-    std::wstring from = path_;
-    from.push_back(L'\0');
-    SHFILEOPSTRUCTW op = {};
-    op.wFunc = FO_DELETE;
-    op.pFrom = from.c_str();
-    op.fFlags = FOF_NO_UI;
-    SHFileOperationW(&op);
-}
-
-std::wstring ScratchDirectory::Copy(const std::wstring& from, const std::wstring& relative) {
-    std::wstring to = path_;
-    size_t start = 0;
-    for (size_t slash; (slash = relative.find(L'\\', start)) != std::wstring::npos; start = slash + 1) {
-        to += L"\\" + relative.substr(start, slash - start);
-        CreateDirectoryW(to.c_str(), nullptr);
-    }
-    to += L"\\" + relative.substr(start);
-    return CopyFileW(from.c_str(), to.c_str(), FALSE) ? to : std::wstring();
 }
 
 }  // namespace qx::test

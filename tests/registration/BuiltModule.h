@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "tests/support/ScratchDirectory.h"
+
 namespace qx::test {
 
 // Path of the built module (or type library) as Windows sees it.
@@ -31,26 +33,12 @@ private:
     Entry unregisterServer_ = nullptr;
 };
 
-// HKEY_CLASSES_ROOT helpers. Text() gives "<none>" for a missing key or value and
-// "<type N>" for a value that is not REG_SZ.
-bool KeyExists(const std::wstring& path);
+// HKEY_CLASSES_ROOT helpers. Text() gives "<no key>" for a missing key, "<none>" for a
+// missing value and "<type N>" for a value that is not REG_SZ.
 std::wstring Text(const std::wstring& path, const wchar_t* name = nullptr);
 void PutText(const std::wstring& path, const wchar_t* name, const wchar_t* text);
 void DeleteTree(const std::wstring& path);
 // Every subkey and value below path, one per line, for comparing states.
 std::wstring Dump(const std::wstring& path);
-
-// A scratch directory under the temporary folder, removed with its files.
-class ScratchDirectory {
-public:
-    explicit ScratchDirectory(const std::wstring& name);
-    ~ScratchDirectory();
-    const std::wstring& Path() const { return path_; }
-    // Copies a file into the directory (creating subdirectories of `relative`).
-    std::wstring Copy(const std::wstring& from, const std::wstring& relative);
-
-private:
-    std::wstring path_;
-};
 
 }  // namespace qx::test

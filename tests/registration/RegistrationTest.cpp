@@ -1,50 +1,96 @@
-// DllRegisterServer and DllUnregisterServer of the built module against the registry
-// of this test's own Wine prefix.
+// DllRegisterServer and DllUnregisterServer of the built module, and the system's own
+// registration tool on it, against the registry of this test's own Wine prefix.
 #include <windows.h>
 #include <oleauto.h>
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 
 #include "server/ModulePath.h"
 #include "server/ModuleTypeLib.h"
 #include "tests/registration/BuiltModule.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/ModuleContract.h"
 
 namespace qx::test {
 namespace {
 
-// The classes, application and type library identifiers that registration must write.
-struct ScriptClass {
-    const wchar_t* name;
-    const wchar_t* clsid;
+// What registration leaves under HKEY_CLASSES_ROOT: key, value name (null: the default
+// value) and text (null: the key exists with no default value). %N stands for a class's
+// name, %C for its CLSID, %I for its dual interface, %M for the module path; rows naming
+// them hold for each class.
+struct Row {
+    const wchar_t* key;
+    const wchar_t* value;
+    const wchar_t* text;
 };
-constexpr ScriptClass kScriptClasses[] = {
-    {L"QXGFXLib", L"{23334AEA-8A5F-4794-A092-CBC24957FF00}"},
-    {L"QXLFXLib", L"{32F6E317-3CC6-4B29-A810-911C62895185}"},
-    {L"QXMicLFXLib", L"{23DA0710-3679-4E19-9736-9BAC5DE8F179}"},
-    {L"QXUIExtLib", L"{728D8FF0-ECA3-4CEC-A120-7DC001059E0D}"},
+constexpr Row kScriptRows[] = {
+    {L"AppID\\{637833AA-D96E-4A98-8894-2F22D5B7E211}", nullptr, L"QXAPOMain"},
+    {L"AppID\\QXAPOMain.DLL", L"AppID", L"{637833AA-D96E-4A98-8894-2F22D5B7E211}"},
+    {L"QXAPOMain.%N.1", nullptr, L"%N Class"},
+    {L"QXAPOMain.%N.1\\CLSID", nullptr, L"%C"},
+    {L"QXAPOMain.%N", nullptr, L"%N Class"},
+    {L"QXAPOMain.%N\\CLSID", nullptr, L"%C"},
+    {L"QXAPOMain.%N\\CurVer", nullptr, L"QXAPOMain.%N.1"},
+    {L"CLSID\\%C", nullptr, L"%N Class"},
+    {L"CLSID\\%C", L"AppID", L"{637833AA-D96E-4A98-8894-2F22D5B7E211}"},
+    {L"CLSID\\%C\\ProgID", nullptr, L"QXAPOMain.%N.1"},
+    {L"CLSID\\%C\\VersionIndependentProgID", nullptr, L"QXAPOMain.%N"},
+    {L"CLSID\\%C\\Programmable", nullptr, nullptr},
+    {L"CLSID\\%C\\InprocServer32", nullptr, L"%M"},
+    {L"CLSID\\%C\\InprocServer32", L"ThreadingModel", L"Both"},
+    {L"CLSID\\%C\\TypeLib", nullptr, L"{C3A7D52C-BD07-46A6-8179-997334109904}"},
 };
-const std::wstring kAppId = L"{637833AA-D96E-4A98-8894-2F22D5B7E211}";
-const std::wstring kLibId = L"{C3A7D52C-BD07-46A6-8179-997334109904}";
+// Written by the system's type-library registration (among entries of its own).
+constexpr Row kTypeLibRows[] = {
+    {L"TypeLib\\{C3A7D52C-BD07-46A6-8179-997334109904}\\1.0\\409\\win64", nullptr, L"%M"},
+    {L"Interface\\%I\\TypeLib", nullptr, L"{C3A7D52C-BD07-46A6-8179-997334109904}"},
+};
+// The keys registration creates and unregistration removes with everything below them:
+// first those of the scripts, then those of the type library.
+constexpr const wchar_t* kOwnKeys[] = {L"AppID\\{637833AA-D96E-4A98-8894-2F22D5B7E211}", L"AppID\\QXAPOMain.DLL",
+                                       L"CLSID\\%C", L"QXAPOMain.%N", L"QXAPOMain.%N.1",
+                                       L"TypeLib\\{C3A7D52C-BD07-46A6-8179-997334109904}", L"Interface\\%I"};
+constexpr size_t kScriptKeyCount = 5;
 
-const std::wstring kAppIdKey = L"AppID\\" + kAppId;
-const std::wstring kAppIdDllKey = L"AppID\\QXAPOMain.DLL";
-const std::wstring kTypeLibKey = L"TypeLib\\" + kLibId;
-const wchar_t* const kInterfaceIds[] = {
-    L"{B1549114-AB53-48A9-B74C-5EAF4C1F9880}", L"{71C5CD9D-5CB8-4448-8AFE-FE51BF7243C8}",
-    L"{86A7FBBD-56B3-4C3A-AF30-6F7F0EDBB676}", L"{99B9F60F-FFD3-4D06-B020-CAE0259E307B}"};
+std::wstring Expand(std::wstring text, const ContractClass& c, const std::wstring& module) {
+    const std::pair<const wchar_t*, std::wstring> pairs[] = {{L"%N", c.name}, {L"%C", c.clsid}, {L"%I", c.dualIid},
+                                                             {L"%M", module}};
+    for (const auto& [from, to] : pairs)
+        for (size_t at; (at = text.find(from)) != std::wstring::npos;) text.replace(at, 2, to);
+    return text;
+}
 
-std::wstring ClassKey(const ScriptClass& c) { return std::wstring(L"CLSID\\") + c.clsid; }
-std::wstring ProgId(const ScriptClass& c) { return std::wstring(L"QXAPOMain.") + c.name; }
-
-// Everything registration touches, for comparing whole states.
+// Every own key's dump, each once.
 std::wstring RegisteredState() {
-    std::wstring state = Dump(kAppIdKey) + Dump(kAppIdDllKey) + Dump(kTypeLibKey);
-    for (const wchar_t* iid : kInterfaceIds) state += Dump(std::wstring(L"Interface\\") + iid);
-    for (const ScriptClass& c : kScriptClasses)
-        state += Dump(ClassKey(c)) + Dump(ProgId(c)) + Dump(ProgId(c) + L".1");
+    std::set<std::wstring> keys;
+    for (const ContractClass& c : kContractClasses)
+        for (const wchar_t* key : kOwnKeys) keys.insert(Expand(key, c, L""));
+    std::wstring state;
+    for (const std::wstring& key : keys) state += Dump(key);
     return state;
+}
+
+// Walks the table, and checks that the scripts wrote nothing beyond it.
+void ExpectRegisteredAt(const std::wstring& module) {
+    std::set<std::wstring> keys, values, scriptKeys;
+    for (const ContractClass& c : kContractClasses) {
+        for (const Row& row : kScriptRows) {
+            const std::wstring key = Expand(row.key, c, module);
+            keys.insert(key);
+            if (row.text) values.insert(key + L"[" + (row.value ? row.value : L"") + L"]");
+            EXPECT_EQ(row.text ? Expand(row.text, c, module) : L"<none>", Text(key, row.value)) << key;
+        }
+        for (const Row& row : kTypeLibRows)
+            EXPECT_EQ(Expand(row.text, c, module), Text(Expand(row.key, c, module), row.value)) << row.key;
+        for (size_t i = 0; i < kScriptKeyCount; ++i) scriptKeys.insert(Expand(kOwnKeys[i], c, L""));
+    }
+    size_t lines = 0;
+    for (const std::wstring& key : scriptKeys)
+        for (wchar_t ch : Dump(key)) lines += ch == L'\n';
+    EXPECT_EQ(keys.size() + values.size(), lines) << "keys and values beyond the scripts'";
 }
 
 class Registration : public testing::Test {
@@ -52,107 +98,69 @@ protected:
     // Every test starts and ends with the module unregistered.
     void SetUp() override {
         ASSERT_TRUE(module_.Loaded());
-        Clean(module_);
+        Clean();
     }
-    void TearDown() override { Clean(module_); }
-    static void Clean(const BuiltModule& module) {
-        EXPECT_EQ(S_OK, module.Register());
-        EXPECT_EQ(S_OK, module.Unregister());
+    void TearDown() override { Clean(); }
+    void Clean() {
+        EXPECT_EQ(S_OK, module_.Register());
+        EXPECT_EQ(S_OK, module_.Unregister());
         ASSERT_EQ(L"", RegisteredState());
     }
-
-    void ExpectRegisteredAt(const std::wstring& modulePath) {
-        EXPECT_EQ(L"QXAPOMain", Text(kAppIdKey));
-        EXPECT_EQ(kAppId, Text(kAppIdDllKey, L"AppID"));
-        for (const ScriptClass& c : kScriptClasses) {
-            const std::wstring name = c.name, clsid = c.clsid, key = ClassKey(c);
-            EXPECT_EQ(name + L" Class", Text(ProgId(c) + L".1"));
-            EXPECT_EQ(clsid, Text(ProgId(c) + L".1\\CLSID"));
-            EXPECT_EQ(name + L" Class", Text(ProgId(c)));
-            EXPECT_EQ(clsid, Text(ProgId(c) + L"\\CLSID"));
-            EXPECT_EQ(ProgId(c) + L".1", Text(ProgId(c) + L"\\CurVer"));
-            EXPECT_EQ(name + L" Class", Text(key));
-            EXPECT_EQ(kAppId, Text(key, L"AppID"));
-            EXPECT_EQ(ProgId(c) + L".1", Text(key + L"\\ProgID"));
-            EXPECT_EQ(ProgId(c), Text(key + L"\\VersionIndependentProgID"));
-            EXPECT_TRUE(KeyExists(key + L"\\Programmable"));
-            EXPECT_EQ(L"<none>", Text(key + L"\\Programmable"));
-            EXPECT_EQ(modulePath, Text(key + L"\\InprocServer32"));
-            EXPECT_EQ(L"Both", Text(key + L"\\InprocServer32", L"ThreadingModel"));
-            EXPECT_EQ(kLibId, Text(key + L"\\TypeLib"));
-        }
-        EXPECT_EQ(modulePath, Text(kTypeLibKey + L"\\1.0\\409\\win64"));
-        for (const wchar_t* iid : kInterfaceIds)
-            EXPECT_EQ(kLibId, Text(std::wstring(L"Interface\\") + iid + L"\\TypeLib")) << iid;
-    }
-
     BuiltModule module_;
 };
 
-TEST_F(Registration, WritesEveryKeyAndValueAndIsRepeatable) {
-    ASSERT_EQ(S_OK, module_.Register());
+// The system tool calls the module's own entry points; registering twice changes nothing.
+TEST_F(Registration, TheSystemToolRegistersRepeatablyAndUnregisters) {
+    ASSERT_EQ(0u, RunChild(L"regsvr32 /s \"" + module_.Path() + L"\"", true).exitCode);
     ExpectRegisteredAt(module_.Path());
     const std::wstring first = RegisteredState();
     ASSERT_EQ(S_OK, module_.Register());
     EXPECT_EQ(first, RegisteredState());
+    ASSERT_EQ(0u, RunChild(L"regsvr32 /s /u \"" + module_.Path() + L"\"", true).exitCode);
+    EXPECT_EQ(L"", RegisteredState());
 }
 
-TEST_F(Registration, ClassKeyIsRebuiltWhileProgIdKeysKeepForeignValues) {
+TEST_F(Registration, ClassKeyIsRebuiltWhileProgIdKeysKeepForeignEntries) {
     ASSERT_EQ(S_OK, module_.Register());
-    const ScriptClass& c = kScriptClasses[1];
-    PutText(ClassKey(c), L"Manual", L"by hand");
-    PutText(ClassKey(c) + L"\\InprocServer32\\Extra", nullptr, L"by hand");
-    PutText(ProgId(c), L"Manual", L"by hand");
+    const ContractClass& c = kContractClasses[3];
+    const std::wstring classKey = Expand(L"CLSID\\%C", c, L""), progId = Expand(L"QXAPOMain.%N", c, L"");
+    PutText(classKey, L"Manual", L"by hand");
+    PutText(classKey + L"\\InprocServer32\\Extra", nullptr, L"by hand");
+    PutText(progId, L"Manual", L"by hand");
     ASSERT_EQ(S_OK, module_.Register());
-    EXPECT_EQ(L"<none>", Text(ClassKey(c), L"Manual"));
-    EXPECT_FALSE(KeyExists(ClassKey(c) + L"\\InprocServer32\\Extra"));
-    EXPECT_EQ(L"by hand", Text(ProgId(c), L"Manual"));
-}
-
-TEST_F(Registration, UnregistrationRemovesItsKeysAndKeepsSharedAndForeignOnes) {
-    ASSERT_EQ(S_OK, module_.Register());
-    const ScriptClass& c = kScriptClasses[3];
-    PutText(ProgId(c) + L"\\Foreign", nullptr, L"someone else's");
+    EXPECT_EQ(L"<none>", Text(classKey, L"Manual"));
+    EXPECT_EQ(L"<no key>", Text(classKey + L"\\InprocServer32\\Extra"));
+    EXPECT_EQ(L"by hand", Text(progId, L"Manual"));
+    // A subkey somebody else added keeps its ProgID key; the shared keys stay.
+    PutText(progId + L"\\Foreign", nullptr, L"someone else's");
     ASSERT_EQ(S_OK, module_.Unregister());
-    EXPECT_TRUE(KeyExists(L"CLSID"));
-    EXPECT_TRUE(KeyExists(L"AppID"));
-    EXPECT_FALSE(KeyExists(kAppIdKey));
-    EXPECT_FALSE(KeyExists(kAppIdDllKey));
-    EXPECT_FALSE(KeyExists(kTypeLibKey));
-    for (const ScriptClass& other : kScriptClasses) {
-        EXPECT_FALSE(KeyExists(ClassKey(other)));
-        EXPECT_FALSE(KeyExists(ProgId(other) + L".1"));
-        EXPECT_FALSE(KeyExists(ProgId(other) + L"\\CLSID"));
-        EXPECT_FALSE(KeyExists(ProgId(other) + L"\\CurVer"));
-    }
-    EXPECT_TRUE(KeyExists(ProgId(c) + L"\\Foreign"));
-    DeleteTree(ProgId(c));
+    EXPECT_EQ(L"someone else's", Text(progId + L"\\Foreign"));
+    EXPECT_EQ(L"<no key>", Text(progId + L"\\CLSID"));
+    EXPECT_NE(L"<no key>", Text(L"CLSID"));
+    EXPECT_NE(L"<no key>", Text(L"AppID"));
+    DeleteTree(progId);
 }
 
 TEST_F(Registration, UnregisteringAnUnregisteredModuleFailsAtTheTypeLibraryAndKeepsTheAppId) {
     // Only the AppID keys are there, as after a registration cut short.
-    PutText(kAppIdKey, nullptr, L"QXAPOMain");
-    PutText(kAppIdDllKey, L"AppID", kAppId.c_str());
-    // What the system answers for a library that is not registered.
-    const HRESULT expected = UnRegisterTypeLib(GUID{0xC3A7D52C, 0xBD07, 0x46A6, {0x81, 0x79, 0x99, 0x73, 0x34, 0x10,
-                                                                                 0x99, 0x04}},
-                                               1, 0, 0x0409, SYS_WIN64);
+    PutText(kOwnKeys[0], nullptr, L"QXAPOMain");
+    PutText(kOwnKeys[1], L"AppID", kContractAppId);
+    const HRESULT expected = UnRegisterTypeLib(ContractGuid(kContractLibId), 1, 0, 0x0409, SYS_WIN64);
     ASSERT_TRUE(FAILED(expected));
     EXPECT_EQ(expected, module_.Unregister());
-    EXPECT_EQ(L"QXAPOMain", Text(kAppIdKey));
-    EXPECT_EQ(kAppId, Text(kAppIdDllKey, L"AppID"));
+    EXPECT_EQ(L"QXAPOMain", Text(kOwnKeys[0]));
+    EXPECT_EQ(kContractAppId, Text(kOwnKeys[1], L"AppID"));
 }
 
 TEST_F(Registration, CallersThreadLocaleIsRestored) {
     const LCID original = GetThreadLocale();
     const LCID german = MAKELCID(MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), SORT_DEFAULT);
     ASSERT_TRUE(SetThreadLocale(german));
-    EXPECT_EQ(S_OK, module_.Register());
-    EXPECT_EQ(german, GetThreadLocale());
-    EXPECT_EQ(S_OK, module_.Unregister());
-    EXPECT_EQ(german, GetThreadLocale());
-    EXPECT_TRUE(FAILED(module_.Unregister()));  // the failure path too
-    EXPECT_EQ(german, GetThreadLocale());
+    for (HRESULT (BuiltModule::*call)() const : {&BuiltModule::Register, &BuiltModule::Unregister,
+                                                 &BuiltModule::Unregister}) {  // the last one fails
+        (module_.*call)();
+        EXPECT_EQ(german, GetThreadLocale());
+    }
     SetThreadLocale(original);
 }
 
@@ -189,27 +197,30 @@ TEST(ModuleTypeLib, FallsBackToTheTlbBesideTheModule) {
     ScratchDirectory dir(L"qx reg tlb");
     const std::wstring tlb = dir.Copy(BuiltTypeLibPath(), L"v1.0\\Module.tlb");
     ASSERT_FALSE(tlb.empty());
-    ComPtr<ITypeLib> library;
-    std::wstring loadedFrom;
-    EXPECT_EQ(S_OK, ModuleTypeLib::Load(dir.Path() + L"\\v1.0\\Module.dll", library, &loadedFrom));
-    EXPECT_TRUE(library);
-    EXPECT_EQ(tlb, loadedFrom);
-    // The module file itself wins when it holds the library.
-    EXPECT_EQ(S_OK, ModuleTypeLib::Load(BuiltModulePath(), library, &loadedFrom));
-    EXPECT_EQ(BuiltModulePath(), loadedFrom);
-    // Neither: the second load's error.
-    EXPECT_TRUE(FAILED(ModuleTypeLib::Load(dir.Path() + L"\\v1.0\\Other.dll", library, &loadedFrom)));
+    const std::pair<std::wstring, std::wstring> loads[] = {
+        {dir.Path() + L"\\v1.0\\Module.dll", tlb},    // beside the module
+        {BuiltModulePath(), BuiltModulePath()},       // the module itself wins when it holds one
+        {dir.Path() + L"\\v1.0\\Other.dll", L""}};    // neither: the second load's error
+    for (const auto& [module, loadedFrom] : loads) {
+        ComPtr<ITypeLib> library;
+        std::wstring from;
+        EXPECT_EQ(!loadedFrom.empty(), SUCCEEDED(ModuleTypeLib::Load(module, library, &from))) << module;
+        if (!loadedFrom.empty()) EXPECT_EQ(loadedFrom, from);
+    }
 }
 
 TEST(ModulePath, FormsOfThePath) {
-    EXPECT_EQ(L"C:\\a.b\\mod.tlb", ModulePath::WithExtension(L"C:\\a.b\\mod.dll", L".tlb"));
-    EXPECT_EQ(L"C:\\a.b\\mod.tlb", ModulePath::WithExtension(L"C:\\a.b\\mod", L".tlb"));
-    EXPECT_EQ(L"C:\\a.b\\mod.x.tlb", ModulePath::WithExtension(L"C:\\a.b\\mod.x.y", L".tlb"));
-    EXPECT_EQ(L"C:\\It''s\\x''''.dll", ModulePath::Quoted(L"C:\\It's\\x''.dll"));
-    EXPECT_EQ(ModulePath::kMaxQuotedLength, ModulePath::Quoted(std::wstring(300, L'\'')).size());
-    EXPECT_EQ(L"C:\\dir/", ModulePath::Directory(L"C:\\dir/lib.tlb"));
-    EXPECT_EQ(L"C:", ModulePath::Directory(L"C:lib.tlb").substr(0, 2));
-    EXPECT_EQ(L"", ModulePath::Directory(L"lib.tlb"));
+    const std::pair<std::wstring, std::wstring> cases[] = {
+        {L"C:\\a.b\\mod.tlb", ModulePath::WithExtension(L"C:\\a.b\\mod.dll", L".tlb")},
+        {L"C:\\a.b\\mod.tlb", ModulePath::WithExtension(L"C:\\a.b\\mod", L".tlb")},
+        {L"C:\\a.b\\mod.x.tlb", ModulePath::WithExtension(L"C:\\a.b\\mod.x.y", L".tlb")},
+        {L"C:\\It''s\\x''''.dll", ModulePath::Quoted(L"C:\\It's\\x''.dll")},
+        {std::wstring(519, L'\''), ModulePath::Quoted(std::wstring(300, L'\''))},
+        {L"C:\\dir/", ModulePath::Directory(L"C:\\dir/lib.tlb")},
+        {L"C:", ModulePath::Directory(L"C:lib.tlb")},
+        {L"", ModulePath::Directory(L"lib.tlb")},
+    };
+    for (const auto& [expected, actual] : cases) EXPECT_EQ(expected, actual);
 }
 
 }  // namespace

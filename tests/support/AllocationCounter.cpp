@@ -254,38 +254,19 @@ void Release(void* p) noexcept {
 }  // namespace
 
 #if !defined(_WIN32) && !defined(QX_COUNT_WITH_ASAN)
-// Without the sanitizer, operator new and delete in every form are replaced; memory from
-// these always goes back through std::free.
+// Without the sanitizer, the plain and the aligned operator new and delete are replaced;
+// the array, nothrow and sized forms call these by the language's default behaviour.
+// Memory from them always goes back through std::free.
 void* operator new(size_t size) {
     if (void* p = Allocate(size)) return p;
     throw std::bad_alloc();
 }
-void* operator new[](size_t size) { return operator new(size); }
 void* operator new(size_t size, std::align_val_t a) {
     if (void* p = Allocate(size, size_t(a))) return p;
     throw std::bad_alloc();
 }
-void* operator new[](size_t size, std::align_val_t a) { return operator new(size, a); }
-void* operator new(size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
-void* operator new[](size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
-void* operator new(size_t size, std::align_val_t a, const std::nothrow_t&) noexcept {
-    return Allocate(size, size_t(a));
-}
-void* operator new[](size_t size, std::align_val_t a, const std::nothrow_t&) noexcept {
-    return Allocate(size, size_t(a));
-}
 void operator delete(void* p) noexcept { Release(p); }
-void operator delete[](void* p) noexcept { Release(p); }
-void operator delete(void* p, size_t) noexcept { Release(p); }
-void operator delete[](void* p, size_t) noexcept { Release(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { Release(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { Release(p); }
 void operator delete(void* p, std::align_val_t) noexcept { Release(p); }
-void operator delete[](void* p, std::align_val_t) noexcept { Release(p); }
-void operator delete(void* p, size_t, std::align_val_t) noexcept { Release(p); }
-void operator delete[](void* p, size_t, std::align_val_t) noexcept { Release(p); }
-void operator delete(void* p, std::align_val_t, const std::nothrow_t&) noexcept { Release(p); }
-void operator delete[](void* p, std::align_val_t, const std::nothrow_t&) noexcept { Release(p); }
 #endif
 
 namespace qx::test {

@@ -57,15 +57,30 @@ long MemoryRegistry::Usable(Key key, Use use, const Handle** out) {
     return regerror::kSuccess;
 }
 
-long MemoryRegistry::Walk(const std::shared_ptr<Node>& from, const std::wstring& path,
+std::shared_ptr<MemoryRegistry::Node> MemoryRegistry::AddChild(Node& parent, const std::wstring& name) {
+    auto child = std::make_shared<Node>();
+    child->name = name;
+    return parent.subkeys.emplace(name, std::move(child)).first->second;
+}
+
+// Follows `path` below the handle's key; in create mode missing keys are made where the
+// rights allow it (and, right below the handle, where the handle was opened for writing).
+long MemoryRegistry::Walk(const Handle& from, const std::wstring& path, bool create,
                           std::shared_ptr<Node>* found) const {
-    std::shared_ptr<Node> node = from;
+    std::shared_ptr<Node> node = from.node;
     for (const std::wstring& part : SplitPath(path)) {
         if (part.size() > kMaxKeyName) return regerror::kInvalidParameter;
         if (node->rights == Rights::Denied) return regerror::kAccessDenied;
         const auto it = node->subkeys.find(part);
-        if (it == node->subkeys.end()) return regerror::kFileNotFound;
-        node = it->second;
+        if (it != node->subkeys.end()) {
+            node = it->second;
+        } else if (!create) {
+            return regerror::kFileNotFound;
+        } else if (node->rights != Rights::Full || (node == from.node && !CanWrite(from.access))) {
+            return regerror::kAccessDenied;
+        } else {
+            node = AddChild(*node, part);
+        }
     }
     *found = node;
     return regerror::kSuccess;
@@ -80,34 +95,21 @@ long MemoryRegistry::NewHandle(std::shared_ptr<Node> node, RegAccess access, Key
     return regerror::kSuccess;
 }
 
-long MemoryRegistry::OpenKey(Key parent, const std::wstring& name, RegAccess access, Key* out) {
+long MemoryRegistry::Open(Key parent, const std::wstring& name, bool create, RegAccess access, Key* out) {
     *out = nullptr;
     const Handle* h = nullptr;
     if (const long error = Usable(parent, Use::Any, &h); error != regerror::kSuccess) return error;
     std::shared_ptr<Node> node;
-    const long error = Walk(h->node, name, &node);
+    const long error = Walk(*h, name, create, &node);
     return error != regerror::kSuccess ? error : NewHandle(std::move(node), access, out);
 }
 
+long MemoryRegistry::OpenKey(Key parent, const std::wstring& name, RegAccess access, Key* out) {
+    return Open(parent, name, false, access, out);
+}
+
 long MemoryRegistry::CreateKey(Key parent, const std::wstring& name, Key* out) {
-    *out = nullptr;
-    const Handle* h = nullptr;
-    if (const long error = Usable(parent, Use::Any, &h); error != regerror::kSuccess) return error;
-    std::shared_ptr<Node> node = h->node;
-    for (const std::wstring& part : SplitPath(name)) {
-        if (part.size() > kMaxKeyName) return regerror::kInvalidParameter;
-        if (node->rights == Rights::Denied) return regerror::kAccessDenied;
-        auto it = node->subkeys.find(part);
-        if (it == node->subkeys.end()) {
-            if (node->rights != Rights::Full || (node == h->node && !CanWrite(h->access)))
-                return regerror::kAccessDenied;
-            auto child = std::make_shared<Node>();
-            child->name = part;
-            it = node->subkeys.emplace(part, std::move(child)).first;
-        }
-        node = it->second;
-    }
-    return NewHandle(std::move(node), RegAccess::ReadWrite, out);
+    return Open(parent, name, true, RegAccess::ReadWrite, out);
 }
 
 void MemoryRegistry::CloseKey(Key key) { handles_.erase(static_cast<Handle*>(key)); }
@@ -129,14 +131,14 @@ long MemoryRegistry::DeleteKey(Key parent, const std::wstring& name) {
     const Handle* h = nullptr;
     if (const long error = Usable(parent, Use::Any, &h); error != regerror::kSuccess) return error;
     std::shared_ptr<Node> node;
-    const long error = Walk(h->node, name, &node);
+    const long error = Walk(*h, name, false, &node);
     if (error != regerror::kSuccess) return error;
     if (node == h->node || node->rights != Rights::Full || !node->subkeys.empty()) return regerror::kAccessDenied;
     std::shared_ptr<Node> owner;
     const std::vector<std::wstring> parts = SplitPath(name);
     std::wstring ownerPath;
     for (size_t i = 0; i + 1 < parts.size(); ++i) ownerPath += parts[i] + L"\\";
-    Walk(h->node, ownerPath, &owner);
+    Walk(*h, ownerPath, false, &owner);
     node->deleted = true;
     owner->subkeys.erase(parts.back());
     return regerror::kSuccess;
@@ -157,33 +159,21 @@ long MemoryRegistry::CountSubkeys(Key key, std::uint32_t* count) {
     return regerror::kSuccess;
 }
 
-MemoryRegistry::Node* MemoryRegistry::Find(std::wstring_view path) const {
+// The key at `path` (a short hive name first); missing keys are made, whatever the
+// rights, when `create` is set.
+MemoryRegistry::Node* MemoryRegistry::Find(std::wstring_view path, bool create) const {
     const std::vector<std::wstring> parts = SplitPath(path);
-    if (parts.empty()) return nullptr;
-    for (int i = 0; i < kHiveCount; ++i) {
+    for (int i = 0; i < kHiveCount && !parts.empty(); ++i) {
         if (!EqualsNoCase(parts[0], kHiveNames[i])) continue;
         Node* node = roots_[i].node.get();
         for (size_t p = 1; p < parts.size() && node; ++p) {
             const auto it = node->subkeys.find(parts[p]);
-            node = it == node->subkeys.end() ? nullptr : it->second.get();
+            if (it != node->subkeys.end()) node = it->second.get();
+            else node = create ? AddChild(*node, parts[p]).get() : nullptr;
         }
         return node;
     }
     return nullptr;
-}
-
-MemoryRegistry::Node* MemoryRegistry::Make(std::wstring_view path) {
-    const std::vector<std::wstring> parts = SplitPath(path);
-    Node* node = parts.empty() ? nullptr : Find(parts[0]);
-    for (size_t p = 1; p < parts.size() && node; ++p) {
-        auto& slot = node->subkeys[parts[p]];
-        if (!slot) {
-            slot = std::make_shared<Node>();
-            slot->name = parts[p];
-        }
-        node = slot.get();
-    }
-    return node;
 }
 
 bool MemoryRegistry::Exists(std::wstring_view path) const { return Find(path) != nullptr; }
@@ -195,10 +185,10 @@ const RegValue* MemoryRegistry::Value(std::wstring_view path, std::wstring_view 
     return it == node->values.end() ? nullptr : &it->second;
 }
 
-void MemoryRegistry::PutKey(std::wstring_view path) { Make(path); }
+void MemoryRegistry::PutKey(std::wstring_view path) { Find(path, true); }
 
 void MemoryRegistry::PutValue(std::wstring_view path, const std::wstring& name, const RegValue& value) {
-    if (Node* node = Make(path)) node->values[name] = value;
+    if (Node* node = Find(path, true)) node->values[name] = value;
 }
 
 void MemoryRegistry::SetRights(std::wstring_view path, Rights rights) {

@@ -64,9 +64,10 @@ private:
 
     Handle* Lookup(Key key);
     long Usable(Key key, Use use, const Handle** out);
-    long Walk(const std::shared_ptr<Node>& from, const std::wstring& path, std::shared_ptr<Node>* found) const;
-    Node* Find(std::wstring_view path) const;
-    Node* Make(std::wstring_view path);
+    static std::shared_ptr<Node> AddChild(Node& parent, const std::wstring& name);
+    long Walk(const Handle& from, const std::wstring& path, bool create, std::shared_ptr<Node>* found) const;
+    long Open(Key parent, const std::wstring& name, bool create, RegAccess access, Key* out);
+    Node* Find(std::wstring_view path, bool create = false) const;
     long NewHandle(std::shared_ptr<Node> node, RegAccess access, Key* out);
 
     Handle roots_[kHiveCount];
