@@ -48,7 +48,9 @@ TEST(ComServer, ClassObjectRequests) {
     for (const auto& c : cases) {
         void* p = reinterpret_cast<void*>(1);
         EXPECT_EQ(c.expected, DllGetClassObject(c.clsid, c.iid, c.nullOut ? nullptr : &p));
-        if (!c.nullOut) EXPECT_EQ(nullptr, p);
+        if (!c.nullOut) {
+            EXPECT_EQ(nullptr, p);
+        }
     }
     for (const auto& c : qx::test::kContractClasses) {
         ComPtr<IClassFactory> factory = Factory(c.clsid);

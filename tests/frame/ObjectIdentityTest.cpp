@@ -72,8 +72,10 @@ TEST(ObjectIdentity, QueryInterfaceAnswersExactlyItsTableWithOneIdentity) {
         EXPECT_EQ(dual.Get(), dispatch.Get());  // the dual interface is the IDispatch
         for (const ContractClass& other : kContractClasses) {
             void* p = reinterpret_cast<void*>(1);
-            if (&other != &c) EXPECT_EQ(E_NOINTERFACE, object->QueryInterface(ContractGuid(other.dualIid), &p));
-            if (&other != &c) EXPECT_EQ(nullptr, p);
+            if (&other != &c) {
+                EXPECT_EQ(E_NOINTERFACE, object->QueryInterface(ContractGuid(other.dualIid), &p));
+                EXPECT_EQ(nullptr, p);
+            }
         }
         EXPECT_EQ(E_POINTER, object->QueryInterface(IID_IUnknown, nullptr));
         EXPECT_EQ(4u, dual->AddRef());  // one count behind every interface: object, dual, dispatch

@@ -47,7 +47,9 @@ protected:
         Module::Startup(GetModuleHandleW(nullptr));
     }
     void TearDown() override {
-        if (registered_) EXPECT_EQ(S_OK, module_.Unregister());
+        if (registered_) {
+            EXPECT_EQ(S_OK, module_.Unregister());
+        }
         Module::Shutdown();
         Module::Startup(GetModuleHandleW(nullptr));
     }

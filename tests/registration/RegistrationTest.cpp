@@ -205,7 +205,9 @@ TEST(ModuleTypeLib, FallsBackToTheTlbBesideTheModule) {
         ComPtr<ITypeLib> library;
         std::wstring from;
         EXPECT_EQ(!loadedFrom.empty(), SUCCEEDED(ModuleTypeLib::Load(module, library, &from))) << module;
-        if (!loadedFrom.empty()) EXPECT_EQ(loadedFrom, from);
+        if (!loadedFrom.empty()) {
+            EXPECT_EQ(loadedFrom, from);
+        }
     }
 }
 
