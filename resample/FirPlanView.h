@@ -101,9 +101,10 @@ QX_FIR_PATH_DECLARATIONS
 namespace fir_sse2 {
 QX_FIR_PATH_DECLARATIONS
 }
-// The row loops: `x` holds the history and the groups' inputs as one run (input t at
-// x[t], from t = -history), `scratch` RowFloats floats, out up * groups outputs (it may
-// overlap the inputs of the block: they are copied before anything is written).
+// The row loops: the history is history[-view.history .. -1], the groups' inputs
+// block[0 .. down * groups - 1]; `scratch` holds RowFloats floats (for the set's width),
+// out takes up * groups outputs (it may be the block: the inputs are copied into the
+// scratch before anything is written).
 #define QX_FIR_ROW_DECLARATIONS \
     void RunRows(const FirRowView& view, const float* history, const float* block, float* scratch, float* out);
 namespace fir_avx2 {
