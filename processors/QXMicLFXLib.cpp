@@ -52,9 +52,6 @@ bool AnyOn(const uint32_t* flags, uint16_t mask) {
     return false;
 }
 
-}  // namespace
-
-namespace {
 using M = QXMicLFXLib;
 constexpr uint16_t kNoiseFamily = Bit(M::FlagNoiseReduction) | Bit(M::FlagBeamForming) | Bit(M::FlagAec);
 
