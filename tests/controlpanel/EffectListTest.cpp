@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "controlpanel/DolbyPanel.h"
 #include "tests/controlpanel/Harness.h"
 
 using namespace qx;
@@ -296,4 +297,21 @@ TEST_F(EffectList, SettingsOpensNothingForRowsWithoutADialog) {
         panel.Select(panel.Row(row));
         EXPECT_EQ(*row ? S_OK : E_UNEXPECTED, panel.object->EffectList_SettingsDialog(panel.list, fx.Get()));
     }
+}
+
+// The Dolby row starts the panel program beside the file the locator found: everything
+// after the last backslash becomes "pcee4e.exe"; no path or no folder starts nothing.
+TEST(DolbyPanel, ProgramSitsBesideTheLocatedFile) {
+    const struct {
+        const wchar_t* located;
+        const wchar_t* program;
+    } rows[] = {
+        {LR"(C:\Program Files\Sound\pcee4.dll)", LR"(C:\Program Files\Sound\pcee4e.exe)"},
+        {LR"(D:\c)", LR"(D:\pcee4e.exe)"},
+        {LR"(C:\)", LR"(C:\pcee4e.exe)"},
+        {L"pcee4.dll", L""},
+        {L"", L""},
+        {nullptr, L""},
+    };
+    for (const auto& r : rows) EXPECT_EQ(std::wstring(r.program), qx::controlpanel::PanelProgramPath(r.located));
 }
