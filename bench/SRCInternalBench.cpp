@@ -13,6 +13,7 @@
 #include "resample/ConversionStage.h"
 #include "resample/MultirateFir.h"
 #include "resample/SRCInternal.h"
+#include "bench/StageCases.h"
 
 #ifdef QX_BENCH_REFERENCE_LIBS
 #include <samplerate.h>
@@ -21,6 +22,8 @@
 #endif
 
 namespace {
+using qx::bench::StageCase;
+using qx::bench::kStages;
 
 struct Pair {
     uint32_t in, out, block;
@@ -67,22 +70,6 @@ void RunOurs(benchmark::State& state, Pair p, bool reverse) {
 }
 
 // Each stage kind alone, with its multiply-adds per output and the rate they reach.
-struct StageCase {
-    const char* name;
-    uint32_t in, out, block;
-    bool reverse;
-    bool fir;  // runs on the multirate FIR loops (one set per instruction set)
-};
-constexpr StageCase kStages[] = {
-    {"Up2", 24000, 48000, 240, false, true},
-    {"Down2", 96000, 48000, 960, false, true},
-    {"Up3Down2", 22050, 14700, 441, true, true},
-    {"Up2Down3", 22050, 14700, 441, false, true},
-    {"Up160Down147", 44100, 48000, 441, false, false},
-    {"Up147Down160", 48000, 44100, 480, false, false},
-    {"Down3", 48000, 16000, 480, false, true},
-    {"Up3", 16000, 48000, 160, false, true},
-};
 
 // The FIR loops of each instruction set, as the benchmark names them.
 constexpr const char* kPathNames[qx::kFirPathCount] = {"scalar", "sse2", "avx2", "avx512"};

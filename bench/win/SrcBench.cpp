@@ -15,8 +15,11 @@
 #include "resample/ConversionStage.h"
 #include "resample/MultirateFir.h"
 #include "resample/SRCInternal.h"
+#include "bench/StageCases.h"
 
 namespace {
+using qx::bench::StageCase;
+using qx::bench::kStages;
 
 double ThreadSeconds() {
     FILETIME created, exited, kernel, user;
@@ -100,22 +103,6 @@ constexpr Pair kPairs[] = {
     {48000, 44100, 480}, {44100, 48000, 441}, {96000, 48000, 960}, {8000, 48000, 80}, {192000, 48000, 1920},
 };
 
-struct StageCase {
-    const char* name;
-    uint32_t in, out, block;
-    bool reverse;
-    bool fir;
-};
-constexpr StageCase kStages[] = {
-    {"Up2", 24000, 48000, 240, false, true},
-    {"Down2", 96000, 48000, 960, false, true},
-    {"Up3Down2", 22050, 14700, 441, true, true},
-    {"Up2Down3", 22050, 14700, 441, false, true},
-    {"Up160Down147", 44100, 48000, 441, false, false},
-    {"Up147Down160", 48000, 44100, 480, false, false},
-    {"Down3", 48000, 16000, 480, false, true},
-    {"Up3", 16000, 48000, 160, false, true},
-};
 constexpr const char* kPathNames[qx::kFirPathCount] = {"scalar", "SSE2", "AVX2", "AVX-512"};
 
 }  // namespace
