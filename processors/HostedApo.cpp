@@ -15,8 +15,7 @@ HRESULT HostedApo::Initialize(REFCLSID clsid, UINT32 byteCount, BYTE* data) {
     }
     if (SUCCEEDED(hr)) {
         object_ = object;
-        // An object answers the same interfaces all its life, so one query serves every period.
-        if (FAILED(object_.As(realTime_))) realTime_.Reset();
+        QueryRealTime();  // so that a period works even before any lock
     }
     // The object is optional: not installed, or not an audio processing object, is fine.
     if (hr == E_NOINTERFACE || hr == REGDB_E_CLASSNOTREG) return S_OK;
@@ -26,8 +25,14 @@ HRESULT HostedApo::Initialize(REFCLSID clsid, UINT32 byteCount, BYTE* data) {
 HRESULT HostedApo::LockForProcess(UINT32 inCount, APO_CONNECTION_DESCRIPTOR** inputs, UINT32 outCount,
                                   APO_CONNECTION_DESCRIPTOR** outputs) {
     ComPtr<IAudioProcessingObjectConfiguration> config;
-    if (!object_ || FAILED(object_.As(config)) || !config) return S_OK;
-    return config->LockForProcess(inCount, inputs, outCount, outputs);
+    const bool configurable = SUCCEEDED(object_.As(config)) && config;
+    const HRESULT hr = configurable ? config->LockForProcess(inCount, inputs, outCount, outputs) : S_OK;
+    QueryRealTime();
+    return hr;
+}
+
+void HostedApo::QueryRealTime() {
+    if (FAILED(object_.As(realTime_))) realTime_.Reset();
 }
 
 HRESULT HostedApo::UnlockForProcess() {

@@ -14,6 +14,8 @@ public:
     // Creates the object and initialises it with the host's bytes, replacing any object
     // held before. A class that is not registered or lacks the interface is reported as 0.
     HRESULT Initialize(REFCLSID clsid, UINT32 byteCount, BYTE* data);
+    // The object's lock (0 without the object or its configuration interface); then the
+    // processing interface is taken again for the periods of this lock.
     HRESULT LockForProcess(UINT32 inCount, APO_CONNECTION_DESCRIPTOR** inputs, UINT32 outCount,
                            APO_CONNECTION_DESCRIPTOR** outputs);
     HRESULT UnlockForProcess();
@@ -27,8 +29,12 @@ public:
     }
 
 private:
+    // Takes the processing interface of the object held (none without it).
+    void QueryRealTime();
+
     ComPtr<IUnknown> object_;
-    // Queried once when the object is created, so that a period makes no call but the
+    // Queried when the object is created and again after each lock (the host does not
+    // process while it locks), never in a period: a period makes no call but the
     // processing itself.
     ComPtr<IAudioProcessingObjectRT> realTime_;
 };

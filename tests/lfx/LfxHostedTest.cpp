@@ -141,6 +141,12 @@ TEST_F(LfxHosted, WithoutAWorkingObjectNothingFails) {
     EXPECT_EQ(1, HostedProcess());
     EXPECT_EQ(S_OK, p_->HostedLockForProcess(0, nullptr, 0, nullptr));
     EXPECT_EQ(0, apo.processCalls);
+    // The processing interface is asked for again by the next lock, never by a period.
+    apo.answersRealTime = true;
+    EXPECT_EQ(1, HostedProcess());
+    EXPECT_EQ(S_OK, p_->HostedLockForProcess(0, nullptr, 0, nullptr));
+    EXPECT_EQ(S_OK, HostedProcess());
+    EXPECT_EQ(1, apo.processCalls);
     p_.Reset();  // before the double goes
     EXPECT_EQ(0, apo.alive);
 }
