@@ -39,13 +39,14 @@ void LfxParameters::PushWhenRead(const KeyPush& row) {
 void LfxParameters::PushSlotValues(uint8_t slot, uint32_t mode) {
     for (const KeyPush& row : kValuePushes)
         if (row.slot == slot && row.time != PushTime::Refresh && Holds(row.when, false, mode)) PushWhenRead(row);
+    for (const RefreshRow& row : kRefreshRows)
+        if (row.action == RefreshAction::Push && row.slot == slot && Holds(row.when, false, mode))
+            PushWhenRead({slot, {row.fmtid, row.firstPid}, row.rule});
 }
 
 void LfxParameters::PushFixed(uint8_t slot, const FixedPush* pushes, size_t count) {
     for (size_t i = 0; i < count; ++i) Push(slot, pushes[i].id, pushes[i].size, pushes[i].bytes);
 }
-
-void LfxParameters::PushDolbyRoom(uint32_t mode) { PushWhenRead(kDolbyRooms[mode ? 1 : 0]); }
 
 HRESULT LfxParameters::NuvexSetUp(uint32_t inChannels, uint32_t rate, uint32_t frames) {
     IQXEffectComponent* nuvex = Slot(SlotNuvex);

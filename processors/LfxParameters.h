@@ -33,11 +33,10 @@ public:
     // One table row, as its rule says; nothing without its component (a record that
     // needs it reports E_FAIL).
     void PushWhenRead(const KeyPush& row);
-    // Every lock-time row of a slot for the slot's mode, in table order.
+    // Every lock-time row of a slot for the slot's mode, in table order: the value rows,
+    // then the push rows of the refresh table.
     void PushSlotValues(uint8_t slot, uint32_t mode = 0);
     void PushFixed(uint8_t slot, const lfx::FixedPush* pushes, size_t count);
-    // Dolby Surround's room setting for its mode.
-    void PushDolbyRoom(uint32_t mode);
 
     // Initialises Nuvex Surround for `inChannels` input channels and sends its mode and
     // the settings of that mode. E_FAIL without the component or a store.

@@ -84,34 +84,6 @@ inline constexpr uint8_t kFlagReadOrder[] = {FlagDolbyPcee,    FlagNuvex,     Fl
                                              FlagSpeakerShifter, FlagDolbySurround, FlagProLogic,
                                              FlagNeoPc,        FlagSurroundSensation, FlagVoiceClarity};
 
-// What a changed enable key does besides storing its flag.
-enum class AfterEnable : uint8_t {
-    Nothing,
-    NuvexSetUp,            // the Nuvex input layout depends on the Speaker Shifter
-    NuvexSetUpWhenStereo,  // ... and on Nuvex Surround Max for a stereo stream
-};
-
-// One row per enable key: turning the effect on clears the flags of the effects it
-// excludes (the three virtualisers exclude one another, and so do the two up-mixers).
-constexpr uint16_t Bit(Flag f) { return uint16_t(1u << f); }
-struct EnableRow {
-    uint8_t flag;
-    uint16_t clearWhenOn;  // a bit per flag
-    AfterEnable after;
-};
-
-inline constexpr EnableRow kEnableRows[] = {
-    {FlagDolbyPcee, 0, AfterEnable::Nothing},
-    {FlagNuvex, Bit(FlagDolbySurround) | Bit(FlagSurroundSensation), AfterEnable::Nothing},
-    {FlagDolbySurround, Bit(FlagSurroundSensation) | Bit(FlagNuvex), AfterEnable::Nothing},
-    {FlagSurroundSensation, Bit(FlagDolbySurround) | Bit(FlagNuvex), AfterEnable::Nothing},
-    {FlagProLogic, Bit(FlagNeoPc), AfterEnable::Nothing},
-    {FlagNeoPc, Bit(FlagProLogic), AfterEnable::Nothing},
-    {FlagVoiceClarity, 0, AfterEnable::Nothing},
-    {FlagSpeakerShifter, 0, AfterEnable::NuvexSetUp},
-    {FlagNuvexMax, 0, AfterEnable::NuvexSetUpWhenStereo},
-};
-
 // The Speaker Shifter's record of one speaker: its index, angle and level. The angle keys
 // follow the dialog's order (LF, C, RF, RS, RB, LB, LS), the records the component's; the
 // LFE speaker has a distance but no angle (0 degrees).
@@ -168,31 +140,42 @@ inline constexpr KeyPush kValuePushes[] = {
     SpeakerPush(7),
 };
 
-// Dolby Surround's room setting (id 17, only when read): the headphone room filter,
-// numbered from 1, while the mode is nonzero; the virtual-speaker mode, numbered from 5,
-// while it is 0.
-inline constexpr KeyPush kDolbyRooms[2] = {
-    {SlotDolbySurround, key::DolbyVirtualSpeakerMode, {Encoding::PlusFiveByte, param::kDolbyRoom, false, 0}},
-    {SlotDolbySurround, key::DolbyHeadphoneRoom, {Encoding::PlusOneByte, param::kDolbyRoom, false, 0}},
+constexpr uint16_t Bit(Flag f) { return uint16_t(1u << f); }
+
+// The processor's follow-ups of a refresh row (bits of RefreshRow::after).
+enum After : uint8_t {
+    RedoNuvex = 1,            // the Nuvex input layout depends on the Speaker Shifter
+    RedoNuvexWhenStereo = 2,  // ... and on Nuvex Surround Max for a stereo stream without it
+    ReinitDolby = 4,          // a new Dolby Surround mode re-initialises the component
 };
 
-// Settings whose push depends on another setting.
-enum class Composite : uint8_t {
-    DolbyMode,            // re-initialises Dolby Surround
-    DolbyHeadphoneRoom,   // id 17 when the mode is Dolby Headphone
-    DolbyVirtualSpeaker,  // id 17 when the mode is Dolby Virtual Speaker
-};
+constexpr RefreshRow EnableRow(Flag flag, uint16_t clearWhenOn = 0, uint8_t after = 0) {
+    return FlagRow(kEnableKeys[flag], flag, clearWhenOn, after);
+}
 
-struct CompositeRow {
-    KeyId key;
-    uint8_t slot;
-    Composite push;
-};
-
-inline constexpr CompositeRow kCompositeRows[] = {
-    {key::DolbySurroundMode, SlotDolbySurround, Composite::DolbyMode},
-    {key::DolbyHeadphoneRoom, SlotDolbySurround, Composite::DolbyHeadphoneRoom},
-    {key::DolbyVirtualSpeakerMode, SlotDolbySurround, Composite::DolbyVirtualSpeaker},
+// The keys a change of which does more than one value push. An enable key stores its
+// flag, and turning the effect on clears the flags of the effects it excludes (the three
+// virtualisers exclude one another, and so do the two up-mixers); the Speaker Shifter and
+// Nuvex Surround Max redo the Nuvex set-up whether their key is read or not. A new Dolby
+// Surround mode re-initialises the component. Its room setting (id 17, only when read)
+// depends on the stored mode: the headphone room filter, numbered from 1, while the mode
+// is nonzero or unread; the virtual-speaker mode, numbered from 5, only while it reads 0.
+// The room rows are also pushed, for the mode set up, at lock time.
+inline constexpr RefreshRow kRefreshRows[] = {
+    EnableRow(FlagDolbyPcee),
+    EnableRow(FlagNuvex, Bit(FlagDolbySurround) | Bit(FlagSurroundSensation)),
+    EnableRow(FlagDolbySurround, Bit(FlagSurroundSensation) | Bit(FlagNuvex)),
+    EnableRow(FlagSurroundSensation, Bit(FlagDolbySurround) | Bit(FlagNuvex)),
+    EnableRow(FlagProLogic, Bit(FlagNeoPc)),
+    EnableRow(FlagNeoPc, Bit(FlagProLogic)),
+    EnableRow(FlagVoiceClarity),
+    EnableRow(FlagSpeakerShifter, 0, RedoNuvex | kEvenUnread),
+    EnableRow(FlagNuvexMax, 0, RedoNuvexWhenStereo | kEvenUnread),
+    FollowRow(key::DolbySurroundMode, SlotDolbySurround, ReinitDolby),
+    PushRow(key::DolbyHeadphoneRoom, SlotDolbySurround, {Encoding::PlusOneByte, param::kDolbyRoom, false, 0},
+            ForStoredMode(When::ModeNonzero, key::DolbySurroundMode, 1)),
+    PushRow(key::DolbyVirtualSpeakerMode, SlotDolbySurround, {Encoding::PlusFiveByte, param::kDolbyRoom, false, 0},
+            ForStoredMode(When::ModeZero, key::DolbySurroundMode, 1)),
 };
 
 // Pro Logic IIx set up as the stereo up-mixer in front of Dolby Surround: fixed
@@ -207,6 +190,5 @@ inline constexpr FixedPush kDolbyUpMixerPushes[] = {
     {param::kProLogicShape, 2, {3, 0}}, {param::kProLogicDecodeMode, 1, {7}},
     {param::kProLogicPanorama, 1, {0}}, {param::kProLogicUpMixer, 1, {1}},
 };
-
 
 }  // namespace qx::lfx

@@ -96,17 +96,21 @@ void ProcessingBase::Convert(SRCInternal& converter, uint32_t channels, uint32_t
 
 HRESULT ProcessingBase::Refresh(const RefreshRow& row, const settings::KeyId& key, IPropertyStore* store,
                                 IQXEffectComponent* component, HRESULT status) {
-    if (row.action == RefreshAction::Push) {
-        const bool flagOn = row.when.when == When::FlagOn && Flag(row.when.flag) != 0;
-        return Holds(row.when, flagOn, 0) ? PushParameter(store, component, key, row.rule) : status;
-    }
     uint32_t value = 0;
     bool counted = false;
+    if (row.action == RefreshAction::Push) {
+        if (row.when.modeKey) status = settings::ReadUIntStatus(store, *row.when.modeKey, value, counted);
+        const bool flagOn = row.when.when == When::FlagOn && Flag(row.when.flag) != 0;
+        const uint32_t mode = counted ? value : row.when.unreadMode;
+        return Holds(row.when, flagOn, mode) ? PushParameter(store, component, key, row.rule) : status;
+    }
     status = settings::ReadUIntStatus(store, key, value, counted);
-    return counted ? FlagChanged(row, value, store, status) : status;
+    return counted || (row.after & kEvenUnread) ? FlagChanged(row, counted, value, store, status) : status;
 }
 
-HRESULT ProcessingBase::FlagChanged(const RefreshRow& row, uint32_t value, IPropertyStore* /*store*/, HRESULT status) {
+HRESULT ProcessingBase::FlagChanged(const RefreshRow& row, bool counted, uint32_t value, IPropertyStore* /*store*/,
+                                    HRESULT status) {
+    if (!counted || row.action != RefreshAction::StoreFlag) return status;
     StoreFlag(row.slot, value);
     if (value) ClearFlags(row.clearWhenOn);
     return status;

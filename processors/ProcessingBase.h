@@ -67,12 +67,15 @@ protected:
     virtual HRESULT WriteBack(const Period& p, void* output, uint32_t frames);
 
     // Acts on a changed key by its refresh row: a push row sends the key to `component`
-    // while the row's condition holds (else `status` stays); a flag row reads the value and,
-    // when it counts, hands it to FlagChanged. Returns the status of the last call.
+    // while the row's condition holds (else `status` stays; a mode key is read first); any
+    // other row reads the value and, when it counts or the row follows up even unread
+    // values, hands it to FlagChanged. Returns the status of the last call.
     HRESULT Refresh(const RefreshRow& row, const settings::KeyId& key, IPropertyStore* store,
                     IQXEffectComponent* component, HRESULT status);
-    // A flag row's value: stored in its flag; on, it switches off the flags it excludes.
-    virtual HRESULT FlagChanged(const RefreshRow& row, uint32_t value, IPropertyStore* store, HRESULT status);
+    // A flag row's value, when it counted: stored in its flag; on, it switches off the
+    // flags it excludes. Follow-up rows and values that did not count change nothing here.
+    virtual HRESULT FlagChanged(const RefreshRow& row, bool counted, uint32_t value, IPropertyStore* store,
+                                HRESULT status);
 
     // No longer than the lock allows (and exact while converting, where required).
     HRESULT CheckFrames(uint32_t frames) const;

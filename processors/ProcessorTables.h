@@ -83,14 +83,20 @@ constexpr bool RuleReads(const PushRule& rule, const settings::KeyId& key, const
 // When a table row is pushed: at lock time, on a refresh of a key it reads, or both.
 enum class PushTime : uint8_t { Both, Lock, Refresh };
 
-// Whether a row applies: always, while an enable flag is on, or for the mode its
-// component was set up in (zero or nonzero).
+// Whether a row applies: always, while an enable flag is on, or for a mode (zero or
+// nonzero): the mode its component was set up in or, for a row that names a mode key, the
+// value of that key when the row is refreshed (`unreadMode` while the key is not read).
 enum class When : uint8_t { Always, FlagOn, ModeZero, ModeNonzero };
 struct Condition {
     When when = When::Always;
     uint8_t flag = 0;  // FlagOn only
+    const settings::KeyId* modeKey = nullptr;
+    uint32_t unreadMode = 0;
 };
 constexpr Condition WhileOn(uint8_t flag) { return {When::FlagOn, flag}; }
+constexpr Condition ForStoredMode(When when, const settings::KeyId& modeKey, uint32_t unreadMode) {
+    return {when, 0, &modeKey, unreadMode};
+}
 constexpr bool Holds(const Condition& c, bool flagOn, uint32_t mode) {
     switch (c.when) {
         case When::FlagOn: return flagOn;
@@ -112,8 +118,11 @@ struct KeyPush {
 // What a change of one key (or of a run of keys of one property set) does: a flag row
 // stores the value read in its enable flag and, when it is on, switches off the flags of
 // `clearWhenOn`; a push row sends the key to its slot's component by its rule while its
-// condition holds. `after` names the processor's own follow-up of a flag row (a bit set).
-enum class RefreshAction : uint8_t { StoreFlag, Push };
+// condition holds; a follow-up row only hands the value read to the processor. `after`
+// names the processor's own follow-up of a flag or follow-up row (a bit set), which runs
+// when the value is read, or also when it is not if `after` holds kEvenUnread.
+enum class RefreshAction : uint8_t { StoreFlag, Push, FollowUp };
+inline constexpr uint8_t kEvenUnread = 0x80;
 struct RefreshRow {
     Guid fmtid;
     uint32_t firstPid;
@@ -128,6 +137,9 @@ struct RefreshRow {
 
 constexpr RefreshRow FlagRow(const settings::KeyId& k, uint8_t flag, uint16_t clearWhenOn = 0, uint8_t after = 0) {
     return {k.fmtid, k.pid, k.pid, RefreshAction::StoreFlag, flag, {}, clearWhenOn, after};
+}
+constexpr RefreshRow FollowRow(const settings::KeyId& k, uint8_t slot, uint8_t after) {
+    return {k.fmtid, k.pid, k.pid, RefreshAction::FollowUp, slot, {}, 0, after};
 }
 constexpr RefreshRow PushRow(const settings::KeyId& first, uint32_t lastPid, uint8_t slot, PushRule rule,
                              Condition when = {}) {

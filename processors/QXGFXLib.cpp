@@ -219,13 +219,14 @@ HRESULT QXGFXLib::OnPropertyChanged(const PROPERTYKEY* key, IUnknown* fxStore) {
     return row ? Refresh(*row, changed, store.Get(), slots_[row->slot].Get(), queryStatus) : queryStatus;
 }
 
-HRESULT QXGFXLib::FlagChanged(const RefreshRow& row, uint32_t value, IPropertyStore* store, HRESULT status) {
+HRESULT QXGFXLib::FlagChanged(const RefreshRow& row, bool counted, uint32_t value, IPropertyStore* store,
+                              HRESULT status) {
     if (row.after & kResetFirst) {
         IQXEffectComponent* component = slots_[row.slot].Get();
         if (!component) return status;
         status = component->SetParameter(param::kSmartVolumeReset, 0, nullptr);
     }
-    return ProcessingBase::FlagChanged(row, value, store, status);
+    return ProcessingBase::FlagChanged(row, counted, value, store, status);
 }
 
 }  // namespace qx

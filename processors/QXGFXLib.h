@@ -37,7 +37,8 @@ private:
     bool Works(const Period& p) override;
     void RunChain(Period& p) override;
     HRESULT WriteBack(const Period& p, void* output, uint32_t frames) override;
-    HRESULT FlagChanged(const RefreshRow& row, uint32_t value, IPropertyStore* store, HRESULT status) override;
+    HRESULT FlagChanged(const RefreshRow& row, bool counted, uint32_t value, IPropertyStore* store,
+                        HRESULT status) override;
     void AppendToDump(const float* output, bool encoded, uint32_t frames);
 
     uint32_t formFactor_;

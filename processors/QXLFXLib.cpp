@@ -99,7 +99,7 @@ void QXLFXLib::SetUpDolbySurround(LfxParameters& params) {
         params.Push(SlotProLogic, param::kProLogicUpMixerMode, 1, &headphone);
     }
     slots_[SlotDolbySurround]->Initialize(&six, &stereo, internalFrames_, mode);
-    params.PushDolbyRoom(mode);
+    params.PushSlotValues(SlotDolbySurround, mode);
 }
 
 void QXLFXLib::SetUpSurroundSensation(LfxParameters& params) {
@@ -138,49 +138,24 @@ HRESULT QXLFXLib::OnPropertyChanged(const PROPERTYKEY* key, IUnknown* fxStore) {
     if (!fxStore) return S_OK;
     if (!key) return E_POINTER;
     const ComPtr<IPropertyStore> store = settings::QueryStore(fxStore);
-    LfxParameters params(slots_, store.Get());
     const KeyId changed = settings::FromPropertyKey(*key);
-    if (!RefreshEnable(changed, params) && !RefreshComposite(changed, params)) RefreshValue(changed, params);
+    const RefreshRow* row = FindRefreshRow(kRefreshRows, changed);
+    if (!row) return RefreshValue(changed, store.Get());
+    // Rows that act on a component read nothing without it.
+    if (row->action != RefreshAction::StoreFlag && !Has(row->slot)) return S_OK;
+    return Refresh(*row, changed, store.Get(), slots_[row->slot].Get(), S_OK);
+}
+
+// The flag, then the processor's own follow-up of the row; returns the last call's status.
+HRESULT QXLFXLib::FlagChanged(const RefreshRow& row, bool counted, uint32_t value, IPropertyStore* store,
+                              HRESULT status) {
+    LfxParameters params(slots_, store);
+    params.SetStatus(ProcessingBase::FlagChanged(row, counted, value, store, status));
+    if (row.after & ReinitDolby) ReinitialiseDolbySurround(params, value);
+    const bool stereoWithoutShifter = inChannels_ == 2 && !Flag(FlagSpeakerShifter);
+    if (Has(SlotNuvex) && ((row.after & RedoNuvex) || ((row.after & RedoNuvexWhenStereo) && stereoWithoutShifter)))
+        NuvexSetUp(params);
     return params.Status();
-}
-
-bool QXLFXLib::RefreshEnable(const KeyId& key, LfxParameters& params) {
-    for (const EnableRow& row : kEnableRows) {
-        if (key != kEnableKeys[row.flag]) continue;
-        uint32_t value = 0;
-        if (params.Read(key, value)) {
-            StoreFlag(row.flag, value);
-            if (value) ClearFlags(row.clearWhenOn);
-        }
-        const bool nuvexSetUp = row.after == AfterEnable::NuvexSetUp ||
-                                (row.after == AfterEnable::NuvexSetUpWhenStereo && inChannels_ == 2 &&
-                                 !Flag(FlagSpeakerShifter));
-        if (nuvexSetUp && Has(SlotNuvex)) NuvexSetUp(params);
-        return true;
-    }
-    return false;
-}
-
-bool QXLFXLib::RefreshComposite(const KeyId& key, LfxParameters& params) {
-    for (const CompositeRow& row : kCompositeRows) {
-        if (key != row.key) continue;
-        if (!Has(row.slot)) return true;
-        uint32_t mode = 0;
-        switch (row.push) {
-        case Composite::DolbyMode:
-            if (params.Read(key, mode)) ReinitialiseDolbySurround(params, mode);
-            break;
-        case Composite::DolbyHeadphoneRoom:
-            mode = params.ReadOr(settings::key::DolbySurroundMode, 1);
-            if (mode) params.PushDolbyRoom(mode);
-            break;
-        case Composite::DolbyVirtualSpeaker:
-            if (params.Read(settings::key::DolbySurroundMode, mode) && mode == 0) params.PushDolbyRoom(0);
-            break;
-        }
-        return true;
-    }
-    return false;
 }
 
 // A new Dolby Surround mode: the component is initialised again with the same pair of
@@ -195,16 +170,17 @@ void QXLFXLib::ReinitialiseDolbySurround(LfxParameters& params, uint32_t mode) {
         const uint8_t headphone = mode ? 1 : 0;
         params.Push(SlotProLogic, param::kProLogicUpMixerMode, 1, &headphone);
     }
-    params.PushDolbyRoom(mode);
+    params.PushSlotValues(SlotDolbySurround, mode);
 }
 
-bool QXLFXLib::RefreshValue(const KeyId& key, LfxParameters& params) {
+HRESULT QXLFXLib::RefreshValue(const KeyId& key, IPropertyStore* store) {
+    LfxParameters params(slots_, store);
     for (const KeyPush& row : kValuePushes) {
         if (row.time == PushTime::Lock || !RuleReads(row.rule, row.key, key)) continue;
         params.PushWhenRead(row);
-        return true;
+        break;
     }
-    return false;
+    return params.Status();
 }
 
 // ---------------------------------------------------------------------------------------

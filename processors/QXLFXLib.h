@@ -45,9 +45,9 @@ private:
     HRESULT NuvexSetUp(LfxParameters& params);
     void ReinitialiseDolbySurround(LfxParameters& params, uint32_t mode);
 
-    bool RefreshEnable(const settings::KeyId& key, LfxParameters& params);
-    bool RefreshComposite(const settings::KeyId& key, LfxParameters& params);
-    bool RefreshValue(const settings::KeyId& key, LfxParameters& params);
+    HRESULT FlagChanged(const RefreshRow& row, bool counted, uint32_t value, IPropertyStore* store,
+                        HRESULT status) override;
+    HRESULT RefreshValue(const settings::KeyId& key, IPropertyStore* store);
 
     bool Works(const Period& p) override;
     void RunChain(Period& p) override;

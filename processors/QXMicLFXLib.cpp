@@ -210,8 +210,10 @@ HRESULT QXMicLFXLib::OnPropertyChanged(const PROPERTYKEY* key, IUnknown* fxStore
     return row ? Refresh(*row, changed, store.Get(), slots_[row->slot].Get(), status) : status;
 }
 
-// A flag row's follow-ups; returns the status of the last call made.
-HRESULT QXMicLFXLib::FlagChanged(const RefreshRow& row, uint32_t value, IPropertyStore* store, HRESULT status) {
+// A flag row's follow-ups (its rows follow up counted values only); returns the status of
+// the last call made.
+HRESULT QXMicLFXLib::FlagChanged(const RefreshRow& row, bool /*counted*/, uint32_t value, IPropertyStore* store,
+                                 HRESULT status) {
     if ((row.after & ZurWorker) && value == FlagValue(FlagZurAec)) return status;
     if (row.after & VoicePush) {
         if (value) status = PushVoiceSetting(VoiceRow(row.slot), store, nullptr);

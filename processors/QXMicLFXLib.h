@@ -70,7 +70,8 @@ private:
     void RunChain(Period& p) override;
 
     // Settings refresh.
-    HRESULT FlagChanged(const RefreshRow& row, uint32_t value, IPropertyStore* store, HRESULT status) override;
+    HRESULT FlagChanged(const RefreshRow& row, bool counted, uint32_t value, IPropertyStore* store,
+                        HRESULT status) override;
     HRESULT PushVoiceSetting(const RefreshRow& row, IPropertyStore* store, HRESULT* readStatus);
     void SendNoiseMode(BYTE mode, HRESULT& status);
     BYTE CurrentNoiseMode() const;

@@ -169,6 +169,17 @@ TEST_F(LfxTest, LockReportsTheLastSetUpCall) {
     for (const Push& push : PushesSince()) EXPECT_NE(push.component, L"Nuvex");
 }
 
+TEST_F(LfxTest, LockReadsTheEnableKeysFirstInItsOrder) {
+    auto* recording = new FailingPropertyStore(E_FAIL, fx_.Get());
+    const ComPtr<IPropertyStore> store = ComPtr<IPropertyStore>::Attach(recording);
+    ASSERT_EQ(S_OK, p_->LockForProcess(48000, 2, 2, 16, store.Get(), 1));
+    std::vector<KeyId> firstReads = recording->Reads();
+    firstReads.resize(9);
+    EXPECT_EQ(firstReads, (std::vector<KeyId>{EnableKey(Pcee), EnableKey(Nuvex), EnableKey(NuvexMax), EnableKey(Shifter),
+                                              EnableKey(Dolby), EnableKey(ProLogic), EnableKey(Neo),
+                                              EnableKey(Sensation), EnableKey(Clarity)}));
+}
+
 // ---- exclusions: turning one effect on turns the others of its family off ----
 
 TEST_F(LfxTest, VirtualisersAndUpMixersExcludeEachOther) {

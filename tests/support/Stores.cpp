@@ -95,6 +95,7 @@ HRESULT FailingPropertyStore::GetAt(DWORD index, PROPERTYKEY* key) {
 
 HRESULT FailingPropertyStore::GetValue(REFPROPERTYKEY key, PROPVARIANT* value) {
     ++getCalls_;
+    reads_.push_back(settings::FromPropertyKey(key));
     if (Fails(key)) {
         if (value) PropVariantInit(value);
         return failure_;

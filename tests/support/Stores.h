@@ -38,6 +38,8 @@ public:
     explicit FailingPropertyStore(HRESULT failure, IPropertyStore* inner = nullptr);
     void FailKey(const settings::KeyId& key) { failKeys_.push_back(key); }
     size_t GetValueCalls() const { return getCalls_; }
+    // The keys asked of GetValue, in order (for reads from one thread).
+    const std::vector<settings::KeyId>& Reads() const { return reads_; }
 
     HRESULT STDMETHODCALLTYPE GetCount(DWORD* count) override;
     HRESULT STDMETHODCALLTYPE GetAt(DWORD index, PROPERTYKEY* key) override;
@@ -52,6 +54,7 @@ private:
     ComPtr<IPropertyStore> inner_;
     std::vector<settings::KeyId> failKeys_;
     std::atomic<size_t> getCalls_{0};
+    std::vector<settings::KeyId> reads_;
 };
 
 }  // namespace qx::test
