@@ -23,28 +23,6 @@ TEST(EffectSchema, KeysAreUniqueAndNamed) {
     EXPECT_EQ(FindKeyByName(nullptr), nullptr);
 }
 
-TEST(EffectSchema, GuidParsingMatchesTheTextForm) {
-    constexpr qx::Guid g = qx::ParseGuid("{BD341FFB-9FD1-4ED4-8159-7999D546EA8A}");
-    const uint8_t tail[8] = {0x81, 0x59, 0x79, 0x99, 0xD5, 0x46, 0xEA, 0x8A};
-    EXPECT_TRUE(g.data1 == 0xBD341FFBu && g.data2 == 0x9FD1 && g.data3 == 0x4ED4);
-    EXPECT_EQ(0, std::memcmp(g.data4, tail, 8));
-}
-
-// Labels, status names, enable keys and dialogs of each effect are checked against the
-// control panel's own tables by the effect-list and settings-dialog tests; here only that
-// the ids run without gaps and every effect is switched by a flag.
-TEST(EffectSchema, EffectIdsRunWithoutGapsAndEnableByFlag) {
-    for (uint32_t id = 1; id <= kEffectCount; ++id) {
-        const EffectInfo* e = FindEffect(id);
-        ASSERT_NE(e, nullptr) << id;
-        EXPECT_EQ(e->id, id);
-        ASSERT_NE(FindKey(e->enableKey), nullptr) << id;
-        EXPECT_EQ(FindKey(e->enableKey)->kind, ValueKind::Flag) << id;
-    }
-    EXPECT_EQ(FindEffect(0), nullptr);
-    EXPECT_EQ(FindEffect(kEffectCount + 1), nullptr);
-}
-
 // Signed settings travel as 32-bit two's complement and are read from their low 16 bits;
 // a filter record is 16 little-endian bytes: on, frequency, gain, Q.
 TEST(EffectSchema, StoredFormsOfSignedValuesAndFilterRecords) {
