@@ -49,6 +49,7 @@ private:
     };
     struct Node {
         std::wstring name;
+        Node* parent = nullptr;  // the key it is a subkey of; null for a hive
         std::map<std::wstring, std::shared_ptr<Node>, NoCaseLess> subkeys;
         std::map<std::wstring, RegValue, NoCaseLess> values;
         Rights rights = Rights::Full;

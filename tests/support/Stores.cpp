@@ -16,10 +16,10 @@ ComPtr<IPropertyStore> NewMemoryStore() {
     return store;
 }
 
-ComPtr<IPropertyStore> NewEndpointStore(uint32_t formFactor, bool withEndpointGuid) {
+ComPtr<IPropertyStore> NewEndpointStore(uint32_t formFactor) {
     ComPtr<IPropertyStore> store = NewMemoryStore();
     if (formFactor) PutUInt(store.Get(), settings::key::EndpointFormFactor, formFactor);
-    if (withEndpointGuid) PutString(store.Get(), settings::key::EndpointGuid, L"{0.0.0.00000000}.{test-endpoint}");
+    PutString(store.Get(), settings::key::EndpointGuid, L"{0.0.0.00000000}.{test-endpoint}");
     return store;
 }
 
@@ -68,11 +68,6 @@ std::vector<uint8_t> GetBlob(IPropertyStore* store, const KeyId& key) {
     return std::vector<uint8_t>(b.pBlobData, b.pBlobData + b.cbSize);
 }
 
-bool IsEmpty(IPropertyStore* store, const KeyId& key) {
-    PropVariant v;
-    return SUCCEEDED(store->GetValue(ToPropertyKey(key), &v)) && v.Type() == VT_EMPTY;
-}
-
 FailingPropertyStore::FailingPropertyStore(HRESULT failure, IPropertyStore* inner)
     : failure_(failure), inner_(inner) {}
 
@@ -94,7 +89,6 @@ HRESULT FailingPropertyStore::GetAt(DWORD index, PROPERTYKEY* key) {
 }
 
 HRESULT FailingPropertyStore::GetValue(REFPROPERTYKEY key, PROPVARIANT* value) {
-    ++getCalls_;
     if (Fails(key)) {
         if (value) PropVariantInit(value);
         return failure_;
