@@ -4,8 +4,6 @@
 #include <cmath>
 #include <iterator>
 
-#include <objbase.h>
-
 #include "host/ComponentProbe.h"
 #include "host/InProcessServer.h"
 #include "processors/IQXEffectProcessor.h"
@@ -15,8 +13,6 @@
 
 namespace qx::test {
 namespace {
-
-using host::ProcessorKind;
 
 // The global processor with every sample component the DLL serves and every effect on,
 // converted (96000) and not (44100); its own converter and mixers, and those of the other
@@ -29,7 +25,8 @@ TEST_P(SampleChainAudioPath, NoHeapCallFromTheFirstPeriodAfterTheLock) {
     std::string error;
     ASSERT_TRUE(components.Load(host::ProgramFolder() + L"QXSampleFX.dll", error)) << error;
     std::vector<CLSID> classes;
-    for (const host::ComponentClass& c : host::ComponentClassesOf(ProcessorKind::Global, settings::FormFactorSpeakers))
+    for (const host::ComponentClass& c :
+         host::ComponentClassesOf(host::ProcessorKind::Global, settings::FormFactorSpeakers))
         classes.push_back(c.clsid);
     ASSERT_EQ(std::size(kAll), components.RegisterClasses(classes));
 

@@ -49,18 +49,6 @@ public:
     HRESULT Register() const { return register_(); }
     HRESULT Unregister() const { return unregister_(); }
 
-    // Created as the global processor creates it: by its creation IID, then queried for
-    // the component interface.
-    ComPtr<IQXEffectComponent> Create(const ComponentId& id) const {
-        ComPtr<IClassFactory> factory;
-        ComPtr<IUnknown> created;
-        ComPtr<IQXEffectComponent> component;
-        if (SUCCEEDED(GetClassObject(id.Clsid(), IID_IClassFactory, factory.PutVoid())) &&
-            SUCCEEDED(factory->CreateInstance(nullptr, id.CreationIid(), created.PutVoid())))
-            created->QueryInterface(__uuidof(IQXEffectComponent), component.PutVoid());
-        return component;
-    }
-
 private:
     using GetClassObjectFn = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
     using NoArgFn = HRESULT(WINAPI*)();
@@ -85,11 +73,17 @@ protected:
     void SetUp() override { ASSERT_TRUE(SampleFx().Loaded()) << "QXSampleFX.dll not found next to the test"; }
     void TearDown() override { EXPECT_EQ(S_OK, SampleFx().CanUnloadNow()) << "a sample component was leaked"; }
 
-    // A component initialised in place for planar float at `rate` with `channels` and
-    // periods of 10 ms.
+    // A component created as the global processor creates it (by its creation IID, then
+    // queried for the component interface) and initialised in place for planar float at
+    // `rate` with `channels` and periods of 10 ms.
     static ComPtr<IQXEffectComponent> Make(const ComponentId& id, uint32_t rate = 48000, uint16_t channels = 2,
                                            UINT32 flag = 0) {
-        ComPtr<IQXEffectComponent> c = SampleFx().Create(id);
+        ComPtr<IClassFactory> factory;
+        ComPtr<IUnknown> created;
+        ComPtr<IQXEffectComponent> c;
+        if (SUCCEEDED(SampleFx().GetClassObject(id.Clsid(), IID_IClassFactory, factory.PutVoid())) &&
+            SUCCEEDED(factory->CreateInstance(nullptr, id.CreationIid(), created.PutVoid())))
+            created->QueryInterface(__uuidof(IQXEffectComponent), c.PutVoid());
         const WAVEFORMATEX f = FloatFormat(rate, channels);
         EXPECT_TRUE(c && c->Initialize(&f, &f, rate / 100, flag) == S_OK) << id.Name();
         return c;
