@@ -42,7 +42,6 @@ TEST_F(GfxTest, EachEndpointGetsItsComponents) {
     EXPECT_EQ(S_OK, Lock(48000, 2, 2, 4));  // the status of the last enable-key read
     EXPECT_EQ(E_POINTER, p_->LockForProcess(48000, 2, 2, 4, nullptr, 1));
     EXPECT_EQ(1, Run(2, 2, 4));
-    EXPECT_EQ(S_OK, p_->ProcessMonitor(in_.data(), 4));
 }
 
 // ---- lock: formats accepted and refused, and what the components are initialised with ----

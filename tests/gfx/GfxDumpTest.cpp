@@ -17,10 +17,10 @@ void SetSwitch(DWORD value) {
 
 std::vector<int16_t> ReadDump() {
     std::vector<int16_t> samples;
-    std::FILE* f = _wfopen(kFile, L"rb");
-    unsigned char bytes[2];
-    while (f && std::fread(bytes, 1, 2, f) == 2) samples.push_back(int16_t(bytes[0] | (bytes[1] << 8)));
-    if (f) std::fclose(f);
+    if (std::FILE* f = _wfopen(kFile, L"rb")) {
+        for (unsigned char b[2]; std::fread(b, 1, 2, f) == 2;) samples.push_back(int16_t(b[0] | (b[1] << 8)));
+        std::fclose(f);
+    }
     return samples;
 }
 

@@ -45,12 +45,12 @@ public:
         SetEvent(quit_.Get());
         thread_.join();
     }
-    // Waits until `done` holds, with a limit no working worker comes near; false on it.
-    bool WaitFor(const std::function<bool()>& done) {
+    // Waits until the worker has made n calls of SetEnabled, with a limit no working worker
+    // comes near; false on it.
+    bool WaitForSets(size_t n) {
         std::unique_lock<std::mutex> lock(mutex_);
-        return changed_.wait_for(lock, std::chrono::seconds(20), done);
+        return changed_.wait_for(lock, std::chrono::seconds(20), [&] { return sets.size() >= n; });
     }
-    bool WaitForSets(size_t n) { return WaitFor([&] { return sets.size() >= n; }); }
     void Release() { SetEvent(hold_.Get()); }
     template <class T>
     T Read(const T& field) {
