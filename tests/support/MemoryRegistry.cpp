@@ -34,8 +34,6 @@ MemoryRegistry::MemoryRegistry() {
     }
 }
 
-MemoryRegistry::~MemoryRegistry() = default;
-
 RegistryAccess::Key MemoryRegistry::Root(RegHive hive) { return &roots_[static_cast<int>(hive)]; }
 
 MemoryRegistry::Handle* MemoryRegistry::Lookup(Key key) {

@@ -20,7 +20,6 @@ public:
     enum class Rights { Full, ReadOnly, Denied };
 
     MemoryRegistry();
-    ~MemoryRegistry() override;
 
     Key Root(RegHive hive) override;
     long OpenKey(Key parent, const std::wstring& name, RegAccess access, Key* out) override;

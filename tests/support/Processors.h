@@ -1,10 +1,8 @@
 #pragma once
 // What the dispatch slots of every processor must answer.
 #include <windows.h>
-#include <propsys.h>
 
 #include "processors/IQXEffectProcessor.h"
-#include "settings/EffectSchema.h"
 
 namespace qx::test {
 

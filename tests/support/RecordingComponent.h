@@ -89,9 +89,8 @@ private:
 // behave as `Behaviour()` says at the time of the call.
 class ComponentRegistration {
 public:
+    // Neither copied nor moved (its mutex and class registration are not): the factory holds `this`.
     ComponentRegistration(CallLog& log, const CLSID& clsid, const IID& creationIid, std::wstring name);
-    ComponentRegistration(const ComponentRegistration&) = delete;
-    ComponentRegistration& operator=(const ComponentRegistration&) = delete;
 
     ComponentBehaviour& Behaviour() { return behaviour_; }
     const std::wstring& Name() const { return name_; }

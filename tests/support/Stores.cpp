@@ -24,19 +24,15 @@ ComPtr<IPropertyStore> NewEndpointStore(uint32_t formFactor) {
 }
 
 void PutUInt(IPropertyStore* store, const KeyId& key, uint32_t value) {
-    PROPVARIANT v;
-    PropVariantInit(&v);
-    v.vt = VT_UI4;
-    v.ulVal = value;
-    store->SetValue(ToPropertyKey(key), v);
+    PropVariant v;
+    InitPropVariantFromUInt32(value, &v);
+    store->SetValue(ToPropertyKey(key), v.Get());
 }
 
 void PutBool(IPropertyStore* store, const KeyId& key, bool value) {
-    PROPVARIANT v;
-    PropVariantInit(&v);
-    v.vt = VT_BOOL;
-    v.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
-    store->SetValue(ToPropertyKey(key), v);
+    PropVariant v;
+    InitPropVariantFromBoolean(value, &v);
+    store->SetValue(ToPropertyKey(key), v.Get());
 }
 
 void PutBlob(IPropertyStore* store, const KeyId& key, const void* data, size_t size) {

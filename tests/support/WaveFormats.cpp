@@ -7,14 +7,8 @@
 namespace qx::test {
 
 WAVEFORMATEX FloatFormat(uint32_t rate, uint16_t channels) {
-    WAVEFORMATEX f{};
-    f.wFormatTag = WAVE_FORMAT_IEEE_FLOAT;
-    f.nChannels = channels;
-    f.nSamplesPerSec = rate;
-    f.wBitsPerSample = 32;
-    f.nBlockAlign = WORD(channels * 4);
-    f.nAvgBytesPerSec = f.nBlockAlign * rate;
-    return f;
+    const WORD align = WORD(channels * 4);  // 32-bit samples
+    return {WAVE_FORMAT_IEEE_FLOAT, channels, rate, align * rate, align, 32, 0};
 }
 
 namespace {
