@@ -27,10 +27,7 @@ std::string Written(const StoreEntry& e) {
     std::string line = text;
     if (!e.isBlob) return line + std::to_string(e.number);
     line += "hex:";
-    for (uint8_t b : e.bytes) {
-        std::snprintf(text, sizeof text, "%02x", b);
-        line += text;
-    }
+    for (uint8_t b : e.bytes) line += {"0123456789abcdef"[b >> 4], "0123456789abcdef"[b & 15]};
     return line;
 }
 

@@ -38,8 +38,10 @@ inline constexpr char kGfxClsid[] = "{23334AEA-8A5F-4794-A092-CBC24957FF00}";
 
 class GfxTest : public ProcessorTest {
 protected:
-    void SetUp() override { Start(kGfxClsid, kClasses); }
-    ComPtr<IQXEffectProcessor> NewGfx() { return NewProcessor(kGfxClsid); }
+    void SetUp() override {
+        Start(kGfxClsid, kClasses);
+        ASSERT_EQ(S_OK, Init(kSpeakers));
+    }
     // The output monitor works on a stereo copy.
     int InputChannels(const std::wstring& name, const LockRow& row) const override {
         return name == L"Monitor" ? 2 : int(row.in);

@@ -95,6 +95,18 @@ struct LockRow {
     uint32_t internalRate, internalFrames;
 };
 
+// A processor made through the module's class factory, as the outside host makes it.
+inline ComPtr<IQXEffectProcessor> NewProcessor(const char (&clsid)[39]) {
+    ComPtr<IClassFactory> factory;
+    ComPtr<IQXEffectProcessor> p;
+    EXPECT_EQ(S_OK, DllGetClassObject(ToGuid(ParseGuid(clsid)), IID_IClassFactory, factory.PutVoid()));
+    const GUID processorIid = ToGuid(ParseGuid("{491EC4BE-4EE1-49E5-B56F-EF23DB386121}"));
+    if (factory) {
+        EXPECT_EQ(S_OK, factory->CreateInstance(nullptr, processorIid, p.PutVoid()));
+    }
+    return p;
+}
+
 class ProcessorTest : public testing::Test {
 protected:
     // Registers every class, then creates the processor from its class identifier.
@@ -104,16 +116,6 @@ protected:
         fx_ = NewMemoryStore();
         p_ = NewProcessor(clsid);
         ASSERT_TRUE(p_);
-    }
-    static ComPtr<IQXEffectProcessor> NewProcessor(const char (&clsid)[39]) {
-        ComPtr<IClassFactory> factory;
-        ComPtr<IQXEffectProcessor> p;
-        EXPECT_EQ(S_OK, DllGetClassObject(ToGuid(ParseGuid(clsid)), IID_IClassFactory, factory.PutVoid()));
-        const GUID processorIid = ToGuid(ParseGuid("{491EC4BE-4EE1-49E5-B56F-EF23DB386121}"));
-        if (factory) {
-            EXPECT_EQ(S_OK, factory->CreateInstance(nullptr, processorIid, p.PutVoid()));
-        }
-        return p;
     }
     void TearDown() override {
         p_.Reset();

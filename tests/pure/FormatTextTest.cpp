@@ -17,10 +17,9 @@ constexpr int32_t kOk = 0;
 constexpr int32_t kInvalidArg = int32_t(0x80070057u);
 constexpr int32_t kInsufficient = int32_t(0x8007007Au);
 const wchar_t* const kNothing = L"<nothing written>";
-const wchar_t* const kAny = nullptr;
 
-// Formats into a buffer of '#' and checks the status, the text, and that nothing was
-// written past its terminator.
+// Formats into a buffer of '#' and checks the status, the text (any text when null), and
+// that nothing was written past its terminator.
 template <class... A>
 void Check(size_t capacity, int32_t hr, const wchar_t* text, const wchar_t* format, A... args) {
     wchar_t buffer[64];
@@ -54,7 +53,7 @@ TEST(FormatText, CapacityRefusalsAndCuts) {
     Check(1, kInsufficient, L"", L"%d", 7);
     // Huge fields and precisions are cut without running away.
     Check(8, kInsufficient, L"       ", L"%2147483647d", 1);
-    Check(8, kInsufficient, kAny, L"%99999999999999999999d|", 1);
+    Check(8, kInsufficient, nullptr, L"%99999999999999999999d|", 1);  // any text
     Check(8, kInsufficient, L"1      ", L"%*d", INT_MIN, 1);
     Check(8, kInsufficient, L"0000000", L"%.2147483647d", 1);
     Check(8, kOk, L"0.5", L"%.2147483647g", 0.5);
@@ -63,8 +62,6 @@ TEST(FormatText, CapacityRefusalsAndCuts) {
 }
 
 TEST(FormatText, ConversionsOfTheWideConventions) {
-    EXPECT_EQ(Fmt(L"Bass Cut-off Frequency: %3dHz|Bass Level: %3ddB", 80, -12), L"Bass Cut-off Frequency:  80Hz|Bass Level: -12dB");
-    EXPECT_EQ(Fmt(L"Quellix Effect: Equalizer\n\nStatus: %S", "Enabled"), L"Quellix Effect: Equalizer\n\nStatus: Enabled");
     EXPECT_EQ(Fmt(L"[%*d][%*d][%.*d][%.*d]", 4, 1, -4, 1, 3, 1, -1, 1), L"[   1][1   ][001][1]");
     EXPECT_EQ(Fmt(L"%I64d|%I64X|%I32d|%I32x", -1ll, 0x123456789ABCDEFull, -1, 0xFFFFFFFFu), L"-1|123456789ABCDEF|-1|ffffffff");
     EXPECT_EQ(Fmt(L"%hd|%hu|%hhd|%hhu", 65535, 65537, 255, 257), L"-1|1|-1|1");

@@ -94,8 +94,6 @@ public:
         return out;
     }
 
-    uint32_t Phase() const { return phase_; }
-
 private:
     bool up_;
     uint32_t phase_ = 0;

@@ -13,7 +13,11 @@
 #include <cstring>
 #include <cwchar>
 #include <string>
+#include <tuple>
+#include <type_traits>
 #include <utility>
+
+#include "host/InProcessServer.h"
 #else
 #include <pthread.h>
 #endif
@@ -61,83 +65,64 @@ void Note(size_t size) {
 #ifdef _WIN32
 // ---- Import address table stubs ---------------------------------------------------------
 
-enum Fn : size_t {
-    kMalloc, kCalloc, kRealloc, kFree, kAlignedMalloc, kAlignedRealloc, kAlignedFree,
-    kHeapAlloc, kHeapReAlloc, kHeapFree, kTaskAlloc, kTaskRealloc, kTaskFree, kFnCount,
-};
-constexpr const char* kFnNames[kFnCount] = {
-    "malloc",    "calloc",      "realloc",  "free",           "_aligned_malloc",  "_aligned_realloc", "_aligned_free",
-    "HeapAlloc", "HeapReAlloc", "HeapFree", "CoTaskMemAlloc", "CoTaskMemRealloc", "CoTaskMemFree",
-};
-
 // Modules can import the same name from different DLLs (one CRT or another), so every
 // patched module gets stubs of its own that call that module's original.
 constexpr size_t kMaxModules = 6;
+constexpr size_t kFnCount = 13;
 void* g_original[kMaxModules][kFnCount];
 
-template <size_t M, Fn F, class T>
-T Original(T) {
-    return reinterpret_cast<T>(g_original[M][F]);
+// What a counted call notes: its size argument, or 0 for a pointer that is freed.
+template <class T>
+void NoteArgument(T value) {
+    if constexpr (std::is_pointer_v<T>) {
+        if (value) Note(0);
+    } else {
+        Note(size_t(value));
+    }
 }
 
-template <size_t M>
-struct Stubs {
-    static void* __cdecl Malloc(size_t n) { return Note(n), Original<M, kMalloc>(&Malloc)(n); }
-    static void* __cdecl Calloc(size_t n, size_t s) { return Note(n * s), Original<M, kCalloc>(&Calloc)(n, s); }
-    static void* __cdecl Realloc(void* p, size_t n) { return Note(n), Original<M, kRealloc>(&Realloc)(p, n); }
-    static void __cdecl Free(void* p) {
-        if (p) Note(0);
-        Original<M, kFree>(&Free)(p);
+// The stubs of function F (its row below), whose argument A is the size; kTimesNext (for
+// calloc) takes the first two arguments' product. On x64 every calling convention is the same.
+constexpr size_t kTimesNext = 9;
+template <size_t F, size_t A, class Signature>
+struct Hook;
+template <size_t F, size_t A, class R, class... Args>
+struct Hook<F, A, R(Args...)> {
+    template <size_t M>
+    static R Stub(Args... args) {
+        const auto list = std::make_tuple(args...);
+        if constexpr (A == kTimesNext) Note(size_t(std::get<0>(list)) * size_t(std::get<1>(list)));
+        else NoteArgument(std::get<A>(list));
+        return reinterpret_cast<R (*)(Args...)>(g_original[M][F])(args...);
     }
-    static void* __cdecl AlignedMalloc(size_t n, size_t a) {
-        return Note(n), Original<M, kAlignedMalloc>(&AlignedMalloc)(n, a);
+    template <size_t... M>
+    static void* In(size_t module, std::index_sequence<M...>) {
+        void* const stubs[] = {reinterpret_cast<void*>(&Stub<M>)...};
+        return stubs[module];
     }
-    static void* __cdecl AlignedRealloc(void* p, size_t n, size_t a) {
-        return Note(n), Original<M, kAlignedRealloc>(&AlignedRealloc)(p, n, a);
-    }
-    static void __cdecl AlignedFree(void* p) {
-        if (p) Note(0);
-        Original<M, kAlignedFree>(&AlignedFree)(p);
-    }
-    static LPVOID WINAPI HeapAllocStub(HANDLE h, DWORD f, SIZE_T n) {
-        return Note(n), Original<M, kHeapAlloc>(&HeapAllocStub)(h, f, n);
-    }
-    static LPVOID WINAPI HeapReAllocStub(HANDLE h, DWORD f, LPVOID p, SIZE_T n) {
-        return Note(n), Original<M, kHeapReAlloc>(&HeapReAllocStub)(h, f, p, n);
-    }
-    static BOOL WINAPI HeapFreeStub(HANDLE h, DWORD f, LPVOID p) {
-        if (p) Note(0);
-        return Original<M, kHeapFree>(&HeapFreeStub)(h, f, p);
-    }
-    static LPVOID WINAPI TaskAlloc(SIZE_T n) { return Note(n), Original<M, kTaskAlloc>(&TaskAlloc)(n); }
-    static LPVOID WINAPI TaskRealloc(LPVOID p, SIZE_T n) {
-        return Note(n), Original<M, kTaskRealloc>(&TaskRealloc)(p, n);
-    }
-    static void WINAPI TaskFree(LPVOID p) {
-        if (p) Note(0);
-        Original<M, kTaskFree>(&TaskFree)(p);
-    }
-
-    // In the order of Fn.
-    static void* Stub(Fn f) {
-        void* const table[kFnCount] = {
-            reinterpret_cast<void*>(&Malloc),        reinterpret_cast<void*>(&Calloc),
-            reinterpret_cast<void*>(&Realloc),       reinterpret_cast<void*>(&Free),
-            reinterpret_cast<void*>(&AlignedMalloc), reinterpret_cast<void*>(&AlignedRealloc),
-            reinterpret_cast<void*>(&AlignedFree),   reinterpret_cast<void*>(&HeapAllocStub),
-            reinterpret_cast<void*>(&HeapReAllocStub), reinterpret_cast<void*>(&HeapFreeStub),
-            reinterpret_cast<void*>(&TaskAlloc),     reinterpret_cast<void*>(&TaskRealloc),
-            reinterpret_cast<void*>(&TaskFree),
-        };
-        return table[f];
-    }
+    static void* For(size_t module) { return In(module, std::make_index_sequence<kMaxModules>()); }
 };
 
-template <size_t... M>
-void* StubOf(size_t module, Fn f, std::index_sequence<M...>) {
-    void* const stubs[] = {Stubs<M>::Stub(f)...};
-    return stubs[module];
-}
+// Every counted function: its name and the stub for a module.
+struct Counted {
+    const char* name;
+    void* (*stub)(size_t module);
+};
+const Counted kCounted[kFnCount] = {
+    {"malloc", Hook<0, 0, void*(size_t)>::For},
+    {"calloc", Hook<1, kTimesNext, void*(size_t, size_t)>::For},
+    {"realloc", Hook<2, 1, void*(void*, size_t)>::For},
+    {"free", Hook<3, 0, void(void*)>::For},
+    {"_aligned_malloc", Hook<4, 0, void*(size_t, size_t)>::For},
+    {"_aligned_realloc", Hook<5, 1, void*(void*, size_t, size_t)>::For},
+    {"_aligned_free", Hook<6, 0, void(void*)>::For},
+    {"HeapAlloc", Hook<7, 2, LPVOID(HANDLE, DWORD, SIZE_T)>::For},
+    {"HeapReAlloc", Hook<8, 3, LPVOID(HANDLE, DWORD, LPVOID, SIZE_T)>::For},
+    {"HeapFree", Hook<9, 2, BOOL(HANDLE, DWORD, LPVOID)>::For},
+    {"CoTaskMemAlloc", Hook<10, 0, LPVOID(SIZE_T)>::For},
+    {"CoTaskMemRealloc", Hook<11, 1, LPVOID(LPVOID, SIZE_T)>::For},
+    {"CoTaskMemFree", Hook<12, 0, void(LPVOID)>::For},
+};
 
 // ---- Patching ---------------------------------------------------------------------------
 
@@ -159,7 +144,7 @@ void Write(void** slot, void* value) {
 
 int FindFn(const char* name) {
     for (size_t f = 0; f < kFnCount; ++f)
-        if (std::strcmp(kFnNames[f], name) == 0) return int(f);
+        if (std::strcmp(kCounted[f].name, name) == 0) return int(f);
     return -1;
 }
 
@@ -187,7 +172,7 @@ void PatchModule(HMODULE module, size_t m) {
             seen[f] = true;
             g_original[m][f] = *slot;
             g_patches[g_patchCount++] = {slot, *slot};
-            Write(slot, StubOf(m, Fn(f), std::make_index_sequence<kMaxModules>()));
+            Write(slot, kCounted[f].stub(m));
         }
     }
 }
@@ -201,10 +186,7 @@ std::wstring FolderOf(const wchar_t* path) {
 
 // The test program and every module loaded from its folder.
 void PatchOurModules() {
-    wchar_t program[MAX_PATH];
-    const DWORD n = GetModuleFileNameW(nullptr, program, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return;
-    const std::wstring folder = FolderOf(program);
+    const std::wstring folder = qx::host::ProgramFolder();
     const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, 0);
     if (snapshot == INVALID_HANDLE_VALUE) return;
     MODULEENTRY32W entry{};
@@ -284,8 +266,6 @@ AllocationCounter::~AllocationCounter() {
 }
 
 size_t AllocationCounter::Count() const { return g_count.load(); }
-
-void AllocationCounter::Reset() { g_count = 0; }
 
 std::vector<size_t> AllocationCounter::Sizes() const {
     const int mode = g_mode.exchange(Off);  // the copy below must not count itself

@@ -32,8 +32,6 @@ public:
 
     // Allocations, reallocations and frees counted so far.
     size_t Count() const;
-    // Starts again from zero, still counting.
-    void Reset();
     // The sizes asked for by the first calls counted (up to a fixed number; 0 for a free).
     std::vector<size_t> Sizes() const;
     // How many modules' import tables the counter patched (always 0 in the native build).

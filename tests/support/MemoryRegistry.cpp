@@ -34,8 +34,6 @@ MemoryRegistry::MemoryRegistry() {
     }
 }
 
-MemoryRegistry::~MemoryRegistry() = default;
-
 RegistryAccess::Key MemoryRegistry::Root(RegHive hive) { return &roots_[static_cast<int>(hive)]; }
 
 MemoryRegistry::Handle* MemoryRegistry::Lookup(Key key) {
@@ -60,6 +58,7 @@ long MemoryRegistry::Usable(Key key, Use use, const Handle** out) {
 std::shared_ptr<MemoryRegistry::Node> MemoryRegistry::AddChild(Node& parent, const std::wstring& name) {
     auto child = std::make_shared<Node>();
     child->name = name;
+    child->parent = &parent;
     return parent.subkeys.emplace(name, std::move(child)).first->second;
 }
 
@@ -134,13 +133,8 @@ long MemoryRegistry::DeleteKey(Key parent, const std::wstring& name) {
     const long error = Walk(*h, name, false, &node);
     if (error != regerror::kSuccess) return error;
     if (node == h->node || node->rights != Rights::Full || !node->subkeys.empty()) return regerror::kAccessDenied;
-    std::shared_ptr<Node> owner;
-    const std::vector<std::wstring> parts = SplitPath(name);
-    std::wstring ownerPath;
-    for (size_t i = 0; i + 1 < parts.size(); ++i) ownerPath += parts[i] + L"\\";
-    Walk(*h, ownerPath, false, &owner);
     node->deleted = true;
-    owner->subkeys.erase(parts.back());
+    node->parent->subkeys.erase(node->name);  // open handles keep the node itself
     return regerror::kSuccess;
 }
 

@@ -20,7 +20,6 @@ public:
     enum class Rights { Full, ReadOnly, Denied };
 
     MemoryRegistry();
-    ~MemoryRegistry() override;
 
     Key Root(RegHive hive) override;
     long OpenKey(Key parent, const std::wstring& name, RegAccess access, Key* out) override;
@@ -49,6 +48,7 @@ private:
     };
     struct Node {
         std::wstring name;
+        Node* parent = nullptr;  // the key it is a subkey of; null for a hive
         std::map<std::wstring, std::shared_ptr<Node>, NoCaseLess> subkeys;
         std::map<std::wstring, RegValue, NoCaseLess> values;
         Rights rights = Rights::Full;

@@ -2,14 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "settings/PropertyStoreAccess.h"
-
 namespace qx::test {
-
-HRESULT ReportChange(IQXEffectProcessor* processor, IPropertyStore* fx, const settings::KeyId& key) {
-    const PROPERTYKEY pk = settings::ToPropertyKey(key);
-    return processor->OnPropertyChanged(&pk, fx);
-}
 
 void ExpectProcessorDispatchDescribesNothing(IQXEffectProcessor* processor, LCID locale) {
     UINT count = 0;

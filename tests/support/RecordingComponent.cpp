@@ -1,7 +1,5 @@
 #include "tests/support/RecordingComponent.h"
 
-#include <cstring>
-
 namespace qx::test {
 
 void CallLog::Add(ComponentCall call) {
@@ -18,13 +16,6 @@ std::vector<ComponentCall> CallLog::Calls(ComponentCall::Kind kind) const {
     std::vector<ComponentCall> out;
     for (auto& c : Calls())
         if (c.kind == kind) out.push_back(c);
-    return out;
-}
-
-std::vector<ComponentCall> CallLog::CallsOf(const std::wstring& component) const {
-    std::vector<ComponentCall> out;
-    for (auto& c : Calls())
-        if (c.component == component) out.push_back(c);
     return out;
 }
 
@@ -48,35 +39,23 @@ void* RecordingComponent::FindInterface(REFIID riid) {
     return UnknownObject::FindInterface(riid);
 }
 
+// Each call is recorded with the fields of its kind, in the order ComponentCall declares them.
 HRESULT RecordingComponent::Initialize(const WAVEFORMATEX* in, const WAVEFORMATEX* out, UINT32 maxFrames,
                                        UINT32 flag) {
-    ComponentCall call{ComponentCall::Initialize, name_};
-    if (in) call.hasIn = true, call.in = *in;
-    if (out) call.hasOut = true, call.out = *out;
-    call.maxFrames = maxFrames;
-    call.flag = flag;
-    log_.Add(std::move(call));
+    log_.Add({ComponentCall::Initialize, name_, out != nullptr, in ? *in : WAVEFORMATEX{}, out ? *out : WAVEFORMATEX{},
+              maxFrames, flag});
     return behaviour_.initializeResult;
 }
 
 HRESULT RecordingComponent::SetParameter(BYTE id, BYTE size, const void* data) {
-    ComponentCall call{ComponentCall::SetParameter, name_};
-    call.id = id;
-    call.size = size;
-    call.dataNull = data == nullptr;
-    if (data && size) call.data.assign(static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + size);
-    log_.Add(std::move(call));
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    log_.Add({ComponentCall::SetParameter, name_, false, {}, {}, 0, 0, id, size, {bytes, bytes ? bytes + size : bytes}});
     return behaviour_.setParameterResult;
 }
 
 HRESULT RecordingComponent::Process(float* const* in, void* const* out, UINT32 frames) {
-    if (log_.RecordProcess()) {
-        ComponentCall call{ComponentCall::Process, name_};
-        call.inTable = in;
-        call.outTable = out;
-        call.frames = frames;
-        log_.Add(std::move(call));
-    }
+    if (log_.RecordProcess())
+        log_.Add({ComponentCall::Process, name_, false, {}, {}, 0, 0, 0, 0, {}, in, out, frames});
     if (behaviour_.onProcess) behaviour_.onProcess(in, out, frames);
     return behaviour_.processResult;
 }

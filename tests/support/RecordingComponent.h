@@ -23,7 +23,6 @@ struct ComponentCall {
     enum Kind { Initialize, SetParameter, Process } kind;
     std::wstring component;
     // Initialize
-    bool hasIn = false;
     bool hasOut = false;
     WAVEFORMATEX in{};
     WAVEFORMATEX out{};
@@ -33,7 +32,6 @@ struct ComponentCall {
     BYTE id = 0;
     BYTE size = 0;
     std::vector<uint8_t> data;
-    bool dataNull = false;
     // Process
     float* const* inTable = nullptr;
     void* const* outTable = nullptr;
@@ -45,7 +43,6 @@ public:
     void Add(ComponentCall call);
     std::vector<ComponentCall> Calls() const;
     std::vector<ComponentCall> Calls(ComponentCall::Kind kind) const;
-    std::vector<ComponentCall> CallsOf(const std::wstring& component) const;
     // The names of the components whose Process ran, in order.
     std::vector<std::wstring> ProcessOrder() const;
     void Clear();
@@ -92,9 +89,8 @@ private:
 // behave as `Behaviour()` says at the time of the call.
 class ComponentRegistration {
 public:
+    // Neither copied nor moved (its mutex and class registration are not): the factory holds `this`.
     ComponentRegistration(CallLog& log, const CLSID& clsid, const IID& creationIid, std::wstring name);
-    ComponentRegistration(const ComponentRegistration&) = delete;
-    ComponentRegistration& operator=(const ComponentRegistration&) = delete;
 
     ComponentBehaviour& Behaviour() { return behaviour_; }
     const std::wstring& Name() const { return name_; }

@@ -1,7 +1,9 @@
 #include "tests/support/ScratchDirectory.h"
 
 #include <windows.h>
-#include <shellapi.h>
+
+#include <filesystem>
+#include <system_error>
 
 namespace qx::test {
 
@@ -13,14 +15,8 @@ ScratchDirectory::ScratchDirectory(const std::wstring& name) {
 }
 
 ScratchDirectory::~ScratchDirectory() {
-    // SHFileOperation wants a double-terminated list.
-    std::wstring from = path_;
-    from.push_back(L'\0');
-    SHFILEOPSTRUCTW op = {};
-    op.wFunc = FO_DELETE;
-    op.pFrom = from.c_str();
-    op.fFlags = FOF_NO_UI;
-    SHFileOperationW(&op);
+    std::error_code ignored;  // what cannot be removed stays; the next run reuses the folder
+    std::filesystem::remove_all(path_, ignored);
 }
 
 std::wstring ScratchDirectory::Copy(const std::wstring& from, const std::wstring& relative) {

@@ -16,27 +16,23 @@ ComPtr<IPropertyStore> NewMemoryStore() {
     return store;
 }
 
-ComPtr<IPropertyStore> NewEndpointStore(uint32_t formFactor, bool withEndpointGuid) {
+ComPtr<IPropertyStore> NewEndpointStore(uint32_t formFactor) {
     ComPtr<IPropertyStore> store = NewMemoryStore();
     if (formFactor) PutUInt(store.Get(), settings::key::EndpointFormFactor, formFactor);
-    if (withEndpointGuid) PutString(store.Get(), settings::key::EndpointGuid, L"{0.0.0.00000000}.{test-endpoint}");
+    PutString(store.Get(), settings::key::EndpointGuid, L"{0.0.0.00000000}.{test-endpoint}");
     return store;
 }
 
 void PutUInt(IPropertyStore* store, const KeyId& key, uint32_t value) {
-    PROPVARIANT v;
-    PropVariantInit(&v);
-    v.vt = VT_UI4;
-    v.ulVal = value;
-    store->SetValue(ToPropertyKey(key), v);
+    PropVariant v;
+    InitPropVariantFromUInt32(value, &v);
+    store->SetValue(ToPropertyKey(key), v.Get());
 }
 
 void PutBool(IPropertyStore* store, const KeyId& key, bool value) {
-    PROPVARIANT v;
-    PropVariantInit(&v);
-    v.vt = VT_BOOL;
-    v.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
-    store->SetValue(ToPropertyKey(key), v);
+    PropVariant v;
+    InitPropVariantFromBoolean(value, &v);
+    store->SetValue(ToPropertyKey(key), v.Get());
 }
 
 void PutBlob(IPropertyStore* store, const KeyId& key, const void* data, size_t size) {
@@ -68,11 +64,6 @@ std::vector<uint8_t> GetBlob(IPropertyStore* store, const KeyId& key) {
     return std::vector<uint8_t>(b.pBlobData, b.pBlobData + b.cbSize);
 }
 
-bool IsEmpty(IPropertyStore* store, const KeyId& key) {
-    PropVariant v;
-    return SUCCEEDED(store->GetValue(ToPropertyKey(key), &v)) && v.Type() == VT_EMPTY;
-}
-
 FailingPropertyStore::FailingPropertyStore(HRESULT failure, IPropertyStore* inner)
     : failure_(failure), inner_(inner) {}
 
@@ -94,8 +85,10 @@ HRESULT FailingPropertyStore::GetAt(DWORD index, PROPERTYKEY* key) {
 }
 
 HRESULT FailingPropertyStore::GetValue(REFPROPERTYKEY key, PROPVARIANT* value) {
-    ++getCalls_;
-    reads_.push_back(settings::FromPropertyKey(key));
+    {
+        std::lock_guard<std::mutex> lock(readsLock_);
+        reads_.push_back(settings::FromPropertyKey(key));
+    }
     if (Fails(key)) {
         if (value) PropVariantInit(value);
         return failure_;

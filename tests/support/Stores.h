@@ -4,8 +4,8 @@
 #include <windows.h>
 #include <propsys.h>
 
-#include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <vector>
 
 #include "common/ComPtr.h"
@@ -17,7 +17,7 @@ namespace qx::test {
 // A fresh, empty PSCreateMemoryPropertyStore.
 ComPtr<IPropertyStore> NewMemoryStore();
 // An endpoint store with the form factor (unless 0) and the endpoint GUID key set.
-ComPtr<IPropertyStore> NewEndpointStore(uint32_t formFactor, bool withEndpointGuid = true);
+ComPtr<IPropertyStore> NewEndpointStore(uint32_t formFactor);
 
 void PutUInt(IPropertyStore* store, const settings::KeyId& key, uint32_t value);
 void PutBool(IPropertyStore* store, const settings::KeyId& key, bool value);  // VT_BOOL: a wrong type
@@ -28,8 +28,6 @@ void PutString(IPropertyStore* store, const settings::KeyId& key, const wchar_t*
 bool GetUInt(IPropertyStore* store, const settings::KeyId& key, uint32_t& value);
 // The raw bytes of a VT_BLOB; empty when missing or of another type.
 std::vector<uint8_t> GetBlob(IPropertyStore* store, const settings::KeyId& key);
-// True when the store holds no value (VT_EMPTY) for the key.
-bool IsEmpty(IPropertyStore* store, const settings::KeyId& key);
 
 // An IPropertyStore whose GetValue and SetValue fail with a given status; with an inner
 // store it fails only for the listed keys and passes everything else through.
@@ -37,9 +35,11 @@ class FailingPropertyStore : public UnknownObject<IPropertyStore> {
 public:
     explicit FailingPropertyStore(HRESULT failure, IPropertyStore* inner = nullptr);
     void FailKey(const settings::KeyId& key) { failKeys_.push_back(key); }
-    size_t GetValueCalls() const { return getCalls_; }
-    // The keys asked of GetValue, in order (for reads from one thread).
-    const std::vector<settings::KeyId>& Reads() const { return reads_; }
+    // The keys asked of GetValue, in order (a capture worker may read beside the test).
+    std::vector<settings::KeyId> Reads() const {
+        std::lock_guard<std::mutex> lock(readsLock_);
+        return reads_;
+    }
 
     HRESULT STDMETHODCALLTYPE GetCount(DWORD* count) override;
     HRESULT STDMETHODCALLTYPE GetAt(DWORD index, PROPERTYKEY* key) override;
@@ -53,7 +53,7 @@ private:
     HRESULT failure_;
     ComPtr<IPropertyStore> inner_;
     std::vector<settings::KeyId> failKeys_;
-    std::atomic<size_t> getCalls_{0};
+    mutable std::mutex readsLock_;
     std::vector<settings::KeyId> reads_;
 };
 

@@ -2,28 +2,24 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace qx::test {
 
 WAVEFORMATEX FloatFormat(uint32_t rate, uint16_t channels) {
-    WAVEFORMATEX f{};
-    f.wFormatTag = WAVE_FORMAT_IEEE_FLOAT;
-    f.nChannels = channels;
-    f.nSamplesPerSec = rate;
-    f.wBitsPerSample = 32;
-    f.nBlockAlign = WORD(channels * 4);
-    f.nAvgBytesPerSec = f.nBlockAlign * rate;
-    return f;
+    const WORD align = WORD(channels * 4);  // 32-bit samples
+    return {WAVE_FORMAT_IEEE_FLOAT, channels, rate, align * rate, align, 32, 0};
 }
 
+namespace {
+// Every field, in declaration order, so that a failure prints both formats whole.
+std::vector<uint32_t> Fields(const WAVEFORMATEX& f) {
+    return {f.wFormatTag, f.nChannels, f.nSamplesPerSec, f.nAvgBytesPerSec, f.nBlockAlign, f.wBitsPerSample, f.cbSize};
+}
+}  // namespace
+
 void ExpectFloatFormat(const WAVEFORMATEX& actual, uint32_t rate, uint16_t channels) {
-    const WAVEFORMATEX expected = FloatFormat(rate, channels);
-    EXPECT_EQ(expected.wFormatTag, actual.wFormatTag);
-    EXPECT_EQ(expected.nChannels, actual.nChannels);
-    EXPECT_EQ(expected.nSamplesPerSec, actual.nSamplesPerSec);
-    EXPECT_EQ(expected.nAvgBytesPerSec, actual.nAvgBytesPerSec);
-    EXPECT_EQ(expected.nBlockAlign, actual.nBlockAlign);
-    EXPECT_EQ(expected.wBitsPerSample, actual.wBitsPerSample);
-    EXPECT_EQ(0, actual.cbSize);
+    EXPECT_EQ(Fields(FloatFormat(rate, channels)), Fields(actual));
 }
 
 }  // namespace qx::test
