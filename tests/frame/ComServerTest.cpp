@@ -6,7 +6,6 @@
 
 #include <cstdlib>
 #include <new>
-#include <thread>
 
 #include "common/ComPtr.h"
 #include "frame/Module.h"
@@ -114,30 +113,5 @@ TEST(ComServer, UnloadGivesBackTheTablesReferenceOfEachFactory) {
     qx::Module::Shutdown();
     ASSERT_TRUE(qx::Module::Startup(GetModuleHandleW(nullptr)));
     EXPECT_EQ(0u, held->Release());  // the client's was the last one
-    EXPECT_EQ(S_OK, DllCanUnloadNow());
-}
-
-TEST(ComServer, RacingThreadsGetTheSameFactory) {
-    for (int round = 0; round < 20; ++round) {
-        // An empty cache each round, so both threads race the creation itself.
-        qx::Module::Shutdown();
-        ASSERT_TRUE(qx::Module::Startup(GetModuleHandleW(nullptr)));
-        IUnknown* seen[2] = {};
-        HANDLE go = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-        auto worker = [&](int i) {
-            WaitForSingleObject(go, INFINITE);
-            DllGetClassObject(ContractGuid(qx::test::kContractClasses[3].clsid), IID_IUnknown,
-                              reinterpret_cast<void**>(&seen[i]));
-        };
-        std::thread t0(worker, 0), t1(worker, 1);
-        SetEvent(go);
-        t0.join();
-        t1.join();
-        CloseHandle(go);
-        ASSERT_NE(nullptr, seen[0]);
-        EXPECT_EQ(seen[0], seen[1]);
-        seen[0]->Release();
-        seen[1]->Release();
-    }
     EXPECT_EQ(S_OK, DllCanUnloadNow());
 }

@@ -95,28 +95,43 @@ void ExpectRegisteredAt(const std::wstring& module) {
 
 class Registration : public testing::Test {
 protected:
-    // Every test starts and ends with the module unregistered.
+    // Every test starts and ends with the module unregistered, under a thread locale of
+    // the caller's that every call, failed or not, gives back.
     void SetUp() override {
         ASSERT_TRUE(module_.Loaded());
+        ASSERT_TRUE(SetThreadLocale(kGerman));
         Clean();
     }
-    void TearDown() override { Clean(); }
+    void TearDown() override {
+        Clean();
+        SetThreadLocale(original_);
+    }
     void Clean() {
         EXPECT_EQ(S_OK, module_.Register());
         EXPECT_EQ(S_OK, module_.Unregister());
+        EXPECT_EQ(kGerman, GetThreadLocale());
         ASSERT_EQ(L"", RegisteredState());
     }
+    const LCID kGerman = MAKELCID(MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), SORT_DEFAULT);
+    const LCID original_ = GetThreadLocale();
     BuiltModule module_;
 };
 
-// The system tool calls the module's own entry points; registering twice changes nothing.
+// The system tool calls the module's own entry points, here of a copy whose path holds a
+// quote (written with one quote); registering twice changes nothing.
 TEST_F(Registration, TheSystemToolRegistersRepeatablyAndUnregisters) {
-    ASSERT_EQ(0u, RunChild(L"regsvr32 /s \"" + module_.Path() + L"\"", true).exitCode);
-    ExpectRegisteredAt(module_.Path());
+    ScratchDirectory dir(L"qx reg 'quoted'");
+    const std::wstring copy = dir.Copy(module_.Path(), L"It's here\\QXAPOMain.dll");
+    ASSERT_FALSE(copy.empty());
+    ASSERT_EQ(0u, RunChild(L"regsvr32 /s \"" + copy + L"\"", true).exitCode);
+    ExpectRegisteredAt(copy);
     const std::wstring first = RegisteredState();
-    ASSERT_EQ(S_OK, module_.Register());
+    {
+        BuiltModule quoted(copy);
+        ASSERT_EQ(S_OK, quoted.Register());
+    }
     EXPECT_EQ(first, RegisteredState());
-    ASSERT_EQ(0u, RunChild(L"regsvr32 /s /u \"" + module_.Path() + L"\"", true).exitCode);
+    ASSERT_EQ(0u, RunChild(L"regsvr32 /s /u \"" + copy + L"\"", true).exitCode);
     EXPECT_EQ(L"", RegisteredState());
 }
 
@@ -148,34 +163,9 @@ TEST_F(Registration, UnregisteringAnUnregisteredModuleFailsAtTheTypeLibraryAndKe
     const HRESULT expected = UnRegisterTypeLib(ContractGuid(kContractLibId), 1, 0, 0x0409, SYS_WIN64);
     ASSERT_TRUE(FAILED(expected));
     EXPECT_EQ(expected, module_.Unregister());
+    EXPECT_EQ(kGerman, GetThreadLocale());
     EXPECT_EQ(L"QXAPOMain", Text(kOwnKeys[0]));
     EXPECT_EQ(kContractAppId, Text(kOwnKeys[1], L"AppID"));
-}
-
-TEST_F(Registration, CallersThreadLocaleIsRestored) {
-    const LCID original = GetThreadLocale();
-    const LCID german = MAKELCID(MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), SORT_DEFAULT);
-    ASSERT_TRUE(SetThreadLocale(german));
-    for (HRESULT (BuiltModule::*call)() const : {&BuiltModule::Register, &BuiltModule::Unregister,
-                                                 &BuiltModule::Unregister}) {  // the last one fails
-        (module_.*call)();
-        EXPECT_EQ(german, GetThreadLocale());
-    }
-    SetThreadLocale(original);
-}
-
-TEST_F(Registration, PathWithAQuoteIsWrittenWithOneQuote) {
-    ScratchDirectory dir(L"qx reg 'quoted'");
-    const std::wstring copy = dir.Copy(module_.Path(), L"It's here\\QXAPOMain.dll");
-    ASSERT_FALSE(copy.empty());
-    {
-        BuiltModule quoted(copy);
-        ASSERT_TRUE(quoted.Loaded());
-        ASSERT_EQ(S_OK, quoted.Register());
-        ExpectRegisteredAt(copy);
-        EXPECT_EQ(S_OK, quoted.Unregister());
-    }
-    EXPECT_EQ(L"", RegisteredState());
 }
 
 TEST_F(Registration, PathOfMaxPathCharactersIsRefused) {
