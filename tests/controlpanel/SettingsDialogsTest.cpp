@@ -282,114 +282,97 @@ void UseEveryControl(HWND w, const Dialog& d, IPropertyStore* store) {
     }
 }
 
-class SettingsDialogs : public testing::Test {
-public:
-    void ForEachDialog(void (SettingsDialogs::*check)(const Dialog&)) {
-        for (const Dialog& d : Dialogs()) {
-            SCOPED_TRACE(testing::PrintToString(std::wstring(d.title)));
-            // A record blob must read before the dialog changes one of its fields.
-            store = NewMemoryStore();
+// What a dialog opened with a store must do, step by step. It opens at its start state
+// and writes nothing; Esc and the close box leave it open (the next step runs). Then every
+// control writes its key, and each key written from elsewhere shows on its control at the
+// next reload. A Reset (Esc and the close box) then stores every trackbar's start value
+// and shows it.
+Steps WalkWithAStore(const Dialog& d, IPropertyStore* store) {
+    const DWORD seeded = StoredCount(store);
+    Steps steps = {[&d, store, seeded](HWND w) {
+                       ExpectStartState(w, d, true);
+                       EXPECT_EQ(seeded, StoredCount(store));
+                       if (d.reset == kNoReset) PressEscAndClose(w);
+                   },
+                   [&d, store](HWND w) {
+                       UseEveryControl(w, d, store);
+                       for (const Control& c : d.controls)
+                           for (int value : {c.lo, c.hi}) {
+                               Put(store, c, Encoded(c, value));
+                               Reload(w);
+                               EXPECT_TRUE(c.kind == kRadio ? Checked(w, c.id) : Shows(w, c, value)) << c.id << " at " << value;
+                               ExpectModes(w, d);
+                           }
+                       if (d.reset != kNoReset) PressEscAndClose(w);
+                   }};
+    if (d.reset != kNoReset)
+        steps.push_back([&d, store](HWND w) {
             for (const Control& c : d.controls)
-                if (c.field >= 0) Put(store.Get(), c, 0);
-            seeded = StoredCount(store.Get());
-            (this->*check)(d);
-        }
-    }
-    // Opens the dialog from its row on a page of its endpoint.
-    void Open(const Dialog& d, Steps steps) {
-        Panel panel(store.Get());
-        ASSERT_EQ(S_OK, panel.Show(d.endpoint));
-        EXPECT_EQ(S_OK, panel.Open(d.row, d.title, std::move(steps)));
-    }
-
-    // It opens at its start state and writes nothing; Esc and the close box leave it open
-    // (the next step runs). Then every control writes its key, and each key written from
-    // elsewhere shows on its control at the next reload. A Reset (Esc and the close box)
-    // then stores every trackbar's start value and shows it.
-    void OpensWritesReloadsAndResets(const Dialog& d) {
-        Steps steps = {[&](HWND w) {
-                           ExpectStartState(w, d, true);
-                           EXPECT_EQ(seeded, StoredCount(store.Get()));
-                           if (d.reset == kNoReset) PressEscAndClose(w);
-                       },
-                       [&](HWND w) {
-                           UseEveryControl(w, d, store.Get());
-                           for (const Control& c : d.controls)
-                               for (int value : {c.lo, c.hi}) {
-                                   Put(store.Get(), c, Encoded(c, value));
-                                   Reload(w);
-                                   EXPECT_TRUE(c.kind == kRadio ? Checked(w, c.id) : Shows(w, c, value)) << c.id << " at " << value;
-                                   ExpectModes(w, d);
-                               }
-                           if (d.reset != kNoReset) PressEscAndClose(w);
-                       }};
-        if (d.reset != kNoReset)
-            steps.push_back([&](HWND w) {
-                for (const Control& c : d.controls)
-                    if (c.kind == kTrackbar && !(c.flags & kKeptByReset)) {
-                        EXPECT_EQ(Encoded(c, c.start), Value(store.Get(), c)) << c.id;
-                        EXPECT_EQ(c.start, Pos(w, c.id)) << c.id;
-                    }
-            });
-        Open(d, std::move(steps));
-    }
-
-    // Stored values out of range or of another type follow each dialog's rules.
-    void FollowsItsLoadRules(const Dialog& d) {
-        Open(d, {[&](HWND w) {
-                 for (const Load& l : d.loads) {
-                     l.value == kWrongType ? PutBool(store.Get(), Key(l.fmtid, l.pid), true)
-                                           : PutUInt(store.Get(), Key(l.fmtid, l.pid), l.value);
-                     Reload(w);
-                     const auto c = std::find_if(d.controls.begin(), d.controls.end(), [&](auto& c) { return c.id == l.id; });
-                     ASSERT_NE(d.controls.end(), c) << l.id;
-                     EXPECT_TRUE(Shows(w, *c, l.shows)) << l.id << " after " << l.pid << " = " << l.value;
-                     EXPECT_TRUE(!l.label || Text(w, l.labelId) == l.label) << testing::PrintToString(Text(w, l.labelId));
-                     ExpectModes(w, d);
-                 }
-             }});
-    }
-
-    ComPtr<IPropertyStore> store;
-    DWORD seeded = 0;
-};
-}  // namespace
-
-TEST_F(SettingsDialogs, OpenWriteReloadAndResetAsTheirRowsSay) {
-    for (auto check : {&SettingsDialogs::OpensWritesReloadsAndResets, &SettingsDialogs::FollowsItsLoadRules})
-        ForEachDialog(check);
+                if (c.kind == kTrackbar && !(c.flags & kKeptByReset)) {
+                    EXPECT_EQ(Encoded(c, c.start), Value(store, c)) << c.id;
+                    EXPECT_EQ(c.start, Pos(w, c.id)) << c.id;
+                }
+        });
+    return steps;
 }
 
-// The dialog opened from the list gives the store back when it ends and reloads when the
-// list reports a change. Without a store it opens at its
-// start state, and its controls and Esc write nothing and do no harm.
-TEST(SettingsDialogFromTheList, FollowsThePageWithOrWithoutAStore) {
-    ComPtr<IPropertyStore> memory = NewMemoryStore();
-    ComPtr<FailingPropertyStore> fx(new FailingPropertyStore(E_FAIL, memory.Get()));  // counts its references
-    fx->Release();
-    {
-        Panel panel(fx.Get());
-        ASSERT_EQ(S_OK, panel.Show(kStereoSpeakers));
-        const LONG before = fx->RefCount();
-        EXPECT_EQ(S_OK, panel.Open(L"Flex Bass", L"Flex Bass", {
-            [&](HWND w) {
-                PutUInt(fx.Get(), Key(kFlex, 6), 0);  // the level, shown as -12 dB
-                EXPECT_EQ(S_OK, panel.object->EffectList_PropertyValueChanged(panel.list, fx.Get(), settings::ToPropertyKey(Key(kFlex, 6))));
-            },
-            [&](HWND w) { EXPECT_EQ(L"Bass Level: -12dB", Text(w, 209)); }}));
-        EXPECT_EQ(before, fx->RefCount());
-    }
+// Stored values out of range or of another type follow the dialog's rules.
+Steps FollowTheLoadRules(const Dialog& d, IPropertyStore* store) {
+    return {[&d, store](HWND w) {
+        for (const Load& l : d.loads) {
+            l.value == kWrongType ? PutBool(store, Key(l.fmtid, l.pid), true) : PutUInt(store, Key(l.fmtid, l.pid), l.value);
+            Reload(w);
+            const auto c = std::find_if(d.controls.begin(), d.controls.end(), [&](auto& c) { return c.id == l.id; });
+            ASSERT_NE(d.controls.end(), c) << l.id;
+            EXPECT_TRUE(Shows(w, *c, l.shows)) << l.id << " after " << l.pid << " = " << l.value;
+            EXPECT_TRUE(!l.label || Text(w, l.labelId) == l.label) << testing::PrintToString(Text(w, l.labelId));
+            ExpectModes(w, d);
+        }
+    }};
+}
+}  // namespace
+
+// Every dialog opened from its row on a page of its endpoint: twice with a fresh store,
+// walked and then given its load rules as above, and given back when it ends (a record
+// blob must read before the dialog changes one of its fields, so the store starts with
+// them); then on a page without a store, where it opens at its start state and its
+// controls and Esc write nothing and do no harm.
+TEST(SettingsDialogs, OpenWriteReloadAndResetAsTheirRowsSay) {
     const ComPtr<IMMDevice> notAStore = host::NewEndpoint(L"not a store", nullptr);
-    Panel withoutStore(notAStore.Get());  // one page, and one endpoint registry, at a time
     for (const Dialog& d : Dialogs()) {
-        withoutStore.Show(d.endpoint);
+        SCOPED_TRACE(testing::PrintToString(std::wstring(d.title)));
+        for (auto steps : {&WalkWithAStore, &FollowTheLoadRules}) {
+            ComPtr<FailingPropertyStore> store(new FailingPropertyStore(E_FAIL, NewMemoryStore().Get()));  // counts references
+            store->Release();
+            for (const Control& c : d.controls)
+                if (c.field >= 0) Put(store.Get(), c, 0);
+            Panel panel(store.Get());  // one page, and one endpoint registry, at a time
+            ASSERT_EQ(S_OK, panel.Show(d.endpoint));
+            const LONG before = store->RefCount();
+            EXPECT_EQ(S_OK, panel.Open(d.row, d.title, steps(d, store.Get())));
+            EXPECT_EQ(before, store->RefCount());
+        }
+        Panel withoutStore(notAStore.Get());
+        ASSERT_EQ(S_OK, withoutStore.Show(d.endpoint));
         withoutStore.Open(d.row, d.title, {[&](HWND w) {
             ExpectStartState(w, d, false);
             UseEveryControl(w, d, nullptr);
             PressEscAndClose(w);
         }, Reload});
     }
-    EXPECT_EQ(1u, StoredCount(memory.Get()));  // the level written above
+}
+
+// The dialog opened from the list reloads when the list reports a change.
+TEST(SettingsDialogFromTheList, ReloadsWhenTheListReportsAChange) {
+    ComPtr<IPropertyStore> fx = NewMemoryStore();
+    Panel panel(fx.Get());
+    ASSERT_EQ(S_OK, panel.Show(kStereoSpeakers));
+    EXPECT_EQ(S_OK, panel.Open(L"Flex Bass", L"Flex Bass", {
+        [&](HWND) {
+            PutUInt(fx.Get(), Key(kFlex, 6), 0);  // the level, shown as -12 dB
+            EXPECT_EQ(S_OK, panel.object->EffectList_PropertyValueChanged(panel.list, fx.Get(), settings::ToPropertyKey(Key(kFlex, 6))));
+        },
+        [&](HWND w) { EXPECT_EQ(L"Bass Level: -12dB", Text(w, 209)); }}));
 }
 
 // The 15-band frequency fields commit on Enter, clamped to each field's range, and Enter

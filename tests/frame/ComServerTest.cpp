@@ -1,4 +1,6 @@
-// The class table, the cached class factories, the module lock count and a failed start.
+// The class table, the cached class factories, the module lock count and a failed start;
+// COM identity of the four classes: what QueryInterface answers, aggregation, and the
+// fixed answers of the hosted operations.
 #include <windows.h>
 #include <objbase.h>
 
@@ -6,16 +8,21 @@
 
 #include <cstdlib>
 #include <new>
+#include <vector>
 
 #include "common/ComPtr.h"
 #include "frame/Module.h"
+#include "processors/IQXEffectProcessor.h"
 #include "tests/support/ModuleContract.h"
+#include "tests/support/Processors.h"
 
 STDAPI DllCanUnloadNow();
 STDAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, LPVOID* ppv);
 
 using qx::ComPtr;
+using qx::test::ContractClass;
 using qx::test::ContractGuid;
+using qx::test::kContractClasses;
 
 namespace {
 // The module makes its locks with the non-throwing operator new; this program's
@@ -27,12 +34,40 @@ ComPtr<IClassFactory> Factory(const wchar_t* clsid) {
     EXPECT_EQ(S_OK, DllGetClassObject(ContractGuid(clsid), IID_IClassFactory, f.PutVoid()));
     return f;
 }
+
+ComPtr<IUnknown> Create(const ContractClass& c, IUnknown* outer = nullptr) {
+    ComPtr<IClassFactory> factory = Factory(c.clsid);
+    ComPtr<IUnknown> object;
+    if (factory) {
+        EXPECT_EQ(S_OK, factory->CreateInstance(outer, IID_IUnknown, object.PutVoid()));
+    }
+    return object;
+}
+
+// An outer object that aggregates a module object and counts its own references.
+class Outer : public IUnknown {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+        ++queries;
+        if (!IsEqualIID(riid, IID_IUnknown)) return inner->QueryInterface(riid, ppv);
+        *ppv = this;
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
+    ULONG STDMETHODCALLTYPE Release() override { return --refs; }
+    LONG refs = 1;
+    int queries = 0;
+    IUnknown* inner = nullptr;
+};
 }  // namespace
 
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
     return g_refuseNothrowNew ? nullptr : std::malloc(size ? size : 1);
 }
 
+// Class objects are refused for other identifiers, null out pointers and interfaces a
+// factory has not; each factory refuses what it cannot make and empties the out pointer.
 TEST(ComServer, ClassObjectRequests) {
     const struct {
         GUID clsid;
@@ -41,8 +76,8 @@ TEST(ComServer, ClassObjectRequests) {
         HRESULT expected;
     } cases[] = {
         {ContractGuid(qx::test::kContractAppId), IID_IClassFactory, false, CLASS_E_CLASSNOTAVAILABLE},
-        {ContractGuid(qx::test::kContractClasses[0].clsid), IID_IClassFactory, true, E_POINTER},
-        {ContractGuid(qx::test::kContractClasses[0].clsid), IID_IDispatch, false, E_NOINTERFACE},
+        {ContractGuid(kContractClasses[0].clsid), IID_IClassFactory, true, E_POINTER},
+        {ContractGuid(kContractClasses[0].clsid), IID_IDispatch, false, E_NOINTERFACE},
     };
     for (const auto& c : cases) {
         void* p = reinterpret_cast<void*>(1);
@@ -51,11 +86,10 @@ TEST(ComServer, ClassObjectRequests) {
             EXPECT_EQ(nullptr, p);
         }
     }
-    for (const auto& c : qx::test::kContractClasses) {
+    for (const ContractClass& c : kContractClasses) {
         ComPtr<IClassFactory> factory = Factory(c.clsid);
         ASSERT_TRUE(factory) << c.name;
-        ComPtr<IDispatch> object;
-        EXPECT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IDispatch, object.PutVoid())) << c.name;
+        ComPtr<IUnknown> object = Create(c);
         EXPECT_EQ(E_POINTER, factory->CreateInstance(nullptr, IID_IUnknown, nullptr));
         void* p = reinterpret_cast<void*>(1);
         EXPECT_EQ(CLASS_E_NOAGGREGATION, factory->CreateInstance(object.Get(), IID_IDispatch, &p));
@@ -75,7 +109,7 @@ TEST(ComServer, FailedStartMakesClassObjectsUnexpected) {
         const bool started = qx::Module::Startup(GetModuleHandleW(nullptr));
         g_refuseNothrowNew = false;
         void* p = nullptr;
-        const HRESULT hr = DllGetClassObject(ContractGuid(qx::test::kContractClasses[0].clsid), IID_IClassFactory, &p);
+        const HRESULT hr = DllGetClassObject(ContractGuid(kContractClasses[0].clsid), IID_IClassFactory, &p);
         std::_Exit(!started && hr == E_UNEXPECTED ? 0 : 1);
     };
     EXPECT_EXIT(failedStart(), testing::ExitedWithCode(0), "");
@@ -83,9 +117,9 @@ TEST(ComServer, FailedStartMakesClassObjectsUnexpected) {
 
 TEST(ComServer, ClientReferencesLockServerAndObjectsHoldTheModule) {
     EXPECT_EQ(S_OK, DllCanUnloadNow());
-    ComPtr<IClassFactory> first = Factory(qx::test::kContractClasses[1].clsid);
+    ComPtr<IClassFactory> first = Factory(kContractClasses[1].clsid);
     EXPECT_EQ(S_FALSE, DllCanUnloadNow());
-    ComPtr<IClassFactory> second = Factory(qx::test::kContractClasses[1].clsid);
+    ComPtr<IClassFactory> second = Factory(kContractClasses[1].clsid);
     EXPECT_EQ(first.Get(), second.Get());
     EXPECT_EQ(1, qx::Module::LockCount());  // only the 1 -> 2 step takes a lock
     second.Reset();
@@ -108,10 +142,94 @@ TEST(ComServer, ClientReferencesLockServerAndObjectsHoldTheModule) {
 
 TEST(ComServer, UnloadGivesBackTheTablesReferenceOfEachFactory) {
     IClassFactory* held = nullptr;
-    ASSERT_EQ(S_OK, DllGetClassObject(ContractGuid(qx::test::kContractClasses[2].clsid), IID_IClassFactory,
+    ASSERT_EQ(S_OK, DllGetClassObject(ContractGuid(kContractClasses[2].clsid), IID_IClassFactory,
                                       reinterpret_cast<void**>(&held)));
     qx::Module::Shutdown();
     ASSERT_TRUE(qx::Module::Startup(GetModuleHandleW(nullptr)));
     EXPECT_EQ(0u, held->Release());  // the client's was the last one
     EXPECT_EQ(S_OK, DllCanUnloadNow());
+}
+
+// Each class answers its own dual interface (which is its IDispatch), the processing
+// interface when it is a processor, and nothing else; every answer leads back to one
+// IUnknown. Its IDispatch checks its arguments before any type information is needed.
+TEST(ObjectIdentity, QueryInterfaceAnswersExactlyItsTableWithOneIdentity) {
+    for (const ContractClass& c : kContractClasses) {
+        SCOPED_TRACE(c.name);
+        ComPtr<IUnknown> object = Create(c);
+        ASSERT_TRUE(object);
+        std::vector<std::pair<IID, bool>> asked = {{IID_IDispatch, true},
+                                                   {ContractGuid(qx::test::kContractProcessorIid), c.processor},
+                                                   {IID_IClassFactory, false},
+                                                   {IID_IPersist, false},
+                                                   {IID_IMarshal, false}};
+        for (const ContractClass& other : kContractClasses) asked.push_back({ContractGuid(other.dualIid), &other == &c});
+        ComPtr<IDispatch> dispatch;
+        ASSERT_EQ(S_OK, object.As(dispatch));
+        for (const auto& [iid, answered] : asked) {
+            void* raw = reinterpret_cast<void*>(1);
+            EXPECT_EQ(answered ? S_OK : E_NOINTERFACE, object->QueryInterface(iid, &raw));
+            if (!answered) {
+                EXPECT_EQ(nullptr, raw);
+                continue;
+            }
+            ComPtr<IUnknown> p = ComPtr<IUnknown>::Attach(static_cast<IUnknown*>(raw)), back;
+            EXPECT_EQ(S_OK, p->QueryInterface(IID_IUnknown, back.PutVoid()));
+            EXPECT_EQ(object.Get(), back.Get());
+            if (IsEqualIID(iid, ContractGuid(c.dualIid))) {
+                EXPECT_EQ(static_cast<IUnknown*>(dispatch.Get()), p.Get());
+            }
+        }
+        EXPECT_EQ(E_POINTER, object->QueryInterface(IID_IUnknown, nullptr));
+        EXPECT_EQ(3u, dispatch->AddRef());  // one count behind every interface: object, dispatch
+        EXPECT_EQ(2u, object->Release());
+        UINT count = 0;
+        EXPECT_EQ(S_OK, dispatch->GetTypeInfoCount(&count));
+        EXPECT_EQ(1u, count);
+        EXPECT_EQ(E_POINTER, dispatch->GetTypeInfoCount(nullptr));
+        ITypeInfo* info = nullptr;
+        EXPECT_EQ(DISP_E_BADINDEX, dispatch->GetTypeInfo(1, LOCALE_USER_DEFAULT, &info));
+        EXPECT_EQ(E_POINTER, dispatch->GetTypeInfo(0, LOCALE_USER_DEFAULT, nullptr));
+    }
+}
+
+TEST(ObjectIdentity, AggregatedObjectDelegatesToItsOuter) {
+    for (const ContractClass& c : kContractClasses) {
+        Outer outer;
+        ComPtr<IUnknown> inner = Create(c, &outer);
+        ASSERT_TRUE(inner);
+        outer.inner = inner.Get();
+        ComPtr<IUnknown> self;
+        EXPECT_EQ(S_OK, inner->QueryInterface(IID_IUnknown, self.PutVoid()));
+        EXPECT_EQ(inner.Get(), self.Get());  // the inner unknown answers with itself
+        self.Reset();
+        ComPtr<IDispatch> dispatch;
+        ASSERT_EQ(S_OK, inner->QueryInterface(IID_IDispatch, dispatch.PutVoid()));
+        EXPECT_EQ(2, outer.refs);
+        const int queries = outer.queries;
+        ComPtr<IUnknown> viaOuter;
+        EXPECT_EQ(S_OK, dispatch->QueryInterface(IID_IUnknown, viaOuter.PutVoid()));
+        EXPECT_EQ(static_cast<IUnknown*>(&outer), viaOuter.Get());
+        EXPECT_EQ(queries + 1, outer.queries);
+        viaOuter.Reset();
+        dispatch.Reset();
+        EXPECT_EQ(1, outer.refs);
+        EXPECT_EQ(S_FALSE, DllCanUnloadNow());
+    }
+}
+
+// The hosted operations of the processors that host no object accept every call and
+// process nothing; the other optional operations are each processor's own tests'.
+TEST(ObjectIdentity, HostedOperationsOfProcessorsWithoutAHostedObject) {
+    BYTE data[4] = {};
+    for (const ContractClass* c : {&kContractClasses[0], &kContractClasses[2]}) {
+        SCOPED_TRACE(c->name);
+        ComPtr<IQXEffectProcessor> p;
+        ASSERT_EQ(S_OK, Create(*c).As(p));
+        EXPECT_EQ(S_OK, p->HostedInitialize(sizeof data, data));
+        EXPECT_EQ(S_OK, p->HostedLockForProcess(0, nullptr, 0, nullptr));
+        EXPECT_EQ(S_OK, p->HostedUnlockForProcess());
+        EXPECT_EQ(1, p->HostedProcess(0, nullptr, 0, nullptr));
+        qx::test::ExpectProcessorDispatchDescribesNothing(p.Get(), LOCALE_USER_DEFAULT);
+    }
 }
