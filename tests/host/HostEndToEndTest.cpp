@@ -1,8 +1,11 @@
 // qxhost.exe end to end: known WAV files in, the expected WAV files out, and the errors
-// a user can make.
+// a user can make; its analysis modes: a published preset fitted and measured through the
+// global processor, and compare's verdicts.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 
@@ -44,6 +47,14 @@ double Rms(const std::vector<double>& x) {
     double s = 0;
     for (double v : x) s += v * v;
     return x.empty() ? 0 : std::sqrt(s / double(x.size()));
+}
+
+// The figure that follows each occurrence of `label` in `out`.
+std::vector<double> FiguresAfter(const std::string& out, const std::string& label) {
+    std::vector<double> figures;
+    for (size_t at = out.find(label); at != std::string::npos; at = out.find(label, at + 1))
+        figures.push_back(std::atof(out.c_str() + at + label.size()));
+    return figures;
 }
 
 size_t Lines(const std::string& text) {
@@ -94,35 +105,27 @@ TEST(HostEndToEnd, FourOutputChannelsLeaveNothingForTheCenterSubwooferSwap) {
     for (uint32_t c = 0; c < 4; ++c) EXPECT_EQ(Channel(in, c), Channel(out, c)) << "channel " << c;
 }
 
-TEST(HostEndToEnd, DemoChainRunsOnTheTestSignalAtNinetySixKilohertzWithSixChannels) {
+// The demo chain on the test signal at 96000 Hz with six channels, switched on half way:
+// nothing to do in the first half, the equaliser and the environment in the second.
+TEST(HostEndToEnd, DemoChainSwitchedOnHalfWayAtNinetySixKilohertzWithSixChannels) {
     ScratchFolder dir;
-    const auto r = RunHost("--rate 96000 --channels 6 --seconds 1 --enable Equalizer --enable Environment "
-                           "--set Equalizer.band2=6 --set \"Environment.preset=Concert hall\" --out " +
-                           Q(dir.Path("out.wav")) + " --png " + Q(dir.Path("plot.png")) + " " + Servers());
+    const auto r = RunHost("--rate 96000 --channels 6 --seconds 1 --change 0.5:Equalizer.enable=1 --change "
+                           "0.5:Environment.enable=1 --set Equalizer.band2=6 --set \"Environment.preset=Concert hall\" "
+                           "--out " + Q(dir.Path("out.wav")) + " --png " + Q(dir.Path("plot.png")) + " " + Servers());
     ASSERT_EQ(0u, r.exitCode) << r.err;
     const WavAudio out = ReadWav(dir.Path("out.wav"));
     EXPECT_EQ(96000u, out.rate);
     EXPECT_EQ(6u, out.channels);
     EXPECT_EQ(96000u, out.Frames());
     for (uint32_t c = 0; c < 6; ++c) EXPECT_GT(Rms(Channel(out, c)), 0.01) << c;
-    for (const char* expected : {"present: Equalizer", "enabled: Equalizer, Environment", "960 frames", "cost per period",
-                                 "100 processed"})
+    for (const char* expected : {"present: Equalizer", "960 frames", "cost per period", "50 processed, 50 passed through",
+                                 "changes: 2 reported"})
         EXPECT_NE(std::string::npos, r.out.find(expected)) << expected << "\n" << r.out;
 
     std::ifstream png(dir.Path("plot.png"), std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(png)), std::istreambuf_iterator<char>());
     ASSERT_GT(bytes.size(), 1000u);
     EXPECT_EQ(std::string("\x89PNG\r\n\x1a\n", 8), bytes.substr(0, 8));
-}
-
-TEST(HostEndToEnd, SettingChangesDuringTheStreamAreReported) {
-    ScratchFolder dir;
-    const auto r = RunHost("--channels 2 --seconds 1 --change 0.5:Equalizer.enable=1 --change 0.5:Equalizer.band4=6 "
-                           "--out " + Q(dir.Path("out.wav")) + " " + Servers());
-    ASSERT_EQ(0u, r.exitCode) << r.err;
-    // Nothing to do in the first half; the equaliser runs in the second.
-    EXPECT_NE(std::string::npos, r.out.find("50 processed, 50 passed through")) << r.out;
-    EXPECT_NE(std::string::npos, r.out.find("changes: 2 reported")) << r.out;
 }
 
 // Files the tool cannot read, and a wrong option, as a user meets them: one line, a
@@ -153,4 +156,44 @@ TEST(HostEndToEnd, FileTroubleAndBadOptionsGiveOneLine) {
         EXPECT_EQ(0u, r.err.find(k.exit ? "qxhost: error: " : "qxhost: warning: ")) << r.err;
         EXPECT_NE(std::string::npos, r.err.find(k.says)) << r.err;
     }
+}
+
+// Through the converter too: the processors run the components at 48000 Hz whatever the
+// stream's rate.
+TEST(HostMeasure, AFittedPresetMeasuresWithinOneDecibelOfItsTarget) {
+    ScratchFolder scratch;
+    const std::string preset = Q(qx::test::SourceFile("docs/presets/headphone-example.txt"));
+    const std::string png = scratch.Path("response.png");
+    for (const char* shape : {"--rate 48000 --channels 2", "--rate 96000 --channels 6"}) {
+        const auto r = RunHost("measure " + Servers() + " --eq-preset " + preset + " --png " + Q(png) + " " + shape);
+        ASSERT_EQ(0u, r.exitCode) << r.err;
+        EXPECT_NE(std::string::npos, r.out.find("preamp the preset asks for: -6.2 dB")) << r.out;
+        const std::vector<double> rms = FiguresAfter(r.out, "against the preset's target: ");
+        ASSERT_FALSE(rms.empty()) << r.out;
+        for (double v : rms) EXPECT_LT(v, 1.0) << shape << "\n" << r.out;
+        // The plot goes through the imaging component: a PNG file of the plot's size.
+        std::ifstream file(png, std::ios::binary);
+        unsigned char head[24] = {};
+        file.read(reinterpret_cast<char*>(head), sizeof head);
+        EXPECT_EQ(0, std::memcmp(head, "\x89PNG\r\n\x1a\n", 8));
+        EXPECT_EQ(1000u, unsigned(head[18]) << 8 | head[19]);  // width, big-endian
+    }
+    const auto bad = RunHost("measure " + Servers() + " --eq-preset " +
+                             scratch.Save("bad.txt", "Preamp: -3 dB\nFilter 1: ON PK Fc 100 Hz Gain 3 dB\n"));
+    EXPECT_NE(0u, bad.exitCode);
+    EXPECT_NE(std::string::npos, bad.err.find("line 2: a filter is")) << bad.err;
+}
+
+TEST(HostMeasure, CompareTellsIdenticalRunsFromDifferentSets) {
+    const auto same = RunHost("compare " + Servers() + " --seconds 1 --enable Environment --enable Equalizer "
+                              "--set Equalizer.band6=6 --repeat 3");
+    EXPECT_EQ(0u, same.exitCode) << same.out << same.err;
+    EXPECT_NE(std::string::npos, same.out.find("3 runs from a fresh lock, outputs bit-identical")) << same.out;
+    const auto sets = RunHost("compare " + Servers() + " --seconds 1 --enable Equalizer --set Equalizer.band6=6 --vs "
+                              "--enable Equalizer --set Equalizer.band6=-6");
+    ASSERT_EQ(0u, sets.exitCode) << sets.err;
+    // A +6 against a -6 dB band at 1 kHz: 12 dB apart at its centre.
+    const std::vector<double> difference = FiguresAfter(sets.out, "largest spectral difference: ");
+    ASSERT_EQ(1u, difference.size()) << sets.out;
+    EXPECT_NEAR(-12.0, difference[0], 0.5) << sets.out;
 }
