@@ -100,7 +100,6 @@ TEST_F(EffectList, RowsAndCountFollowFormFactorMaskFormatAndComponents) {
         {{kMicrophone, 3, 0}, {L"Echo", L"Magic Voice", L"Noise Reduction", L"ENC", L"Beam Forming", L"AEC", L"Mix Output", L"Zur AEC"}, 8},
         {{2, 3, 0}, {}, 0},
         {{0, 3, 0}, {}, 0},
-        {{kSpeakers, 0x3F, 0}, surround, 13},
     };
     SendMessageW(panel.list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES);
     for (const auto& c : cases) {
