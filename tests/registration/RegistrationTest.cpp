@@ -128,6 +128,7 @@ std::wstring Dump(const std::wstring& path) {
     return out;
 }
 
+// ---- registration ----
 // What registration leaves under HKEY_CLASSES_ROOT: key, value name (null: the default
 // value) and text (null: the key exists with no default value). %N stands for a class's
 // name, %C for its CLSID, %I for its dual interface, %M for the module path; rows naming
@@ -319,6 +320,7 @@ TEST(ModulePath, FormsOfThePath) {
     for (const auto& [expected, actual] : cases) EXPECT_EQ(expected, actual);
 }
 
+// ---- the interpreter over the Win32 registry, and the script runner ----
 #define QX_TEST_KEY_NAME L"QXAPOMain registration test"
 
 std::vector<BYTE> Utf16(const wchar_t* text, size_t charactersWithZeros) {
@@ -367,6 +369,7 @@ TEST(ScriptRunner, MissingScriptResourceIsTheWin32Error) {
               ScriptRunner::Run(999, RegScript::Mode::Unregister, ReplacementList()));
 }
 
+// ---- the type library and IDispatch ----
 // The caller's locale selects the registered library; it is registered for US English.
 constexpr LCID kLocale = 0x0409;
 
