@@ -12,6 +12,7 @@
 
 #include "host/InProcessServer.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/ScratchDirectory.h"
 
 namespace {
 using qx::test::ChildOutcome;
@@ -24,9 +25,8 @@ bool Has(const std::string& text, const char* part) { return text.find(part) != 
 }  // namespace
 
 TEST(QxPanel, ListsAppliesAndKeepsTheStoreAcrossRuns) {
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    const std::wstring store = std::wstring(temp) + L"qxpanel-smoke-store.txt";
+    const qx::test::ScratchDirectory dir(L"qxpanel-smoke");
+    const std::wstring store = dir.Path() + L"\\store.txt";
     std::ofstream(store.c_str(), std::ios::binary | std::ios::trunc) << "# written by the test\nEnvironment.enable 1\nNot.a.key 3\n";
     const std::wstring common = L"--endpoint speakers --mask 3 --store \"" + store + L"\" ";
 
@@ -45,7 +45,6 @@ TEST(QxPanel, ListsAppliesAndKeepsTheStoreAcrossRuns) {
     const ChildOutcome second = RunPanel(common + L"--list --exit");
     ASSERT_EQ(0u, second.exitCode) << second.out;
     EXPECT_TRUE(Has(second.out, "[x] Equalizer\n") && Has(second.out, "[ ] Environment\n"));
-    DeleteFileW(store.c_str());
 }
 
 TEST(QxPanel, RejectsABadCommandLine) {
