@@ -64,13 +64,6 @@ bool ReadFlag(IPropertyStore* store, const KeyId& key, bool& out) {
     return true;
 }
 
-bool ReadSigned(IPropertyStore* store, const KeyId& key, int32_t& out) {
-    uint32_t value;
-    if (!ReadUInt(store, key, value)) return false;
-    out = DecodeSigned(value);
-    return true;
-}
-
 bool ReadBlobHead(IPropertyStore* store, const KeyId& key, void* out, uint32_t size) {
     PropVariant v;
     if (!ReadTyped(store, key, VT_BLOB, v)) return false;
@@ -86,20 +79,6 @@ bool ReadBlob(IPropertyStore* store, const KeyId& key, void* out, uint32_t size)
     const BLOB& blob = v.Get().blob;
     if (blob.cbSize != size || (size && !blob.pBlobData)) return false;
     std::memcpy(out, blob.pBlobData, size);
-    return true;
-}
-
-bool ReadFilterRecord(IPropertyStore* store, const KeyId& key, FilterRecord& out) {
-    uint8_t bytes[kFilterRecordSize];
-    if (!ReadBlob(store, key, bytes, sizeof bytes)) return false;
-    out = DecodeFilterRecord(bytes);
-    return true;
-}
-
-bool ReadFilterBands(IPropertyStore* store, FilterRecord (&out)[kEq15BandCount]) {
-    uint8_t bytes[kEq15BandsSize];
-    if (!ReadBlob(store, key::Eq15Bands, bytes, sizeof bytes)) return false;
-    for (size_t i = 0; i < kEq15BandCount; ++i) out[i] = DecodeFilterRecord(bytes + i * kFilterRecordSize);
     return true;
 }
 
@@ -170,18 +149,6 @@ HRESULT WriteBlob(IPropertyStore* store, const KeyId& key, const void* data, uin
     v.blob.cbSize = size;
     v.blob.pBlobData = static_cast<BYTE*>(const_cast<void*>(data));
     return Write(store, key, v);  // the store copies the bytes
-}
-
-HRESULT WriteFilterRecord(IPropertyStore* store, const KeyId& key, const FilterRecord& record) {
-    uint8_t bytes[kFilterRecordSize];
-    EncodeFilterRecord(record, bytes);
-    return WriteBlob(store, key, bytes, sizeof bytes);
-}
-
-HRESULT WriteFilterBands(IPropertyStore* store, const FilterRecord (&bands)[kEq15BandCount]) {
-    uint8_t bytes[kEq15BandsSize];
-    for (size_t i = 0; i < kEq15BandCount; ++i) EncodeFilterRecord(bands[i], bytes + i * kFilterRecordSize);
-    return WriteBlob(store, key::Eq15Bands, bytes, sizeof bytes);
 }
 
 }  // namespace qx::settings

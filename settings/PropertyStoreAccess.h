@@ -25,12 +25,9 @@ HRESULT ReadStatus(IPropertyStore* store, const KeyId& key);
 // Each returns true and sets out only when the value counts.
 bool ReadUInt(IPropertyStore* store, const KeyId& key, uint32_t& out);
 bool ReadFlag(IPropertyStore* store, const KeyId& key, bool& out);
-bool ReadSigned(IPropertyStore* store, const KeyId& key, int32_t& out);
 // The first `size` bytes of a blob of at least that size (a wave format's leading fields).
 bool ReadBlobHead(IPropertyStore* store, const KeyId& key, void* out, uint32_t size);
 bool ReadBlob(IPropertyStore* store, const KeyId& key, void* out, uint32_t size);
-bool ReadFilterRecord(IPropertyStore* store, const KeyId& key, FilterRecord& out);
-bool ReadFilterBands(IPropertyStore* store, FilterRecord (&out)[kEq15BandCount]);
 
 // The same reads, also giving the status of GetValue (E_POINTER without a store);
 // `counted` says whether out was set.
@@ -52,7 +49,5 @@ HRESULT WriteUInt(IPropertyStore* store, const KeyId& key, uint32_t value);
 HRESULT WriteFlag(IPropertyStore* store, const KeyId& key, bool on);
 HRESULT WriteSigned(IPropertyStore* store, const KeyId& key, int32_t value);
 HRESULT WriteBlob(IPropertyStore* store, const KeyId& key, const void* data, uint32_t size);
-HRESULT WriteFilterRecord(IPropertyStore* store, const KeyId& key, const FilterRecord& record);
-HRESULT WriteFilterBands(IPropertyStore* store, const FilterRecord (&bands)[kEq15BandCount]);
 
 }  // namespace qx::settings
