@@ -33,7 +33,7 @@ TEST_P(SampleChainAudioPath, NoHeapCallFromTheFirstPeriodAfterTheLock) {
     const ComPtr<IPropertyStore> endpoint = NewEndpointStore(settings::FormFactorSpeakers), fx = NewMemoryStore();
     for (const settings::EffectInfo& effect : settings::kEffectTable)
         if (effect.processor == settings::Processor::GFX) PutUInt(fx.Get(), effect.enableKey, 1);
-    const ComPtr<IQXEffectProcessor> processor = NewProcessor(gfx::kGfxClsid);
+    const ComPtr<IQXEffectProcessor> processor = NewProcessor(gfx::kGfx);
     ASSERT_TRUE(processor);
     ASSERT_EQ(S_OK, processor->Initialize(endpoint.Get()));
     const uint32_t period = rate / 100;

@@ -10,10 +10,10 @@
 #include <string>
 
 #include "common/ComPtr.h"
-#include "common/Handles.h"
 #include "host/InProcessServer.h"
 #include "settings/IQXEffectComponent.h"
 #include "tests/gfx/GfxHarness.h"
+#include "tests/support/ServerLibrary.h"
 #include "tests/support/WaveFormats.h"
 
 namespace qx::test {
@@ -27,8 +27,8 @@ struct ComponentId {
     gfx::Slot slot;
     Param params[7];
     const wchar_t* Name() const { return gfx::kClasses[slot].name; }
-    CLSID Clsid() const { return ToGuid(gfx::kClasses[slot].clsid); }
-    IID CreationIid() const { return ToGuid(gfx::kClasses[slot].iid); }  // the one the processor creates it by
+    CLSID Clsid() const { return ContractGuid(gfx::kClasses[slot].clsid); }
+    IID CreationIid() const { return ContractGuid(gfx::kClasses[slot].iid); }  // the one the processor creates it by
 };
 inline constexpr ComponentId kEqualizer{gfx::Equalizer, {{10, 8}, {11, 40}}};
 inline constexpr ComponentId kEq15{gfx::Eq15, {{35, 1}, {36, 8}, {37, 1}, {38, 8}, {39, 240}, {40, 1}, {41, 1}}};
@@ -40,31 +40,8 @@ inline constexpr ComponentId kSmartVolume{gfx::SmartVolume, {{12, 0}}};
 inline constexpr const ComponentId* kAll[] = {&kEqualizer,   &kEq15,     &kVocalFading, &kVocalRemover,
                                           &kEnvironment, &kFlexBass, &kSmartVolume};
 
-class SampleFxLibrary {
-public:
-    SampleFxLibrary() : module_(LoadLibraryW((host::ProgramFolder() + L"QXSampleFX.dll").c_str())) {}
-    bool Loaded() const { return getClassObject_ && canUnloadNow_ && register_ && unregister_; }
-    HRESULT GetClassObject(REFCLSID clsid, REFIID riid, void** ppv) const { return getClassObject_(clsid, riid, ppv); }
-    HRESULT CanUnloadNow() const { return canUnloadNow_(); }
-    HRESULT Register() const { return register_(); }
-    HRESULT Unregister() const { return unregister_(); }
-
-private:
-    using GetClassObjectFn = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
-    using NoArgFn = HRESULT(WINAPI*)();
-    // Entry points are looked up once the module is loaded (members in declaration order).
-    template <class Fn = NoArgFn>
-    Fn Find(const char* name) const {
-        return module_ ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module_.Get(), name))) : nullptr;
-    }
-    ModuleHandle module_;
-    const GetClassObjectFn getClassObject_ = Find<GetClassObjectFn>("DllGetClassObject");
-    const NoArgFn canUnloadNow_ = Find("DllCanUnloadNow"), register_ = Find("DllRegisterServer"),
-                  unregister_ = Find("DllUnregisterServer");
-};
-
-inline const SampleFxLibrary& SampleFx() {
-    static const SampleFxLibrary library;
+inline const ServerLibrary& SampleFx() {
+    static const ServerLibrary library(host::ProgramFolder() + L"QXSampleFX.dll");
     return library;
 }
 

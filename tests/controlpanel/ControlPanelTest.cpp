@@ -26,6 +26,7 @@
 #include "controlpanel/templates/Equalizer15Ids.h"
 #include "host/EndpointRegistry.h"
 #include "settings/PropertyStoreAccess.h"
+#include "tests/support/ModuleContract.h"
 #include "tests/support/RecordingComponent.h"
 #include "tests/support/Stores.h"
 
@@ -43,14 +44,9 @@ using Labels = std::vector<std::wstring>;
 // The page of TestTemplates.rc and its list-view.
 constexpr int kPageTemplate = 900, kPageList = 901;
 
-GUID ToGuid(const wchar_t* text) {
-    GUID g{};
-    EXPECT_EQ(S_OK, CLSIDFromString(text, &g)) << "bad identifier in the test";
-    return g;
-}
 // A key from its format identifier as the contract writes it.
 settings::KeyId Key(const wchar_t* fmtid, uint32_t pid) {
-    return settings::FromPropertyKey(PROPERTYKEY{ToGuid(fmtid), pid});
+    return settings::FromPropertyKey(PROPERTYKEY{ContractGuid(fmtid), pid});
 }
 
 // Registers the component class of every effect except the listed EffectIds (a class
@@ -58,37 +54,9 @@ settings::KeyId Key(const wchar_t* fmtid, uint32_t pid) {
 class Components {
 public:
     explicit Components(const std::vector<int>& missing = {}) {
-        // The component class and creation interface that make each effect available.
-        static const struct {
-            const wchar_t* clsid;
-            const wchar_t* iid;
-            std::vector<int> effects;
-        } kClasses[] = {
-            {L"{EB09C38E-23DD-48A8-89E4-4F12F3CC5AE7}", L"{4BE71351-495E-472C-9120-0F3C19899292}", {1}},
-            {L"{CB1DB2F4-3364-48DF-ADB0-5375C1210C7A}", L"{7FDAC3E4-0EB3-4910-AFBE-52E42A95E5C7}", {16}},
-            {L"{4D0A31C2-CFF9-4626-B8AE-E8BC98D66084}", L"{605EE47D-6327-41CF-9EBF-8094B0C1D1EF}", {2}},
-            {L"{37A6AA01-A5D2-4955-A678-89D76B1B8697}", L"{4FAA831A-32B0-45BE-BC94-66FDA1BFF90D}", {3}},
-            {L"{B6A6B665-9A9D-48C1-B5FB-0C304BB7AEC9}", L"{D2FE8EA6-21AF-4504-BEB3-33F948096AE7}", {4}},
-            {L"{F5311147-D9A9-4750-9F1C-B708BD0689B1}", L"{720E3044-EE69-46D1-A1D7-FF46C6AC9176}", {5}},
-            {L"{A59C7ABD-C71D-49E2-AEF5-1232C4141B26}", L"{BA79F822-CFA5-4966-B25E-32162DD4DC7C}", {6}},
-            {L"{F446A679-4FAE-4381-9E33-31FE4ADBC632}", L"{D67AD945-D47F-4187-AC9A-B007D63AA645}", {7}},
-            {L"{9B16B630-9215-4BDA-81A9-8F8F87370545}", L"{20F26CAC-98E9-42DC-B91D-CDC359B74702}", {8}},
-            {L"{CCF7561E-9337-4DF4-8E69-1A65EE4234C1}", L"{CACD8173-5241-4CB7-8FDD-C0EA9F2B849A}", {9}},
-            {L"{A95F8854-F18F-4150-9FC5-D0D83A3DA55E}", L"{43348B49-71EC-4C4F-B2AB-89D9D0C7F682}", {12}},
-            {L"{80E1C92D-E30A-4A98-BF80-98752A7744FD}", L"{D4FD14B2-6E4E-4265-829C-C2B944958903}", {10, 11}},
-            {L"{3E7B4824-FFB3-4A07-8AC3-A220CD8534C5}", L"{77EFACE7-E768-45F3-834D-2986EC878B95}", {17}},
-            {L"{62224D1A-ECC7-4752-AC8A-9A3B1A29894A}", L"{CA9B25CC-1567-4AD0-B5AD-829429E5DE25}", {19}},
-            {L"{4B8D75E2-712F-4263-9E68-5965313DDF09}", L"{874B6143-853B-47AB-8618-263A8F285F8C}", {18}},
-            {L"{4DE3EA62-07BA-4EE5-845A-0994F4E3E481}", L"{335675DC-35B7-4F63-A12F-488762DB2593}", {20, 21}},
-            {L"{29C23824-0A78-41D7-822B-E07AEC90B8F9}", L"{26AB0E01-BFB6-470B-BADE-C1BF64638178}", {23}},
-            {L"{53C240C7-8E89-4F1B-9004-D1980C4705BF}", L"{0DB487B1-7058-4CA0-B14E-E9B32FAFA639}", {22, 24, 25}},
-            {L"{45BB743B-4FD2-4B4A-AE9A-E09E8C298CFB}", L"{CFDEA0A4-D558-4191-99B1-B93DCDBF3CDE}", {26}},
-            {L"{BC8E3B67-3306-4EEF-B230-6798E9A67F0B}", L"{00000000-0000-0000-C000-000000000046}", {27}},
-            {L"{C6606CA5-2108-4CAF-8E52-1953F2DBF716}", L"{CF743829-4C33-457D-82CB-A00DE3308CD5}", {28}},
-        };
-        for (const auto& c : kClasses)
-            if (std::none_of(c.effects.begin(), c.effects.end(), [&](int e) { return std::count(missing.begin(), missing.end(), e); }))
-                registrations.push_back(std::make_unique<ComponentRegistration>(log, ToGuid(c.clsid), ToGuid(c.iid), L"component"));
+        for (const ContractComponent& c : kContractComponents)
+            if (std::none_of(std::begin(c.effects), std::end(c.effects), [&](int e) { return std::count(missing.begin(), missing.end(), e); }))
+                registrations.push_back(std::make_unique<ComponentRegistration>(log, ContractGuid(c.clsid), ContractGuid(c.iid), c.name));
     }
     CallLog log;
     std::vector<std::unique_ptr<ComponentRegistration>> registrations;

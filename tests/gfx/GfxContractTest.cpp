@@ -36,7 +36,7 @@ TEST_F(GfxTest, EachEndpointGetsItsComponents) {
     EXPECT_EQ(E_POINTER, p_->Initialize(nullptr));
     EXPECT_EQ(E_NOINTERFACE, p_->Initialize(p_.Get()));  // no property store: nothing created
     EXPECT_EQ(Held(), Names{});
-    for (const ComponentClass& c : kClasses) Drop(c.name);
+    for (const ContractComponent& c : kClasses) Drop(c.name);
     EXPECT_EQ(E_NOINTERFACE, Init(kSpeakers));
     Put(U(EnableKey(Equalizer), 1));
     EXPECT_EQ(S_OK, Lock(48000, 2, 2, 4));  // the status of the last enable-key read

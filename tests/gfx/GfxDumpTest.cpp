@@ -54,7 +54,7 @@ protected:
 TEST_F(GfxDumpTest, APeriodAppendsItsFirstTwoChannelsAsSixteenBitPcm) {
     ASSERT_EQ(S_OK, Init(kSpeakers));
     EXPECT_EQ(S_OK, Period(3, {1.0f, 0.0f, 9, -1.0f, 1.5f, 9, 0.25f, -2.0f, 9}));
-    p_ = NewProcessor(kGfxClsid);  // the old processor closed the file
+    p_ = NewProcessor(kGfx);  // the old processor closed the file
     EXPECT_EQ(ReadDump(), (std::vector<int16_t>{32767, 0, -32767, -16385, 8192, 2}));
 }
 

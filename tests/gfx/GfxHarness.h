@@ -10,19 +10,9 @@ enum Slot : int {
     Ac3, Dts, Monitor, SwapCenterSub, SwapSideRear,
 };
 
-inline const std::vector<ComponentClass> kClasses = {
-    {L"Equalizer", ParseGuid("{EB09C38E-23DD-48A8-89E4-4F12F3CC5AE7}"), ParseGuid("{4BE71351-495E-472C-9120-0F3C19899292}")},
-    {L"Eq15", ParseGuid("{CB1DB2F4-3364-48DF-ADB0-5375C1210C7A}"), ParseGuid("{7FDAC3E4-0EB3-4910-AFBE-52E42A95E5C7}")},
-    {L"KeyShifting", ParseGuid("{4B8D75E2-712F-4263-9E68-5965313DDF09}"), ParseGuid("{874B6143-853B-47AB-8618-263A8F285F8C}")},
-    {L"VocalFading", ParseGuid("{3E7B4824-FFB3-4A07-8AC3-A220CD8534C5}"), ParseGuid("{77EFACE7-E768-45F3-834D-2986EC878B95}")},
-    {L"VocalRemover", ParseGuid("{62224D1A-ECC7-4752-AC8A-9A3B1A29894A}"), ParseGuid("{CA9B25CC-1567-4AD0-B5AD-829429E5DE25}")},
-    {L"Environment", ParseGuid("{4D0A31C2-CFF9-4626-B8AE-E8BC98D66084}"), ParseGuid("{605EE47D-6327-41CF-9EBF-8094B0C1D1EF}")},
-    {L"FlexBass", ParseGuid("{37A6AA01-A5D2-4955-A678-89D76B1B8697}"), ParseGuid("{4FAA831A-32B0-45BE-BC94-66FDA1BFF90D}")},
-    {L"SmartVolume", ParseGuid("{F5311147-D9A9-4750-9F1C-B708BD0689B1}"), ParseGuid("{720E3044-EE69-46D1-A1D7-FF46C6AC9176}")},
-    {L"AC3", ParseGuid("{1A074404-3D7B-49D6-B115-AC459BF033E7}"), ParseGuid("{6172F9FC-3AEA-4254-AC18-E770B041C9C7}")},
-    {L"DTS", ParseGuid("{88A5ABC0-F5B3-492D-AD5F-230DDB7F7EDC}"), ParseGuid("{4F56074F-024D-4088-857E-E8D3C3D0C068}")},
-    {L"Monitor", ParseGuid("{745979CD-0146-4FB5-8FD3-285B9B7B4905}"), ParseGuid("{241B8849-E376-4DBF-B133-A0199B4A4A7D}")},
-};
+inline const std::vector<ContractComponent> kClasses =
+    ComponentClasses({L"Equalizer", L"Eq15", L"KeyShifting", L"VocalFading", L"VocalRemover", L"Environment",
+                      L"FlexBass", L"SmartVolume", L"AC3", L"DTS", L"Monitor"});
 
 // The enable key of each slot; the encoders and the monitor have none.
 inline KeyId EnableKey(int slot) {
@@ -34,12 +24,12 @@ inline KeyId EnableKey(int slot) {
     return keys[slot];
 }
 
-inline constexpr char kGfxClsid[] = "{23334AEA-8A5F-4794-A092-CBC24957FF00}";
+inline const ContractClass& kGfx = kContractClasses[0];
 
 class GfxTest : public ProcessorTest {
 protected:
     void SetUp() override {
-        Start(kGfxClsid, kClasses);
+        Start(kGfx, kClasses);
         ASSERT_EQ(S_OK, Init(kSpeakers));
     }
     // The output monitor works on a stereo copy.

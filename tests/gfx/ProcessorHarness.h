@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cwchar>
 #include <cstring>
 #include <memory>
 #include <stdexcept>
@@ -18,6 +19,7 @@
 #include "common/ComPtr.h"
 #include "processors/IQXEffectProcessor.h"
 #include "settings/WinGuid.h"
+#include "tests/support/ModuleContract.h"
 #include "tests/support/RecordingComponent.h"
 #include "tests/support/Stores.h"
 #include "tests/support/WaveFormats.h"
@@ -55,11 +57,14 @@ std::vector<T> Concat(std::vector<T> a, const std::vector<T>& b) {
     return a;
 }
 
-// A component class as the contract names it, with the name the call log records.
-struct ComponentClass {
-    const wchar_t* name;
-    Guid clsid, iid;
-};
+// The contract's component classes of the given names, in that order.
+inline std::vector<ContractComponent> ComponentClasses(std::initializer_list<const wchar_t*> names) {
+    std::vector<ContractComponent> out;
+    for (const wchar_t* name : names)
+        for (const ContractComponent& c : kContractComponents)
+            if (!std::wcscmp(c.name, name)) out.push_back(c);
+    return out;
+}
 
 // One value in the FX store: VT_UI4, a blob, or a value of a type no reader accepts.
 struct Value {
@@ -96,13 +101,12 @@ struct LockRow {
 };
 
 // A processor made through the module's class factory, as the outside host makes it.
-inline ComPtr<IQXEffectProcessor> NewProcessor(const char (&clsid)[39]) {
+inline ComPtr<IQXEffectProcessor> NewProcessor(const ContractClass& processor) {
     ComPtr<IClassFactory> factory;
     ComPtr<IQXEffectProcessor> p;
-    EXPECT_EQ(S_OK, DllGetClassObject(ToGuid(ParseGuid(clsid)), IID_IClassFactory, factory.PutVoid()));
-    const GUID processorIid = ToGuid(ParseGuid("{491EC4BE-4EE1-49E5-B56F-EF23DB386121}"));
+    EXPECT_EQ(S_OK, DllGetClassObject(ContractGuid(processor.clsid), IID_IClassFactory, factory.PutVoid()));
     if (factory) {
-        EXPECT_EQ(S_OK, factory->CreateInstance(nullptr, processorIid, p.PutVoid()));
+        EXPECT_EQ(S_OK, factory->CreateInstance(nullptr, ContractGuid(kContractProcessorIid), p.PutVoid()));
     }
     return p;
 }
@@ -110,11 +114,11 @@ inline ComPtr<IQXEffectProcessor> NewProcessor(const char (&clsid)[39]) {
 class ProcessorTest : public testing::Test {
 protected:
     // Registers every class, then creates the processor from its class identifier.
-    void Start(const char (&clsid)[39], const std::vector<ComponentClass>& classes) {
-        for (const ComponentClass& c : classes)
-            regs_.push_back(std::make_unique<ComponentRegistration>(log_, ToGuid(c.clsid), ToGuid(c.iid), c.name));
+    void Start(const ContractClass& processor, const std::vector<ContractComponent>& classes) {
+        for (const ContractComponent& c : classes)
+            regs_.push_back(std::make_unique<ComponentRegistration>(log_, ContractGuid(c.clsid), ContractGuid(c.iid), c.name));
         fx_ = NewMemoryStore();
-        p_ = NewProcessor(clsid);
+        p_ = NewProcessor(processor);
         ASSERT_TRUE(p_);
     }
     void TearDown() override {

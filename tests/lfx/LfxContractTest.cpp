@@ -13,7 +13,7 @@ TEST_F(LfxTest, EachEndpointGetsItsComponents) {
     EXPECT_EQ(E_POINTER, p_->Initialize(nullptr));
     EXPECT_EQ(E_NOINTERFACE, p_->Initialize(p_.Get()));  // creates all the same,
     EXPECT_EQ(Held().size(), 6u);                        // for the form factor read before
-    for (const ComponentClass& c : kClasses) Drop(c.name);
+    for (const ContractComponent& c : kClasses) Drop(c.name);
     EXPECT_EQ(S_OK, Init(kSpeakers));  // the host's own up-mix is always there
     EXPECT_EQ(E_NOTIMPL, p_->IsEncodedFormatSupported(146));
     EXPECT_EQ(E_NOTIMPL, p_->ProcessMonitor(nullptr, 1));

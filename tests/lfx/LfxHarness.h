@@ -8,15 +8,8 @@ namespace qx::test::lfx {
 // Enable flags; flags 0 to 6 are also the component slots.
 enum Flag : int { Nuvex, Shifter, Dolby, ProLogic, Sensation, Neo, Clarity, NuvexMax, Pcee };
 
-inline const std::vector<ComponentClass> kClasses = {
-    {L"Nuvex", ParseGuid("{80E1C92D-E30A-4A98-BF80-98752A7744FD}"), ParseGuid("{D4FD14B2-6E4E-4265-829C-C2B944958903}")},
-    {L"Shifter", ParseGuid("{B6A6B665-9A9D-48C1-B5FB-0C304BB7AEC9}"), ParseGuid("{D2FE8EA6-21AF-4504-BEB3-33F948096AE7}")},
-    {L"Dolby", ParseGuid("{A59C7ABD-C71D-49E2-AEF5-1232C4141B26}"), ParseGuid("{BA79F822-CFA5-4966-B25E-32162DD4DC7C}")},
-    {L"ProLogic", ParseGuid("{F446A679-4FAE-4381-9E33-31FE4ADBC632}"), ParseGuid("{D67AD945-D47F-4187-AC9A-B007D63AA645}")},
-    {L"Sensation", ParseGuid("{CCF7561E-9337-4DF4-8E69-1A65EE4234C1}"), ParseGuid("{CACD8173-5241-4CB7-8FDD-C0EA9F2B849A}")},
-    {L"Neo", ParseGuid("{9B16B630-9215-4BDA-81A9-8F8F87370545}"), ParseGuid("{20F26CAC-98E9-42DC-B91D-CDC359B74702}")},
-    {L"Clarity", ParseGuid("{A95F8854-F18F-4150-9FC5-D0D83A3DA55E}"), ParseGuid("{43348B49-71EC-4C4F-B2AB-89D9D0C7F682}")},
-};
+inline const std::vector<ContractComponent> kClasses =
+    ComponentClasses({L"Nuvex", L"Shifter", L"Dolby", L"ProLogic", L"Sensation", L"Neo", L"Clarity"});
 
 inline KeyId NuvexKey(uint32_t pid) { return Key("{C020CDBF-756F-4B6D-9031-BE6E20CF1C9F}", pid); }
 inline KeyId ShifterKey(uint32_t pid) { return Key("{F9736E6B-5342-4690-82B7-95E78DF992A0}", pid); }
@@ -32,12 +25,12 @@ inline KeyId EnableKey(int flag) {
     return keys[flag];
 }
 
-inline constexpr char kLfxClsid[] = "{32F6E317-3CC6-4B29-A810-911C62895185}";
+inline const ContractClass& kLfx = kContractClasses[1];
 
 class LfxTest : public ProcessorTest {
 protected:
     void SetUp() override {
-        Start(kLfxClsid, kClasses);
+        Start(kLfx, kClasses);
         ASSERT_EQ(S_OK, Init(kSpeakers));
     }
     // Voice Clarity works on 5.1 and the Speaker Shifter on 7.1, whatever the stream.

@@ -59,7 +59,7 @@ struct Apo {
         }
         Apo& a_;
     };
-    ClassRegistration registration{ToGuid(ParseGuid("{BC8E3B67-3306-4EEF-B230-6798E9A67F0B}")),
+    ClassRegistration registration{ContractGuid(kContractComponents[22].clsid),
                                    [this](REFIID riid, void** ppv) { return QueryNewObject(new Object(*this), riid, ppv); }};
 };
 

@@ -17,7 +17,7 @@ TEST_F(MicTest, OnlyAMicrophoneGetsComponents) {
     Drop(L"voice");
     EXPECT_EQ(S_OK, Init(kMicrophone));
     EXPECT_EQ(Held(), (Names{L"enc", L"noise", L"mix"}));
-    for (const ComponentClass& c : kClasses) Drop(c.name);
+    for (const ContractComponent& c : kClasses) Drop(c.name);
     EXPECT_EQ(E_NOINTERFACE, Init(kMicrophone));
     Enable({kNoiseReduction, kMagicVoice});
     EXPECT_EQ(S_OK, Lock(48000, 2, 2, 16));  // the last enable-key read

@@ -7,12 +7,7 @@
 
 namespace qx::test::mic {
 
-inline const std::vector<ComponentClass> kClasses = {
-    {L"enc", ParseGuid("{29C23824-0A78-41D7-822B-E07AEC90B8F9}"), ParseGuid("{26AB0E01-BFB6-470B-BADE-C1BF64638178}")},
-    {L"voice", ParseGuid("{4DE3EA62-07BA-4EE5-845A-0994F4E3E481}"), ParseGuid("{335675DC-35B7-4F63-A12F-488762DB2593}")},
-    {L"noise", ParseGuid("{53C240C7-8E89-4F1B-9004-D1980C4705BF}"), ParseGuid("{0DB487B1-7058-4CA0-B14E-E9B32FAFA639}")},
-    {L"mix", ParseGuid("{45BB743B-4FD2-4B4A-AE9A-E09E8C298CFB}"), ParseGuid("{CFDEA0A4-D558-4191-99B1-B93DCDBF3CDE}")},
-};
+inline const std::vector<ContractComponent> kClasses = ComponentClasses({L"enc", L"voice", L"noise", L"mix"});
 
 inline KeyId NoiseKey(uint32_t pid) { return Key("{A9334B7E-12FD-4918-B565-461073332B91}", pid); }
 inline KeyId VoiceKey(uint32_t pid) { return Key("{3BC6329A-2397-4FF3-92F5-2CD9894BB889}", pid); }
@@ -23,12 +18,12 @@ inline const KeyId kEnc = NoiseKey(1), kNoiseReduction = NoiseKey(0), kBeamFormi
 inline const std::vector<KeyId> kEnableKeys = {kEnc, kMagicVoice, kEcho, kNoiseReduction, kBeamForming, kAec,
                                                kMixOutput, kZurAec};
 
-inline constexpr char kMicClsid[] = "{23DA0710-3679-4E19-9736-9BAC5DE8F179}";
+inline const ContractClass& kMic = kContractClasses[2];
 
 class MicTest : public ProcessorTest {
 protected:
     void SetUp() override {
-        Start(kMicClsid, kClasses);
+        Start(kMic, kClasses);
         ASSERT_EQ(S_OK, Init(kMicrophone));
     }
     // Writes every enable key: on for the listed keys, off for the others.

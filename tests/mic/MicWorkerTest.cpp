@@ -28,7 +28,7 @@ public:
         thread_ = std::thread([this] {
             const HRESULT init = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
             {
-                const ClassRegistration registration(ToGuid(ParseGuid("{C6606CA5-2108-4CAF-8E52-1953F2DBF716}")),
+                const ClassRegistration registration(ContractGuid(kContractComponents[23].clsid),
                                                      [this](REFIID riid, void** ppv) {
                                                          return QueryNewObject(new Object(*this), riid, ppv);
                                                      });
@@ -117,7 +117,7 @@ private:
 
 class MicWorker : public MicTest {
 protected:
-    void SetUp() override { Start(kMicClsid, kClasses); }
+    void SetUp() override { Start(kMic, kClasses); }
     // The stand-in outlives the processor, whose worker may still hold its object.
     void TearDown() override {
         MicTest::TearDown();

@@ -27,6 +27,7 @@
 #include "tests/support/ModuleContract.h"
 #include "tests/support/Processors.h"
 #include "tests/support/ScratchDirectory.h"
+#include "tests/support/ServerLibrary.h"
 
 STDAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, LPVOID* ppv);
 
@@ -43,37 +44,6 @@ std::wstring HostPath(const char* hostPath) {
 
 // Path of the built module as Windows sees it.
 std::wstring BuiltModulePath() { return HostPath(QX_MODULE_FILE); }
-
-class BuiltModule {
-public:
-    explicit BuiltModule(const std::wstring& path = BuiltModulePath()) : path_(path), module_(LoadLibraryW(path.c_str())) {
-        if (!module_) return;
-        registerServer_ = reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(module_, "DllRegisterServer")));
-        unregisterServer_ =
-            reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(module_, "DllUnregisterServer")));
-        if (!registerServer_ || !unregisterServer_) {
-            FreeLibrary(module_);
-            module_ = nullptr;
-        }
-    }
-    ~BuiltModule() {
-        if (module_) FreeLibrary(module_);
-    }
-    BuiltModule(const BuiltModule&) = delete;
-    BuiltModule& operator=(const BuiltModule&) = delete;
-
-    bool Loaded() const { return module_ != nullptr; }
-    HRESULT Register() const { return registerServer_(); }
-    HRESULT Unregister() const { return unregisterServer_(); }
-    const std::wstring& Path() const { return path_; }
-
-private:
-    using Entry = HRESULT(STDAPICALLTYPE*)();
-    std::wstring path_;
-    HMODULE module_ = nullptr;
-    Entry registerServer_ = nullptr;
-    Entry unregisterServer_ = nullptr;
-};
 
 // HKEY_CLASSES_ROOT helpers. Text() gives "<no key>" for a missing key, "<none>" for a
 // missing value and "<type N>" for a value that is not REG_SZ.
@@ -206,7 +176,7 @@ protected:
     }
     const LCID kGerman = MAKELCID(MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), SORT_DEFAULT);
     const LCID original_ = GetThreadLocale();
-    BuiltModule module_;
+    ServerLibrary module_{BuiltModulePath()};
 };
 
 // The system tool calls the module's own entry points, here of a copy whose path holds a
@@ -235,7 +205,7 @@ TEST_F(Registration, TheSystemToolRegistersRepeatablyAndUnregisters) {
     EXPECT_EQ(keys.size() + values.size(), lines) << "keys and values beyond the scripts'";
     const std::wstring first = RegisteredState();
     {
-        BuiltModule quoted(copy);
+        ServerLibrary quoted(copy);
         ASSERT_EQ(S_OK, quoted.Register());
     }
     EXPECT_EQ(first, RegisteredState());
@@ -284,7 +254,7 @@ TEST_F(Registration, PathOfMaxPathCharactersIsRefused) {
     relative += std::wstring(MAX_PATH - fixed - relative.size(), L'x') + L"QXAPOMain.dll";
     const std::wstring copy = dir.Copy(module_.Path(), relative);
     ASSERT_EQ(size_t(MAX_PATH), copy.size());
-    BuiltModule longPath(copy);
+    ServerLibrary longPath(copy);
     if (!longPath.Loaded()) GTEST_SKIP() << "this system does not load from paths of MAX_PATH characters";
     EXPECT_EQ(HRESULT(0x8007007A), longPath.Register());
     EXPECT_EQ(HRESULT(0x8007007A), longPath.Unregister());
@@ -444,7 +414,7 @@ protected:
         return info;
     }
 
-    BuiltModule module_;
+    ServerLibrary module_{BuiltModulePath()};
     ComPtr<ITypeLib> library_;
     bool registered_ = false;
 };
