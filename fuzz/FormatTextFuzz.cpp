@@ -6,10 +6,10 @@
 //   cmake --build build/fuzz --target FormatTextFuzz && build/fuzz/fuzz/FormatTextFuzz
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <vector>
 
 #include "common/FormatText.h"
+#include "fuzz/FuzzCheck.h"
 
 namespace {
 
@@ -49,12 +49,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // Only the two success-or-cut answers are possible, the text is terminated inside the
     // capacity (at its last slot when cut), and nothing beyond the capacity is written.
-    if (hr != 0 && hr != int32_t(0x8007007Au)) std::abort();
+    Check(hr == 0 || hr == int32_t(0x8007007Au));
     bool terminated = false;
     for (size_t i = 0; i < capacity && !terminated; ++i) terminated = buffer[i] == 0;
-    if (!terminated) std::abort();
-    if (hr != 0 && buffer[capacity - 1] != 0) std::abort();
-    for (size_t i = capacity; i < kMaxCapacity + kGuard; ++i)
-        if (buffer[i] != kCanary) std::abort();
+    Check(terminated);
+    Check(hr == 0 || buffer[capacity - 1] == 0);
+    for (size_t i = capacity; i < kMaxCapacity + kGuard; ++i) Check(buffer[i] == kCanary);
     return 0;
 }

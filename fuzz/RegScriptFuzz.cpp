@@ -11,9 +11,9 @@
 //   build/fuzz/fuzz/RegScriptFuzz fuzz/corpus/RegScriptFuzz
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 
+#include "fuzz/FuzzCheck.h"
 #include "server/RegScript.h"
 #include "server/ReplacementList.h"
 #include "tests/support/MemoryRegistry.h"
@@ -25,10 +25,6 @@ bool Known(qx::Status s) {
     const auto facility = static_cast<std::uint32_t>(s) & 0xFFFF0000u;
     return s == st::kOk || s == st::kDispException || s == st::kFail || s == st::kTypeMismatch ||
            s == st::kOverflow || s == st::kOutOfMemory || facility == 0x80070000u;
-}
-
-void Check(bool condition) {
-    if (!condition) std::abort();
 }
 
 }  // namespace

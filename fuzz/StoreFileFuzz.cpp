@@ -6,17 +6,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
+#include "fuzz/FuzzCheck.h"
 #include "host/qxpanel/StoreLine.h"
 
 namespace {
 using qx::panel::StoreEntry;
-
-void Check(bool condition) {
-    if (!condition) std::abort();
-}
 
 std::string Written(const StoreEntry& e) {
     char text[64];

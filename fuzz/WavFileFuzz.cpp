@@ -5,20 +5,16 @@
 // was read, written and read again is the same audio, bit for bit, with no warning.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "fuzz/FuzzCheck.h"
 #include "host/WavFile.h"
 
 namespace {
 using qx::host::SampleFormat;
 using qx::host::WavAudio;
-
-void Check(bool condition) {
-    if (!condition) std::abort();
-}
 
 bool SameBits(const std::vector<double>& a, const std::vector<double>& b) {
     return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0);

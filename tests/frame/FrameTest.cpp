@@ -23,7 +23,6 @@
 #include "tests/support/Stores.h"
 
 STDAPI DllCanUnloadNow();
-STDAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, LPVOID* ppv);
 
 using namespace qx::settings;
 using qx::ComPtr;
@@ -52,12 +51,7 @@ ComPtr<IClassFactory> Factory(const wchar_t* clsid) {
 }
 
 ComPtr<IUnknown> Create(const ContractClass& c, IUnknown* outer = nullptr) {
-    ComPtr<IClassFactory> factory = Factory(c.clsid);
-    ComPtr<IUnknown> object;
-    if (factory) {
-        EXPECT_EQ(S_OK, factory->CreateInstance(outer, IID_IUnknown, object.PutVoid()));
-    }
-    return object;
+    return qx::test::NewContractObject(c, IID_IUnknown, outer);
 }
 
 // An outer object that aggregates a module object and counts its own references.

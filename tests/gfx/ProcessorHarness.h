@@ -24,8 +24,6 @@
 #include "tests/support/Stores.h"
 #include "tests/support/WaveFormats.h"
 
-STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** ppv);
-
 namespace qx::test {
 
 using Bytes = std::vector<uint8_t>;
@@ -102,13 +100,7 @@ struct LockRow {
 
 // A processor made through the module's class factory, as the outside host makes it.
 inline ComPtr<IQXEffectProcessor> NewProcessor(const ContractClass& processor) {
-    ComPtr<IClassFactory> factory;
-    ComPtr<IQXEffectProcessor> p;
-    EXPECT_EQ(S_OK, DllGetClassObject(ContractGuid(processor.clsid), IID_IClassFactory, factory.PutVoid()));
-    if (factory) {
-        EXPECT_EQ(S_OK, factory->CreateInstance(nullptr, ContractGuid(kContractProcessorIid), p.PutVoid()));
-    }
-    return p;
+    return NewContractObject<IQXEffectProcessor>(processor, ContractGuid(kContractProcessorIid));
 }
 
 class ProcessorTest : public testing::Test {

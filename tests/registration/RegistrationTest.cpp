@@ -29,8 +29,6 @@
 #include "tests/support/ScratchDirectory.h"
 #include "tests/support/ServerLibrary.h"
 
-STDAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, LPVOID* ppv);
-
 namespace qx::test {
 namespace {
 
@@ -379,15 +377,6 @@ TYPEATTR Attributes(ITypeInfo* info) {
     return copy;
 }
 
-template <class T>
-ComPtr<T> Create(const ContractClass& c) {
-    ComPtr<IClassFactory> factory;
-    ComPtr<T> object;
-    if (SUCCEEDED(DllGetClassObject(ContractGuid(c.clsid), IID_IClassFactory, factory.PutVoid())))
-        factory->CreateInstance(nullptr, __uuidof(T), object.PutVoid());
-    return object;
-}
-
 class TypeLibrary : public testing::Test {
 protected:
     // Type information is loaded afresh in every test, as after a reload of the module.
@@ -432,7 +421,7 @@ TEST_F(TypeLibrary, ClassesAndDualInterfacesInOrderAndThroughIDispatch) {
     const HRESULT loadError = LoadRegTypeLib(ContractGuid(kContractLibId), 1, 0, kLocale, unregistered.Put());
     ASSERT_TRUE(FAILED(loadError));
     for (const ContractClass& c : kContractClasses) {
-        ComPtr<IDispatch> object = Create<IDispatch>(c);
+        ComPtr<IDispatch> object = NewContractObject<IDispatch>(c, IID_IDispatch);
         ASSERT_TRUE(object);
         ITypeInfo* info = reinterpret_cast<ITypeInfo*>(1);
         EXPECT_EQ(loadError, object->GetTypeInfo(0, kLocale, &info));
@@ -459,7 +448,7 @@ TEST_F(TypeLibrary, ClassesAndDualInterfacesInOrderAndThroughIDispatch) {
         const std::wstring name = c.name;
         SCOPED_TRACE(name);
         ComPtr<ITypeInfo> coclass = Entry(2 * i), dispatch, again;
-        ComPtr<IDispatch> object = Create<IDispatch>(c);
+        ComPtr<IDispatch> object = NewContractObject<IDispatch>(c, IID_IDispatch);
         ASSERT_TRUE(coclass && object);
         ASSERT_EQ(S_OK, object->GetTypeInfo(0, kLocale, dispatch.Put()));
         ASSERT_EQ(S_OK, object->GetTypeInfo(0, LOCALE_NEUTRAL, again.Put()));
@@ -505,7 +494,7 @@ TEST_F(TypeLibrary, ClassesAndDualInterfacesInOrderAndThroughIDispatch) {
 // as an exception carrying the method's status.
 TEST_F(TypeLibrary, EffectListMethodsByNameAndThroughInvoke) {
     Register();
-    ComPtr<IDispatch> object = Create<IDispatch>(kContractClasses[3]);
+    ComPtr<IDispatch> object = NewContractObject<IDispatch>(kContractClasses[3], IID_IDispatch);
     ComPtr<ITypeInfo> info;
     ASSERT_TRUE(object);
     ASSERT_EQ(S_OK, object->GetTypeInfo(0, kLocale, info.Put()));

@@ -1,9 +1,16 @@
 #pragma once
 // The identifiers and names the module's outside contract fixes, written once for the
 // tests from the published interface, never taken from the module's own headers: a typo
-// on either side fails a test.
+// on either side fails a test. And an object of one of its classes, made as a client
+// makes it.
 #include <windows.h>
 #include <objbase.h>
+
+#include <gtest/gtest.h>
+
+#include "common/ComPtr.h"
+
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** ppv);
 
 namespace qx::test {
 
@@ -65,6 +72,19 @@ inline GUID ContractGuid(const wchar_t* text) {
     GUID guid = {};
     IIDFromString(text, &guid);
     return guid;
+}
+
+// An object of class `c` asked for `iid` through the module's class factory; null, and a
+// failed check, when either step fails.
+template <class T = IUnknown>
+ComPtr<T> NewContractObject(const ContractClass& c, REFIID iid, IUnknown* outer = nullptr) {
+    ComPtr<IClassFactory> factory;
+    ComPtr<T> object;
+    EXPECT_EQ(S_OK, DllGetClassObject(ContractGuid(c.clsid), IID_IClassFactory, factory.PutVoid()));
+    if (factory) {
+        EXPECT_EQ(S_OK, factory->CreateInstance(outer, iid, object.PutVoid()));
+    }
+    return object;
 }
 
 }  // namespace qx::test
