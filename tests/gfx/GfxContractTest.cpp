@@ -137,21 +137,17 @@ struct PushRow {
     Pushes expected;
     HRESULT status = S_OK;
 };
-std::vector<Value> EqGains() {
-    std::vector<Value> v;
-    for (uint32_t pid = 1; pid <= 10; ++pid) v.push_back(U(Eq(pid), uint32_t(int32_t(pid) - 6)));
-    return v;
-}
-const Bytes kEqGainsSent = Words({uint32_t(-5), uint32_t(-4), uint32_t(-3), uint32_t(-2), uint32_t(-1), 0, 1, 2, 3, 4});
 
 const PushRow kPushes[] = {
     {"lock sends stored values in the components' layouts",
-     Concat(EqGains(), {B(Eq(12), Record(7, 0x50, uint32_t(-3))), B(Eq(14), Bands(9)), U(Eq(15), 0x100),
-                       U(kKeyShift, uint32_t(-3)), U(kFadingAmount, 0x1234), U(kRemoverAmount, uint32_t(-48)),
-                       U(kRemoverBand, 3), U(kEnvPreset, 27), U(kEnvRoom, 2), U(kBassCutoff, 250), U(kBassLevel, 24),
-                       U(kBassSpeakers, 0x603)}),
+     {U(Eq(1), uint32_t(-5)), U(Eq(2), uint32_t(-4)), U(Eq(3), uint32_t(-3)), U(Eq(4), uint32_t(-2)),
+      U(Eq(5), uint32_t(-1)), U(Eq(6), 0), U(Eq(7), 1), U(Eq(8), 2), U(Eq(9), 3), U(Eq(10), 4),
+      B(Eq(12), Record(7, 0x50, uint32_t(-3))), B(Eq(14), Bands(9)), U(Eq(15), 0x100), U(kKeyShift, uint32_t(-3)),
+      U(kFadingAmount, 0x1234), U(kRemoverAmount, uint32_t(-48)), U(kRemoverBand, 3), U(kEnvPreset, 27),
+      U(kEnvRoom, 2), U(kBassCutoff, 250), U(kBassLevel, 24), U(kBassSpeakers, 0x603)},
      kLock,
-     {{L"Equalizer", 11, kEqGainsSent}, {L"Eq15", 35, {1}}, {L"Eq15", 36, Words({0x50, uint32_t(-3)})},
+     {{L"Equalizer", 11, Words({uint32_t(-5), uint32_t(-4), uint32_t(-3), uint32_t(-2), uint32_t(-1), 0, 1, 2, 3, 4})},
+      {L"Eq15", 35, {1}}, {L"Eq15", 36, Words({0x50, uint32_t(-3)})},
       {L"Eq15", 37, {0}}, {L"Eq15", 38, Bytes(8, 0)}, {L"Eq15", 39, BandsAsSent(9)}, {L"Eq15", 40, {1}},
       {L"Eq15", 41, {0}}, {L"KeyShifting", 5, Words({uint32_t(-3)})}, {L"VocalFading", 9, {0x34}},
       {L"VocalRemover", 34, Words({uint32_t(-48)})}, {L"VocalRemover", 33, {3}}, {L"Environment", 6, {2, 27}},

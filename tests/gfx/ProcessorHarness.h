@@ -19,6 +19,7 @@
 #include "common/ComPtr.h"
 #include "processors/IQXEffectProcessor.h"
 #include "settings/WinGuid.h"
+#include "tests/support/AllocationCounter.h"
 #include "tests/support/ModuleContract.h"
 #include "tests/support/RecordingComponent.h"
 #include "tests/support/Stores.h"
@@ -157,6 +158,22 @@ protected:
         return p_->Process(in_.data(), out_.data(), frames);
     }
     static float RampAt(uint32_t frame, uint32_t channel) { return float(100 * channel + frame + 1) / 1000.0f; }
+    // The components that ran in one period of a ramp.
+    Names Chain(uint32_t in = 2, uint32_t out = 2) {
+        log_.Clear();
+        Run(in, out, 16);
+        return log_.ProcessOrder();
+    }
+    // Heap calls of `frames` more frames through Process (and the monitor when asked), made
+    // with the call log off: the log allocates, the audio path must not.
+    size_t PeriodAllocations(uint32_t frames, bool monitor = false) {
+        log_.SetRecordProcess(false);
+        AllocationCounter counter;
+        p_->Process(in_.data(), out_.data(), frames);
+        if (monitor) p_->ProcessMonitor(out_.data(), frames);
+        log_.SetRecordProcess(true);
+        return counter.Count();
+    }
 
     // Locks with each row: a refused format makes no component call; an accepted one
     // initialises every component for float at the internal rate and frame count.

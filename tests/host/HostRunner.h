@@ -31,14 +31,6 @@ inline std::string Servers() {
     return "--module " + Q(TestFolder() + "QXAPOMain.dll") + " --components " + Q(TestFolder() + "QXSampleFX.dll");
 }
 
-// A file of the source tree, as the programs under Wine see it.
-inline std::string SourceFile(const std::string& relative) {
-    std::string path = "Z:" QX_SOURCE_DIR "/" + relative;
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return path;
-}
-
 // A scratch folder of the running test, named after it and removed with everything in it
 // when the object goes.
 class ScratchFolder {

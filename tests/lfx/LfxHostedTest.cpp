@@ -3,7 +3,6 @@
 #include "common/UnknownObject.h"
 #include "processors/ApoInterfaces.h"
 #include "tests/lfx/LfxHarness.h"
-#include "tests/support/AllocationCounter.h"
 
 namespace qx::test::lfx {
 namespace {

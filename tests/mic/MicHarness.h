@@ -30,12 +30,6 @@ protected:
     void Enable(const std::vector<KeyId>& on) {
         for (const KeyId& key : kEnableKeys) Put(U(key, std::count(on.begin(), on.end(), key) ? 1 : 0));
     }
-    // The components that ran in one period of a ramp.
-    Names Chain(uint32_t in = 2, uint32_t out = 2) {
-        log_.Clear();
-        Run(in, out, 16);
-        return log_.ProcessOrder();
-    }
 };
 
 }  // namespace qx::test::mic
