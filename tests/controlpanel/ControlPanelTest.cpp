@@ -791,16 +791,43 @@ TEST_F(EffectList, PropertyValueChangedMovesTheRowLikeAClick) {
     EXPECT_EQ(E_ACCESSDENIED, Changed(failing.Get(), key::EqualizerEnable));
 }
 
-// Rows without a dialog return at once; the Dolby row asks for the locator class (none
-// is registered here, so nothing is started).
+// A stand-in for the outside locator of the Dolby panel program: it logs the slots of the
+// methods called (the second and the fourteenth after IUnknown's three) and reports no file.
+class PanelLocator : public qx::UnknownObject<IQXDolbyPanelLocator> {
+public:
+    explicit PanelLocator(std::vector<int>& slots) : slots_(slots) {}
+#define QX_UNUSED_SLOT(n) \
+    HRESULT STDMETHODCALLTYPE Unused##n() override { return Called(n); }
+    QX_UNUSED_SLOT(1) QX_UNUSED_SLOT(3) QX_UNUSED_SLOT(4) QX_UNUSED_SLOT(5) QX_UNUSED_SLOT(6) QX_UNUSED_SLOT(7)
+    QX_UNUSED_SLOT(8) QX_UNUSED_SLOT(9) QX_UNUSED_SLOT(10) QX_UNUSED_SLOT(11) QX_UNUSED_SLOT(12) QX_UNUSED_SLOT(13)
+#undef QX_UNUSED_SLOT
+    HRESULT STDMETHODCALLTYPE Prepare() override { return Called(2); }
+    HRESULT STDMETHODCALLTYPE GetLocatedPath(LPWSTR* path) override {
+        *path = nullptr;
+        return Called(14);
+    }
+    HRESULT Called(int slot) {
+        slots_.push_back(slot);
+        return S_OK;
+    }
+    std::vector<int>& slots_;
+};
+
+// Rows without a dialog return at once; the Dolby row asks the locator class, when there
+// is one, to prepare and then for the file it found, and with no file starts nothing.
 TEST_F(EffectList, SettingsOpensNothingForRowsWithoutADialog) {
     ASSERT_EQ(S_OK, panel.Show({kSpeakers, 0x63F, 0}));
     EXPECT_EQ(E_POINTER, panel.object->EffectList_SettingsDialog(nullptr, fx.Get()));
     EXPECT_EQ(E_POINTER, panel.object->EffectList_SettingsDialog(panel.list, nullptr));
+    std::vector<int> slots;
     for (const wchar_t* row : {L"", L"Smart Volume", L"Swap Side and Rear", L"Nuvex Surround Max", L"Dolby PCEEv4"}) {
         panel.Select(panel.Row(row));
         EXPECT_EQ(*row ? S_OK : E_UNEXPECTED, panel.object->EffectList_SettingsDialog(panel.list, fx.Get()));
     }
+    const qx::ClassRegistration locator(ContractGuid(L"{958342AF-451A-4443-9CFE-55679A2DD524}"),
+                                        [&](REFIID riid, void** ppv) { return qx::QueryNewObject(new PanelLocator(slots), riid, ppv); });
+    EXPECT_EQ(S_OK, panel.object->EffectList_SettingsDialog(panel.list, fx.Get()));
+    EXPECT_EQ((std::vector<int>{2, 14}), slots);
 }
 
 // The Dolby row starts the panel program beside the file the locator found: everything
