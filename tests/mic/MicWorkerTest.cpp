@@ -168,10 +168,7 @@ TEST_F(MicWorker, AppliesTheStateToTheFirstKnownDeviceAfterEachLockAndChange) {
 }
 
 TEST_F(MicWorker, ChangesBeforeItWakesGiveOneApplyWithTheLatestValue) {
-    ZurConfig config;
-    config.holdFirstSet = true;
-    config.firstKnownDevice = -1;  // no known device: device 0
-    Zurarur& zur = Zur(config);
+    Zurarur& zur = Zur({-1, true});  // no known device (device 0); the first apply held
     ASSERT_EQ(S_OK, Init(kMicrophone));
     ASSERT_TRUE(zur.WaitForSets(1));  // held in its first apply
     for (uint32_t v : {1u, 0u, 7u}) Set(kZurAec, v);
