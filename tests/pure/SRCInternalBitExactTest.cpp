@@ -114,14 +114,16 @@ TEST(SRCInternalBitExact, EveryKindOnEveryPathMatchesItsDefinitionBitForBit) {
         std::vector<std::vector<float>> signal;
         for (int ch = 0; ch < kChannels; ++ch) {
             models.push_back(ModelFor(kind));
-            signal.push_back(Noise(20000, ch + 1));
+            signal.push_back(Noise(60000, ch + 1));
         }
         size_t pos = 0;
         // Planned blocks, then smaller ones of every remainder the size rules meet
         // (the reverse direction always converts the planned size).
         const uint32_t b = forward ? c.block : planned;
-        const std::vector<uint32_t> sizes =
+        std::vector<uint32_t> sizes =
             forward ? std::vector<uint32_t>{b, b, b - 1, b - 2, 7, 1, 2, 3, b, 64, b} : std::vector<uint32_t>(6, b);
+        // Then sizes through the whole block, for every count of vectors a block can end with.
+        for (uint32_t n = 9; forward && n < b; n += 17) sizes.push_back(n);
         for (uint32_t n : sizes) {
             for (int ch = 0; ch < kChannels; ++ch) {
                 std::vector<float> buf(c.block * 4, 123.0f);
