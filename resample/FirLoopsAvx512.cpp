@@ -52,6 +52,7 @@ struct Lanes {
 };
 
 #include "resample/FirLoops.inl"
+#include "resample/FirPoly.inl"
 #include "resample/FirRows.inl"
 
 bool Built() { return true; }

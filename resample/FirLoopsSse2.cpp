@@ -47,6 +47,7 @@ struct Lanes {
 };
 
 #include "resample/FirLoops.inl"
+#include "resample/FirPoly.inl"
 
 bool Built() { return true; }
 
