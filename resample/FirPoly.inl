@@ -16,70 +16,132 @@
 // lane's products are still added in increasing tap order, each rounded before its add,
 // and a zero coefficient adds a zero product, which changes no finite sum.
 
-// acc += c * in, for both vectors of a pair on one load.
-QX_FIR_INLINE void PolyBoth(typename Lanes::Vec& a, typename Lanes::Vec& b, typename Lanes::Vec ca,
-                            typename Lanes::Vec cb, typename Lanes::Vec in) {
-    b = Lanes::Add(b, Lanes::Mul(cb, in));
-    a = Lanes::Add(a, Lanes::Mul(ca, in));
+// Up to three vectors of consecutive outputs go together (a group); vector k counts from
+// the newest. Its vector tap j loads at x - off[k] - j, so at load s (from x - s) vector k
+// takes tap s - off[k] where 0 <= s - off[k] < taps: the vectors each load serves are
+// always a run k = lo .. hi - 1, and a group walks through at most five such runs.
+constexpr int kPolyMaxGroup = 3;
+
+struct PolyGroupAt {
+    const float* coef[kPolyMaxGroup];
+    std::size_t off[kPolyMaxGroup];
+    const float* x;
+};
+
+template <std::size_t R>
+using PolySums = typename Lanes::Vec[kPolyMaxGroup][R];
+
+template <std::size_t R, std::size_t lo, std::size_t... k>
+QX_FIR_INLINE void PolyInto(PolySums<R>& acc, std::size_t r, const typename Lanes::Vec* c, typename Lanes::Vec in,
+                            std::index_sequence<k...>) {
+    ((acc[lo + k][r] = Lanes::Add(acc[lo + k][r], Lanes::Mul(c[k], in))), ...);
 }
 
-// One pair of vectors in each of the sets r (outputs r * outStride later, inputs
-// r * inStride later): vector B (W outputs after A) has coefficients cB and its vector tap
-// j loads at xB - j; A has cA and loads at xB - delta - j. B's first delta taps come
-// first, then the taps both take from one load, then A's last delta.
-template <std::size_t... r>
-QX_FIR_INLINE void PolyPair(uint32_t taps, const float* cA, const float* cB, const float* xB, uint32_t delta,
-                            std::size_t inStride, float* out, std::size_t outStride, std::index_sequence<r...>) {
+// Loads s0 .. s1 - 1 into vectors lo .. lo + sizeof...(k) - 1 of every set r.
+template <std::size_t lo, std::size_t... k, std::size_t... r>
+QX_FIR_INLINE void PolyRun(const SharedLoads& load, const PolyGroupAt& g, std::size_t s0, std::size_t s1,
+                           std::size_t inStride, PolySums<sizeof...(r)>& acc, std::index_sequence<k...> ks,
+                           std::index_sequence<r...>) {
     using Vec = typename Lanes::Vec;
     constexpr std::size_t W = Lanes::kWidth;
-    Vec a[sizeof...(r)] = {((void)r, Lanes::Zero())...};
-    Vec b[sizeof...(r)] = {((void)r, Lanes::Zero())...};
-    uint32_t j = 0;
-    for (; j < delta; ++j) {
-        const Vec c = Lanes::Load(cB + W * j);
-        ((b[r] = Lanes::Add(b[r], Lanes::Mul(c, Lanes::Load(xB + r * inStride - j)))), ...);
+    for (std::size_t s = s0; s < s1; ++s) {
+        const Vec c[] = {load(g.coef[lo + k] + W * (s - g.off[lo + k]))...};
+        (PolyInto<sizeof...(r), lo>(acc, r, c, load(g.x + r * inStride - s), ks), ...);
     }
-    for (; j < taps; ++j) {
-        const Vec cb = Lanes::Load(cB + W * j);
-        const Vec ca = Lanes::Load(cA + W * (j - delta));
-        (PolyBoth(a[r], b[r], ca, cb, Lanes::Load(xB + r * inStride - j)), ...);
-    }
-    const float* xA = xB - delta;
-    for (j = taps - delta; j < taps; ++j) {
-        const Vec c = Lanes::Load(cA + W * j);
-        ((a[r] = Lanes::Add(a[r], Lanes::Mul(c, Lanes::Load(xA + r * inStride - j)))), ...);
-    }
-    ((Lanes::Store(out + r * outStride, a[r]), Lanes::Store(out + r * outStride + W, b[r])), ...);
 }
 
-// Outputs [0, span) from grid position q, in pairs (the last ending at span, overlapping
-// the one before it), in R sets P outputs apart.
+template <std::size_t... r>
+QX_FIR_INLINE void PolyZero(PolySums<sizeof...(r)>& acc, std::index_sequence<r...>) {
+    ((acc[0][r] = Lanes::Zero(), acc[1][r] = Lanes::Zero(), acc[2][r] = Lanes::Zero()), ...);
+}
+
+template <std::size_t... r>
+QX_FIR_INLINE void PolyStoreOne(const typename Lanes::Vec* acc, float* out, std::size_t outStride,
+                                std::index_sequence<r...>) {
+    ((Lanes::Store(out + r * outStride, acc[r])), ...);
+}
+
+template <std::size_t... k, std::size_t... r>
+QX_FIR_INLINE void PolyStore(PolySums<sizeof...(r)>& acc, float* const* out, std::size_t outStride,
+                             std::index_sequence<k...>, std::index_sequence<r...> rs) {
+    ((PolyStoreOne(acc[k], out[k], outStride, rs)), ...);
+}
+
+// A group of K vectors in each of the sets r (outputs r * outStride later, inputs
+// r * inStride later); out[k] is where vector k's outputs go in set 0.
+template <int K, std::size_t... r>
+QX_FIR_INLINE void PolyGroup(const SharedLoads& load, std::size_t taps, const PolyGroupAt& g, std::size_t inStride,
+                             float* const* out, std::size_t outStride, std::index_sequence<r...> rs) {
+    constexpr std::size_t R = sizeof...(r);
+    PolySums<R> acc;
+    PolyZero(acc, rs);
+    using std::index_sequence;
+    if constexpr (K == 1) {
+        PolyRun<0>(load, g, 0, taps, inStride, acc, index_sequence<0>(), rs);
+    } else if constexpr (K == 2) {
+        PolyRun<0>(load, g, 0, g.off[1], inStride, acc, index_sequence<0>(), rs);
+        PolyRun<0>(load, g, g.off[1], taps, inStride, acc, index_sequence<0, 1>(), rs);
+        PolyRun<1>(load, g, taps, taps + g.off[1], inStride, acc, index_sequence<0>(), rs);
+    } else {
+        PolyRun<0>(load, g, 0, g.off[1], inStride, acc, index_sequence<0>(), rs);
+        PolyRun<0>(load, g, g.off[1], g.off[2], inStride, acc, index_sequence<0, 1>(), rs);
+        PolyRun<0>(load, g, g.off[2], taps, inStride, acc, index_sequence<0, 1, 2>(), rs);
+        PolyRun<1>(load, g, taps, taps + g.off[1], inStride, acc, index_sequence<0, 1>(), rs);
+        PolyRun<2>(load, g, taps + g.off[1], taps + g.off[2], inStride, acc, index_sequence<0>(), rs);
+    }
+    PolyStore(acc, out, outStride, std::make_index_sequence<K>(), rs);
+}
+
+// Outputs [0, span) (span at least W) from grid position q, in R sets P outputs apart:
+// groups of kMax vectors, then one group that ends at span (overlapping the one before
+// it). Three vectors need the newest and the oldest to lie at most `taps` inputs apart,
+// which holds up to eight lanes.
 template <int R>
 void PolyPeriod(const PolyPlanView& plan, const float* x, uint64_t q, uint32_t span, float* out) {
     constexpr uint32_t W = Lanes::kWidth;
+    constexpr int kMax = W <= 8 ? 3 : 2;
     const uint32_t P = plan.phases;
     const uint32_t SW = plan.step * W;
     const std::size_t phaseFloats = static_cast<std::size_t>(plan.taps) * W;
-    const auto pair = [&](uint32_t phase, const float* newest, float* o) {
-        const uint32_t delta = plan.advance[phase];
-        const uint32_t next = phase + SW - P * delta;
-        PolyPair(plan.taps, plan.coef + phase * phaseFloats, plan.coef + next * phaseFloats,
-                 newest + delta + plan.reach, delta, plan.step, o, P, std::make_index_sequence<R>());
-        return next;
+    const SharedLoads load(plan);
+    // Lays out the group of K vectors whose oldest has `phase` and `newest`, runs it and
+    // returns the phase and newest input of the vector after it.
+    const auto group = [&](auto count, uint32_t& phase, const float*& newest, float* o) {
+        constexpr int K = decltype(count)::value;
+        PolyGroupAt g{};
+        float* outs[kPolyMaxGroup] = {};
+        const float* at[K];
+        for (int i = 0; i < K; ++i) {
+            g.coef[K - 1 - i] = plan.coef + phase * phaseFloats;
+            outs[K - 1 - i] = o + i * W;
+            at[i] = newest;
+            const uint32_t advance = plan.advance[phase];
+            phase = phase + SW - P * advance;
+            newest += advance;
+        }
+        for (int i = 0; i < K; ++i) g.off[K - 1 - i] = static_cast<std::size_t>(at[K - 1] - at[i]);
+        g.x = at[K - 1] + plan.reach;
+        PolyGroup<K>(load, plan.taps, g, plan.step, outs, P, std::make_index_sequence<R>());
     };
     uint32_t phase = static_cast<uint32_t>(q % P);
     const float* newest = x + static_cast<std::size_t>(q / P);
     uint32_t o = 0;
-    for (; o + 2 * W <= span; o += 2 * W) {
-        const uint32_t next = pair(phase, newest, out + o);
-        const uint32_t delta = plan.advance[phase] + plan.advance[next];
-        phase = next + SW - P * plan.advance[next];
-        newest += delta;
+    for (; o + kMax * W <= span; o += kMax * W) group(std::integral_constant<int, kMax>(), phase, newest, out + o);
+    const uint32_t left = span - o;
+    if (left == 0) return;
+    if (left > 2 * W && o == 0) {  // span below three vectors: two, then one more
+        group(std::integral_constant<int, 2>(), phase, newest, out);
+        o = 2 * W;
     }
-    if (o < span) {
-        const uint64_t last = q + static_cast<uint64_t>(plan.step) * (span - 2 * W);
-        pair(static_cast<uint32_t>(last % P), x + static_cast<std::size_t>(last / P), out + span - 2 * W);
-    }
+    const uint32_t rest = span - o;
+    const uint32_t vectors = rest <= W ? 1 : rest <= 2 * W ? 2 : 3;
+    const uint32_t start = span - vectors * W;
+    const uint64_t at = q + static_cast<uint64_t>(plan.step) * start;
+    phase = static_cast<uint32_t>(at % P);
+    newest = x + static_cast<std::size_t>(at / P);
+    if (vectors == 1) group(std::integral_constant<int, 1>(), phase, newest, out + start);
+    else if (vectors == 2) group(std::integral_constant<int, 2>(), phase, newest, out + start);
+    else if constexpr (kMax == 3) group(std::integral_constant<int, 3>(), phase, newest, out + start);
 }
 
 void RunPolyphase(const PolyPlanView& plan, const float* x, uint64_t q, uint32_t count, float* out) {
