@@ -11,10 +11,11 @@
 // Two loads per vector tap would leave the loops short of loads, so each coefficient
 // vector and each load of inputs serve more than one multiply: the phases repeat every
 // P outputs (S inputs), so up to three sets of outputs P apart share every coefficient
-// vector, and two vectors of consecutive outputs (a pair) share the loads of the inputs
-// their windows have in common. Walking the loads from the newest input down, each
-// lane's products are still added in increasing tap order, each rounded before its add,
-// and a zero coefficient adds a zero product, which changes no finite sum.
+// vector, and up to three vectors of consecutive outputs (a group; two with 16 lanes)
+// share the loads of the inputs their windows have in common. Walking the loads from the
+// newest input down, each lane's products are still added in increasing tap order, each
+// rounded before its add, and a zero coefficient adds a zero product, which changes no
+// finite sum.
 
 // Up to three vectors of consecutive outputs go together (a group); vector k counts from
 // the newest. Its vector tap j loads at x - off[k] - j, so at load s (from x - s) vector k
@@ -104,8 +105,8 @@ void PolyPeriod(const PolyPlanView& plan, const float* x, uint64_t q, uint32_t s
     const uint32_t SW = plan.step * W;
     const std::size_t phaseFloats = static_cast<std::size_t>(plan.taps) * W;
     const SharedLoads load(plan);
-    // Lays out the group of K vectors whose oldest has `phase` and `newest`, runs it and
-    // returns the phase and newest input of the vector after it.
+    // Lays out the group of K vectors whose oldest has `phase` and `newest` and runs it;
+    // leaves in phase and newest those of the vector after it.
     const auto group = [&](auto count, uint32_t& phase, const float*& newest, float* o) {
         constexpr int K = decltype(count)::value;
         PolyGroupAt g{};
