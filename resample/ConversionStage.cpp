@@ -30,11 +30,21 @@ constexpr MultirateFir kDown3Fir(ThirdBand71.data(), 71, 1, 3, 2, 1.0f);
 // Taps 22 and 23 of the 147-phase table are zero in every row.
 constexpr RationalResampler<160, 20, 20, 147> kUp160Down147(filters::Poly44to48);
 constexpr RationalResampler<147, 24, 22, 160> kUp147Down160(filters::Poly48to44);
-// The 160/147 kinds keep their last 20 / 24 inputs.
-constexpr uint32_t kUp160Down147History = 20;
+// The 160/147 kinds keep the inputs their loops read back: 21 / 24 (the vector loops of
+// 16 lanes reach one input further back than the taps).
+constexpr uint32_t kUp160Down147History = 21;
 constexpr uint32_t kUp147Down160History = 24;
-static_assert(kUp160Down147.History() <= kUp160Down147History, "history too short");
-static_assert(kUp147Down160.History() <= kUp147Down160History, "history too short");
+// Inputs past a block's end that the vector loops read (times zero coefficients); the
+// stage zeroes them, so that whatever the buffer held there cannot turn into a NaN.
+constexpr uint32_t kPolyOverread = 2;
+template <class Resampler>
+constexpr bool FitsBuffers(const Resampler& resampler, uint32_t history) {
+    for (uint32_t width : {4u, 8u, 16u})
+        if (resampler.VectorHistory(width) > history || resampler.VectorOverread(width) > kPolyOverread) return false;
+    return resampler.History() <= history;
+}
+static_assert(FitsBuffers(kUp160Down147, kUp160Down147History), "history or overread too short");
+static_assert(FitsBuffers(kUp147Down160, kUp147Down160History), "history or overread too short");
 
 // A last incomplete group of the decimator reads 70 inputs back from the block end.
 constexpr uint32_t kDown3TailHistory = 70;
@@ -45,6 +55,7 @@ static_assert(kDown3TailHistory + 1 <= kKeptInputs, "the decimator's last group 
 // Channel buffers carry a few floats beyond capacity so that every kind's history fits
 // in front of a full block.
 constexpr uint32_t kPad = 8;
+static_assert(kUp147Down160History + kPolyOverread <= ConversionStage::kHeadroom + kPad, "overread past the buffer");
 
 const MultirateFir* FirFor(StageKind kind) {
     switch (kind) {
@@ -77,40 +88,46 @@ uint32_t HistoryOf(StageKind kind) {
 
 // A 160/147 kind laid out for the vectors of one set of loops, built once per process
 // by the first stage prepared for it (never while a block is converted). An empty view
-// (no lanes) when the memory could not be had; the stage then keeps to its SSE2 loops.
-struct WidePolyTable {
+// (no coefficients) when the memory could not be had; the stage then keeps to the
+// resampler's own four-lane loop.
+struct VectorPolyTable {
     static constexpr uint32_t kMaxPhases = 160;
     std::unique_ptr<float[]> storage;
-    uint8_t span[kMaxPhases] = {};
+    uint8_t advance[kMaxPhases] = {};
     PolyPlanView view{};
 
     template <class Resampler>
-    WidePolyTable(const Resampler& resampler, uint32_t width) {
-        static_assert(Resampler::Phases() <= kMaxPhases, "span table too short");
-        const size_t floats = static_cast<size_t>(Resampler::Phases()) * Resampler::Depth(width) * width;
+    VectorPolyTable(const Resampler& resampler, uint32_t width) {
+        static_assert(Resampler::Phases() <= kMaxPhases, "advance table too short");
+        const uint32_t taps = Resampler::VectorTaps(width);
+        const size_t floats = static_cast<size_t>(Resampler::Phases()) * taps * width;
         constexpr size_t kAlignFloats = 16;  // 64 bytes
         storage.reset(new (std::nothrow) float[floats + kAlignFloats]());
         if (!storage) return;
         const auto address = reinterpret_cast<uintptr_t>(storage.get());
-        float* lanes = storage.get() + ((64 - address % 64) % 64) / sizeof(float);
-        resampler.FillLanes(width, lanes, span);
-        view = PolyPlanView{Resampler::Phases(), Resampler::Step(), Resampler::Depth(width), width, span, lanes};
+        float* coef = storage.get() + ((64 - address % 64) % 64) / sizeof(float);
+        resampler.FillVectors(width, coef, advance);
+        view = PolyPlanView{Resampler::Phases(), Resampler::Step(), taps, width, Resampler::Reach(width), advance,
+                            coef};
     }
 };
 
-// The layout of a 160/147 kind for the vectors of `path`: null for SSE2 and below, whose
-// layout is the resampler's own.
-const PolyPlanView* WideLayout(StageKind kind, FirPath path) {
-    const WidePolyTable* table = nullptr;
+// The layout of a 160/147 kind for the vectors of `path`: null for the scalar loops,
+// which keep to the resampler's own.
+const PolyPlanView* VectorLayout(StageKind kind, FirPath path) {
+    const VectorPolyTable* table = nullptr;
     const bool up = kind == StageKind::Up160Down147;
     if (path == FirPath::Avx512) {
-        static const WidePolyTable up16(kUp160Down147, 16), down16(kUp147Down160, 16);
+        static const VectorPolyTable up16(kUp160Down147, 16), down16(kUp147Down160, 16);
         table = up ? &up16 : &down16;
     } else if (path == FirPath::Avx2) {
-        static const WidePolyTable up8(kUp160Down147, 8), down8(kUp147Down160, 8);
+        static const VectorPolyTable up8(kUp160Down147, 8), down8(kUp147Down160, 8);
         table = up ? &up8 : &down8;
+    } else if (path == FirPath::Sse2) {
+        static const VectorPolyTable up4(kUp160Down147, 4), down4(kUp147Down160, 4);
+        table = up ? &up4 : &down4;
     }
-    return table && table->view.lanes ? &table->view : nullptr;
+    return table && table->view.coef ? &table->view : nullptr;
 }
 
 bool IsMultirateFirKind(StageKind kind) {
@@ -189,7 +206,7 @@ void ConversionStage::Prepare(StageKind kind, uint32_t inputSize, uint32_t outpu
     wide_ = nullptr;
     polyPath_ = FirPath::Sse2;
     if (IsResamplerKind(kind)) {
-        wide_ = WideLayout(kind, path_);
+        wide_ = VectorLayout(kind, path_);
         if (wide_) polyPath_ = path_;
     }
     if (IsMultirateFirKind(kind)) {
@@ -244,11 +261,13 @@ void ConversionStage::Process(float* buffer, uint32_t channel, uint32_t n, uint3
         if (lastGroup) buffer[groups] = fir->Single(x + n - 3);
     } else if (kind_ == StageKind::Up160Down147) {
         std::memcpy(x, buffer, sizeof(float) * n);
+        std::fill_n(x + n, kPolyOverread, 0.0f);
         // The upsampler can yield one output more than the chain planned; it is never
         // written, so the caller's buffer only needs the planned size.
         kUp160Down147.Run(x, n, phase_[channel], buffer, expected, wide_, polyPath_);
     } else if (kind_ == StageKind::Up147Down160) {
         std::memcpy(x, buffer, sizeof(float) * n);
+        std::fill_n(x + n, kPolyOverread, 0.0f);
         kUp147Down160.Run(x, n, phase_[channel], buffer, n, wide_, polyPath_);
     } else {
         return;

@@ -59,8 +59,8 @@ private:
     uint32_t capacity_ = 0;
     bool firReady_ = false;
     FirPath path_ = FirPath::Scalar;  // the FIR loops, chosen when the stage is prepared
-    FirPath polyPath_ = FirPath::Sse2;  // the loops of the 160/147 kinds' wide layout
-    const PolyPlanView* wide_ = nullptr;  // that layout, when the chosen loops are wider than SSE2
+    FirPath polyPath_ = FirPath::Sse2;  // the loops of the 160/147 kinds' vector layout
+    const PolyPlanView* wide_ = nullptr;  // that layout, for the SSE2 loops and wider
     uint32_t phase_[kMaxChannels] = {};
     std::unique_ptr<float[]> buffers_[kMaxChannels];
     // The decimating FIR kinds' split copy of one block (channels run one at a time).

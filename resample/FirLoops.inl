@@ -134,28 +134,3 @@ void Run(const FirPlanView& plan, uint32_t groups, float* out) {
         default: return;
     }
 }
-
-// Groups of four vectors of consecutive outputs of a 160/147 kind. Each vector's row j
-// multiplies one input (broadcast) into that vector's lanes, so the lanes' sums go on in
-// increasing tap order; a tap outside a lane's window adds a zero product.
-void RunPolyphase(const PolyPlanView& plan, const float* x, uint64_t q, uint32_t groups, float* out) {
-    using Vec = typename Lanes::Vec;
-    constexpr uint32_t W = Lanes::kWidth;
-    const uint64_t vectorStep = static_cast<uint64_t>(plan.step) * W;
-    const std::size_t phaseFloats = static_cast<std::size_t>(plan.depth) * W;
-    for (uint32_t g = 0; g < groups; ++g, out += 4 * W) {
-        const float* newest[4];
-        const float* rows[4];
-        for (int v = 0; v < 4; ++v) {
-            const uint64_t qv = q + vectorStep * (4 * static_cast<uint64_t>(g) + v);
-            const uint32_t phase = static_cast<uint32_t>(qv % plan.phases);
-            newest[v] = x + static_cast<std::size_t>(qv / plan.phases) + plan.span[phase];
-            rows[v] = plan.lanes + phase * phaseFloats;
-        }
-        Vec acc[4] = {Lanes::Zero(), Lanes::Zero(), Lanes::Zero(), Lanes::Zero()};
-        for (uint32_t j = 0; j < plan.depth; ++j)
-            for (int v = 0; v < 4; ++v)
-                acc[v] = Lanes::Add(acc[v], Lanes::Mul(Lanes::Load(rows[v] + W * j), Lanes::Broadcast(newest[v] - j)));
-        for (int v = 0; v < 4; ++v) Lanes::Store(out + W * v, acc[v]);
-    }
-}

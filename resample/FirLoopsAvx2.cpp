@@ -54,6 +54,17 @@ struct Lanes {
 };
 
 #include "resample/FirLoops.inl"
+// Loads of the polyphase loops (resample/FirPoly.inl), whose loads each feed two or
+// three multiplies: the compiler folds a plain load into every multiply that uses it,
+// as a memory operand, and so loads it again for each. An integer load it cannot fold.
+struct SharedLoads {
+    explicit SharedLoads(const PolyPlanView&) {}
+    QX_FIR_INLINE __m256 operator()(const float* p) const {
+        return _mm256_castsi256_ps(_mm256_lddqu_si256(reinterpret_cast<const __m256i*>(p)));
+    }
+};
+
+#include "resample/FirPoly.inl"
 #include "resample/FirRows.inl"
 
 bool Built() { return true; }

@@ -47,6 +47,14 @@ struct Lanes {
 };
 
 #include "resample/FirLoops.inl"
+// Loads of the polyphase loops (resample/FirPoly.inl). SSE2 multiplies cannot take an
+// unaligned operand from memory, so a plain load stays one instruction.
+struct SharedLoads {
+    explicit SharedLoads(const PolyPlanView&) {}
+    QX_FIR_INLINE __m128 operator()(const float* p) const { return _mm_loadu_ps(p); }
+};
+
+#include "resample/FirPoly.inl"
 
 bool Built() { return true; }
 

@@ -70,31 +70,31 @@ constexpr std::size_t RowFloats(uint32_t history, int up, int down, uint32_t gro
            RowOutputFloats(up, groups, width);
 }
 
-// One 160/147 polyphase kind laid out for vectors of `width` lanes: for the phase of the
-// first of `width` consecutive outputs, row j of that phase holds each output's tap for
-// input (newest input of the first output + span[phase]) - j, 0 where that input lies
-// outside the output's window, so walking the rows upwards adds every output's terms in
-// increasing tap order.
+// One 160/147 polyphase kind laid out for vectors of `width` consecutive outputs. Lane k
+// of a vector whose first output has phase p and newest input n takes its tap t from
+// input (n + reach + k) - j at vector tap j = t + reach - ((p + step * k) / phases - k):
+// coef[p][j] holds each lane's tap for that j, 0 where it lies outside the lane's window.
 struct PolyPlanView {
-    uint32_t phases;       // P: grid positions per input
-    uint32_t step;         // S: grid positions per output
-    uint32_t depth;        // rows per phase
-    uint32_t width;        // lanes per row
-    const uint8_t* span;   // per phase: how far the newest input of the last lane lies beyond the first's
-    const float* lanes;    // [phases][depth][width], 64-byte aligned
+    uint32_t phases;        // P: grid positions per input, and outputs per period
+    uint32_t step;          // S: grid positions per output, and inputs per period
+    uint32_t taps;          // vector taps per phase
+    uint32_t width;         // lanes per vector
+    int32_t reach;          // most any lane's newest input lies beyond lane 0's plus k
+    const uint8_t* advance; // per phase: inputs the newest input moves on over `width` outputs
+    const float* coef;      // [phases][taps][width], 64-byte aligned
 };
 
 // The loops of each instruction set: Run takes `groups` groups to up*groups outputs,
 // output L*g + r being phase r of group g; SplitPairs takes an input apart by position
 // modulo 2 (even[i] = in[2i], odd[i] = in[2i + 1] for i below count); RunPolyphase
-// computes `groups` groups of four vectors of outputs (4 * width outputs each) of a plan
-// whose width is the set's vector width, the first at grid position q over inputs x (x[0]
-// at position 0). Built() says whether this build holds the loops.
+// computes `count` (at least 2 * width) consecutive outputs of a plan whose width is the
+// set's vector width, the first at grid position q over inputs x (x[0] at position 0).
+// Built() says whether this build holds the loops.
 #define QX_FIR_PATH_DECLARATIONS                                          \
     bool Built();                                                         \
     void Run(const FirPlanView& plan, uint32_t groups, float* out);       \
     void SplitPairs(const float* in, uint32_t count, float* even, float* odd); \
-    void RunPolyphase(const PolyPlanView& plan, const float* x, uint64_t q, uint32_t groups, float* out);
+    void RunPolyphase(const PolyPlanView& plan, const float* x, uint64_t q, uint32_t count, float* out);
 namespace fir_scalar {
 QX_FIR_PATH_DECLARATIONS
 }

@@ -10,9 +10,9 @@
 // time: for the phase of the first, row j holds each output's tap for input
 // (newest input of the four) - j, or 0 where that input is outside its window. Walking j
 // upwards adds every output's terms in increasing tap order, so the sums are the same
-// as one output at a time (added zero terms change no finite sum). The same layout for
-// eight or sixteen lanes (FillLanes) lets the AVX2 and AVX-512 loops compute wider
-// vectors of outputs the same way.
+// as one output at a time (added zero terms change no finite sum). The vector loops of
+// each instruction set (resample/FirPoly.inl) take blocks of at least two vectors from a
+// layout of their own (FillVectors).
 #include <cstddef>
 #include <cstdint>
 
@@ -56,45 +56,66 @@ public:
         return end <= phase ? 0 : (end - phase + S - 1) / S;
     }
 
-    // Rows per phase of the layout for `width` lanes.
-    static constexpr uint32_t Depth(uint32_t width) { return (P - 1 + S * (width - 1)) / P + T; }
     static constexpr uint32_t Phases() { return P; }
     static constexpr uint32_t Step() { return S; }
 
-    // Writes the layout for `width` lanes: lanes[P][Depth(width)][width], which must be
-    // zeroed, and span[P].
-    void FillLanes(uint32_t width, float* lanes, uint8_t* span) const {
-        const uint32_t depth = Depth(width);
+    // The vector layout for `width` consecutive outputs (PolyPlanView): lane k's newest
+    // input lies Shift(phase, k) inputs from lane 0's newest plus k.
+    static constexpr int Shift(uint32_t phase, uint32_t k) {
+        return static_cast<int>((phase + S * k) / P) - static_cast<int>(k);
+    }
+    static constexpr int ShiftBound(uint32_t width, bool most) {
+        int bound = 0;
+        for (uint32_t phase = 0; phase < P; ++phase)
+            for (uint32_t k = 0; k < width; ++k) {
+                const int shift = Shift(phase, k);
+                if (most ? shift > bound : shift < bound) bound = shift;
+            }
+        return bound;
+    }
+    static constexpr int Reach(uint32_t width) { return ShiftBound(width, true); }
+    static constexpr uint32_t VectorTaps(uint32_t width) {
+        return T + static_cast<uint32_t>(ShiftBound(width, true) - ShiftBound(width, false));
+    }
+    // Input samples before x[0] that the vector loops of `width` lanes read.
+    static constexpr uint32_t VectorHistory(uint32_t width) {
+        return T - 1 + static_cast<uint32_t>(-ShiftBound(width, false));
+    }
+    // Inputs from x[n] on that the vector loops of `width` lanes read (each times a zero
+    // coefficient).
+    static constexpr uint32_t VectorOverread(uint32_t width) {
+        return static_cast<uint32_t>(ShiftBound(width, true) - ShiftBound(width, false));
+    }
+
+    // Writes the layout for `width` lanes: coef[P][VectorTaps(width)][width], which must
+    // be zeroed, and advance[P].
+    void FillVectors(uint32_t width, float* coef, uint8_t* advance) const {
+        const uint32_t taps = VectorTaps(width);
+        const int reach = Reach(width);
         for (uint32_t phase = 0; phase < P; ++phase) {
-            const uint32_t last = (phase + S * (width - 1)) / P;
-            span[phase] = static_cast<uint8_t>(last);
-            for (uint32_t l = 0; l < width; ++l) {
-                const uint32_t q = phase + S * l;
-                const uint32_t lead = q / P;
+            advance[phase] = static_cast<uint8_t>((phase + S * width) / P);
+            for (uint32_t k = 0; k < width; ++k) {
+                const uint32_t first = static_cast<uint32_t>(reach - Shift(phase, k));
+                const float* row = table_[(phase + S * k) % P];
                 for (uint32_t t = 0; t < T; ++t)
-                    lanes[(static_cast<size_t>(phase) * depth + last - lead + t) * width + l] = table_[q % P][t];
+                    coef[(static_cast<size_t>(phase) * taps + first + t) * width + k] = row[t];
             }
         }
     }
 
     // Converts x[0..n-1] (x[-History()..-1] hold the previous inputs) from `phase`,
     // writes at most maxOut outputs, advances `phase` past the whole block and returns
-    // the number written. With a `wide` layout, the loops of `path` (whose vector width
-    // it has) take the outputs first, four vectors at a time.
+    // the number written. With a `wide` layout, the vector loops of `path` (whose vector
+    // width it has) take every output of a block of at least two vectors; they read
+    // x[-VectorHistory(width)..n - 1 + VectorOverread(width)].
     uint32_t Run(const float* x, uint32_t n, uint32_t& phase, float* out, uint32_t maxOut,
                  const PolyPlanView* wide = nullptr, FirPath path = FirPath::Sse2) const {
         const uint64_t count = OutputCount(n, phase);
         const uint32_t written = count < maxOut ? static_cast<uint32_t>(count) : maxOut;
         constexpr uint32_t kGroup = 4 * kLanes;  // four sets of lanes in flight at once
         uint32_t o = 0;
-        if (wide && written >= 4 * wide->width) {
-            // Whole groups, then one more that ends at the last output and overlaps the
-            // one before it (writing the same values again).
-            const uint32_t group = 4 * wide->width;
-            const uint32_t groups = written / group;
-            RunWide(*wide, path, x, phase, groups, out);
-            if (written % group != 0)
-                RunWide(*wide, path, x, phase + static_cast<uint64_t>(S) * (written - group), 1, out + written - group);
+        if (wide && written >= 2 * wide->width) {
+            RunWide(*wide, path, x, phase, written, out);
             o = written;
         }
         for (; o + kGroup <= written; o += kGroup) Group(x, phase + static_cast<uint64_t>(S) * o, out + o);
@@ -104,13 +125,13 @@ public:
     }
 
 private:
-    static void RunWide(const PolyPlanView& wide, FirPath path, const float* x, uint64_t q, uint32_t groups,
+    static void RunWide(const PolyPlanView& wide, FirPath path, const float* x, uint64_t q, uint32_t count,
                         float* out) {
         switch (path) {
-            case FirPath::Avx512: return fir_avx512::RunPolyphase(wide, x, q, groups, out);
-            case FirPath::Avx2: return fir_avx2::RunPolyphase(wide, x, q, groups, out);
-            case FirPath::Sse2: return fir_sse2::RunPolyphase(wide, x, q, groups, out);
-            case FirPath::Scalar: return fir_scalar::RunPolyphase(wide, x, q, groups, out);
+            case FirPath::Avx512: return fir_avx512::RunPolyphase(wide, x, q, count, out);
+            case FirPath::Avx2: return fir_avx2::RunPolyphase(wide, x, q, count, out);
+            case FirPath::Sse2: return fir_sse2::RunPolyphase(wide, x, q, count, out);
+            case FirPath::Scalar: return fir_scalar::RunPolyphase(wide, x, q, count, out);
         }
     }
 
