@@ -11,14 +11,23 @@
 
 namespace qx::fir_avx512 {
 
+// Every lane of a vector, for LoadShared; never written.
+__mmask16 g_everyLane = 0xFFFF;
+
 struct Lanes {
     using Vec = __m512;
     static constexpr int kWidth = 16;
     static constexpr int kRowBlock = 16;
     static constexpr int kBlock = 16;
+    static constexpr int kPairBlock = 12;
     static QX_FIR_INLINE Vec Zero() { return _mm512_setzero_ps(); }
     static QX_FIR_INLINE Vec Broadcast(const float* p) { return _mm512_set1_ps(*p); }
     static QX_FIR_INLINE Vec Load(const float* p) { return _mm512_loadu_ps(p); }
+    // A load that feeds two multiplies, masked with every lane kept: a masked load cannot
+    // be folded into an unmasked multiply, so the compiler keeps the vector in a register
+    // and loads it once (from a plain load it made both multiplies read memory). The mask
+    // is a variable so that it is not simplified into a plain load.
+    static QX_FIR_INLINE Vec LoadShared(const float* p) { return _mm512_maskz_loadu_ps(g_everyLane, p); }
     static QX_FIR_INLINE void Store(float* p, Vec v) { _mm512_storeu_ps(p, v); }
     static QX_FIR_INLINE Vec Add(Vec a, Vec b) { return _mm512_add_ps(a, b); }
     static QX_FIR_INLINE Vec Mul(Vec a, Vec b) { return _mm512_mul_ps(a, b); }

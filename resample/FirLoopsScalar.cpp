@@ -10,9 +10,11 @@ struct Lanes {
     using Vec = float;
     static constexpr int kWidth = 1;
     static constexpr int kBlock = 8;
+    static constexpr int kPairBlock = 4;
     static Vec Zero() { return 0.0f; }
     static Vec Broadcast(const float* p) { return *p; }
     static Vec Load(const float* p) { return *p; }
+    static Vec LoadShared(const float* p) { return *p; }
     static void Store(float* p, Vec v) { *p = v; }
     static Vec Add(Vec a, Vec b) { return a + b; }
     static Vec Mul(Vec a, Vec b) { return a * b; }

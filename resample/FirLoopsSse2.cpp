@@ -31,9 +31,11 @@ struct Lanes {
     using Vec = __m128;
     static constexpr int kWidth = 4;
     static constexpr int kBlock = 8;
+    static constexpr int kPairBlock = 6;
     static QX_FIR_INLINE Vec Zero() { return _mm_setzero_ps(); }
     static QX_FIR_INLINE Vec Broadcast(const float* p) { return _mm_set1_ps(*p); }
     static QX_FIR_INLINE Vec Load(const float* p) { return _mm_loadu_ps(p); }
+    static QX_FIR_INLINE Vec LoadShared(const float* p) { return _mm_loadu_ps(p); }
     static QX_FIR_INLINE void Store(float* p, Vec v) { _mm_storeu_ps(p, v); }
     static QX_FIR_INLINE Vec Add(Vec a, Vec b) { return _mm_add_ps(a, b); }
     static QX_FIR_INLINE Vec Mul(Vec a, Vec b) { return _mm_mul_ps(a, b); }

@@ -34,6 +34,25 @@ struct FirPlanView {
     // For phase r and tap e, the input sample that tap reads for group 0; group g reads
     // taps[r][e][g]. Inputs of one tap are consecutive floats for consecutive groups.
     const float* const* taps[kMaxPhases];
+
+    // The two longest phases taken together (pair[0] < 0: none): most of their taps read
+    // the same inputs, so each input vector is loaded once and multiplied into both
+    // phases' sums. Step s reads pairTaps[s] (for group 0) with pairCoef[0][s] for phase
+    // pair[0], pairCoef[1][s] for phase pair[1]; the steps of segment i, from
+    // segment[i].begin to segment[i].end, feed the phases segment[i].phases names (bit 0:
+    // the first, bit 1: the second). Each phase still meets its taps in increasing order.
+    struct PairSegment {
+        uint8_t phases;
+        uint8_t begin;
+        uint8_t end;
+    };
+    static constexpr int kMaxPairSteps = 2 * kMaxTaps;
+    static constexpr int kMaxPairSegments = 8;
+    int pair[2];
+    int pairSegments;
+    PairSegment segment[kMaxPairSegments];
+    const float* const* pairTaps;
+    const float* pairCoef[2];
 };
 
 // The same filter for the row loops of the wide instruction sets. The block's groups are

@@ -116,6 +116,21 @@ void MultirateFir::Run(const float* x, const float* block, uint32_t groups, floa
         view.coef[r] = ph.coef;
         view.taps[r] = taps[r];
     }
+    const float* pairTaps[FirPlanView::kMaxPairSteps];
+    view.pair[0] = pairPhase_[0];
+    view.pair[1] = pairPhase_[1];
+    view.pairSegments = pairSegments_;
+    if (pairPhase_[0] >= 0) {
+        const int steps = pairSegment_[pairSegments_ - 1].end;
+        for (int s = 0; s < steps; ++s) {
+            const int t = pairTap_[s];
+            pairTaps[s] = t < kMaxTaps ? taps[pairPhase_[0]][t] : taps[pairPhase_[1]][t - kMaxTaps];
+        }
+        for (int i = 0; i < pairSegments_; ++i) view.segment[i] = pairSegment_[i];
+        view.pairTaps = pairTaps;
+        view.pairCoef[0] = pairCoef_[0];
+        view.pairCoef[1] = pairCoef_[1];
+    }
     switch (path) {
         case FirPath::Avx512: return fir_avx512::Run(view, groups, out);
         case FirPath::Avx2: return fir_avx2::Run(view, groups, out);

@@ -43,6 +43,7 @@ public:
         }
         // The deinterleaved copy reads down * subHistory samples before the group.
         if (down * subHistory_ > history_) history_ = down * subHistory_;
+        PlanPair();
     }
 
     int Up() const { return up_; }
@@ -99,15 +100,57 @@ private:
 
     // Whether a block of `groups` groups runs on the row loops of `width` lanes. The turns
     // in and out cost a few shuffles per row, which the aligned loads repay where each
-    // output has many taps and there are enough rows: the filters of one or two phases,
-    // on at least eight rows of groups. The three-phase filters, with a third of the taps
-    // per output and three rows to turn out per group, measured no faster on rows.
-    bool UseRows(uint32_t groups, uint32_t width) const { return up_ <= 2 && groups >= 8 * width; }
+    // output has many taps and there are enough rows: the one-phase filters, on at least
+    // eight rows of groups. The filters with a pair of phases load each input vector once
+    // for two sums on the plain loops, which measured faster than the rows.
+    bool UseRows(uint32_t groups, uint32_t width) const { return up_ <= 2 && pairPhase_[0] < 0 && groups >= 8 * width; }
 
 
     void RunRows(const float* x, const float* block, uint32_t groups, float* out, FirPath path, float* scratch) const;
 
     static constexpr int FloorDiv(int a, int b) { return (a >= 0) ? a / b : -((-a + b - 1) / b); }
+
+    // The two longest phases, merged by input offset (both phases' offsets fall as their
+    // taps rise): a step where both read the same input feeds both, any other step one of
+    // them. Left without a pair when the phases share too few inputs to be worth it or
+    // the steps do not fit the plan's segments.
+    constexpr void PlanPair() {
+        if (up_ < 2) return;
+        int a = 0;
+        for (int r = 1; r < up_; ++r)
+            if (phases_[r].count > phases_[a].count) a = r;
+        int b = a == 0 ? 1 : 0;
+        for (int r = 0; r < up_; ++r)
+            if (r != a && phases_[r].count > phases_[b].count) b = r;
+        if (a > b) {
+            const int t = a;
+            a = b;
+            b = t;
+        }
+        const Phase& pa = phases_[a];
+        const Phase& pb = phases_[b];
+        int ea = 0, eb = 0, steps = 0, shared = 0, segments = 0;
+        while (ea < pa.count || eb < pb.count) {
+            int bits = 0;
+            if (eb >= pb.count || (ea < pa.count && pa.offset[ea] >= pb.offset[eb])) bits |= 1;
+            if (ea >= pa.count || (eb < pb.count && pb.offset[eb] >= pa.offset[ea])) bits |= 2;
+            if (steps == 0 || pairSegment_[segments - 1].phases != bits) {
+                if (segments == FirPlanView::kMaxPairSegments) return;
+                pairSegment_[segments++] = {static_cast<uint8_t>(bits), static_cast<uint8_t>(steps),
+                                            static_cast<uint8_t>(steps)};
+            }
+            ++pairSegment_[segments - 1].end;
+            pairTap_[steps] = static_cast<int16_t>(bits & 1 ? ea : kMaxTaps + eb);
+            pairCoef_[0][steps] = bits & 1 ? pa.coef[ea++] : 0.0f;
+            pairCoef_[1][steps] = bits & 2 ? pb.coef[eb++] : 0.0f;
+            if (bits == 3) ++shared;
+            ++steps;
+        }
+        if (4 * shared < 3 * (pa.count < pb.count ? pa.count : pb.count)) return;
+        pairPhase_[0] = a;
+        pairPhase_[1] = b;
+        pairSegments_ = segments;
+    }
 
     int up_ = 1;
     int down_ = 1;
@@ -115,6 +158,14 @@ private:
     int history_ = 0;
     int subHistory_ = 0;
     Phase phases_[kMaxPhases] = {};
+    // The paired phases' steps (PlanPair): the tap each step reads (phase pairPhase_[0]'s
+    // tap e as e, else phase pairPhase_[1]'s as kMaxTaps + e), both phases' coefficients
+    // (0 where a phase has no tap) and the segments.
+    int pairPhase_[2] = {-1, -1};
+    int pairSegments_ = 0;
+    FirPlanView::PairSegment pairSegment_[FirPlanView::kMaxPairSegments] = {};
+    int16_t pairTap_[FirPlanView::kMaxPairSteps] = {};
+    float pairCoef_[2][FirPlanView::kMaxPairSteps] = {};
 };
 
 }  // namespace qx
