@@ -18,6 +18,7 @@ struct Lanes {
     using Vec = __m256;
     static constexpr int kWidth = 8;
     static constexpr int kRowBlock = 12;
+    static constexpr bool kRowPairs = true;  // one-phase rows two groups at a time (FirRows.inl)
     static constexpr int kBlock = 12;
     static constexpr int kPairBlock = 6;
     static QX_FIR_INLINE Vec Zero() { return _mm256_setzero_ps(); }

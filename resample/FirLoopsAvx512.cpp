@@ -18,6 +18,7 @@ struct Lanes {
     using Vec = __m512;
     static constexpr int kWidth = 16;
     static constexpr int kRowBlock = 16;
+    static constexpr bool kRowPairs = false;  // one-phase rows two groups at a time (FirRows.inl)
     static constexpr int kBlock = 16;
     static constexpr int kPairBlock = 12;
     static QX_FIR_INLINE Vec Zero() { return _mm512_setzero_ps(); }

@@ -69,6 +69,15 @@ struct FirRowView {
     int count[FirPlanView::kMaxPhases];
     const float* coef[FirPlanView::kMaxPhases];
     const int16_t* offset[FirPlanView::kMaxPhases];  // input of each tap relative to down * g
+    // A one-phase filter's groups taken two at a time (pairSegments 0: not): group g + 1
+    // reads `down` inputs after group g, so most of its taps read a row that a tap of
+    // group g reads too. Step s reads the row at pairOffset[s] from group g's and feeds
+    // group g with pairCoef[0][s] and group g + 1 with pairCoef[1][s], in the segments
+    // as in FirPlanView.
+    int pairSegments;
+    FirPlanView::PairSegment segment[FirPlanView::kMaxPairSegments];
+    const int16_t* pairOffset;
+    const float* pairCoef[2];
 };
 
 // Floats of scratch the row loops need for `groups` groups at `width` lanes, alignment

@@ -117,10 +117,10 @@ void MultirateFir::Run(const float* x, const float* block, uint32_t groups, floa
         view.taps[r] = taps[r];
     }
     const float* pairTaps[FirPlanView::kMaxPairSteps];
-    view.pair[0] = pairPhase_[0];
+    view.pair[0] = up_ > 1 ? pairPhase_[0] : -1;
     view.pair[1] = pairPhase_[1];
     view.pairSegments = pairSegments_;
-    if (pairPhase_[0] >= 0) {
+    if (up_ > 1 && pairPhase_[0] >= 0) {
         const int steps = pairSegment_[pairSegments_ - 1].end;
         for (int s = 0; s < steps; ++s) {
             const int t = pairTap_[s];
@@ -151,6 +151,13 @@ void MultirateFir::RunRows(const float* x, const float* block, uint32_t groups, 
         view.count[r] = phases_[r].count;
         view.coef[r] = phases_[r].coef;
         view.offset[r] = phases_[r].offset;
+    }
+    if (up_ == 1 && pairPhase_[0] >= 0) {
+        view.pairSegments = pairSegments_;
+        for (int i = 0; i < pairSegments_; ++i) view.segment[i] = pairSegment_[i];
+        view.pairOffset = pairOffset_;
+        view.pairCoef[0] = pairCoef_[0];
+        view.pairCoef[1] = pairCoef_[1];
     }
     if (path == FirPath::Avx512) return fir_avx512::RunRows(view, x, block, scratch, out);
     return fir_avx2::RunRows(view, x, block, scratch, out);

@@ -103,7 +103,9 @@ private:
     // output has many taps and there are enough rows: the one-phase filters, on at least
     // eight rows of groups. The filters with a pair of phases load each input vector once
     // for two sums on the plain loops, which measured faster than the rows.
-    bool UseRows(uint32_t groups, uint32_t width) const { return up_ <= 2 && pairPhase_[0] < 0 && groups >= 8 * width; }
+    bool UseRows(uint32_t groups, uint32_t width) const {
+        return (up_ == 1 || pairPhase_[0] < 0) && up_ <= 2 && groups >= 8 * width;
+    }
 
 
     void RunRows(const float* x, const float* block, uint32_t groups, float* out, FirPath path, float* scratch) const;
@@ -112,14 +114,15 @@ private:
 
     // The two longest phases, merged by input offset (both phases' offsets fall as their
     // taps rise): a step where both read the same input feeds both, any other step one of
-    // them. Left without a pair when the phases share too few inputs to be worth it or
-    // the steps do not fit the plan's segments.
+    // them. A one-phase filter pairs each group with the next one instead, whose taps read
+    // `down` inputs further on: tap e of the second reads what tap e + (taps per `down`
+    // inputs) of the first reads. Left without a pair when the phases share too few
+    // inputs to be worth it or the steps do not fit the plan's segments.
     constexpr void PlanPair() {
-        if (up_ < 2) return;
         int a = 0;
         for (int r = 1; r < up_; ++r)
             if (phases_[r].count > phases_[a].count) a = r;
-        int b = a == 0 ? 1 : 0;
+        int b = up_ == 1 ? 0 : a == 0 ? 1 : 0;
         for (int r = 0; r < up_; ++r)
             if (r != a && phases_[r].count > phases_[b].count) b = r;
         if (a > b) {
@@ -127,13 +130,14 @@ private:
             a = b;
             b = t;
         }
+        const int shift = up_ == 1 ? down_ : 0;  // offset of the second's inputs, as the first sees them
         const Phase& pa = phases_[a];
         const Phase& pb = phases_[b];
         int ea = 0, eb = 0, steps = 0, shared = 0, segments = 0;
         while (ea < pa.count || eb < pb.count) {
             int bits = 0;
-            if (eb >= pb.count || (ea < pa.count && pa.offset[ea] >= pb.offset[eb])) bits |= 1;
-            if (ea >= pa.count || (eb < pb.count && pb.offset[eb] >= pa.offset[ea])) bits |= 2;
+            if (eb >= pb.count || (ea < pa.count && pa.offset[ea] >= pb.offset[eb] + shift)) bits |= 1;
+            if (ea >= pa.count || (eb < pb.count && pb.offset[eb] + shift >= pa.offset[ea])) bits |= 2;
             if (steps == 0 || pairSegment_[segments - 1].phases != bits) {
                 if (segments == FirPlanView::kMaxPairSegments) return;
                 pairSegment_[segments++] = {static_cast<uint8_t>(bits), static_cast<uint8_t>(steps),
@@ -141,6 +145,7 @@ private:
             }
             ++pairSegment_[segments - 1].end;
             pairTap_[steps] = static_cast<int16_t>(bits & 1 ? ea : kMaxTaps + eb);
+            pairOffset_[steps] = static_cast<int16_t>(bits & 1 ? pa.offset[ea] : pb.offset[eb] + shift);
             pairCoef_[0][steps] = bits & 1 ? pa.coef[ea++] : 0.0f;
             pairCoef_[1][steps] = bits & 2 ? pb.coef[eb++] : 0.0f;
             if (bits == 3) ++shared;
@@ -160,11 +165,13 @@ private:
     Phase phases_[kMaxPhases] = {};
     // The paired phases' steps (PlanPair): the tap each step reads (phase pairPhase_[0]'s
     // tap e as e, else phase pairPhase_[1]'s as kMaxTaps + e), both phases' coefficients
-    // (0 where a phase has no tap) and the segments.
+    // (0 where a phase has no tap) and the segments. A one-phase filter's pair is phase 0
+    // twice, for two groups.
     int pairPhase_[2] = {-1, -1};
     int pairSegments_ = 0;
     FirPlanView::PairSegment pairSegment_[FirPlanView::kMaxPairSegments] = {};
     int16_t pairTap_[FirPlanView::kMaxPairSteps] = {};
+    int16_t pairOffset_[FirPlanView::kMaxPairSteps] = {};  // the input each step reads, from down * g
     float pairCoef_[2][FirPlanView::kMaxPairSteps] = {};
 };
 
