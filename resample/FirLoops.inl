@@ -3,8 +3,9 @@
 // resample/FirPlanView.h and defines `Lanes`: its vector type Vec of kWidth floats, the
 // number of vectors of accumulators a block keeps in registers (kBlock) and the
 // operations Zero, Broadcast, Load, Store, Add, Mul, StorePairs (two vectors
-// interleaved), LoadShared (a load that feeds two multiplies), StoreTriples (three vectors interleaved) and SplitPairs (two vectors'
-// worth of input taken apart by position modulo 2), all inlined.
+// interleaved), LoadShared (a load that feeds two multiplies), StoreTriples (three vectors
+// interleaved), SplitPairs and SplitTriples (two or three vectors' worth of input taken
+// apart by position modulo 2 or 3), all inlined.
 //
 // The loops vectorise across groups, never across taps: each output stays one sum
 // started at zero and taken in increasing tap order, every product rounded before its
@@ -229,6 +230,17 @@ void SplitPairs(const float* in, uint32_t count, float* even, float* odd) {
     for (; i < count; ++i) {
         even[i] = in[2 * i];
         odd[i] = in[2 * i + 1];
+    }
+}
+
+void SplitTriples(const float* in, uint32_t count, float* a, float* b, float* c) {
+    constexpr uint32_t W = Lanes::kWidth;
+    uint32_t i = 0;
+    for (; i + W <= count; i += W) Lanes::SplitTriples(in + 3 * i, a + i, b + i, c + i);
+    for (; i < count; ++i) {
+        a[i] = in[3 * i];
+        b[i] = in[3 * i + 1];
+        c[i] = in[3 * i + 2];
     }
 }
 

@@ -14,6 +14,15 @@
 
 namespace qx::fir_avx2 {
 
+// Bit p set where position p of the k-th vector of `width` floats of an interleaved run
+// holds an element of stream s (position modulo 3).
+constexpr int TripleMask(int width, int k, int s) {
+    int mask = 0;
+    for (int p = 0; p < width; ++p)
+        if ((width * k + p) % 3 == s) mask |= 1 << p;
+    return mask;
+}
+
 struct Lanes {
     using Vec = __m256;
     static constexpr int kWidth = 8;
@@ -48,6 +57,18 @@ struct Lanes {
         _mm256_storeu_ps(even, _mm256_castpd_ps(_mm256_permute4x64_pd(e, _MM_SHUFFLE(3, 1, 2, 0))));
         _mm256_storeu_ps(odd, _mm256_castpd_ps(_mm256_permute4x64_pd(o, _MM_SHUFFLE(3, 1, 2, 0))));
     }
+    // The inverse of StoreTriples: each stream's elements are blended from the three
+    // vectors (each position holds one of them in exactly one vector), then put in order
+    // with one permute: element i of stream s lies at position (3i + s) mod 8.
+    static QX_FIR_INLINE void SplitTriples(const float* in, float* a, float* b, float* c) {
+        const __m256 x = _mm256_loadu_ps(in), y = _mm256_loadu_ps(in + 8), z = _mm256_loadu_ps(in + 16);
+        const __m256 s0 = _mm256_blend_ps(_mm256_blend_ps(x, y, TripleMask(8, 1, 0)), z, TripleMask(8, 2, 0));
+        const __m256 s1 = _mm256_blend_ps(_mm256_blend_ps(x, y, TripleMask(8, 1, 1)), z, TripleMask(8, 2, 1));
+        const __m256 s2 = _mm256_blend_ps(_mm256_blend_ps(x, y, TripleMask(8, 1, 2)), z, TripleMask(8, 2, 2));
+        _mm256_storeu_ps(a, _mm256_permutevar8x32_ps(s0, _mm256_setr_epi32(0, 3, 6, 1, 4, 7, 2, 5)));
+        _mm256_storeu_ps(b, _mm256_permutevar8x32_ps(s1, _mm256_setr_epi32(1, 4, 7, 2, 5, 0, 3, 6)));
+        _mm256_storeu_ps(c, _mm256_permutevar8x32_ps(s2, _mm256_setr_epi32(2, 5, 0, 3, 6, 1, 4, 7)));
+    }
     // Each source is permuted once so that every output vector takes each of its
     // elements from the same position of one of the three: output k, position p holds
     // element (8k + p) / 3 of source (8k + p) mod 3.
@@ -74,6 +95,7 @@ namespace qx::fir_avx2 {
 bool Built() { return false; }
 void Run(const FirPlanView&, uint32_t, float*) {}
 void SplitPairs(const float*, uint32_t, float*, float*) {}
+void SplitTriples(const float*, uint32_t, float*, float*, float*) {}
 void RunPolyphase(const PolyPlanView&, const float*, uint64_t, uint32_t, float*) {}
 void RunRows(const FirRowView&, const float*, const float*, float*, float*) {}
 }  // namespace qx::fir_avx2

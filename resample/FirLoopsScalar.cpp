@@ -26,6 +26,11 @@ struct Lanes {
         *even = in[0];
         *odd = in[1];
     }
+    static void SplitTriples(const float* in, float* a, float* b, float* c) {
+        *a = in[0];
+        *b = in[1];
+        *c = in[2];
+    }
     static void StoreTriples(float* p, Vec a, Vec b, Vec c) {
         p[0] = a;
         p[1] = b;

@@ -114,7 +114,8 @@ struct PolyPlanView {
 
 // The loops of each instruction set: Run takes `groups` groups to up*groups outputs,
 // output L*g + r being phase r of group g; SplitPairs takes an input apart by position
-// modulo 2 (even[i] = in[2i], odd[i] = in[2i + 1] for i below count); RunPolyphase
+// modulo 2 (even[i] = in[2i], odd[i] = in[2i + 1] for i below count), SplitTriples by
+// position modulo 3 (a[i] = in[3i], b[i] = in[3i + 1], c[i] = in[3i + 2]); RunPolyphase
 // computes `groups` groups of four vectors of outputs (4 * width outputs each) of a plan
 // whose width is the set's vector width, the first at grid position q over inputs x (x[0]
 // at position 0). Built() says whether this build holds the loops.
@@ -122,6 +123,7 @@ struct PolyPlanView {
     bool Built();                                                         \
     void Run(const FirPlanView& plan, uint32_t groups, float* out);       \
     void SplitPairs(const float* in, uint32_t count, float* even, float* odd); \
+    void SplitTriples(const float* in, uint32_t count, float* a, float* b, float* c); \
     void RunPolyphase(const PolyPlanView& plan, const float* x, uint64_t q, uint32_t groups, float* out);
 namespace fir_scalar {
 QX_FIR_PATH_DECLARATIONS

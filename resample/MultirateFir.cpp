@@ -4,11 +4,6 @@
 
 #include "resample/CpuFeatures.h"
 
-#if defined(__SSE2__) || defined(_M_X64)
-#include <emmintrin.h>
-#define QX_SPLIT_SSE2 1
-#endif
-
 namespace qx {
 
 namespace {
@@ -39,36 +34,28 @@ const PathSupport& Support() {
 }
 
 // lanes[s * stride + i] = start[down * i + s] for i below length: the input taken apart by
-// its position modulo down, so that every tap of a decimating filter reads consecutive
-// floats. By 2 with the loops of `path`; by 3 with SSE2 (where built).
+// its position modulo down (2 or 3) with the loops of `path`, so that every tap of a
+// decimating filter reads consecutive floats.
 void Split(const float* start, int down, uint32_t length, uint32_t stride, float* lanes, FirPath path) {
+    float* a = lanes;
+    float* b = lanes + stride;
+    float* c = lanes + 2 * static_cast<size_t>(stride);
     if (down == 2) {
         switch (path) {
-            case FirPath::Avx512: return fir_avx512::SplitPairs(start, length, lanes, lanes + stride);
-            case FirPath::Avx2: return fir_avx2::SplitPairs(start, length, lanes, lanes + stride);
-            case FirPath::Sse2: return fir_sse2::SplitPairs(start, length, lanes, lanes + stride);
-            case FirPath::Scalar: return fir_scalar::SplitPairs(start, length, lanes, lanes + stride);
+            case FirPath::Avx512: return fir_avx512::SplitPairs(start, length, a, b);
+            case FirPath::Avx2: return fir_avx2::SplitPairs(start, length, a, b);
+            case FirPath::Sse2: return fir_sse2::SplitPairs(start, length, a, b);
+            case FirPath::Scalar: return fir_scalar::SplitPairs(start, length, a, b);
         }
     }
-    uint32_t i = 0;
-#ifdef QX_SPLIT_SSE2
-    if (down == 3) {
-        for (; i + 4 <= length; i += 4) {
-            const float* p = start + 3 * i;
-            const __m128 a = _mm_loadu_ps(p), b = _mm_loadu_ps(p + 4), c = _mm_loadu_ps(p + 8);
-            const __m128 b2c1 = _mm_shuffle_ps(b, c, _MM_SHUFFLE(1, 1, 2, 2));  // b2 b2 c1 c1
-            const __m128 a1b0 = _mm_shuffle_ps(a, b, _MM_SHUFFLE(0, 0, 1, 1));  // a1 a1 b0 b0
-            const __m128 b3c2 = _mm_shuffle_ps(b, c, _MM_SHUFFLE(2, 2, 3, 3));  // b3 b3 c2 c2
-            const __m128 a2b1 = _mm_shuffle_ps(a, b, _MM_SHUFFLE(1, 1, 2, 2));  // a2 a2 b1 b1
-            const __m128 c0c3 = _mm_shuffle_ps(c, c, _MM_SHUFFLE(3, 3, 0, 0));  // c0 c0 c3 c3
-            _mm_storeu_ps(lanes + i, _mm_shuffle_ps(a, b2c1, _MM_SHUFFLE(2, 0, 3, 0)));
-            _mm_storeu_ps(lanes + stride + i, _mm_shuffle_ps(a1b0, b3c2, _MM_SHUFFLE(2, 0, 2, 0)));
-            _mm_storeu_ps(lanes + 2 * stride + i, _mm_shuffle_ps(a2b1, c0c3, _MM_SHUFFLE(2, 0, 2, 0)));
-        }
+    switch (path) {
+        case FirPath::Avx512: return fir_avx512::SplitTriples(start, length, a, b, c);
+        case FirPath::Avx2: return fir_avx2::SplitTriples(start, length, a, b, c);
+        case FirPath::Sse2:
+        case FirPath::Scalar:  // the copy is no sum: the portable loops take SSE2's where built
+            if (fir_sse2::Built()) return fir_sse2::SplitTriples(start, length, a, b, c);
+            return fir_scalar::SplitTriples(start, length, a, b, c);
     }
-#endif
-    for (; i < length; ++i)
-        for (int s = 0; s < down; ++s) lanes[s * stride + i] = start[down * i + s];
 }
 
 }  // namespace
