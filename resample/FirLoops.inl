@@ -194,10 +194,10 @@ void Single(const FirPlanView& plan, uint32_t g, float* out) {
     }
 }
 
-// Blocks of B = Lanes::kBlock vectors of groups (that many sums in flight hide the add
-// latency, and the coefficient and the tap's address are loaded once for all of them),
-// then what is left in one block, or in two of half a block or more when more than B
-// are left, so that no block but that of a short period has fewer than B / 2. A group
+// Blocks of at most B = Lanes::kBlock vectors of groups (that many sums in flight hide
+// the add latency, and the coefficient and the tap's address are loaded once for all of
+// them), as few as can be and as even as can be (19 vectors in blocks of 6 run as 4, 5,
+// 5 and 5): a short block pays the loop's own work per tap over fewer sums. A group
 // count that is not a multiple of the vector width ends with a vector that overlaps the
 // one before it and writes the same values again.
 // The paired loop keeps two sums per vector of groups, so its blocks hold half as many
@@ -211,16 +211,18 @@ void RunShape(const FirPlanView& plan, uint32_t groups, float* out) {
         return;
     }
     const uint32_t vectors = (groups + W - 1) / W;
+    const uint32_t blocks = (vectors + B - 1) / B;
     uint32_t v = 0;
-    for (; vectors - v >= B + B / 2; v += B) AnyBlock<L, B, Paired>(plan, v * W, (v + B - 1) * W, out);
-    uint32_t left = vectors - v;
-    if (left > B) {
-        const uint32_t half = left / 2;
-        Vectors<L, B, Paired>(plan, static_cast<int>(half), v * W, (v + half - 1) * W, out);
-        v += half;
-        left -= half;
+    for (uint32_t i = 0; i < blocks; ++i) {
+        const uint32_t n = (vectors - v) / (blocks - i);
+        const uint32_t last = v + n == vectors ? groups - W : (v + n - 1) * W;
+        if (n == B) {
+            AnyBlock<L, B, Paired>(plan, v * W, last, out);
+        } else {
+            Vectors<L, B, Paired>(plan, static_cast<int>(n), v * W, last, out);
+        }
+        v += n;
     }
-    Vectors<L, B, Paired>(plan, static_cast<int>(left), v * W, groups - W, out);
 }
 
 void SplitPairs(const float* in, uint32_t count, float* even, float* odd) {

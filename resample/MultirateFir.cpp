@@ -90,29 +90,34 @@ void MultirateFir::Run(const float* x, const float* block, uint32_t groups, floa
         Split(block, down_, groups, stride, scratch + history, path);
         for (int s = 0; s < down_; ++s) lanes[s] = scratch + static_cast<size_t>(s) * stride + subHistory_;
     }
+    // The input each tap reads for group 0 (for the paired phases, each step's).
+    const bool paired = up_ > 1 && pairPhase_[0] >= 0;
+    auto input = [&](const Phase& ph, int e) { return down_ > 1 ? lanes[ph.sub[e]] + ph.index[e] : x + ph.offset[e]; };
     const float* taps[kMaxPhases][kMaxTaps];
+    const float* pairTaps[FirPlanView::kMaxPairSteps];
     FirPlanView view{};
     view.up = up_;
     view.down = down_;
     view.scale = scale_;
+    view.pair[0] = paired ? pairPhase_[0] : -1;
+    view.pair[1] = pairPhase_[1];
     for (int r = 0; r < up_; ++r) {
         const Phase& ph = phases_[r];
-        for (int e = 0; e < ph.count; ++e)
-            taps[r][e] = down_ > 1 ? lanes[ph.sub[e]] + ph.index[e] : x + ph.offset[e];
         view.count[r] = ph.count;
         view.coef[r] = ph.coef;
         view.taps[r] = taps[r];
+        // Blocks shorter than a vector (at most 16 groups) run group by group through
+        // every phase's own taps; otherwise the paired phases read only the steps.
+        if (paired && groups > 16 && (r == pairPhase_[0] || r == pairPhase_[1])) continue;
+        for (int e = 0; e < ph.count; ++e) taps[r][e] = input(ph, e);
     }
-    const float* pairTaps[FirPlanView::kMaxPairSteps];
-    view.pair[0] = up_ > 1 ? pairPhase_[0] : -1;
-    view.pair[1] = pairPhase_[1];
-    view.pairSegments = pairSegments_;
-    if (up_ > 1 && pairPhase_[0] >= 0) {
+    if (paired) {
         const int steps = pairSegment_[pairSegments_ - 1].end;
         for (int s = 0; s < steps; ++s) {
             const int t = pairTap_[s];
-            pairTaps[s] = t < kMaxTaps ? taps[pairPhase_[0]][t] : taps[pairPhase_[1]][t - kMaxTaps];
+            pairTaps[s] = t < kMaxTaps ? input(phases_[pairPhase_[0]], t) : input(phases_[pairPhase_[1]], t - kMaxTaps);
         }
+        view.pairSegments = pairSegments_;
         for (int i = 0; i < pairSegments_; ++i) view.segment[i] = pairSegment_[i];
         view.pairTaps = pairTaps;
         view.pairCoef[0] = pairCoef_[0];
