@@ -95,7 +95,7 @@ void MultirateFir::Run(const float* x, const float* block, uint32_t groups, floa
     auto input = [&](const Phase& ph, int e) { return down_ > 1 ? lanes[ph.sub[e]] + ph.index[e] : x + ph.offset[e]; };
     const float* taps[kMaxPhases][kMaxTaps];
     const float* pairTaps[FirPlanView::kMaxPairSteps];
-    FirPlanView view{};
+    FirPlanView view;  // every field the loops read is set (as in RunRows)
     view.up = up_;
     view.down = down_;
     view.scale = scale_;
@@ -111,6 +111,7 @@ void MultirateFir::Run(const float* x, const float* block, uint32_t groups, floa
         if (paired && groups > 16 && (r == pairPhase_[0] || r == pairPhase_[1])) continue;
         for (int e = 0; e < ph.count; ++e) taps[r][e] = input(ph, e);
     }
+    view.pairSegments = 0;
     if (paired) {
         const int steps = pairSegment_[pairSegments_ - 1].end;
         for (int s = 0; s < steps; ++s) {
@@ -133,7 +134,9 @@ void MultirateFir::Run(const float* x, const float* block, uint32_t groups, floa
 
 void MultirateFir::RunRows(const float* x, const float* block, uint32_t groups, float* out, FirPath path,
                            float* scratch) const {
-    FirRowView view{};
+    // Every field the loops read is set (a zeroed view was cleared with a string store,
+    // which takes long to start).
+    FirRowView view;
     view.up = up_;
     view.down = down_;
     view.scale = scale_;
@@ -144,6 +147,7 @@ void MultirateFir::RunRows(const float* x, const float* block, uint32_t groups, 
         view.coef[r] = phases_[r].coef;
         view.offset[r] = phases_[r].offset;
     }
+    view.pairSegments = 0;
     if (up_ == 1 && pairPhase_[0] >= 0) {
         view.pairSegments = pairSegments_;
         for (int i = 0; i < pairSegments_; ++i) view.segment[i] = pairSegment_[i];
