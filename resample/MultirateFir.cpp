@@ -92,7 +92,6 @@ void MultirateFir::Run(const float* x, const float* block, uint32_t groups, floa
     }
     // The input each tap reads for group 0 (for the paired phases, each step's).
     const bool paired = up_ > 1 && pairPhase_[0] >= 0;
-    auto input = [&](const Phase& ph, int e) { return down_ > 1 ? lanes[ph.sub[e]] + ph.index[e] : x + ph.offset[e]; };
     const float* taps[kMaxPhases][kMaxTaps];
     const float* pairTaps[FirPlanView::kMaxPairSteps];
     FirPlanView view;  // every field the loops read is set (as in RunRows)
@@ -109,14 +108,16 @@ void MultirateFir::Run(const float* x, const float* block, uint32_t groups, floa
         // Blocks shorter than a vector (at most 16 groups) run group by group through
         // every phase's own taps; otherwise the paired phases read only the steps.
         if (paired && groups > 16 && (r == pairPhase_[0] || r == pairPhase_[1])) continue;
-        for (int e = 0; e < ph.count; ++e) taps[r][e] = input(ph, e);
+        for (int e = 0; e < ph.count; ++e)
+            taps[r][e] = down_ > 1 ? lanes[ph.sub[e]] + ph.index[e] : x + ph.offset[e];
     }
     view.pairSegments = 0;
     if (paired) {
         const int steps = pairSegment_[pairSegments_ - 1].end;
-        for (int s = 0; s < steps; ++s) {
-            const int t = pairTap_[s];
-            pairTaps[s] = t < kMaxTaps ? input(phases_[pairPhase_[0]], t) : input(phases_[pairPhase_[1]], t - kMaxTaps);
+        if (down_ > 1) {
+            for (int s = 0; s < steps; ++s) pairTaps[s] = lanes[pairSub_[s]] + pairIndex_[s];
+        } else {
+            for (int s = 0; s < steps; ++s) pairTaps[s] = x + pairOffset_[s];
         }
         view.pairSegments = pairSegments_;
         for (int i = 0; i < pairSegments_; ++i) view.segment[i] = pairSegment_[i];

@@ -144,8 +144,9 @@ private:
                                             static_cast<uint8_t>(steps)};
             }
             ++pairSegment_[segments - 1].end;
-            pairTap_[steps] = static_cast<int16_t>(bits & 1 ? ea : kMaxTaps + eb);
             pairOffset_[steps] = static_cast<int16_t>(bits & 1 ? pa.offset[ea] : pb.offset[eb] + shift);
+            pairSub_[steps] = static_cast<int8_t>(bits & 1 ? pa.sub[ea] : pb.sub[eb]);
+            pairIndex_[steps] = static_cast<int16_t>(bits & 1 ? pa.index[ea] : pb.index[eb]);
             pairCoef_[0][steps] = bits & 1 ? pa.coef[ea++] : 0.0f;
             pairCoef_[1][steps] = bits & 2 ? pb.coef[eb++] : 0.0f;
             if (bits == 3) ++shared;
@@ -163,15 +164,15 @@ private:
     int history_ = 0;
     int subHistory_ = 0;
     Phase phases_[kMaxPhases] = {};
-    // The paired phases' steps (PlanPair): the tap each step reads (phase pairPhase_[0]'s
-    // tap e as e, else phase pairPhase_[1]'s as kMaxTaps + e), both phases' coefficients
-    // (0 where a phase has no tap) and the segments. A one-phase filter's pair is phase 0
-    // twice, for two groups.
+    // The paired phases' steps (PlanPair): the input each step reads, both phases'
+    // coefficients (0 where a phase has no tap) and the segments. A one-phase filter's
+    // pair is phase 0 twice, for two groups.
     int pairPhase_[2] = {-1, -1};
     int pairSegments_ = 0;
     FirPlanView::PairSegment pairSegment_[FirPlanView::kMaxPairSegments] = {};
-    int16_t pairTap_[FirPlanView::kMaxPairSteps] = {};
     int16_t pairOffset_[FirPlanView::kMaxPairSteps] = {};  // the input each step reads, from down * g
+    int8_t pairSub_[FirPlanView::kMaxPairSteps] = {};      // the same in the split copy: which lane,
+    int16_t pairIndex_[FirPlanView::kMaxPairSteps] = {};   // and where in it (for two phases only)
     float pairCoef_[2][FirPlanView::kMaxPairSteps] = {};
 };
 
