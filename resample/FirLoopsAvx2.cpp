@@ -61,10 +61,14 @@ struct Lanes {
     // vectors (each position holds one of them in exactly one vector), then put in order
     // with one permute: element i of stream s lies at position (3i + s) mod 8.
     static QX_FIR_INLINE void SplitTriples(const float* in, float* a, float* b, float* c) {
+        // (Constants of their own: an unoptimised build takes only those as immediates.)
+        constexpr int y0 = TripleMask(8, 1, 0), z0 = TripleMask(8, 2, 0);
+        constexpr int y1 = TripleMask(8, 1, 1), z1 = TripleMask(8, 2, 1);
+        constexpr int y2 = TripleMask(8, 1, 2), z2 = TripleMask(8, 2, 2);
         const __m256 x = _mm256_loadu_ps(in), y = _mm256_loadu_ps(in + 8), z = _mm256_loadu_ps(in + 16);
-        const __m256 s0 = _mm256_blend_ps(_mm256_blend_ps(x, y, TripleMask(8, 1, 0)), z, TripleMask(8, 2, 0));
-        const __m256 s1 = _mm256_blend_ps(_mm256_blend_ps(x, y, TripleMask(8, 1, 1)), z, TripleMask(8, 2, 1));
-        const __m256 s2 = _mm256_blend_ps(_mm256_blend_ps(x, y, TripleMask(8, 1, 2)), z, TripleMask(8, 2, 2));
+        const __m256 s0 = _mm256_blend_ps(_mm256_blend_ps(x, y, y0), z, z0);
+        const __m256 s1 = _mm256_blend_ps(_mm256_blend_ps(x, y, y1), z, z1);
+        const __m256 s2 = _mm256_blend_ps(_mm256_blend_ps(x, y, y2), z, z2);
         _mm256_storeu_ps(a, _mm256_permutevar8x32_ps(s0, _mm256_setr_epi32(0, 3, 6, 1, 4, 7, 2, 5)));
         _mm256_storeu_ps(b, _mm256_permutevar8x32_ps(s1, _mm256_setr_epi32(1, 4, 7, 2, 5, 0, 3, 6)));
         _mm256_storeu_ps(c, _mm256_permutevar8x32_ps(s2, _mm256_setr_epi32(2, 5, 0, 3, 6, 1, 4, 7)));
