@@ -165,13 +165,18 @@ void RunRows(const FirRowView& view, const float* history, const float* block, f
     for (std::size_t i = 0; i < rowCount; i += 8)
         for (uint32_t j = 0; j < W; j += 8) Turn8(linear + i + j * S, S, rows + i * W + j, W);
 
-    if (Lanes::kRowPairs && view.pairSegments > 0) {
-        switch (M) {
-            case 2: RowPairSums<2>(view, rows, V, sums); break;
-            case 3: RowPairSums<3>(view, rows, V, sums); break;
-            default: return;
+    bool paired = false;
+    if constexpr (Lanes::kRowPairs) {
+        paired = view.pairSegments > 0;
+        if (paired) {
+            switch (M) {
+                case 2: RowPairSums<2>(view, rows, V, sums); break;
+                case 3: RowPairSums<3>(view, rows, V, sums); break;
+                default: return;
+            }
         }
-    } else {
+    }
+    if (!paired) {
         switch (M) {
             case 1: RowSums<1>(view, rows, V, sums); break;
             case 2: RowSums<2>(view, rows, V, sums); break;
