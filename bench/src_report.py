@@ -6,7 +6,7 @@ beside them when its output is given:
     build/bench/bench/qx_bench --benchmark_filter='^SRC' --benchmark_repetitions=5 \\
         --benchmark_min_time=0.2 --benchmark_report_aggregates_only=true \\
         --benchmark_format=json > build/bench/src.json
-    python3 bench/src_report.py build/bench/src.json [build/win/src.txt]
+    python3 bench/src_report.py build/bench/src.json [more rounds.json ...] [build/win/src.txt]
 
 Each figure comes from the shortest CPU time of the repetitions (on a shared host, the
 run least slowed down by other programs), for every program alike, in ns per output
@@ -62,8 +62,16 @@ def peak(run):
 
 
 def main():
-    runs = shortest(sys.argv[1])
-    dll_pairs, dll_stages = dll_figures(sys.argv[2]) if len(sys.argv) > 2 else ({}, {})
+    # Several native runs (rounds of the same build) give each benchmark's shortest time
+    # over all of them; a file not ending in .json is the DLL's output.
+    natives = [a for a in sys.argv[1:] if a.endswith(".json")]
+    dlls = [a for a in sys.argv[1:] if not a.endswith(".json")]
+    runs = {}
+    for path in natives:
+        for name, run in shortest(path).items():
+            if name not in runs or run["cpu_time"] < runs[name]["cpu_time"]:
+                runs[name] = run
+    dll_pairs, dll_stages = dll_figures(dlls[0]) if dlls else ({}, {})
     print("| Conversion | ours | ours, DLL | soxr | speexdsp | libsamplerate | soxr / ours | soxr / ours (DLL) |")
     print("|---|---|---|---|---|---|---|---|")
     for name, run in runs.items():

@@ -3,8 +3,9 @@
 // resample/FirPlanView.h and defines `Lanes`: its vector type Vec of kWidth floats, the
 // number of vectors of accumulators a block keeps in registers (kBlock) and the
 // operations Zero, Broadcast, Load, Store, Add, Mul, StorePairs (two vectors
-// interleaved), StoreTriples (three vectors interleaved) and SplitPairs (two vectors'
-// worth of input taken apart by position modulo 2), all inlined.
+// interleaved), LoadShared (a load that feeds two multiplies), StoreTriples (three vectors
+// interleaved), SplitPairs and SplitTriples (two or three vectors' worth of input taken
+// apart by position modulo 2 or 3), all inlined.
 //
 // The loops vectorise across groups, never across taps: each output stays one sum
 // started at zero and taken in increasing tap order, every product rounded before its
@@ -72,11 +73,115 @@ QX_FIR_INLINE void Block(const FirPlanView& plan, uint32_t g, uint32_t last, flo
     }
 }
 
-// `vectors` vectors of groups from group g, the last one starting at group `last`.
+// One input vector into the sums of both paired phases.
+QX_FIR_INLINE void Mac2(typename Lanes::Vec& a, typename Lanes::Vec& b, typename Lanes::Vec ca,
+                        typename Lanes::Vec cb, const float* p) {
+    const typename Lanes::Vec x = Lanes::LoadShared(p);
+    a = Lanes::Add(a, Lanes::Mul(ca, x));
+    b = Lanes::Add(b, Lanes::Mul(cb, x));
+}
+
+QX_FIR_INLINE void Mac1(typename Lanes::Vec& a, typename Lanes::Vec c, const float* p) {
+    a = Lanes::Add(a, Lanes::Mul(c, Lanes::Load(p)));
+}
+
+// The paired phases (FirPlanView::pair) of K vectors of groups, placed as in Accumulate,
+// into accA and accB. A step both phases take loads each of its K vectors once; the
+// steps go segment by segment, so the loops inside carry no test per step. Each step's
+// address is its tap's for group 0 plus g (no table of addresses per block).
+template <int K, std::size_t... k>
+QX_FIR_INLINE void AccumulatePair(const FirPlanView& plan, uint32_t g, uint32_t last, typename Lanes::Vec* accA,
+                                  typename Lanes::Vec* accB, std::index_sequence<k...>) {
+    using Vec = typename Lanes::Vec;
+    constexpr std::size_t W = Lanes::kWidth;
+    const std::size_t lastOffset = last - g;
+    const float* const* taps = plan.pairTaps;
+    const float* coefA = plan.pairCoef[0];
+    const float* coefB = plan.pairCoef[1];
+    Vec a[K] = {((void)k, Lanes::Zero())..., Lanes::Zero()};
+    Vec b[K] = {((void)k, Lanes::Zero())..., Lanes::Zero()};
+    for (int i = 0; i < plan.pairSegments; ++i) {
+        const FirPlanView::PairSegment seg = plan.segment[i];
+        const int end = seg.end;
+        if (seg.phases == 3) {
+            for (int e = seg.begin; e < end; ++e) {
+                const Vec ca = Lanes::Broadcast(coefA + e), cb = Lanes::Broadcast(coefB + e);
+                const float* p = taps[e] + g;
+                (Mac2(a[k], b[k], ca, cb, p + k * W), ...);
+                Mac2(a[K - 1], b[K - 1], ca, cb, p + lastOffset);
+            }
+        } else if (seg.phases == 1) {
+            for (int e = seg.begin; e < end; ++e) {
+                const Vec c = Lanes::Broadcast(coefA + e);
+                const float* p = taps[e] + g;
+                (Mac1(a[k], c, p + k * W), ...);
+                Mac1(a[K - 1], c, p + lastOffset);
+            }
+        } else {
+            for (int e = seg.begin; e < end; ++e) {
+                const Vec c = Lanes::Broadcast(coefB + e);
+                const float* p = taps[e] + g;
+                (Mac1(b[k], c, p + k * W), ...);
+                Mac1(b[K - 1], c, p + lastOffset);
+            }
+        }
+    }
+    ((accA[k] = a[k]), ...);
+    accA[K - 1] = a[K - 1];
+    ((accB[k] = b[k]), ...);
+    accB[K - 1] = b[K - 1];
+}
+
+// All L phases of K vectors of groups with the paired loop: the phase left out of the
+// pair (L = 3) first, waiting in `held`, then the pair; written interleaved to out.
 template <int L, int K>
+QX_FIR_INLINE void PairBlock(const FirPlanView& plan, uint32_t g, uint32_t last, float* out) {
+    using Vec = typename Lanes::Vec;
+    constexpr int W = Lanes::kWidth;
+    Vec a[K], b[K];
+    float held[L == 3 ? K * W : 1];
+    const int other = 3 - plan.pair[0] - plan.pair[1];
+    if (L == 3) {
+        Accumulate<K>(plan.coef[other], plan.taps[other], plan.count[other], g, last, a,
+                      std::make_index_sequence<K - 1>());
+        const Vec scale = Lanes::Broadcast(&plan.scale);
+        for (int k = 0; k < K; ++k) Lanes::Store(held + k * W, Lanes::Mul(a[k], scale));
+    }
+    AccumulatePair<K>(plan, g, last, a, b, std::make_index_sequence<K - 1>());
+    const Vec scale = Lanes::Broadcast(&plan.scale);
+    for (int k = 0; k < K; ++k) {
+        const uint32_t start = k < K - 1 ? g + k * W : last;
+        float* o = out + static_cast<std::size_t>(start) * L;
+        const Vec pa = Lanes::Mul(a[k], scale), pb = Lanes::Mul(b[k], scale);
+        if (L == 2) {
+            Lanes::StorePairs(o, pa, pb);
+        } else {
+            const Vec ph = Lanes::Load(held + k * W);
+            if (other == 2) {
+                Lanes::StoreTriples(o, pa, pb, ph);
+            } else if (other == 1) {
+                Lanes::StoreTriples(o, pa, ph, pb);
+            } else {
+                Lanes::StoreTriples(o, ph, pa, pb);
+            }
+        }
+    }
+}
+
+template <int L, int K, bool Paired>
+QX_FIR_INLINE void AnyBlock(const FirPlanView& plan, uint32_t g, uint32_t last, float* out) {
+    if constexpr (Paired) {
+        PairBlock<L, K>(plan, g, last, out);
+    } else {
+        Block<L, K>(plan, g, last, out);
+    }
+}
+
+// `vectors` vectors of groups from group g, the last one starting at group `last`.
+template <int L, int K, bool Paired>
 void Vectors(const FirPlanView& plan, int vectors, uint32_t g, uint32_t last, float* out) {
-    if (vectors == K) return Block<L, K>(plan, g, last, out);
-    if constexpr (K > 1) Vectors<L, K - 1>(plan, vectors, g, last, out);
+    if (vectors == K) return AnyBlock<L, K, Paired>(plan, g, last, out);
+    if constexpr (K > 1) Vectors<L, K - 1, Paired>(plan, vectors, g, last, out);
 }
 
 // One group, one output per phase, without vectors (blocks shorter than one vector).
@@ -89,31 +194,35 @@ void Single(const FirPlanView& plan, uint32_t g, float* out) {
     }
 }
 
-// Blocks of B = Lanes::kBlock vectors of groups (that many sums in flight hide the add
-// latency, and the coefficient and the tap's address are loaded once for all of them),
-// then what is left in one block, or in two of half a block or more when more than B
-// are left, so that no block but that of a short period has fewer than B / 2. A group
+// Blocks of at most B = Lanes::kBlock vectors of groups (that many sums in flight hide
+// the add latency, and the coefficient and the tap's address are loaded once for all of
+// them), as few as can be and as even as can be (19 vectors in blocks of 6 run as 4, 5,
+// 5 and 5): a short block pays the loop's own work per tap over fewer sums. A group
 // count that is not a multiple of the vector width ends with a vector that overlaps the
 // one before it and writes the same values again.
-template <int L>
+// The paired loop keeps two sums per vector of groups, so its blocks hold half as many
+// vectors (Lanes::kPairBlock).
+template <int L, bool Paired>
 void RunShape(const FirPlanView& plan, uint32_t groups, float* out) {
     constexpr uint32_t W = Lanes::kWidth;
-    constexpr uint32_t B = Lanes::kBlock;
+    constexpr uint32_t B = Paired ? Lanes::kPairBlock : Lanes::kBlock;
     if (groups < W) {
         for (uint32_t g = 0; g < groups; ++g) Single<L>(plan, g, out);
         return;
     }
     const uint32_t vectors = (groups + W - 1) / W;
+    const uint32_t blocks = (vectors + B - 1) / B;
     uint32_t v = 0;
-    for (; vectors - v >= B + B / 2; v += B) Block<L, B>(plan, v * W, (v + B - 1) * W, out);
-    uint32_t left = vectors - v;
-    if (left > B) {
-        const uint32_t half = left / 2;
-        Vectors<L, B>(plan, static_cast<int>(half), v * W, (v + half - 1) * W, out);
-        v += half;
-        left -= half;
+    for (uint32_t i = 0; i < blocks; ++i) {
+        const uint32_t n = (vectors - v) / (blocks - i);
+        const uint32_t last = v + n == vectors ? groups - W : (v + n - 1) * W;
+        if (n == B) {
+            AnyBlock<L, B, Paired>(plan, v * W, last, out);
+        } else {
+            Vectors<L, B, Paired>(plan, static_cast<int>(n), v * W, last, out);
+        }
+        v += n;
     }
-    Vectors<L, B>(plan, static_cast<int>(left), v * W, groups - W, out);
 }
 
 void SplitPairs(const float* in, uint32_t count, float* even, float* odd) {
@@ -126,11 +235,23 @@ void SplitPairs(const float* in, uint32_t count, float* even, float* odd) {
     }
 }
 
+void SplitTriples(const float* in, uint32_t count, float* a, float* b, float* c) {
+    constexpr uint32_t W = Lanes::kWidth;
+    uint32_t i = 0;
+    for (; i + W <= count; i += W) Lanes::SplitTriples(in + 3 * i, a + i, b + i, c + i);
+    for (; i < count; ++i) {
+        a[i] = in[3 * i];
+        b[i] = in[3 * i + 1];
+        c[i] = in[3 * i + 2];
+    }
+}
+
 void Run(const FirPlanView& plan, uint32_t groups, float* out) {
+    const bool paired = plan.pair[0] >= 0;
     switch (plan.up) {
-        case 1: return RunShape<1>(plan, groups, out);
-        case 2: return RunShape<2>(plan, groups, out);
-        case 3: return RunShape<3>(plan, groups, out);
+        case 1: return RunShape<1, false>(plan, groups, out);
+        case 2: return paired ? RunShape<2, true>(plan, groups, out) : RunShape<2, false>(plan, groups, out);
+        case 3: return paired ? RunShape<3, true>(plan, groups, out) : RunShape<3, false>(plan, groups, out);
         default: return;
     }
 }

@@ -14,14 +14,31 @@
 
 namespace qx::fir_avx2 {
 
+// Bit p set where position p of the k-th vector of `width` floats of an interleaved run
+// holds an element of stream s (position modulo 3).
+constexpr int TripleMask(int width, int k, int s) {
+    int mask = 0;
+    for (int p = 0; p < width; ++p)
+        if ((width * k + p) % 3 == s) mask |= 1 << p;
+    return mask;
+}
+
 struct Lanes {
     using Vec = __m256;
     static constexpr int kWidth = 8;
     static constexpr int kRowBlock = 12;
+    static constexpr bool kRowPairs = true;  // one-phase rows two groups at a time (FirRows.inl)
     static constexpr int kBlock = 12;
+    static constexpr int kPairBlock = 6;
     static QX_FIR_INLINE Vec Zero() { return _mm256_setzero_ps(); }
     static QX_FIR_INLINE Vec Broadcast(const float* p) { return _mm256_broadcast_ss(p); }
     static QX_FIR_INLINE Vec Load(const float* p) { return _mm256_loadu_ps(p); }
+    // A load that feeds two multiplies. vlddqu cannot be folded into an arithmetic
+    // instruction, so the compiler keeps the vector in a register and loads it once (from
+    // a plain load it made both multiplies read memory, twice the loads).
+    static QX_FIR_INLINE Vec LoadShared(const float* p) {
+        return _mm256_castsi256_ps(_mm256_lddqu_si256(reinterpret_cast<const __m256i*>(p)));
+    }
     static QX_FIR_INLINE void Store(float* p, Vec v) { _mm256_storeu_ps(p, v); }
     static QX_FIR_INLINE Vec Add(Vec a, Vec b) { return _mm256_add_ps(a, b); }
     static QX_FIR_INLINE Vec Mul(Vec a, Vec b) { return _mm256_mul_ps(a, b); }
@@ -39,6 +56,22 @@ struct Lanes {
         const __m256d o = _mm256_castps_pd(_mm256_shuffle_ps(a, b, _MM_SHUFFLE(3, 1, 3, 1)));
         _mm256_storeu_ps(even, _mm256_castpd_ps(_mm256_permute4x64_pd(e, _MM_SHUFFLE(3, 1, 2, 0))));
         _mm256_storeu_ps(odd, _mm256_castpd_ps(_mm256_permute4x64_pd(o, _MM_SHUFFLE(3, 1, 2, 0))));
+    }
+    // The inverse of StoreTriples: each stream's elements are blended from the three
+    // vectors (each position holds one of them in exactly one vector), then put in order
+    // with one permute: element i of stream s lies at position (3i + s) mod 8.
+    static QX_FIR_INLINE void SplitTriples(const float* in, float* a, float* b, float* c) {
+        // (Constants of their own: an unoptimised build takes only those as immediates.)
+        constexpr int y0 = TripleMask(8, 1, 0), z0 = TripleMask(8, 2, 0);
+        constexpr int y1 = TripleMask(8, 1, 1), z1 = TripleMask(8, 2, 1);
+        constexpr int y2 = TripleMask(8, 1, 2), z2 = TripleMask(8, 2, 2);
+        const __m256 x = _mm256_loadu_ps(in), y = _mm256_loadu_ps(in + 8), z = _mm256_loadu_ps(in + 16);
+        const __m256 s0 = _mm256_blend_ps(_mm256_blend_ps(x, y, y0), z, z0);
+        const __m256 s1 = _mm256_blend_ps(_mm256_blend_ps(x, y, y1), z, z1);
+        const __m256 s2 = _mm256_blend_ps(_mm256_blend_ps(x, y, y2), z, z2);
+        _mm256_storeu_ps(a, _mm256_permutevar8x32_ps(s0, _mm256_setr_epi32(0, 3, 6, 1, 4, 7, 2, 5)));
+        _mm256_storeu_ps(b, _mm256_permutevar8x32_ps(s1, _mm256_setr_epi32(1, 4, 7, 2, 5, 0, 3, 6)));
+        _mm256_storeu_ps(c, _mm256_permutevar8x32_ps(s2, _mm256_setr_epi32(2, 5, 0, 3, 6, 1, 4, 7)));
     }
     // Each source is permuted once so that every output vector takes each of its
     // elements from the same position of one of the three: output k, position p holds
@@ -77,6 +110,7 @@ namespace qx::fir_avx2 {
 bool Built() { return false; }
 void Run(const FirPlanView&, uint32_t, float*) {}
 void SplitPairs(const float*, uint32_t, float*, float*) {}
+void SplitTriples(const float*, uint32_t, float*, float*, float*) {}
 void RunPolyphase(const PolyPlanView&, const float*, uint64_t, uint32_t, float*) {}
 void RunRows(const FirRowView&, const float*, const float*, float*, float*) {}
 }  // namespace qx::fir_avx2

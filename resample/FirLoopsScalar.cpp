@@ -10,9 +10,11 @@ struct Lanes {
     using Vec = float;
     static constexpr int kWidth = 1;
     static constexpr int kBlock = 8;
+    static constexpr int kPairBlock = 4;
     static Vec Zero() { return 0.0f; }
     static Vec Broadcast(const float* p) { return *p; }
     static Vec Load(const float* p) { return *p; }
+    static Vec LoadShared(const float* p) { return *p; }
     static void Store(float* p, Vec v) { *p = v; }
     static Vec Add(Vec a, Vec b) { return a + b; }
     static Vec Mul(Vec a, Vec b) { return a * b; }
@@ -23,6 +25,11 @@ struct Lanes {
     static void SplitPairs(const float* in, float* even, float* odd) {
         *even = in[0];
         *odd = in[1];
+    }
+    static void SplitTriples(const float* in, float* a, float* b, float* c) {
+        *a = in[0];
+        *b = in[1];
+        *c = in[2];
     }
     static void StoreTriples(float* p, Vec a, Vec b, Vec c) {
         p[0] = a;

@@ -27,13 +27,28 @@ QX_FIR_INLINE void StoreTriples4(float* o, __m128 a, __m128 b, __m128 c) {
     _mm_storeu_ps(o + 8, _mm_shuffle_ps(c2a3, b3c3, _MM_SHUFFLE(2, 0, 2, 0)));
 }
 
+// a[0..3] = o[0, 3, 6, 9], b[0..3] = o[1, 4, 7, 10], c[0..3] = o[2, 5, 8, 11].
+QX_FIR_INLINE void SplitTriples4(const float* o, float* a, float* b, float* c) {
+    const __m128 x = _mm_loadu_ps(o), y = _mm_loadu_ps(o + 4), z = _mm_loadu_ps(o + 8);
+    const __m128 y2z1 = _mm_shuffle_ps(y, z, _MM_SHUFFLE(1, 1, 2, 2));  // y2 y2 z1 z1
+    const __m128 x1y0 = _mm_shuffle_ps(x, y, _MM_SHUFFLE(0, 0, 1, 1));  // x1 x1 y0 y0
+    const __m128 y3z2 = _mm_shuffle_ps(y, z, _MM_SHUFFLE(2, 2, 3, 3));  // y3 y3 z2 z2
+    const __m128 x2y1 = _mm_shuffle_ps(x, y, _MM_SHUFFLE(1, 1, 2, 2));  // x2 x2 y1 y1
+    const __m128 z0z3 = _mm_shuffle_ps(z, z, _MM_SHUFFLE(3, 3, 0, 0));  // z0 z0 z3 z3
+    _mm_storeu_ps(a, _mm_shuffle_ps(x, y2z1, _MM_SHUFFLE(2, 0, 3, 0)));
+    _mm_storeu_ps(b, _mm_shuffle_ps(x1y0, y3z2, _MM_SHUFFLE(2, 0, 2, 0)));
+    _mm_storeu_ps(c, _mm_shuffle_ps(x2y1, z0z3, _MM_SHUFFLE(2, 0, 2, 0)));
+}
+
 struct Lanes {
     using Vec = __m128;
     static constexpr int kWidth = 4;
     static constexpr int kBlock = 8;
+    static constexpr int kPairBlock = 6;
     static QX_FIR_INLINE Vec Zero() { return _mm_setzero_ps(); }
     static QX_FIR_INLINE Vec Broadcast(const float* p) { return _mm_set1_ps(*p); }
     static QX_FIR_INLINE Vec Load(const float* p) { return _mm_loadu_ps(p); }
+    static QX_FIR_INLINE Vec LoadShared(const float* p) { return _mm_loadu_ps(p); }
     static QX_FIR_INLINE void Store(float* p, Vec v) { _mm_storeu_ps(p, v); }
     static QX_FIR_INLINE Vec Add(Vec a, Vec b) { return _mm_add_ps(a, b); }
     static QX_FIR_INLINE Vec Mul(Vec a, Vec b) { return _mm_mul_ps(a, b); }
@@ -44,6 +59,9 @@ struct Lanes {
         _mm_storeu_ps(odd, _mm_shuffle_ps(a, b, _MM_SHUFFLE(3, 1, 3, 1)));
     }
     static QX_FIR_INLINE void StoreTriples(float* p, Vec a, Vec b, Vec c) { StoreTriples4(p, a, b, c); }
+    static QX_FIR_INLINE void SplitTriples(const float* in, float* a, float* b, float* c) {
+        SplitTriples4(in, a, b, c);
+    }
 };
 
 #include "resample/FirLoops.inl"
@@ -66,6 +84,7 @@ namespace qx::fir_sse2 {
 bool Built() { return false; }
 void Run(const FirPlanView&, uint32_t, float*) {}
 void SplitPairs(const float*, uint32_t, float*, float*) {}
+void SplitTriples(const float*, uint32_t, float*, float*, float*) {}
 void RunPolyphase(const PolyPlanView&, const float*, uint64_t, uint32_t, float*) {}
 }  // namespace qx::fir_sse2
 

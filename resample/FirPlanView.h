@@ -34,6 +34,25 @@ struct FirPlanView {
     // For phase r and tap e, the input sample that tap reads for group 0; group g reads
     // taps[r][e][g]. Inputs of one tap are consecutive floats for consecutive groups.
     const float* const* taps[kMaxPhases];
+
+    // The two longest phases taken together (pair[0] < 0: none): most of their taps read
+    // the same inputs, so each input vector is loaded once and multiplied into both
+    // phases' sums. Step s reads pairTaps[s] (for group 0) with pairCoef[0][s] for phase
+    // pair[0], pairCoef[1][s] for phase pair[1]; the steps of segment i, from
+    // segment[i].begin to segment[i].end, feed the phases segment[i].phases names (bit 0:
+    // the first, bit 1: the second). Each phase still meets its taps in increasing order.
+    struct PairSegment {
+        uint8_t phases;
+        uint8_t begin;
+        uint8_t end;
+    };
+    static constexpr int kMaxPairSteps = 2 * kMaxTaps;
+    static constexpr int kMaxPairSegments = 8;
+    int pair[2];
+    int pairSegments;
+    PairSegment segment[kMaxPairSegments];
+    const float* const* pairTaps;
+    const float* pairCoef[2];
 };
 
 // The same filter for the row loops of the wide instruction sets. The block's groups are
@@ -50,6 +69,15 @@ struct FirRowView {
     int count[FirPlanView::kMaxPhases];
     const float* coef[FirPlanView::kMaxPhases];
     const int16_t* offset[FirPlanView::kMaxPhases];  // input of each tap relative to down * g
+    // A one-phase filter's groups taken two at a time (pairSegments 0: not): group g + 1
+    // reads `down` inputs after group g, so most of its taps read a row that a tap of
+    // group g reads too. Step s reads the row at pairOffset[s] from group g's and feeds
+    // group g with pairCoef[0][s] and group g + 1 with pairCoef[1][s], in the segments
+    // as in FirPlanView.
+    int pairSegments;
+    FirPlanView::PairSegment segment[FirPlanView::kMaxPairSegments];
+    const int16_t* pairOffset;
+    const float* pairCoef[2];
 };
 
 // Floats of scratch the row loops need for `groups` groups at `width` lanes, alignment
@@ -86,7 +114,8 @@ struct PolyPlanView {
 
 // The loops of each instruction set: Run takes `groups` groups to up*groups outputs,
 // output L*g + r being phase r of group g; SplitPairs takes an input apart by position
-// modulo 2 (even[i] = in[2i], odd[i] = in[2i + 1] for i below count); RunPolyphase
+// modulo 2 (even[i] = in[2i], odd[i] = in[2i + 1] for i below count), SplitTriples by
+// position modulo 3 (a[i] = in[3i], b[i] = in[3i + 1], c[i] = in[3i + 2]); RunPolyphase
 // computes `count` (at least 2 * width) consecutive outputs of a plan whose width is the
 // set's vector width, the first at grid position q over inputs x (x[0] at position 0).
 // Built() says whether this build holds the loops.
@@ -94,6 +123,7 @@ struct PolyPlanView {
     bool Built();                                                         \
     void Run(const FirPlanView& plan, uint32_t groups, float* out);       \
     void SplitPairs(const float* in, uint32_t count, float* even, float* odd); \
+    void SplitTriples(const float* in, uint32_t count, float* a, float* b, float* c); \
     void RunPolyphase(const PolyPlanView& plan, const float* x, uint64_t q, uint32_t count, float* out);
 namespace fir_scalar {
 QX_FIR_PATH_DECLARATIONS

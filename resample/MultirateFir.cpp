@@ -4,11 +4,6 @@
 
 #include "resample/CpuFeatures.h"
 
-#if defined(__SSE2__) || defined(_M_X64)
-#include <emmintrin.h>
-#define QX_SPLIT_SSE2 1
-#endif
-
 namespace qx {
 
 namespace {
@@ -39,36 +34,28 @@ const PathSupport& Support() {
 }
 
 // lanes[s * stride + i] = start[down * i + s] for i below length: the input taken apart by
-// its position modulo down, so that every tap of a decimating filter reads consecutive
-// floats. By 2 with the loops of `path`; by 3 with SSE2 (where built).
+// its position modulo down (2 or 3) with the loops of `path`, so that every tap of a
+// decimating filter reads consecutive floats.
 void Split(const float* start, int down, uint32_t length, uint32_t stride, float* lanes, FirPath path) {
+    float* a = lanes;
+    float* b = lanes + stride;
+    float* c = lanes + 2 * static_cast<size_t>(stride);
     if (down == 2) {
         switch (path) {
-            case FirPath::Avx512: return fir_avx512::SplitPairs(start, length, lanes, lanes + stride);
-            case FirPath::Avx2: return fir_avx2::SplitPairs(start, length, lanes, lanes + stride);
-            case FirPath::Sse2: return fir_sse2::SplitPairs(start, length, lanes, lanes + stride);
-            case FirPath::Scalar: return fir_scalar::SplitPairs(start, length, lanes, lanes + stride);
+            case FirPath::Avx512: return fir_avx512::SplitPairs(start, length, a, b);
+            case FirPath::Avx2: return fir_avx2::SplitPairs(start, length, a, b);
+            case FirPath::Sse2: return fir_sse2::SplitPairs(start, length, a, b);
+            case FirPath::Scalar: return fir_scalar::SplitPairs(start, length, a, b);
         }
     }
-    uint32_t i = 0;
-#ifdef QX_SPLIT_SSE2
-    if (down == 3) {
-        for (; i + 4 <= length; i += 4) {
-            const float* p = start + 3 * i;
-            const __m128 a = _mm_loadu_ps(p), b = _mm_loadu_ps(p + 4), c = _mm_loadu_ps(p + 8);
-            const __m128 b2c1 = _mm_shuffle_ps(b, c, _MM_SHUFFLE(1, 1, 2, 2));  // b2 b2 c1 c1
-            const __m128 a1b0 = _mm_shuffle_ps(a, b, _MM_SHUFFLE(0, 0, 1, 1));  // a1 a1 b0 b0
-            const __m128 b3c2 = _mm_shuffle_ps(b, c, _MM_SHUFFLE(2, 2, 3, 3));  // b3 b3 c2 c2
-            const __m128 a2b1 = _mm_shuffle_ps(a, b, _MM_SHUFFLE(1, 1, 2, 2));  // a2 a2 b1 b1
-            const __m128 c0c3 = _mm_shuffle_ps(c, c, _MM_SHUFFLE(3, 3, 0, 0));  // c0 c0 c3 c3
-            _mm_storeu_ps(lanes + i, _mm_shuffle_ps(a, b2c1, _MM_SHUFFLE(2, 0, 3, 0)));
-            _mm_storeu_ps(lanes + stride + i, _mm_shuffle_ps(a1b0, b3c2, _MM_SHUFFLE(2, 0, 2, 0)));
-            _mm_storeu_ps(lanes + 2 * stride + i, _mm_shuffle_ps(a2b1, c0c3, _MM_SHUFFLE(2, 0, 2, 0)));
-        }
+    switch (path) {
+        case FirPath::Avx512: return fir_avx512::SplitTriples(start, length, a, b, c);
+        case FirPath::Avx2: return fir_avx2::SplitTriples(start, length, a, b, c);
+        case FirPath::Sse2:
+        case FirPath::Scalar:  // the copy is no sum: the portable loops take SSE2's where built
+            if (fir_sse2::Built()) return fir_sse2::SplitTriples(start, length, a, b, c);
+            return fir_scalar::SplitTriples(start, length, a, b, c);
     }
-#endif
-    for (; i < length; ++i)
-        for (int s = 0; s < down; ++s) lanes[s * stride + i] = start[down * i + s];
 }
 
 }  // namespace
@@ -103,18 +90,40 @@ void MultirateFir::Run(const float* x, const float* block, uint32_t groups, floa
         Split(block, down_, groups, stride, scratch + history, path);
         for (int s = 0; s < down_; ++s) lanes[s] = scratch + static_cast<size_t>(s) * stride + subHistory_;
     }
+    // The input each tap reads for group 0 (for the paired phases, each step's).
+    const bool paired = up_ > 1 && pairPhase_[0] >= 0;
     const float* taps[kMaxPhases][kMaxTaps];
-    FirPlanView view{};
+    const float* pairTaps[FirPlanView::kMaxPairSteps];
+    FirPlanView view;  // every field the loops read is set (as in RunRows)
     view.up = up_;
     view.down = down_;
     view.scale = scale_;
+    view.pair[0] = paired ? pairPhase_[0] : -1;
+    view.pair[1] = pairPhase_[1];
     for (int r = 0; r < up_; ++r) {
         const Phase& ph = phases_[r];
-        for (int e = 0; e < ph.count; ++e)
-            taps[r][e] = down_ > 1 ? lanes[ph.sub[e]] + ph.index[e] : x + ph.offset[e];
         view.count[r] = ph.count;
         view.coef[r] = ph.coef;
         view.taps[r] = taps[r];
+        // Blocks shorter than a vector (at most 16 groups) run group by group through
+        // every phase's own taps; otherwise the paired phases read only the steps.
+        if (paired && groups > 16 && (r == pairPhase_[0] || r == pairPhase_[1])) continue;
+        for (int e = 0; e < ph.count; ++e)
+            taps[r][e] = down_ > 1 ? lanes[ph.sub[e]] + ph.index[e] : x + ph.offset[e];
+    }
+    view.pairSegments = 0;
+    if (paired) {
+        const int steps = pairSegment_[pairSegments_ - 1].end;
+        if (down_ > 1) {
+            for (int s = 0; s < steps; ++s) pairTaps[s] = lanes[pairSub_[s]] + pairIndex_[s];
+        } else {
+            for (int s = 0; s < steps; ++s) pairTaps[s] = x + pairOffset_[s];
+        }
+        view.pairSegments = pairSegments_;
+        for (int i = 0; i < pairSegments_; ++i) view.segment[i] = pairSegment_[i];
+        view.pairTaps = pairTaps;
+        view.pairCoef[0] = pairCoef_[0];
+        view.pairCoef[1] = pairCoef_[1];
     }
     switch (path) {
         case FirPath::Avx512: return fir_avx512::Run(view, groups, out);
@@ -126,7 +135,9 @@ void MultirateFir::Run(const float* x, const float* block, uint32_t groups, floa
 
 void MultirateFir::RunRows(const float* x, const float* block, uint32_t groups, float* out, FirPath path,
                            float* scratch) const {
-    FirRowView view{};
+    // Every field the loops read is set (a zeroed view was cleared with a string store,
+    // which takes long to start).
+    FirRowView view;
     view.up = up_;
     view.down = down_;
     view.scale = scale_;
@@ -136,6 +147,14 @@ void MultirateFir::RunRows(const float* x, const float* block, uint32_t groups, 
         view.count[r] = phases_[r].count;
         view.coef[r] = phases_[r].coef;
         view.offset[r] = phases_[r].offset;
+    }
+    view.pairSegments = 0;
+    if (up_ == 1 && pairPhase_[0] >= 0) {
+        view.pairSegments = pairSegments_;
+        for (int i = 0; i < pairSegments_; ++i) view.segment[i] = pairSegment_[i];
+        view.pairOffset = pairOffset_;
+        view.pairCoef[0] = pairCoef_[0];
+        view.pairCoef[1] = pairCoef_[1];
     }
     if (path == FirPath::Avx512) return fir_avx512::RunRows(view, x, block, scratch, out);
     return fir_avx2::RunRows(view, x, block, scratch, out);

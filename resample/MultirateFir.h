@@ -43,6 +43,7 @@ public:
         }
         // The deinterleaved copy reads down * subHistory samples before the group.
         if (down * subHistory_ > history_) history_ = down * subHistory_;
+        PlanPair();
     }
 
     int Up() const { return up_; }
@@ -99,15 +100,63 @@ private:
 
     // Whether a block of `groups` groups runs on the row loops of `width` lanes. The turns
     // in and out cost a few shuffles per row, which the aligned loads repay where each
-    // output has many taps and there are enough rows: the filters of one or two phases,
-    // on at least eight rows of groups. The three-phase filters, with a third of the taps
-    // per output and three rows to turn out per group, measured no faster on rows.
-    bool UseRows(uint32_t groups, uint32_t width) const { return up_ <= 2 && groups >= 8 * width; }
+    // output has many taps and there are enough rows: the one-phase filters, on at least
+    // eight rows of groups. The filters with a pair of phases load each input vector once
+    // for two sums on the plain loops, which measured faster than the rows.
+    bool UseRows(uint32_t groups, uint32_t width) const {
+        return (up_ == 1 || pairPhase_[0] < 0) && up_ <= 2 && groups >= 8 * width;
+    }
 
 
     void RunRows(const float* x, const float* block, uint32_t groups, float* out, FirPath path, float* scratch) const;
 
     static constexpr int FloorDiv(int a, int b) { return (a >= 0) ? a / b : -((-a + b - 1) / b); }
+
+    // The two longest phases, merged by input offset (both phases' offsets fall as their
+    // taps rise): a step where both read the same input feeds both, any other step one of
+    // them. A one-phase filter pairs each group with the next one instead, whose taps read
+    // `down` inputs further on: tap e of the second reads what tap e + (taps per `down`
+    // inputs) of the first reads. Left without a pair when the phases share too few
+    // inputs to be worth it or the steps do not fit the plan's segments.
+    constexpr void PlanPair() {
+        int a = 0;
+        for (int r = 1; r < up_; ++r)
+            if (phases_[r].count > phases_[a].count) a = r;
+        int b = up_ == 1 ? 0 : a == 0 ? 1 : 0;
+        for (int r = 0; r < up_; ++r)
+            if (r != a && phases_[r].count > phases_[b].count) b = r;
+        if (a > b) {
+            const int t = a;
+            a = b;
+            b = t;
+        }
+        const int shift = up_ == 1 ? down_ : 0;  // offset of the second's inputs, as the first sees them
+        const Phase& pa = phases_[a];
+        const Phase& pb = phases_[b];
+        int ea = 0, eb = 0, steps = 0, shared = 0, segments = 0;
+        while (ea < pa.count || eb < pb.count) {
+            int bits = 0;
+            if (eb >= pb.count || (ea < pa.count && pa.offset[ea] >= pb.offset[eb] + shift)) bits |= 1;
+            if (ea >= pa.count || (eb < pb.count && pb.offset[eb] + shift >= pa.offset[ea])) bits |= 2;
+            if (steps == 0 || pairSegment_[segments - 1].phases != bits) {
+                if (segments == FirPlanView::kMaxPairSegments) return;
+                pairSegment_[segments++] = {static_cast<uint8_t>(bits), static_cast<uint8_t>(steps),
+                                            static_cast<uint8_t>(steps)};
+            }
+            ++pairSegment_[segments - 1].end;
+            pairOffset_[steps] = static_cast<int16_t>(bits & 1 ? pa.offset[ea] : pb.offset[eb] + shift);
+            pairSub_[steps] = static_cast<int8_t>(bits & 1 ? pa.sub[ea] : pb.sub[eb]);
+            pairIndex_[steps] = static_cast<int16_t>(bits & 1 ? pa.index[ea] : pb.index[eb]);
+            pairCoef_[0][steps] = bits & 1 ? pa.coef[ea++] : 0.0f;
+            pairCoef_[1][steps] = bits & 2 ? pb.coef[eb++] : 0.0f;
+            if (bits == 3) ++shared;
+            ++steps;
+        }
+        if (4 * shared < 3 * (pa.count < pb.count ? pa.count : pb.count)) return;
+        pairPhase_[0] = a;
+        pairPhase_[1] = b;
+        pairSegments_ = segments;
+    }
 
     int up_ = 1;
     int down_ = 1;
@@ -115,6 +164,16 @@ private:
     int history_ = 0;
     int subHistory_ = 0;
     Phase phases_[kMaxPhases] = {};
+    // The paired phases' steps (PlanPair): the input each step reads, both phases'
+    // coefficients (0 where a phase has no tap) and the segments. A one-phase filter's
+    // pair is phase 0 twice, for two groups.
+    int pairPhase_[2] = {-1, -1};
+    int pairSegments_ = 0;
+    FirPlanView::PairSegment pairSegment_[FirPlanView::kMaxPairSegments] = {};
+    int16_t pairOffset_[FirPlanView::kMaxPairSteps] = {};  // the input each step reads, from down * g
+    int8_t pairSub_[FirPlanView::kMaxPairSteps] = {};      // the same in the split copy: which lane,
+    int16_t pairIndex_[FirPlanView::kMaxPairSteps] = {};   // and where in it (for two phases only)
+    float pairCoef_[2][FirPlanView::kMaxPairSteps] = {};
 };
 
 }  // namespace qx

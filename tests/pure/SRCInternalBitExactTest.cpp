@@ -121,7 +121,8 @@ TEST(SRCInternalBitExact, EveryKindOnEveryPathMatchesItsDefinitionBitForBit) {
         // (the reverse direction always converts the planned size).
         const uint32_t b = forward ? c.block : planned;
         std::vector<uint32_t> sizes =
-            forward ? std::vector<uint32_t>{b, b, b - 1, b - 2, 7, 1, 2, 3, b, 64, b} : std::vector<uint32_t>(6, b);
+            forward ? std::vector<uint32_t>{b, b * 3 / 4, b - 1, b - 2, 7, 1, 2, 3, b * 9 / 10, 64, b}
+                    : std::vector<uint32_t>(6, b);
         // Then sizes through the whole block, for every count of vectors a block can end with.
         for (uint32_t n = 9; forward && n < b; n += 17) sizes.push_back(n);
         for (uint32_t n : sizes) {
