@@ -17,6 +17,7 @@ namespace {
 struct ZurConfig {
     int firstKnownDevice = 1;  // QueryDevice succeeds from this index on; -1: never
     bool holdFirstSet = false;  // the first SetEnabled waits until Release()
+    int refuse = 0;  // 1: IsAvailable fails, 2: it answers no, 3: GetCount fails, 4: SetEnabled fails
 };
 
 // A stand-in Zurarur object: one object answers the three interfaces and records what
@@ -48,8 +49,11 @@ public:
     // Waits until the worker has made n calls of SetEnabled, with a limit no working worker
     // comes near; false on it.
     bool WaitForSets(size_t n) {
+        return WaitFor([&] { return sets.size() >= n; });
+    }
+    bool WaitFor(const std::function<bool()>& done) {
         std::unique_lock<std::mutex> lock(mutex_);
-        return changed_.wait_for(lock, std::chrono::seconds(20), [&] { return sets.size() >= n; });
+        return changed_.wait_for(lock, std::chrono::seconds(20), done);
     }
     void Release() { SetEvent(hold_.Get()); }
     template <class T>
@@ -78,12 +82,12 @@ private:
         HRESULT STDMETHODCALLTYPE Reserved7() override { return E_NOTIMPL; }
         HRESULT STDMETHODCALLTYPE Reserved8() override { return E_NOTIMPL; }
         HRESULT STDMETHODCALLTYPE IsAvailable(UINT32* available) override {
-            *available = 1;
-            return S_OK;
+            *available = z_.config_.refuse != 2;
+            return z_.config_.refuse == 1 ? E_FAIL : S_OK;
         }
         HRESULT STDMETHODCALLTYPE GetCount(UINT32* count) override {
             *count = 3;
-            return S_OK;
+            return z_.config_.refuse == 3 ? E_FAIL : S_OK;
         }
         HRESULT STDMETHODCALLTYPE QueryDevice(UINT32 index, UINT32* state) override {
             z_.Note([&] { z_.queried.push_back(index); });
@@ -95,7 +99,7 @@ private:
             z_.Note([&] { first = z_.sets.empty(), z_.sets.push_back({index, enabled}); });
             // Bounded, so that a processor that waits for a held worker fails instead of hanging.
             if (first && z_.config_.holdFirstSet) WaitForSingleObject(z_.hold_.Get(), 20000);
-            return S_OK;
+            return z_.config_.refuse == 4 ? E_FAIL : S_OK;
         }
 
     private:
@@ -179,6 +183,19 @@ TEST_F(MicWorker, ChangesBeforeItWakesGiveOneApplyWithTheLatestValue) {
     EXPECT_EQ(Values(), (std::vector<UINT32>{0, 7, 0}));
     EXPECT_EQ(zur.Read(zur.queried), (std::vector<UINT32>{0, 1, 2}));
     EXPECT_EQ(zur.Read(zur.sets)[0].first, 0u);
+}
+
+// A worker whose object refuses a step lets the object go and applies nothing more; the
+// processor goes on without it.
+TEST_F(MicWorker, EndsWhenTheObjectRefusesAStep) {
+    for (int refuse = 1; refuse <= 4; ++refuse) {
+        SCOPED_TRACE(refuse);
+        Zurarur& zur = Zur({1, false, refuse});
+        ASSERT_EQ(S_OK, Init(kMicrophone));
+        ASSERT_TRUE(zur.WaitFor([&] { return zur.created == 1 && zur.alive == 0; }));
+        EXPECT_EQ(S_OK, Set(kZurAec, 1));
+        EXPECT_EQ(zur.Read(zur.sets).size(), refuse == 4 ? 1u : 0u);
+    }
 }
 
 }  // namespace
