@@ -1,13 +1,14 @@
-// Parameter changes pushed while audio plays must not click. A 1 kHz sine at -6 dBFS runs
-// through each sample effect; one change is pushed between two periods; the output is
-// high-passed at 4 kHz (eighth-order Butterworth, which takes the sine itself below
-// -100 dBFS) and its worst 1 ms level from 25 ms before the change to the end of the run,
-// 2.5 s on, must stay below -60 dBFS (a full-scale sine reads 0 dBFS). The run covers a
-// filter that rings down after the change until it stops running: a narrow 20 Hz band,
-// fed its own frequency (a case's tone) to ring the most, stopped after a fixed 100 ms
-// while still ringing and read -28 dBFS. Whatever the change does to the sine's level
-// or colour, a smooth change keeps its energy near 1 kHz; a jump spreads it across the
-// band. (Averaged over the whole window a lone click would hide behind the threshold.)
+// Parameter changes pushed while audio plays must not click. A sine at -6 dBFS (1 kHz
+// unless a case names its own tone) runs through each sample effect; one change is pushed
+// between two periods; the output is high-passed at 4 kHz (eighth-order Butterworth,
+// which takes the sine itself below -100 dBFS) and its worst 1 ms level from 25 ms before
+// the change to the end of the run, 2.5 s on, must stay below -60 dBFS (a full-scale sine
+// reads 0 dBFS). The run covers a filter that rings down after the change until it stops
+// running: a narrow 20 Hz band, fed its own frequency to ring the most, stopped after a
+// fixed 100 ms while still ringing and read -28 dBFS. Whatever the change does to the
+// sine's level or colour, a smooth change keeps its energy near the tone; a jump spreads
+// it across the band. (Averaged over the whole window a lone click would hide behind the
+// threshold.)
 //
 // Without the glides (every new value taken over at once) the same table read, among
 // others: Equalizer 4 kHz band -20 to +20 dB -18 dBFS; 15-band band switched off -28,
@@ -37,7 +38,7 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kRate = 48000;
 constexpr uint32_t kPeriod = 480, kChangeAt = 30, kPeriods = 280;  // the change after 300 ms
-constexpr uint32_t kHalfWindow = 1200, kShortWindow = 48;         // 25 ms before the change; 1 ms
+constexpr uint32_t kLeadIn = 1200, kShortWindow = 48;             // 25 ms before the change; 1 ms
 constexpr double kAmplitude = 0.5011872336272722;                 // -6 dBFS
 
 // Parameter blocks as the components take them: little-endian 32-bit fields.
@@ -120,7 +121,7 @@ double ClickLevelDb(const ClickCase& c) {
             for (uint32_t i = 0, n = p * kPeriod; i < kPeriod; ++i, ++n) {
                 double y = table[ch][i];
                 for (int s = 0; s < 4; ++s) y = highPass[ch][s].Run(shape[s], float(y));
-                if (n + kHalfWindow >= kChangeAt * kPeriod) squares[ch].push_back(y * y);
+                if (n + kLeadIn >= kChangeAt * kPeriod) squares[ch].push_back(y * y);
             }
     }
     double worst = 0;
