@@ -4,9 +4,10 @@
 // it in the first few steps), the frequency on a log scale, the Q linearly, all over one
 // glide. On the way the coefficients are redesigned every kStepFrames frames and move
 // linearly from one design to the next within the step, sample by sample, so they never
-// jump (a stepped update would leave a zipper at the step rate). A section at 0 dB is
-// the identity and stops running after a short hold (its state keeps decaying on its own
-// until then, so stopping adds no step either). Audio thread only; nothing allocates.
+// jump (a stepped update would leave a zipper at the step rate). A section glided to
+// 0 dB is the identity plus what its state still rings with; it keeps running until that
+// has decayed by 120 dB (milliseconds for a wide high band, seconds for a narrow low one),
+// so stopping adds no step either. Audio thread only; nothing allocates.
 #include <cstdint>
 
 #include "components/dsp/Biquad.h"
@@ -45,11 +46,12 @@ public:
 private:
     bool Moving() const { return gain_.Moving() || logHz_.Moving() || q_.Moving(); }
     BiquadCoefficients Design() const;
+    // Steps until the state of a section at unity with these coefficients has settled.
+    static uint32_t SettleSteps(const BiquadCoefficients& c);
 
     double rate_ = 48000;
     SectionShape shape_ = SectionShape::Peaking;
     uint32_t steps_ = 1;
-    uint32_t holdSteps_ = 1;
     Ramp gain_, logHz_, q_;
     BiquadCoefficients coefficients_;  // at the start of the step
     BiquadCoefficients next_;          // at its end

@@ -1,10 +1,14 @@
-// Parameter changes pushed while audio plays must not click. A 1 kHz sine at -6 dBFS runs
-// through each sample effect; one change is pushed between two periods; the output is
-// high-passed at 4 kHz (eighth-order Butterworth, which takes the sine itself below
-// -100 dBFS) and its worst 1 ms level in the 50 ms around the change must stay below
-// -60 dBFS (a full-scale sine reads 0 dBFS). Whatever the change does to the sine's level
-// or colour, a smooth change keeps its energy near 1 kHz; a jump spreads it across the
-// band. (Averaged over the whole window a lone click would hide behind the threshold.)
+// Parameter changes pushed while audio plays must not click. A sine at -6 dBFS (1 kHz
+// unless a case names its own tone) runs through each sample effect; one change is pushed
+// between two periods; the output is high-passed at 4 kHz (eighth-order Butterworth,
+// which takes the sine itself below -100 dBFS) and its worst 1 ms level from 25 ms before
+// the change to the end of the run, 2.5 s on, must stay below -60 dBFS (a full-scale sine
+// reads 0 dBFS). The run covers a filter that rings down after the change until it stops
+// running: a narrow 20 Hz band, fed its own frequency to ring the most, stopped after a
+// fixed 100 ms while still ringing and read -28 dBFS. Whatever the change does to the
+// sine's level or colour, a smooth change keeps its energy near the tone; a jump spreads
+// it across the band. (Averaged over the whole window a lone click would hide behind the
+// threshold.)
 //
 // Without the glides (every new value taken over at once) the same table read, among
 // others: Equalizer 4 kHz band -20 to +20 dB -18 dBFS; 15-band band switched off -28,
@@ -33,8 +37,8 @@ using namespace qx::fx;
 namespace {
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kRate = 48000;
-constexpr uint32_t kPeriod = 480, kChangeAt = 30, kPeriods = 40;  // the change after 300 ms
-constexpr uint32_t kHalfWindow = 1200, kShortWindow = 48;         // 25 ms either side; 1 ms
+constexpr uint32_t kPeriod = 480, kChangeAt = 30, kPeriods = 280;  // the change after 300 ms
+constexpr uint32_t kLeadIn = 1200, kShortWindow = 48;             // 25 ms before the change; 1 ms
 constexpr double kAmplitude = 0.5011872336272722;                 // -6 dBFS
 
 // Parameter blocks as the components take them: little-endian 32-bit fields.
@@ -62,6 +66,7 @@ struct ClickCase {
     const char* what;
     Effect* (*make)();
     std::vector<Push> before, change;
+    double toneHz = 1000;
 };
 template <class T>
 Effect* Make() { return new T; }
@@ -78,6 +83,8 @@ const ClickCase kCases[] = {
     {"15-band Bass cut-off 80 to 500 Hz", Make<ParametricEqualizer>, {{35, {1}}, {36, Words({80, 12})}},
      {{36, Words({500, 12})}}},
     {"15-band Treble on", Make<ParametricEqualizer>, {{38, Words({16000, 12})}}, {{37, {1}}}},
+    {"15-band 20 Hz band, Q 10, switched off", Make<ParametricEqualizer>, {{39, Bands15(true, 20, 12, 10)}},
+     {{39, Bands15(false, 20, 12, 10)}}, 20},
     {"Environment Default to Hangar, large room", Make<EnvironmentReverb>, {{6, {0, 0}}}, {{6, {2, 11}}}},
     {"Flex Bass level -12 to +12 dB", Make<FlexBass>, {{15, Words({-12})}}, {{15, Words({12})}}},
     {"Flex Bass cut-off 20 to 500 Hz", Make<FlexBass>, {{13, Words({20})}, {15, Words({12})}}, {{13, Words({500})}}},
@@ -108,14 +115,13 @@ double ClickLevelDb(const ClickCase& c) {
     for (uint32_t p = 0; p < kPeriods; ++p) {
         if (p == kChangeAt) Apply(*fx, c.change);
         for (uint32_t i = 0; i < kPeriod; ++i)
-            left[i] = right[i] = float(kAmplitude * std::sin(2 * kPi * 1000 * (p * kPeriod + i) / kRate));
+            left[i] = right[i] = float(kAmplitude * std::sin(2 * kPi * c.toneHz * (p * kPeriod + i) / kRate));
         fx->Process(table, kPeriod);
         for (uint32_t ch = 0; ch < 2; ++ch)
             for (uint32_t i = 0, n = p * kPeriod; i < kPeriod; ++i, ++n) {
                 double y = table[ch][i];
                 for (int s = 0; s < 4; ++s) y = highPass[ch][s].Run(shape[s], float(y));
-                if (n + kHalfWindow >= kChangeAt * kPeriod && n < kChangeAt * kPeriod + kHalfWindow)
-                    squares[ch].push_back(y * y);
+                if (n + kLeadIn >= kChangeAt * kPeriod) squares[ch].push_back(y * y);
             }
     }
     double worst = 0;
