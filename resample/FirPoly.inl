@@ -93,6 +93,164 @@ QX_FIR_INLINE void PolyGroup(const SharedLoads& load, std::size_t taps, const Po
     PolyStore(acc, out, outStride, std::make_index_sequence<K>(), rs);
 }
 
+// The stream (8 lanes): the whole vectors of a period, newest first, each entering when
+// the walk of loads reaches its newest input and leaving after its last tap, so that
+// every load serves the NS - 1 or NS vectors whose windows hold it, where the groups
+// served one vector at their ends. NS = 3: eight outputs move on 7 or 8 inputs (9 or 8
+// in the down kind), so a window of 21 (23) vector taps reaches past the entry of the
+// next two vectors and ends by that of the third (PolyStream checks it per period). Vector i of the stream keeps its sums in
+// slot i mod NS; the loop over vectors is unrolled NS times so that every slot is known
+// at compile time and the sums stay in registers (slots chosen at run time went through
+// the stack). With 16 lanes (NS = 2) it measured slower than the groups of two; 4 lanes
+// would need 6 slots, 18 sums in 16 registers.
+constexpr uint32_t kPolyMaxStream = 40;
+
+struct PolyStreamAt {
+    const float* coef[kPolyMaxStream];  // of stream vector i
+    std::size_t start[kPolyMaxStream];  // load at which vector i takes its tap 0
+    std::size_t leave[kPolyMaxStream];  // load after its last tap
+    float* out[kPolyMaxStream];
+    const float* x;                      // load s reads x - s
+    std::size_t inStride;
+    std::size_t outStride;
+    std::size_t n;
+};
+
+template <std::size_t NS, std::size_t first, std::size_t... m>
+constexpr auto PolyRotated(std::index_sequence<m...>) {
+    return std::index_sequence<(first + m) % NS...>();
+}
+// Slots first, first + 1, .. (count of them, modulo NS).
+template <std::size_t NS, std::size_t first, std::size_t count>
+using PolySlots = decltype(PolyRotated<NS, first % NS>(std::make_index_sequence<count>()));
+
+// Loads s0 .. s1 - 1 into the slots k of every set r; the newest vector is `top`, in slot a.
+template <std::size_t NS, std::size_t a, std::size_t... k, std::size_t... r>
+QX_FIR_INLINE void PolyStreamRun(const SharedLoads& load, const PolyStreamAt& st, std::size_t top, std::size_t s0,
+                                 std::size_t s1, PolySums<sizeof...(r)>& acc, std::index_sequence<k...>,
+                                 std::index_sequence<r...>) {
+    using Vec = typename Lanes::Vec;
+    constexpr std::size_t W = Lanes::kWidth;
+    const float* coef[NS] = {};
+    std::size_t start[NS] = {};
+    ((coef[k] = st.coef[top - (a + NS - k) % NS], start[k] = st.start[top - (a + NS - k) % NS]), ...);
+    const float* const x = st.x;
+    const std::size_t inStride = st.inStride;
+    for (std::size_t s = s0; s < s1; ++s) {
+        Vec c[NS];
+        ((c[k] = load(coef[k] + W * (s - start[k]))), ...);
+        (
+            [&](std::size_t set) {
+                const Vec in = load(x + set * inStride - s);
+                ((acc[k][set] = Lanes::Add(acc[k][set], Lanes::Mul(c[k], in))), ...);
+            }(r),
+            ...);
+    }
+}
+
+// Writes slot k's sums as those of stream vector v and clears them for the next vector.
+template <std::size_t k, std::size_t... r>
+QX_FIR_INLINE void PolyStreamStore(const PolyStreamAt& st, std::size_t v, PolySums<sizeof...(r)>& acc,
+                                   std::index_sequence<r...>) {
+    ((Lanes::Store(st.out[v] + r * st.outStride, acc[k][r]), acc[k][r] = Lanes::Zero()), ...);
+}
+
+// Vector i (in slot a, i from NS - 1 up to n - 2) enters: all NS slots until vector
+// i - NS + 1 leaves, then the other NS - 1 until vector i + 1 enters.
+template <std::size_t NS, std::size_t a, std::size_t... r>
+QX_FIR_INLINE void PolyStreamStep(const SharedLoads& load, const PolyStreamAt& st, std::size_t i,
+                                  PolySums<sizeof...(r)>& acc, std::index_sequence<r...> rs) {
+    const std::size_t leave = st.leave[i + 1 - NS];
+    PolyStreamRun<NS, a>(load, st, i, st.start[i], leave, acc, PolySlots<NS, a + 1, NS>(), rs);
+    PolyStreamStore<(a + 1) % NS>(st, i + 1 - NS, acc, rs);
+    PolyStreamRun<NS, a>(load, st, i, leave, st.start[i + 1], acc, PolySlots<NS, a + 2, NS - 1>(), rs);
+}
+
+// After the last vector (n - 1, in slot a) has entered: the m vectors left leave in turn.
+template <std::size_t NS, std::size_t a, std::size_t m, std::size_t... r>
+QX_FIR_INLINE void PolyStreamDrain(const SharedLoads& load, const PolyStreamAt& st, std::size_t from,
+                                   PolySums<sizeof...(r)>& acc, std::index_sequence<r...> rs) {
+    if constexpr (m > 0) {
+        const std::size_t v = st.n - m;
+        const std::size_t leave = st.leave[v];
+        PolyStreamRun<NS, a>(load, st, st.n - 1, from, leave, acc, PolySlots<NS, a + 1 + NS - m, m>(), rs);
+        PolyStreamStore<(a + 1 + NS - m) % NS>(st, v, acc, rs);
+        PolyStreamDrain<NS, a, m - 1>(load, st, leave, acc, rs);
+    }
+}
+
+// The last vector (n - 1, in slot a) enters: all NS slots until vector n - NS leaves,
+// then the rest leave in turn.
+template <std::size_t NS, std::size_t a, std::size_t... r>
+QX_FIR_INLINE void PolyStreamLast(const SharedLoads& load, const PolyStreamAt& st, PolySums<sizeof...(r)>& acc,
+                                  std::index_sequence<r...> rs) {
+    const std::size_t last = st.n - 1;
+    const std::size_t leave = st.leave[last + 1 - NS];
+    PolyStreamRun<NS, a>(load, st, last, st.start[last], leave, acc, PolySlots<NS, a + 1, NS>(), rs);
+    PolyStreamStore<(a + 1) % NS>(st, last + 1 - NS, acc, rs);
+    PolyStreamDrain<NS, a, NS - 1>(load, st, leave, acc, rs);
+}
+
+template <std::size_t NS, std::size_t... a, std::size_t... r>
+QX_FIR_INLINE void PolyStreamAll(const SharedLoads& load, const PolyStreamAt& st, PolySums<sizeof...(r)>& acc,
+                                 std::index_sequence<a...>, std::index_sequence<r...> rs) {
+    // The first NS - 1 vectors enter with none leaving.
+    ((a + 1 < NS ? PolyStreamRun<NS, a>(load, st, a, st.start[a], st.start[a + 1], acc,
+                                        PolySlots<NS, 0, a + 1>(), rs)
+                 : void()),
+     ...);
+    std::size_t i = NS - 1;
+    const std::size_t last = st.n - 1;
+    bool more = i < last;
+    while (more) more = ((i < last ? (PolyStreamStep<NS, (NS - 1 + a) % NS>(load, st, i, acc, rs), ++i < last)
+                                   : false) && ...);
+    ((last % NS == a ? PolyStreamLast<NS, a>(load, st, acc, rs) : void()), ...);
+}
+
+// The n = span / W whole vectors of outputs [0, span) from grid position q as one stream
+// (above), in R sets P outputs apart. False, with nothing written, where the vectors'
+// windows do not overlap as the stream needs: each vector's window must reach past the
+// entry of the NS - 1 after it and end by the entry of the NS-th.
+template <int R>
+bool PolyStream(const PolyPlanView& plan, const float* x, uint64_t q, uint32_t span, float* out) {
+    constexpr uint32_t W = Lanes::kWidth;
+    constexpr std::size_t NS = 3;
+    const uint32_t n = span / W;
+    if (n < NS || n > kPolyMaxStream) return false;
+    const uint32_t P = plan.phases;
+    const uint32_t SW = plan.step * W;
+    const std::size_t phaseFloats = static_cast<std::size_t>(plan.taps) * W;
+    PolyStreamAt st;
+    const float* at[kPolyMaxStream];
+    uint32_t phase = static_cast<uint32_t>(q % P);
+    const float* newest = x + static_cast<std::size_t>(q / P);
+    for (uint32_t v = 0; v < n; ++v) {  // output vector v is stream vector n - 1 - v
+        st.coef[n - 1 - v] = plan.coef + phase * phaseFloats;
+        st.out[n - 1 - v] = out + v * W;
+        at[n - 1 - v] = newest;
+        const uint32_t advance = plan.advance[phase];
+        phase = phase + SW - P * advance;
+        newest += advance;
+    }
+    for (uint32_t i = 0; i < n; ++i) {
+        st.start[i] = static_cast<std::size_t>(at[0] - at[i]);
+        st.leave[i] = st.start[i] + plan.taps;
+    }
+    for (uint32_t i = 0; i + NS - 1 < n; ++i) {
+        if (st.start[i + NS - 1] >= st.leave[i]) return false;
+        if (i + NS < n && st.start[i + NS] < st.leave[i]) return false;
+    }
+    st.x = at[0] + plan.reach;
+    st.inStride = plan.step;
+    st.outStride = P;
+    st.n = n;
+    PolySums<R> acc;
+    const auto rs = std::make_index_sequence<R>();
+    PolyZero(acc, rs);
+    PolyStreamAll<NS>(SharedLoads(plan), st, acc, std::make_index_sequence<NS>(), rs);
+    return true;
+}
+
 // Outputs [0, span) (span at least W) from grid position q, in R sets P outputs apart:
 // groups of kMax vectors, then one group that ends at span (overlapping the one before
 // it). Three vectors need the newest and the oldest to lie at most `taps` inputs apart,
@@ -127,6 +285,12 @@ void PolyPeriod(const PolyPlanView& plan, const float* x, uint64_t q, uint32_t s
     uint32_t phase = static_cast<uint32_t>(q % P);
     const float* newest = x + static_cast<std::size_t>(q / P);
     uint32_t o = 0;
+    if constexpr (W == 8) {
+        if (PolyStream<R>(plan, x, q, span, out)) {
+            if (span % W == 0) return;
+            o = span - W;  // then the vector that ends at span, alone
+        }
+    }
     for (; o + kMax * W <= span; o += kMax * W) group(std::integral_constant<int, kMax>(), phase, newest, out + o);
     const uint32_t left = span - o;
     if (left == 0) return;
