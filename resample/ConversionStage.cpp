@@ -27,6 +27,11 @@ constexpr MultirateFir kUp2Down3Fir(ThirdBand72.data(), 72, 2, 3, 0, 2.0f / 3.0f
 // the decimator's output k is aligned with input 3k + 2.
 constexpr MultirateFir kUp3Fir(ThirdBand71.data(), 69, 3, 1, 0, 3.0f);
 constexpr MultirateFir kDown3Fir(ThirdBand71.data(), 71, 1, 3, 2, 1.0f);
+// Every filter pairs: the loops of two and three phases, and the row loops of one phase
+// that pair their groups, are compiled for paired filters only.
+static_assert(kUp2Fir.Paired() && kDown2Fir.Paired() && kUp3Down2Fir.Paired() && kUp2Down3Fir.Paired() &&
+                  kUp3Fir.Paired() && kDown3Fir.Paired(),
+              "a filter without a pair");
 // Taps 22 and 23 of the 147-phase table are zero in every row.
 constexpr RationalResampler<160, 20, 20, 147> kUp160Down147(filters::Poly44to48);
 constexpr RationalResampler<147, 24, 22, 160> kUp147Down160(filters::Poly48to44);

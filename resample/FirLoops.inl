@@ -246,12 +246,14 @@ void SplitTriples(const float* in, uint32_t count, float* a, float* b, float* c)
     }
 }
 
+// The filters of two and three phases all pair (checked where they are defined), so
+// only their paired loops are compiled; one phase runs on the plain loops.
 void Run(const FirPlanView& plan, uint32_t groups, float* out) {
-    const bool paired = plan.pair[0] >= 0;
+    if (plan.up > 1 && plan.pair[0] < 0) return;
     switch (plan.up) {
         case 1: return RunShape<1, false>(plan, groups, out);
-        case 2: return paired ? RunShape<2, true>(plan, groups, out) : RunShape<2, false>(plan, groups, out);
-        case 3: return paired ? RunShape<3, true>(plan, groups, out) : RunShape<3, false>(plan, groups, out);
+        case 2: return RunShape<2, true>(plan, groups, out);
+        case 3: return RunShape<3, true>(plan, groups, out);
         default: return;
     }
 }

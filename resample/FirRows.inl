@@ -165,20 +165,17 @@ void RunRows(const FirRowView& view, const float* history, const float* block, f
     for (std::size_t i = 0; i < rowCount; i += 8)
         for (uint32_t j = 0; j < W; j += 8) Turn8(linear + i + j * S, S, rows + i * W + j, W);
 
-    bool paired = false;
+    // The one-phase filters (decimators by 2 and 3) all pair their groups (checked where
+    // they are defined); loops with pairs of rows take them so, the others one by one.
     if constexpr (Lanes::kRowPairs) {
-        paired = view.pairSegments > 0;
-        if (paired) {
-            switch (M) {
-                case 2: RowPairSums<2>(view, rows, V, sums); break;
-                case 3: RowPairSums<3>(view, rows, V, sums); break;
-                default: return;
-            }
-        }
-    }
-    if (!paired) {
+        if (view.pairSegments == 0) return;
         switch (M) {
-            case 1: RowSums<1>(view, rows, V, sums); break;
+            case 2: RowPairSums<2>(view, rows, V, sums); break;
+            case 3: RowPairSums<3>(view, rows, V, sums); break;
+            default: return;
+        }
+    } else {
+        switch (M) {
             case 2: RowSums<2>(view, rows, V, sums); break;
             case 3: RowSums<3>(view, rows, V, sums); break;
             default: return;

@@ -47,6 +47,8 @@ public:
     }
 
     int Up() const { return up_; }
+    // Whether two phases (or, with one phase, two groups) share their input loads.
+    constexpr bool Paired() const { return pairPhase_[0] >= 0; }
     int Down() const { return down_; }
     // Input samples before group 0 that outputs of group 0 depend on.
     int History() const { return history_; }
