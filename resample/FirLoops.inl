@@ -43,34 +43,16 @@ QX_FIR_INLINE void Accumulate(const float* coef, const float* const* taps, int c
     Accumulate<K>(coef, taps, count, g, last, acc, std::make_index_sequence<K - 1>());
 }
 
-// All L phases of K vectors of groups (placed as in Accumulate), written interleaved to
-// out. The earlier phases wait in `held` (floats only, written and read with unaligned
-// moves) until the last one is computed.
-template <int L, int K>
+// The one phase of K vectors of groups (placed as in Accumulate), written to out. The
+// filters of two and three phases run on PairBlock.
+template <int K>
 QX_FIR_INLINE void Block(const FirPlanView& plan, uint32_t g, uint32_t last, float* out) {
     using Vec = typename Lanes::Vec;
     constexpr int W = Lanes::kWidth;
     Vec acc[K];
-    float held[(L > 1 ? L - 1 : 1) * K * W];
-    for (int r = 0; r < L - 1; ++r) {
-        Accumulate<K>(plan.coef[r], plan.taps[r], plan.count[r], g, last, acc);
-        const Vec scale = Lanes::Broadcast(&plan.scale);
-        for (int k = 0; k < K; ++k) Lanes::Store(held + (r * K + k) * W, Lanes::Mul(acc[k], scale));
-    }
-    Accumulate<K>(plan.coef[L - 1], plan.taps[L - 1], plan.count[L - 1], g, last, acc);
+    Accumulate<K>(plan.coef[0], plan.taps[0], plan.count[0], g, last, acc);
     const Vec scale = Lanes::Broadcast(&plan.scale);
-    for (int k = 0; k < K; ++k) {
-        const uint32_t start = k < K - 1 ? g + k * W : last;
-        float* o = out + static_cast<std::size_t>(start) * L;
-        const Vec phase = Lanes::Mul(acc[k], scale);
-        if (L == 1) {
-            Lanes::Store(o, phase);
-        } else if (L == 2) {
-            Lanes::StorePairs(o, Lanes::Load(held + k * W), phase);
-        } else {
-            Lanes::StoreTriples(o, Lanes::Load(held + k * W), Lanes::Load(held + (K + k) * W), phase);
-        }
-    }
+    for (int k = 0; k < K; ++k) Lanes::Store(out + (k < K - 1 ? g + k * W : last), Lanes::Mul(acc[k], scale));
 }
 
 // One input vector into the sums of both paired phases.
@@ -141,7 +123,7 @@ QX_FIR_INLINE void PairBlock(const FirPlanView& plan, uint32_t g, uint32_t last,
     Vec a[K], b[K];
     float held[L == 3 ? K * W : 1];
     const int other = 3 - plan.pair[0] - plan.pair[1];
-    if (L == 3) {
+    if constexpr (L == 3) {
         Accumulate<K>(plan.coef[other], plan.taps[other], plan.count[other], g, last, a,
                       std::make_index_sequence<K - 1>());
         const Vec scale = Lanes::Broadcast(&plan.scale);
@@ -173,7 +155,8 @@ QX_FIR_INLINE void AnyBlock(const FirPlanView& plan, uint32_t g, uint32_t last, 
     if constexpr (Paired) {
         PairBlock<L, K>(plan, g, last, out);
     } else {
-        Block<L, K>(plan, g, last, out);
+        static_assert(L == 1, "the filters of several phases pair");
+        Block<K>(plan, g, last, out);
     }
 }
 
