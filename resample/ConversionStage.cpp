@@ -219,14 +219,20 @@ void ConversionStage::Prepare(StageKind kind, uint32_t inputSize, uint32_t outpu
         const MultirateFir* fir = FirFor(kind);
         firReady_ = s.up == fir->Up() && s.down == fir->Down();
     }
+    layout_.maxGroups = 0;
     if (const MultirateFir* fir = FirFor(kind)) {
-        // Any block the buffers take fits the split copy.
-        const size_t floats = fir->ScratchFloats(capacity_);
+        // Any block the buffers take fits the split copy and the layout.
+        const uint32_t maxGroups = capacity_ / static_cast<uint32_t>(fir->Down());
+        const size_t floats = fir->ScratchFloats(maxGroups);
         if (floats > scratchFloats_) {
             scratch_.reset(new (std::nothrow) float[floats]);
             scratchFloats_ = scratch_ ? floats : 0;
         }
-        if (scratchFloats_ < floats) firReady_ = false;
+        if (scratchFloats_ < floats) {
+            firReady_ = false;
+        } else {
+            fir->Lay(maxGroups, layout_);
+        }
     }
     // Filter memory starts from silence, except the history of the 160/147 kinds, which
     // survives in a buffer that was kept.
@@ -247,15 +253,15 @@ void ConversionStage::Process(float* buffer, uint32_t channel, uint32_t n, uint3
 
     if (const MultirateFir* fir = FirFor(kind_)) {
         if (IsMultirateFirKind(kind_) && !firReady_) return;
-        if (fir->ScratchFloats(n) > scratchFloats_) return;
         const uint32_t groups = GroupsFor(kind_, n);
+        if (groups > layout_.maxGroups) return;
         // The decimator consumes every input: an incomplete last group still yields one
         // output, aligned with the block's last input.
         const bool lastGroup = kind_ == StageKind::Down3 && n % 3 != 0;
         consumed = kind_ == StageKind::Down3 ? n : groups * static_cast<uint32_t>(fir->Down());
         if (fir->Down() == 1) {
             std::memcpy(x, buffer, sizeof(float) * n);
-            fir->Run(x, x, groups, buffer, path_, scratch_.get());
+            fir->Run(layout_, x, x, groups, buffer, path_, scratch_.get());
         } else {
             // The filter reads the block through its split copy, so only the inputs the
             // next block (and an incomplete last group) reads back go to the channel buffer.
@@ -263,7 +269,7 @@ void ConversionStage::Process(float* buffer, uint32_t channel, uint32_t n, uint3
             // move, which takes longer to start than the library's vector copy.)
             const uint32_t keep = std::min(consumed, kKeptInputs);
             std::memmove(x + consumed - keep, buffer + consumed - keep, sizeof(float) * keep);
-            fir->Run(x, buffer, groups, buffer, path_, scratch_.get());
+            fir->Run(layout_, x, buffer, groups, buffer, path_, scratch_.get());
         }
         if (lastGroup) buffer[groups] = fir->Single(x + n - 3);
     } else if (kind_ == StageKind::Up160Down147) {

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "resample/FirPlanView.h"
+#include "resample/MultirateFir.h"
 #include "resample/StagePlan.h"
 
 namespace qx {
@@ -66,6 +67,9 @@ private:
     // The decimating FIR kinds' split copy of one block (channels run one at a time).
     std::unique_ptr<float[]> scratch_;
     size_t scratchFloats_ = 0;
+    // The FIR kinds' filter laid out for the largest block the buffers take (no groups
+    // when the scratch could not be had).
+    MultirateFir::Layout layout_;
 };
 
 }  // namespace qx

@@ -14,22 +14,21 @@
 // the stack.
 
 // Phase sums of K vectors of groups: vector k < K - 1 starts at group g + k * kWidth, the
-// last at group `last` (which may overlap the one before it at the end of a block). The
-// taps' addresses for group g are worked out first, so that each tap loads its K vectors
-// at fixed distances from one address. The sums are locals written out by folds over k,
+// last at group `last` (which may overlap the one before it at the end of a block). Each
+// tap loads its K vectors at fixed distances from one address, its offset from the input
+// at group g. The sums are locals written out by folds over k,
 // so that the compiler keeps each in a register of its own (a loop over an array, or
 // stores through `acc` inside the tap loop, would send them through memory).
 template <int K, std::size_t... k>
-QX_FIR_INLINE void Accumulate(const float* coef, const float* const* taps, int count, uint32_t g, uint32_t last,
-                              typename Lanes::Vec* acc, std::index_sequence<k...>) {
+QX_FIR_INLINE void Accumulate(const float* coef, const int32_t* offset, int count, const float* base, uint32_t g,
+                              uint32_t last, typename Lanes::Vec* acc, std::index_sequence<k...>) {
     using Vec = typename Lanes::Vec;
-    const float* at[FirPlanView::kMaxTaps];
-    for (int e = 0; e < count; ++e) at[e] = taps[e] + g;
+    const float* at = base + g;
     const std::size_t lastOffset = last - g;
     Vec sum[K] = {((void)k, Lanes::Zero())..., Lanes::Zero()};
     for (int e = 0; e < count; ++e) {
         const Vec c = Lanes::Broadcast(coef + e);
-        const float* p = at[e];
+        const float* p = at + offset[e];
         ((sum[k] = Lanes::Add(sum[k], Lanes::Mul(c, Lanes::Load(p + k * Lanes::kWidth)))), ...);
         sum[K - 1] = Lanes::Add(sum[K - 1], Lanes::Mul(c, Lanes::Load(p + lastOffset)));
     }
@@ -38,19 +37,19 @@ QX_FIR_INLINE void Accumulate(const float* coef, const float* const* taps, int c
 }
 
 template <int K>
-QX_FIR_INLINE void Accumulate(const float* coef, const float* const* taps, int count, uint32_t g, uint32_t last,
-                              typename Lanes::Vec* acc) {
-    Accumulate<K>(coef, taps, count, g, last, acc, std::make_index_sequence<K - 1>());
+QX_FIR_INLINE void Accumulate(const float* coef, const int32_t* offset, int count, const float* base, uint32_t g,
+                              uint32_t last, typename Lanes::Vec* acc) {
+    Accumulate<K>(coef, offset, count, base, g, last, acc, std::make_index_sequence<K - 1>());
 }
 
 // The one phase of K vectors of groups (placed as in Accumulate), written to out. The
 // filters of two and three phases run on PairBlock.
 template <int K>
-QX_FIR_INLINE void Block(const FirPlanView& plan, uint32_t g, uint32_t last, float* out) {
+QX_FIR_INLINE void Block(const FirPlanView& plan, const float* base, uint32_t g, uint32_t last, float* out) {
     using Vec = typename Lanes::Vec;
     constexpr int W = Lanes::kWidth;
     Vec acc[K];
-    Accumulate<K>(plan.coef[0], plan.taps[0], plan.count[0], g, last, acc);
+    Accumulate<K>(plan.coef[0], plan.offset[0], plan.count[0], base, g, last, acc);
     const Vec scale = Lanes::Broadcast(&plan.scale);
     for (int k = 0; k < K; ++k) Lanes::Store(out + (k < K - 1 ? g + k * W : last), Lanes::Mul(acc[k], scale));
 }
@@ -70,14 +69,15 @@ QX_FIR_INLINE void Mac1(typename Lanes::Vec& a, typename Lanes::Vec c, const flo
 // The paired phases (FirPlanView::pair) of K vectors of groups, placed as in Accumulate,
 // into accA and accB. A step both phases take loads each of its K vectors once; the
 // steps go segment by segment, so the loops inside carry no test per step. Each step's
-// address is its tap's for group 0 plus g (no table of addresses per block).
+// address is the input at group g plus the step's offset (no table of addresses per block).
 template <int K, std::size_t... k>
-QX_FIR_INLINE void AccumulatePair(const FirPlanView& plan, uint32_t g, uint32_t last, typename Lanes::Vec* accA,
-                                  typename Lanes::Vec* accB, std::index_sequence<k...>) {
+QX_FIR_INLINE void AccumulatePair(const FirPlanView& plan, const float* base, uint32_t g, uint32_t last,
+                                  typename Lanes::Vec* accA, typename Lanes::Vec* accB, std::index_sequence<k...>) {
     using Vec = typename Lanes::Vec;
     constexpr std::size_t W = Lanes::kWidth;
     const std::size_t lastOffset = last - g;
-    const float* const* taps = plan.pairTaps;
+    const float* at = base + g;
+    const int32_t* offset = plan.pairOffset;
     const float* coefA = plan.pairCoef[0];
     const float* coefB = plan.pairCoef[1];
     Vec a[K] = {((void)k, Lanes::Zero())..., Lanes::Zero()};
@@ -88,21 +88,21 @@ QX_FIR_INLINE void AccumulatePair(const FirPlanView& plan, uint32_t g, uint32_t 
         if (seg.phases == 3) {
             for (int e = seg.begin; e < end; ++e) {
                 const Vec ca = Lanes::Broadcast(coefA + e), cb = Lanes::Broadcast(coefB + e);
-                const float* p = taps[e] + g;
+                const float* p = at + offset[e];
                 (Mac2(a[k], b[k], ca, cb, p + k * W), ...);
                 Mac2(a[K - 1], b[K - 1], ca, cb, p + lastOffset);
             }
         } else if (seg.phases == 1) {
             for (int e = seg.begin; e < end; ++e) {
                 const Vec c = Lanes::Broadcast(coefA + e);
-                const float* p = taps[e] + g;
+                const float* p = at + offset[e];
                 (Mac1(a[k], c, p + k * W), ...);
                 Mac1(a[K - 1], c, p + lastOffset);
             }
         } else {
             for (int e = seg.begin; e < end; ++e) {
                 const Vec c = Lanes::Broadcast(coefB + e);
-                const float* p = taps[e] + g;
+                const float* p = at + offset[e];
                 (Mac1(b[k], c, p + k * W), ...);
                 Mac1(b[K - 1], c, p + lastOffset);
             }
@@ -117,19 +117,19 @@ QX_FIR_INLINE void AccumulatePair(const FirPlanView& plan, uint32_t g, uint32_t 
 // All L phases of K vectors of groups with the paired loop: the phase left out of the
 // pair (L = 3) first, waiting in `held`, then the pair; written interleaved to out.
 template <int L, int K>
-QX_FIR_INLINE void PairBlock(const FirPlanView& plan, uint32_t g, uint32_t last, float* out) {
+QX_FIR_INLINE void PairBlock(const FirPlanView& plan, const float* base, uint32_t g, uint32_t last, float* out) {
     using Vec = typename Lanes::Vec;
     constexpr int W = Lanes::kWidth;
     Vec a[K], b[K];
     float held[L == 3 ? K * W : 1];
     const int other = 3 - plan.pair[0] - plan.pair[1];
     if constexpr (L == 3) {
-        Accumulate<K>(plan.coef[other], plan.taps[other], plan.count[other], g, last, a,
+        Accumulate<K>(plan.coef[other], plan.offset[other], plan.count[other], base, g, last, a,
                       std::make_index_sequence<K - 1>());
         const Vec scale = Lanes::Broadcast(&plan.scale);
         for (int k = 0; k < K; ++k) Lanes::Store(held + k * W, Lanes::Mul(a[k], scale));
     }
-    AccumulatePair<K>(plan, g, last, a, b, std::make_index_sequence<K - 1>());
+    AccumulatePair<K>(plan, base, g, last, a, b, std::make_index_sequence<K - 1>());
     const Vec scale = Lanes::Broadcast(&plan.scale);
     for (int k = 0; k < K; ++k) {
         const uint32_t start = k < K - 1 ? g + k * W : last;
@@ -151,28 +151,28 @@ QX_FIR_INLINE void PairBlock(const FirPlanView& plan, uint32_t g, uint32_t last,
 }
 
 template <int L, int K, bool Paired>
-QX_FIR_INLINE void AnyBlock(const FirPlanView& plan, uint32_t g, uint32_t last, float* out) {
+QX_FIR_INLINE void AnyBlock(const FirPlanView& plan, const float* base, uint32_t g, uint32_t last, float* out) {
     if constexpr (Paired) {
-        PairBlock<L, K>(plan, g, last, out);
+        PairBlock<L, K>(plan, base, g, last, out);
     } else {
         static_assert(L == 1, "the filters of several phases pair");
-        Block<K>(plan, g, last, out);
+        Block<K>(plan, base, g, last, out);
     }
 }
 
 // `vectors` vectors of groups from group g, the last one starting at group `last`.
 template <int L, int K, bool Paired>
-void Vectors(const FirPlanView& plan, int vectors, uint32_t g, uint32_t last, float* out) {
-    if (vectors == K) return AnyBlock<L, K, Paired>(plan, g, last, out);
-    if constexpr (K > 1) Vectors<L, K - 1, Paired>(plan, vectors, g, last, out);
+void Vectors(const FirPlanView& plan, const float* base, int vectors, uint32_t g, uint32_t last, float* out) {
+    if (vectors == K) return AnyBlock<L, K, Paired>(plan, base, g, last, out);
+    if constexpr (K > 1) Vectors<L, K - 1, Paired>(plan, base, vectors, g, last, out);
 }
 
 // One group, one output per phase, without vectors (blocks shorter than one vector).
 template <int L>
-void Single(const FirPlanView& plan, uint32_t g, float* out) {
+void Single(const FirPlanView& plan, const float* base, uint32_t g, float* out) {
     for (int r = 0; r < L; ++r) {
         float acc = 0.0f;
-        for (int e = 0; e < plan.count[r]; ++e) acc = acc + plan.coef[r][e] * plan.taps[r][e][g];
+        for (int e = 0; e < plan.count[r]; ++e) acc = acc + plan.coef[r][e] * (base + g)[plan.offset[r][e]];
         out[static_cast<std::size_t>(g) * L + r] = acc * plan.scale;
     }
 }
@@ -186,11 +186,11 @@ void Single(const FirPlanView& plan, uint32_t g, float* out) {
 // The paired loop keeps two sums per vector of groups, so its blocks hold half as many
 // vectors (Lanes::kPairBlock).
 template <int L, bool Paired>
-void RunShape(const FirPlanView& plan, uint32_t groups, float* out) {
+void RunShape(const FirPlanView& plan, const float* base, uint32_t groups, float* out) {
     constexpr uint32_t W = Lanes::kWidth;
     constexpr uint32_t B = Paired ? Lanes::kPairBlock : Lanes::kBlock;
     if (groups < W) {
-        for (uint32_t g = 0; g < groups; ++g) Single<L>(plan, g, out);
+        for (uint32_t g = 0; g < groups; ++g) Single<L>(plan, base, g, out);
         return;
     }
     const uint32_t vectors = (groups + W - 1) / W;
@@ -200,9 +200,9 @@ void RunShape(const FirPlanView& plan, uint32_t groups, float* out) {
         const uint32_t n = (vectors - v) / (blocks - i);
         const uint32_t last = v + n == vectors ? groups - W : (v + n - 1) * W;
         if (n == B) {
-            AnyBlock<L, B, Paired>(plan, v * W, last, out);
+            AnyBlock<L, B, Paired>(plan, base, v * W, last, out);
         } else {
-            Vectors<L, B, Paired>(plan, static_cast<int>(n), v * W, last, out);
+            Vectors<L, B, Paired>(plan, base, static_cast<int>(n), v * W, last, out);
         }
         v += n;
     }
@@ -231,12 +231,12 @@ void SplitTriples(const float* in, uint32_t count, float* a, float* b, float* c)
 
 // The filters of two and three phases all pair (checked where they are defined), so
 // only their paired loops are compiled; one phase runs on the plain loops.
-void Run(const FirPlanView& plan, uint32_t groups, float* out) {
+void Run(const FirPlanView& plan, const float* base, uint32_t groups, float* out) {
     if (plan.up > 1 && plan.pair[0] < 0) return;
     switch (plan.up) {
-        case 1: return RunShape<1, false>(plan, groups, out);
-        case 2: return RunShape<2, true>(plan, groups, out);
-        case 3: return RunShape<3, true>(plan, groups, out);
+        case 1: return RunShape<1, false>(plan, base, groups, out);
+        case 2: return RunShape<2, true>(plan, base, groups, out);
+        case 3: return RunShape<3, true>(plan, base, groups, out);
         default: return;
     }
 }

@@ -31,13 +31,15 @@ struct FirPlanView {
     float scale;
     int count[kMaxPhases];
     const float* coef[kMaxPhases];
-    // For phase r and tap e, the input sample that tap reads for group 0; group g reads
-    // taps[r][e][g]. Inputs of one tap are consecutive floats for consecutive groups.
-    const float* const* taps[kMaxPhases];
+    // For phase r and tap e, where that tap's input for group 0 lies from the input base
+    // the loops are given: group g reads base[offset[r][e] + g]. Inputs of one tap are
+    // consecutive floats for consecutive groups. Offsets rather than addresses, so that
+    // the plan is made once for a stage, not once for each block.
+    const int32_t* offset[kMaxPhases];
 
     // The two longest phases taken together (pair[0] < 0: none): most of their taps read
     // the same inputs, so each input vector is loaded once and multiplied into both
-    // phases' sums. Step s reads pairTaps[s] (for group 0) with pairCoef[0][s] for phase
+    // phases' sums. Step s reads base[pairOffset[s] + g] with pairCoef[0][s] for phase
     // pair[0], pairCoef[1][s] for phase pair[1]; the steps of segment i, from
     // segment[i].begin to segment[i].end, feed the phases segment[i].phases names (bit 0:
     // the first, bit 1: the second). Each phase still meets its taps in increasing order.
@@ -51,7 +53,7 @@ struct FirPlanView {
     int pair[2];
     int pairSegments;
     PairSegment segment[kMaxPairSegments];
-    const float* const* pairTaps;
+    const int32_t* pairOffset;
     const float* pairCoef[2];
 };
 
@@ -113,7 +115,8 @@ struct PolyPlanView {
 };
 
 // The loops of each instruction set: Run takes `groups` groups to up*groups outputs,
-// output L*g + r being phase r of group g; SplitPairs takes an input apart by position
+// output L*g + r being phase r of group g, reading the inputs at `base` through the
+// plan's offsets; SplitPairs takes an input apart by position
 // modulo 2 (even[i] = in[2i], odd[i] = in[2i + 1] for i below count), SplitTriples by
 // position modulo 3 (a[i] = in[3i], b[i] = in[3i + 1], c[i] = in[3i + 2]); RunPolyphase
 // computes `count` (at least 2 * width) consecutive outputs of a plan whose width is the
@@ -121,7 +124,7 @@ struct PolyPlanView {
 // Built() says whether this build holds the loops.
 #define QX_FIR_PATH_DECLARATIONS                                          \
     bool Built();                                                         \
-    void Run(const FirPlanView& plan, uint32_t groups, float* out);       \
+    void Run(const FirPlanView& plan, const float* base, uint32_t groups, float* out); \
     void SplitPairs(const float* in, uint32_t count, float* even, float* odd); \
     void SplitTriples(const float* in, uint32_t count, float* a, float* b, float* c); \
     void RunPolyphase(const PolyPlanView& plan, const float* x, uint64_t q, uint32_t count, float* out);

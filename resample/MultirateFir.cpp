@@ -75,61 +75,60 @@ void MultirateFir::LimitPath(FirPath widest) {
     g_pathLimit.store(static_cast<int>(widest), std::memory_order_relaxed);
 }
 
-void MultirateFir::Run(const float* x, const float* block, uint32_t groups, float* out, FirPath path,
-                       float* scratch) const {
-    // The wide sets run on rows where the turns pay for themselves.
-    if ((path == FirPath::Avx2 && UseRows(groups, 8)) || (path == FirPath::Avx512 && UseRows(groups, 16)))
-        return RunRows(x, block, groups, out, path, scratch);
-    // Where each lane of the input starts (at group 0): x itself without decimation, else
-    // the lanes of the split copy, history first.
-    const float* lanes[3] = {x, x, x};
-    if (down_ > 1) {
-        const uint32_t history = static_cast<uint32_t>(subHistory_);
-        const uint32_t stride = history + groups;
-        Split(x - down_ * subHistory_, down_, history, stride, scratch, path);
-        Split(block, down_, groups, stride, scratch + history, path);
-        for (int s = 0; s < down_; ++s) lanes[s] = scratch + static_cast<size_t>(s) * stride + subHistory_;
-    }
-    // The input each tap reads for group 0 (for the paired phases, each step's).
-    const bool paired = up_ > 1 && pairPhase_[0] >= 0;
-    const float* taps[kMaxPhases][kMaxTaps];
-    const float* pairTaps[FirPlanView::kMaxPairSteps];
-    FirPlanView view;  // every field the loops read is set (as in RunRows)
+void MultirateFir::Lay(uint32_t maxGroups, Layout& layout) const {
+    layout.maxGroups = maxGroups;
+    layout.stride = static_cast<uint32_t>(subHistory_) + maxGroups;
+    // Where each lane of the input starts (at group 0) from the base: x itself without
+    // decimation, else the lanes of the split copy, history first.
+    int64_t lanes[3] = {0, 0, 0};
+    if (down_ > 1)
+        for (int s = 0; s < down_; ++s) lanes[s] = static_cast<int64_t>(s) * layout.stride + subHistory_;
+    FirPlanView& view = layout.view;
     view.up = up_;
     view.down = down_;
     view.scale = scale_;
-    view.pair[0] = paired ? pairPhase_[0] : -1;
-    view.pair[1] = pairPhase_[1];
     for (int r = 0; r < up_; ++r) {
         const Phase& ph = phases_[r];
         view.count[r] = ph.count;
         view.coef[r] = ph.coef;
-        view.taps[r] = taps[r];
-        // Blocks shorter than a vector (at most 16 groups) run group by group through
-        // every phase's own taps; otherwise the paired phases read only the steps.
-        if (paired && groups > 16 && (r == pairPhase_[0] || r == pairPhase_[1])) continue;
+        view.offset[r] = layout.offset[r];
         for (int e = 0; e < ph.count; ++e)
-            taps[r][e] = down_ > 1 ? lanes[ph.sub[e]] + ph.index[e] : x + ph.offset[e];
+            layout.offset[r][e] = static_cast<int32_t>(down_ > 1 ? lanes[ph.sub[e]] + ph.index[e] : ph.offset[e]);
     }
+    const bool paired = up_ > 1 && pairPhase_[0] >= 0;
+    view.pair[0] = paired ? pairPhase_[0] : -1;
+    view.pair[1] = pairPhase_[1];
     view.pairSegments = 0;
-    if (paired) {
-        const int steps = pairSegment_[pairSegments_ - 1].end;
-        if (down_ > 1) {
-            for (int s = 0; s < steps; ++s) pairTaps[s] = lanes[pairSub_[s]] + pairIndex_[s];
-        } else {
-            for (int s = 0; s < steps; ++s) pairTaps[s] = x + pairOffset_[s];
-        }
-        view.pairSegments = pairSegments_;
-        for (int i = 0; i < pairSegments_; ++i) view.segment[i] = pairSegment_[i];
-        view.pairTaps = pairTaps;
-        view.pairCoef[0] = pairCoef_[0];
-        view.pairCoef[1] = pairCoef_[1];
+    view.pairOffset = layout.pairOffset;
+    view.pairCoef[0] = pairCoef_[0];
+    view.pairCoef[1] = pairCoef_[1];
+    if (!paired) return;
+    const int steps = pairSegment_[pairSegments_ - 1].end;
+    for (int s = 0; s < steps; ++s)
+        layout.pairOffset[s] =
+            static_cast<int32_t>(down_ > 1 ? lanes[pairSub_[s]] + pairIndex_[s] : pairOffset_[s]);
+    view.pairSegments = pairSegments_;
+    for (int i = 0; i < pairSegments_; ++i) view.segment[i] = pairSegment_[i];
+}
+
+void MultirateFir::Run(const Layout& layout, const float* x, const float* block, uint32_t groups, float* out,
+                       FirPath path, float* scratch) const {
+    if (groups > layout.maxGroups) return;
+    // The wide sets run on rows where the turns pay for themselves.
+    if ((path == FirPath::Avx2 && UseRows(groups, 8)) || (path == FirPath::Avx512 && UseRows(groups, 16)))
+        return RunRows(x, block, groups, out, path, scratch);
+    const float* base = x;
+    if (down_ > 1) {
+        const uint32_t history = static_cast<uint32_t>(subHistory_);
+        Split(x - down_ * subHistory_, down_, history, layout.stride, scratch, path);
+        Split(block, down_, groups, layout.stride, scratch + history, path);
+        base = scratch;
     }
     switch (path) {
-        case FirPath::Avx512: return fir_avx512::Run(view, groups, out);
-        case FirPath::Avx2: return fir_avx2::Run(view, groups, out);
-        case FirPath::Sse2: return fir_sse2::Run(view, groups, out);
-        case FirPath::Scalar: return fir_scalar::Run(view, groups, out);
+        case FirPath::Avx512: return fir_avx512::Run(layout.view, base, groups, out);
+        case FirPath::Avx2: return fir_avx2::Run(layout.view, base, groups, out);
+        case FirPath::Sse2: return fir_sse2::Run(layout.view, base, groups, out);
+        case FirPath::Scalar: return fir_scalar::Run(layout.view, base, groups, out);
     }
 }
 

@@ -71,13 +71,33 @@ public:
         return split > rows ? split : rows;
     }
 
-    // Runs `groups` groups of inputs: the history x[-History() .. -1] and the block
-    // block[0 .. down*groups - 1], which for down 1 must be x itself (the taps read the
-    // history and the block as one run of floats). Writes up*groups outputs to out with
-    // the loops of `path` (every path gives the same sums). With down above 1 the block
-    // is read into the split copy in `scratch` (ScratchFloats(groups) floats) before
-    // anything is written, so out may be the block; otherwise out must not overlap x.
-    void Run(const float* x, const float* block, uint32_t groups, float* out, FirPath path, float* scratch) const;
+    // The filter laid out for blocks of up to maxGroups groups: every tap's input as an
+    // offset from x (down 1) or from the split copy's start, whose lanes lie `stride`
+    // floats apart for any block up to that size. Made once, when a stage is prepared, so
+    // that a block converts without building tables. Its view points into itself, so it
+    // stays where it was made.
+    struct Layout {
+        Layout() = default;
+        Layout(const Layout&) = delete;
+        Layout& operator=(const Layout&) = delete;
+        uint32_t maxGroups = 0;
+        uint32_t stride = 0;
+        FirPlanView view{};
+        int32_t offset[kMaxPhases][kMaxTaps] = {};
+        int32_t pairOffset[FirPlanView::kMaxPairSteps] = {};
+    };
+    // Lays the filter out for blocks of up to maxGroups groups.
+    void Lay(uint32_t maxGroups, Layout& layout) const;
+
+    // Runs `groups` groups of inputs (at most the layout's maxGroups; more are left
+    // undone): the history x[-History() .. -1] and the block block[0 .. down*groups - 1],
+    // which for down 1 must be x itself (the taps read the history and the block as one
+    // run of floats). Writes up*groups outputs to out with the loops of `path` (every
+    // path gives the same sums). With down above 1 the block is read into the split copy
+    // in `scratch` (ScratchFloats(maxGroups) floats) before anything is written, so
+    // out may be the block; otherwise out must not overlap x.
+    void Run(const Layout& layout, const float* x, const float* block, uint32_t groups, float* out, FirPath path,
+             float* scratch) const;
 
     // The widest loops this build holds, this processor runs and no limit excludes;
     // stages take it when they are prepared.
