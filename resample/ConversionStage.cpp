@@ -214,13 +214,16 @@ void ConversionStage::Prepare(StageKind kind, uint32_t inputSize, uint32_t outpu
         wide_ = VectorLayout(kind, path_);
         if (wide_) polyPath_ = path_;
     }
+    const MultirateFir* fir = FirFor(kind);
     if (IsMultirateFirKind(kind)) {
         const Shape s = ShapeForSizes(inputSize, outputSize);
-        const MultirateFir* fir = FirFor(kind);
         firReady_ = s.up == fir->Up() && s.down == fir->Down();
     }
     layout_.maxGroups = 0;
-    if (const MultirateFir* fir = FirFor(kind)) {
+    if (fir && fir->KeepsSplit()) {
+        // The filter keeps its input split in the channel buffers, whatever block they take.
+        fir->Lay(fir->KeptGroups(static_cast<size_t>(capacity_) + kPad), layout_);
+    } else if (fir) {
         // Any block the buffers take fits the split copy and the layout.
         const uint32_t maxGroups = capacity_ / static_cast<uint32_t>(fir->Down());
         const size_t floats = fir->ScratchFloats(maxGroups);
@@ -236,7 +239,9 @@ void ConversionStage::Prepare(StageKind kind, uint32_t inputSize, uint32_t outpu
     }
     // Filter memory starts from silence, except the history of the 160/147 kinds, which
     // survives in a buffer that was kept.
-    if (!IsResamplerKind(kind)) {
+    if (fir && fir->KeepsSplit()) {
+        for (uint32_t ch = 0; ch < channels_; ++ch) fir->ClearKept(layout_, buffers_[ch].get());
+    } else if (!IsResamplerKind(kind)) {
         const uint32_t history = HistoryOf(kind);
         for (uint32_t ch = 0; ch < channels_; ++ch) std::fill_n(buffers_[ch].get(), history, 0.0f);
     }
@@ -255,6 +260,8 @@ void ConversionStage::Process(float* buffer, uint32_t channel, uint32_t n, uint3
         if (IsMultirateFirKind(kind_) && !firReady_) return;
         const uint32_t groups = GroupsFor(kind_, n);
         if (groups > layout_.maxGroups) return;
+        // The channel buffer holds the split input, history and all.
+        if (fir->KeepsSplit()) return fir->RunKept(layout_, store, buffer, groups, buffer, path_);
         // The decimator consumes every input: an incomplete last group still yields one
         // output, aligned with the block's last input.
         const bool lastGroup = kind_ == StageKind::Down3 && n % 3 != 0;

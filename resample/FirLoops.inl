@@ -208,10 +208,16 @@ void RunShape(const FirPlanView& plan, const float* base, uint32_t groups, float
     }
 }
 
+// A count that is not a multiple of the vector width ends with a vector that overlaps
+// the one before it and writes the same values again (the input is never the output).
 void SplitPairs(const float* in, uint32_t count, float* even, float* odd) {
     constexpr uint32_t W = Lanes::kWidth;
     uint32_t i = 0;
     for (; i + W <= count; i += W) Lanes::SplitPairs(in + 2 * i, even + i, odd + i);
+    if (i < count && i > 0) {
+        const uint32_t last = count - W;
+        return Lanes::SplitPairs(in + 2 * last, even + last, odd + last);
+    }
     for (; i < count; ++i) {
         even[i] = in[2 * i];
         odd[i] = in[2 * i + 1];
@@ -222,11 +228,30 @@ void SplitTriples(const float* in, uint32_t count, float* a, float* b, float* c)
     constexpr uint32_t W = Lanes::kWidth;
     uint32_t i = 0;
     for (; i + W <= count; i += W) Lanes::SplitTriples(in + 3 * i, a + i, b + i, c + i);
+    if (i < count && i > 0) {
+        const uint32_t last = count - W;
+        return Lanes::SplitTriples(in + 3 * last, a + last, b + last, c + last);
+    }
     for (; i < count; ++i) {
         a[i] = in[3 * i];
         b[i] = in[3 * i + 1];
         c[i] = in[3 * i + 2];
     }
+}
+
+// lane[0 .. history - 1] = lane[groups .. groups + history - 1], the last inputs of a
+// lane of the kept split input moved to its front for the next block. Vectors where the
+// two do not overlap, the last one overlapping the one before it; else one at a time,
+// forward.
+void KeepHistory(float* lane, uint32_t groups, uint32_t history) {
+    constexpr uint32_t W = Lanes::kWidth;
+    if (groups < history || history < W) {
+        for (uint32_t i = 0; i < history; ++i) lane[i] = lane[groups + i];
+        return;
+    }
+    uint32_t i = 0;
+    for (; i + W <= history; i += W) Lanes::Store(lane + i, Lanes::Load(lane + groups + i));
+    if (i < history) Lanes::Store(lane + history - W, Lanes::Load(lane + groups + history - W));
 }
 
 // The filters of two and three phases all pair (checked where they are defined), so
@@ -239,4 +264,22 @@ void Run(const FirPlanView& plan, const float* base, uint32_t groups, float* out
         case 3: return RunShape<3, true>(plan, base, groups, out);
         default: return;
     }
+}
+
+// A filter whose split input is kept between blocks: down lanes `stride` floats apart,
+// each with `history` inputs of earlier blocks first. The block is split into the lanes
+// after the history, the groups run from the lanes, and each lane's last inputs move to
+// its front for the next block.
+void RunKept(const FirPlanView& plan, float* lanes, uint32_t stride, uint32_t history, const float* block,
+             uint32_t groups, float* out) {
+    float* a = lanes + history;
+    if (plan.down == 2) {
+        SplitPairs(block, groups, a, a + stride);
+    } else if (plan.down == 3) {
+        SplitTriples(block, groups, a, a + stride, a + 2 * static_cast<std::size_t>(stride));
+    } else {
+        return;
+    }
+    Run(plan, lanes, groups, out);
+    for (int s = 0; s < plan.down; ++s) KeepHistory(lanes + static_cast<std::size_t>(s) * stride, groups, history);
 }

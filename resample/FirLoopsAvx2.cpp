@@ -109,6 +109,7 @@ bool Built() { return true; }
 namespace qx::fir_avx2 {
 bool Built() { return false; }
 void Run(const FirPlanView&, const float*, uint32_t, float*) {}
+void RunKept(const FirPlanView&, float*, uint32_t, uint32_t, const float*, uint32_t, float*) {}
 void SplitPairs(const float*, uint32_t, float*, float*) {}
 void SplitTriples(const float*, uint32_t, float*, float*, float*) {}
 void RunPolyphase(const PolyPlanView&, const float*, uint64_t, uint32_t, float*) {}

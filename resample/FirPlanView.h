@@ -118,13 +118,18 @@ struct PolyPlanView {
 // output L*g + r being phase r of group g, reading the inputs at `base` through the
 // plan's offsets; SplitPairs takes an input apart by position
 // modulo 2 (even[i] = in[2i], odd[i] = in[2i + 1] for i below count), SplitTriples by
-// position modulo 3 (a[i] = in[3i], b[i] = in[3i + 1], c[i] = in[3i + 2]); RunPolyphase
+// position modulo 3 (a[i] = in[3i], b[i] = in[3i + 1], c[i] = in[3i + 2]); RunKept runs
+// a block of a decimating filter on its split input kept between blocks (down lanes
+// `stride` floats apart, each starting with `history` earlier inputs) and moves each
+// lane's last inputs to its front; RunPolyphase
 // computes `count` (at least 2 * width) consecutive outputs of a plan whose width is the
 // set's vector width, the first at grid position q over inputs x (x[0] at position 0).
 // Built() says whether this build holds the loops.
 #define QX_FIR_PATH_DECLARATIONS                                          \
     bool Built();                                                         \
     void Run(const FirPlanView& plan, const float* base, uint32_t groups, float* out); \
+    void RunKept(const FirPlanView& plan, float* lanes, uint32_t stride, uint32_t history, const float* block, \
+                 uint32_t groups, float* out);                                   \
     void SplitPairs(const float* in, uint32_t count, float* even, float* odd); \
     void SplitTriples(const float* in, uint32_t count, float* a, float* b, float* c); \
     void RunPolyphase(const PolyPlanView& plan, const float* x, uint64_t q, uint32_t count, float* out);

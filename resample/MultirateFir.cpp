@@ -132,6 +132,23 @@ void MultirateFir::Run(const Layout& layout, const float* x, const float* block,
     }
 }
 
+void MultirateFir::ClearKept(const Layout& layout, float* lanes) const {
+    for (int s = 0; s < down_; ++s)
+        for (int i = 0; i < subHistory_; ++i) lanes[static_cast<size_t>(s) * layout.stride + i] = 0.0f;
+}
+
+void MultirateFir::RunKept(const Layout& layout, float* lanes, const float* block, uint32_t groups, float* out,
+                           FirPath path) const {
+    if (groups > layout.maxGroups) return;
+    const uint32_t history = static_cast<uint32_t>(subHistory_);
+    switch (path) {
+        case FirPath::Avx512: return fir_avx512::RunKept(layout.view, lanes, layout.stride, history, block, groups, out);
+        case FirPath::Avx2: return fir_avx2::RunKept(layout.view, lanes, layout.stride, history, block, groups, out);
+        case FirPath::Sse2: return fir_sse2::RunKept(layout.view, lanes, layout.stride, history, block, groups, out);
+        case FirPath::Scalar: return fir_scalar::RunKept(layout.view, lanes, layout.stride, history, block, groups, out);
+    }
+}
+
 void MultirateFir::RunRows(const float* x, const float* block, uint32_t groups, float* out, FirPath path,
                            float* scratch) const {
     // Every field the loops read is set (a zeroed view was cleared with a string store,

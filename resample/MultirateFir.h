@@ -99,6 +99,23 @@ public:
     void Run(const Layout& layout, const float* x, const float* block, uint32_t groups, float* out, FirPath path,
              float* scratch) const;
 
+    // Whether the filter keeps its input split between blocks (RunKept): the decimating
+    // filters that never run on rows, those of two and three phases.
+    constexpr bool KeepsSplit() const { return down_ > 1 && up_ > 1 && Paired(); }
+    // Groups a block may have with the split input kept in `floats` floats.
+    uint32_t KeptGroups(size_t floats) const {
+        const size_t lane = floats / static_cast<size_t>(down_);
+        return lane > static_cast<size_t>(subHistory_) ? static_cast<uint32_t>(lane - subHistory_) : 0;
+    }
+    // Silences the history of kept lanes laid out by `layout`.
+    void ClearKept(const Layout& layout, float* lanes) const;
+    // As Run for a filter that KeepsSplit, on `lanes` (layout.stride floats per lane,
+    // history first) that hold the history split from earlier blocks: the block is split
+    // into the lanes after it, and each lane's last inputs become the next block's
+    // history. Needs no scratch and no linear copy of the input; out may be the block.
+    void RunKept(const Layout& layout, float* lanes, const float* block, uint32_t groups, float* out,
+                 FirPath path) const;
+
     // The widest loops this build holds, this processor runs and no limit excludes;
     // stages take it when they are prepared.
     static FirPath ChosenPath();
