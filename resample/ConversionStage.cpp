@@ -61,6 +61,13 @@ static_assert(kDown3TailHistory + 1 <= kKeptInputs, "the decimator's last group 
 // in front of a full block.
 constexpr uint32_t kPad = 8;
 static_assert(kUp147Down160History + kPolyOverread <= ConversionStage::kHeadroom + kPad, "overread past the buffer");
+// The filters that keep their input split keep it in the channel buffers: every block
+// they take fits there after its lanes' history.
+constexpr bool KeptFits(const MultirateFir& fir) {
+    return !fir.KeepsSplit() || fir.Down() * fir.SplitHistory() <= static_cast<int>(ConversionStage::kHeadroom + kPad);
+}
+static_assert(KeptFits(kUp3Down2Fir) && KeptFits(kUp2Down3Fir) && KeptFits(kDown2Fir) && KeptFits(kDown3Fir),
+              "the kept lanes' history does not fit the headroom");
 
 const MultirateFir* FirFor(StageKind kind) {
     switch (kind) {

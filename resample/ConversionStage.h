@@ -2,7 +2,8 @@
 // One fixed-ratio stage of the converter for up to 8 channels. Each channel owns a
 // buffer that keeps the inputs the next block's first outputs still need (the history)
 // followed by a copy of the current block, so the stage can write its output over the
-// caller's buffer in place.
+// caller's buffer in place; the filters that keep their input split (of two and three
+// phases that decimate) keep it there, lane after lane, each with its history first.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -64,7 +65,7 @@ private:
     const PolyPlanView* wide_ = nullptr;  // that layout, for the SSE2 loops and wider
     uint32_t phase_[kMaxChannels] = {};
     std::unique_ptr<float[]> buffers_[kMaxChannels];
-    // The decimating FIR kinds' split copy of one block (channels run one at a time).
+    // The one-phase decimators' split copy of one block (channels run one at a time).
     std::unique_ptr<float[]> scratch_;
     size_t scratchFloats_ = 0;
     // The FIR kinds' filter laid out for the largest block the buffers take (no groups

@@ -16,9 +16,9 @@
 // Phase sums of K vectors of groups: vector k < K - 1 starts at group g + k * kWidth, the
 // last at group `last` (which may overlap the one before it at the end of a block). Each
 // tap loads its K vectors at fixed distances from one address, its offset from the input
-// at group g. The sums are locals written out by folds over k,
-// so that the compiler keeps each in a register of its own (a loop over an array, or
-// stores through `acc` inside the tap loop, would send them through memory).
+// at group g. The sums are locals written out by folds over k, so that the compiler
+// keeps each in a register of its own (a loop over an array, or stores through `acc`
+// inside the tap loop, would send them through memory).
 template <int K, std::size_t... k>
 QX_FIR_INLINE void Accumulate(const float* coef, const int32_t* offset, int count, const float* base, uint32_t g,
                               uint32_t last, typename Lanes::Vec* acc, std::index_sequence<k...>) {

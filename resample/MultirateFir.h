@@ -46,10 +46,10 @@ public:
         PlanPair();
     }
 
-    int Up() const { return up_; }
+    constexpr int Up() const { return up_; }
     // Whether two phases (or, with one phase, two groups) share their input loads.
     constexpr bool Paired() const { return pairPhase_[0] >= 0; }
-    int Down() const { return down_; }
+    constexpr int Down() const { return down_; }
     // Input samples before group 0 that outputs of group 0 depend on.
     int History() const { return history_; }
     // Multiply-adds per L outputs (for reporting).
@@ -102,6 +102,8 @@ public:
     // Whether the filter keeps its input split between blocks (RunKept): the decimating
     // filters that never run on rows, those of two and three phases.
     constexpr bool KeepsSplit() const { return down_ > 1 && up_ > 1 && Paired(); }
+    // Inputs of each lane before group 0 that outputs of group 0 depend on.
+    constexpr int SplitHistory() const { return subHistory_; }
     // Groups a block may have with the split input kept in `floats` floats.
     uint32_t KeptGroups(size_t floats) const {
         const size_t lane = floats / static_cast<size_t>(down_);
