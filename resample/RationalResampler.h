@@ -103,6 +103,36 @@ public:
         }
     }
 
+    // Vectors of `width` outputs that cover a period of P outputs.
+    static constexpr uint32_t PeriodVectors(uint32_t width) { return (P + width - 1) / width; }
+
+    // Writes the stream layout of whole periods (PolyStreamView) over the vector layout
+    // `coef` (FillVectors): coefAt and start [P][PeriodVectors(width)], lead[P]. False
+    // where some period's vectors do not overlap as a stream of `depth` needs: each
+    // vector's window must reach past the entry of the depth - 1 after it and end by the
+    // entry of the next.
+    bool FillStream(uint32_t width, uint32_t depth, const float* coef, const float** coefAt, uint32_t* start,
+                    uint32_t* lead) const {
+        const uint32_t n = PeriodVectors(width);
+        const uint32_t taps = VectorTaps(width);
+        for (uint32_t phase = 0; phase < P; ++phase) {
+            const uint64_t newest = (phase + static_cast<uint64_t>(S) * width * (n - 1)) / P;
+            lead[phase] = static_cast<uint32_t>(newest);
+            for (uint32_t v = 0; v < n; ++v) {
+                const uint64_t q = phase + static_cast<uint64_t>(S) * width * v;
+                const size_t i = static_cast<size_t>(phase) * n + (n - 1 - v);
+                coefAt[i] = coef + static_cast<size_t>(q % P) * taps * width;
+                start[i] = static_cast<uint32_t>(newest - q / P);
+            }
+            const uint32_t* s = start + static_cast<size_t>(phase) * n;
+            for (uint32_t i = 0; i + depth - 1 < n; ++i) {
+                if (s[i + depth - 1] >= s[i] + taps) return false;
+                if (i + depth < n && s[i + depth] < s[i] + taps) return false;
+            }
+        }
+        return n >= depth;
+    }
+
     // Converts x[0..n-1] (x[-History()..-1] hold the previous inputs) from `phase`,
     // writes at most maxOut outputs, advances `phase` past the whole block and returns
     // the number written. With a `wide` layout, the vector loops of `path` (whose vector
