@@ -107,6 +107,7 @@ struct VectorPolyTable {
     // The stream layout of whole periods (8 lanes only; none when it could not be had).
     std::unique_ptr<const float*[]> streamCoef;
     std::unique_ptr<uint32_t[]> streamStart;
+    std::unique_ptr<uint32_t[]> streamLeave;
     uint32_t streamLead[kMaxPhases] = {};
     PolyPlanView view{};
 
@@ -132,11 +133,12 @@ struct VectorPolyTable {
         const size_t entries = static_cast<size_t>(Resampler::Phases()) * n;
         streamCoef.reset(new (std::nothrow) const float*[entries]);
         streamStart.reset(new (std::nothrow) uint32_t[entries]);
-        if (!streamCoef || !streamStart ||
+        streamLeave.reset(new (std::nothrow) uint32_t[entries]);
+        if (!streamCoef || !streamStart || !streamLeave ||
             !resampler.FillStream(width, PolyStreamView::kDepth, view.coef, streamCoef.get(), streamStart.get(),
-                                  streamLead))
+                                  streamLeave.get(), streamLead))
             return;
-        view.stream = PolyStreamView{n, streamCoef.get(), streamStart.get(), streamLead};
+        view.stream = PolyStreamView{n, streamCoef.get(), streamStart.get(), streamLeave.get(), streamLead};
     }
 };
 

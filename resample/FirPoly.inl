@@ -110,11 +110,11 @@ constexpr uint32_t kPolyMaxStream = 40;
 
 struct PolyStreamAt {
     const float* const* coef;  // of stream vector i
-    const uint32_t* start;     // load at which vector i takes its tap 0 (it leaves `taps` later)
+    const uint32_t* start;     // load at which vector i takes its first row of coefficients
+    const uint32_t* leave;     // load after its last
     float* out;                // stream vector 0's outputs in set 0; vector i's lie i * W before
     float* spill;              // where the last set's vector 0 goes
     const float* x;            // load s reads x - s
-    std::size_t taps;
     std::size_t inStride;
     std::size_t outStride;
     std::size_t n;
@@ -167,7 +167,7 @@ QX_FIR_INLINE void PolyStreamStore(const PolyStreamAt& st, std::size_t v, PolySu
 template <std::size_t NS, std::size_t a, std::size_t... r>
 QX_FIR_INLINE void PolyStreamStep(const SharedLoads& load, const PolyStreamAt& st, std::size_t i,
                                   PolySums<sizeof...(r)>& acc, std::index_sequence<r...> rs) {
-    const std::size_t leave = st.start[i + 1 - NS] + st.taps;
+    const std::size_t leave = st.leave[i + 1 - NS];
     PolyStreamRun<NS, a>(load, st, i, st.start[i], leave, acc, PolySlots<NS, a + 1, NS>(), rs);
     PolyStreamStore<(a + 1) % NS>(st, i + 1 - NS, acc, rs);
     PolyStreamRun<NS, a>(load, st, i, leave, st.start[i + 1], acc, PolySlots<NS, a + 2, NS - 1>(), rs);
@@ -179,7 +179,7 @@ QX_FIR_INLINE void PolyStreamDrain(const SharedLoads& load, const PolyStreamAt& 
                                    PolySums<sizeof...(r)>& acc, std::index_sequence<r...> rs) {
     if constexpr (m > 0) {
         const std::size_t v = st.n - m;
-        const std::size_t leave = st.start[v] + st.taps;
+        const std::size_t leave = st.leave[v];
         PolyStreamRun<NS, a>(load, st, st.n - 1, from, leave, acc, PolySlots<NS, a + 1 + NS - m, m>(), rs);
         PolyStreamStore<(a + 1 + NS - m) % NS>(st, v, acc, rs);
         PolyStreamDrain<NS, a, m - 1>(load, st, leave, acc, rs);
@@ -192,7 +192,7 @@ template <std::size_t NS, std::size_t a, std::size_t... r>
 QX_FIR_INLINE void PolyStreamLast(const SharedLoads& load, const PolyStreamAt& st, PolySums<sizeof...(r)>& acc,
                                   std::index_sequence<r...> rs) {
     const std::size_t last = st.n - 1;
-    const std::size_t leave = st.start[last + 1 - NS] + st.taps;
+    const std::size_t leave = st.leave[last + 1 - NS];
     PolyStreamRun<NS, a>(load, st, last, st.start[last], leave, acc, PolySlots<NS, a + 1, NS>(), rs);
     PolyStreamStore<(a + 1) % NS>(st, last + 1 - NS, acc, rs);
     PolyStreamDrain<NS, a, NS - 1>(load, st, leave, acc, rs);
@@ -238,6 +238,7 @@ bool PolyStream(const PolyPlanView& plan, const float* x, uint64_t q, uint32_t s
     const std::size_t phaseFloats = static_cast<std::size_t>(plan.taps) * W;
     const float* coef[kPolyMaxStream];
     uint32_t start[kPolyMaxStream];
+    uint32_t leave[kPolyMaxStream];
     const float* at[kPolyMaxStream];
     uint32_t phase = static_cast<uint32_t>(q % P);
     const float* newest = x + static_cast<std::size_t>(q / P);
@@ -248,13 +249,16 @@ bool PolyStream(const PolyPlanView& plan, const float* x, uint64_t q, uint32_t s
         phase = phase + SW - P * advance;
         newest += advance;
     }
-    for (uint32_t i = 0; i < n; ++i) start[i] = static_cast<uint32_t>(at[0] - at[i]);
+    for (uint32_t i = 0; i < n; ++i) {
+        start[i] = static_cast<uint32_t>(at[0] - at[i]);
+        leave[i] = start[i] + plan.taps;
+    }
     for (uint32_t i = 0; i + NS - 1 < n; ++i) {
-        if (start[i + NS - 1] >= start[i] + plan.taps) return false;
-        if (i + NS < n && start[i + NS] < start[i] + plan.taps) return false;
+        if (start[i + NS - 1] >= leave[i]) return false;
+        if (i + NS < n && start[i + NS] < leave[i]) return false;
     }
     float* const top = out + (n - 1) * W;
-    const PolyStreamAt st{coef, start, top, top + (R - 1) * P, at[0] + plan.reach, plan.taps, plan.step, P, n};
+    const PolyStreamAt st{coef, start, leave, top, top + (R - 1) * P, at[0] + plan.reach, plan.step, P, n};
     PolyStreamRunAll<R>(plan, st);
     return true;
 }
@@ -277,10 +281,10 @@ void PolyStreamPeriods(const PolyPlanView& plan, const float* x, uint64_t q, flo
     float scratch[W];
     const PolyStreamAt st{layout.coef + first,
                           layout.start + first,
+                          layout.leave + first,
                           top,
                           past <= room ? lastTop : scratch,
                           x + static_cast<std::size_t>(q / P) + layout.lead[phase] + plan.reach,
-                          plan.taps,
                           plan.step,
                           P,
                           n};
