@@ -104,8 +104,9 @@ constexpr std::size_t RowFloats(uint32_t history, int up, int down, uint32_t gro
 // its stream vector i (output vector vectors - 1 - i: the newest first) takes its
 // coefficients from coef[p * vectors + i] at loads start[p * vectors + i] up to (not
 // including) leave[p * vectors + i], loads counting from the newest vector's newest
-// input, which lies lead[p] inputs beyond that of the period's first output. Where P is not a whole number of vectors, the newest
-// vector's last lanes are the first outputs of the next period.
+// input, which lies lead[p] inputs beyond that of the period's first output. Where P is
+// not a whole number of vectors, the newest vector's last lanes are the first outputs of
+// the next period.
 struct PolyStreamView {
     static constexpr uint32_t kDepth = 3;  // vectors a load serves at most
     uint32_t vectors;                      // per period; 0: the periods are not laid out

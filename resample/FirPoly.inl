@@ -294,9 +294,11 @@ void PolyStreamPeriods(const PolyPlanView& plan, const float* x, uint64_t q, flo
 }
 
 // Outputs [0, span) (span at least W) from grid position q, in R sets P outputs apart:
-// groups of kMax vectors, then one group that ends at span (overlapping the one before
-// it). Three vectors need the newest and the oldest to lie at most `taps` inputs apart,
-// which holds up to eight lanes.
+// with 8 lanes, a whole period on its laid-out stream (which may write up to `room`
+// outputs past the R sets), else a stream of the span's whole vectors; otherwise groups
+// of kMax vectors, then one group that ends at span (overlapping the one before it).
+// Three vectors need the newest and the oldest to lie at most `taps` inputs apart, which
+// holds up to eight lanes.
 template <int R>
 void PolyPeriod(const PolyPlanView& plan, const float* x, uint64_t q, uint32_t span, float* out, uint32_t room) {
     constexpr uint32_t W = Lanes::kWidth;
