@@ -39,13 +39,18 @@ constexpr RationalResampler<147, 24, 22, 160> kUp147Down160(filters::Poly48to44)
 // 16 lanes reach one input further back than the taps).
 constexpr uint32_t kUp160Down147History = 21;
 constexpr uint32_t kUp147Down160History = 24;
-// Inputs past a block's end that the vector loops read (times zero coefficients); the
-// stage zeroes them, so that whatever the buffer held there cannot turn into a NaN.
-constexpr uint32_t kPolyOverread = 2;
+// Inputs past a block's end that the vector loops read (times zero coefficients, or into
+// the lanes past the block's last output of a period's newest vector in the 8-lane
+// stream, which are dropped); the stage zeroes them, so that whatever the buffer held
+// there cannot turn into a NaN.
+constexpr uint32_t kPolyOverread = 8;
 template <class Resampler>
 constexpr bool FitsBuffers(const Resampler& resampler, uint32_t history) {
     for (uint32_t width : {4u, 8u, 16u})
         if (resampler.VectorHistory(width) > history || resampler.VectorOverread(width) > kPolyOverread) return false;
+    // The stream's newest vector: its first lane's newest input lies within the block.
+    if (Resampler::Phases() % 8 != 0 && resampler.Reach(8) + 8 - 1 > static_cast<int>(kPolyOverread))
+        return false;
     return resampler.History() <= history;
 }
 static_assert(FitsBuffers(kUp160Down147, kUp160Down147History), "history or overread too short");
@@ -106,6 +111,11 @@ struct VectorPolyTable {
     static constexpr uint32_t kMaxPhases = 160;
     std::unique_ptr<float[]> storage;
     uint8_t advance[kMaxPhases] = {};
+    // The stream layout of whole periods (8 lanes only; none when it could not be had).
+    std::unique_ptr<const float*[]> streamCoef;
+    std::unique_ptr<uint32_t[]> streamStart;
+    std::unique_ptr<uint32_t[]> streamLeave;
+    uint32_t streamLead[kMaxPhases] = {};
     PolyPlanView view{};
 
     template <class Resampler>
@@ -120,7 +130,22 @@ struct VectorPolyTable {
         float* coef = storage.get() + ((64 - address % 64) % 64) / sizeof(float);
         resampler.FillVectors(width, coef, advance);
         view = PolyPlanView{Resampler::Phases(), Resampler::Step(), taps, width, Resampler::Reach(width), advance,
-                            coef};
+                            coef, PolyStreamView{}};
+        if (width == 8) LayOutStream(resampler, width);
+    }
+
+    template <class Resampler>
+    void LayOutStream(const Resampler& resampler, uint32_t width) {
+        const uint32_t n = Resampler::PeriodVectors(width);
+        const size_t entries = static_cast<size_t>(Resampler::Phases()) * n;
+        streamCoef.reset(new (std::nothrow) const float*[entries]);
+        streamStart.reset(new (std::nothrow) uint32_t[entries]);
+        streamLeave.reset(new (std::nothrow) uint32_t[entries]);
+        if (!streamCoef || !streamStart || !streamLeave ||
+            !resampler.FillStream(width, PolyStreamView::kDepth, view.coef, streamCoef.get(), streamStart.get(),
+                                  streamLeave.get(), streamLead))
+            return;
+        view.stream = PolyStreamView{n, streamCoef.get(), streamStart.get(), streamLeave.get(), streamLead};
     }
 };
 

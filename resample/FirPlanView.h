@@ -100,6 +100,24 @@ constexpr std::size_t RowFloats(uint32_t history, int up, int down, uint32_t gro
            RowOutputFloats(up, groups, width);
 }
 
+// Whole periods of a 160/147 kind laid out for the stream of the 8-lane loops
+// (resample/FirPoly.inl), for every phase a period can start at, so that a period sets
+// nothing up. The period starting at phase p is `vectors` vectors of consecutive outputs;
+// its stream vector i (output vector vectors - 1 - i: the newest first) takes its
+// coefficients from coef[p * vectors + i] at loads start[p * vectors + i] up to (not
+// including) leave[p * vectors + i], loads counting from the newest vector's newest
+// input, which lies lead[p] inputs beyond that of the period's first output. Where P is
+// not a whole number of vectors, the newest vector's last lanes are the first outputs of
+// the next period.
+struct PolyStreamView {
+    static constexpr uint32_t kDepth = 3;  // vectors a load serves at most
+    uint32_t vectors;                      // per period; 0: the periods are not laid out
+    const float* const* coef;
+    const uint32_t* start;
+    const uint32_t* leave;
+    const uint32_t* lead;
+};
+
 // One 160/147 polyphase kind laid out for vectors of `width` consecutive outputs. Lane k
 // of a vector whose first output has phase p and newest input n takes its tap t from
 // input (n + reach + k) - j at vector tap j = t + reach - ((p + step * k) / phases - k):
@@ -112,6 +130,7 @@ struct PolyPlanView {
     int32_t reach;          // most any lane's newest input lies beyond lane 0's plus k
     const uint8_t* advance; // per phase: inputs the newest input moves on over `width` outputs
     const float* coef;      // [phases][taps][width], 64-byte aligned
+    PolyStreamView stream;  // whole periods (8 lanes only)
 };
 
 // The loops of each instruction set: Run takes `groups` groups to up*groups outputs,

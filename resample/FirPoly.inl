@@ -98,19 +98,23 @@ QX_FIR_INLINE void PolyGroup(const SharedLoads& load, std::size_t taps, const Po
 // every load serves the NS - 1 or NS vectors whose windows hold it, where the groups
 // served one vector at their ends. NS = 3: eight outputs move on 7 or 8 inputs (9 or 8
 // in the down kind), so a window of 21 (23) vector taps reaches past the entry of the
-// next two vectors and ends by that of the third (PolyStream checks it per period). Vector i of the stream keeps its sums in
-// slot i mod NS; the loop over vectors is unrolled NS times so that every slot is known
-// at compile time and the sums stay in registers (slots chosen at run time went through
-// the stack). With 16 lanes (NS = 2) it measured slower than the groups of two; 4 lanes
-// would need 6 slots, 18 sums in 16 registers.
+// next two vectors and ends by that of the third (checked for every phase a whole period
+// can start at when its layout is built, and per span for the others). Vector i of the
+// stream keeps its sums in slot i mod NS; the loop over vectors is unrolled NS times so
+// that every slot is known at compile time and the sums stay in registers (slots chosen
+// at run time went through the stack). With 16 lanes (NS = 2) it measured slower than the
+// groups of two; 4 lanes would need 6 slots, 18 sums in 16 registers. Whole periods read
+// their layout from tables (PolyStreamView): working it out per period, a chain of
+// dependent loads and multiplies over its vectors, took a sixth of the time.
 constexpr uint32_t kPolyMaxStream = 40;
 
 struct PolyStreamAt {
-    const float* coef[kPolyMaxStream];  // of stream vector i
-    std::size_t start[kPolyMaxStream];  // load at which vector i takes its tap 0
-    std::size_t leave[kPolyMaxStream];  // load after its last tap
-    float* out[kPolyMaxStream];
-    const float* x;                      // load s reads x - s
+    const float* const* coef;  // of stream vector i
+    const uint32_t* start;     // load at which vector i takes its first row of coefficients
+    const uint32_t* leave;     // load after its last
+    float* out;                // stream vector 0's outputs in set 0; vector i's lie i * W before
+    float* spill;              // where the last set's vector 0 goes
+    const float* x;            // load s reads x - s
     std::size_t inStride;
     std::size_t outStride;
     std::size_t n;
@@ -152,7 +156,10 @@ QX_FIR_INLINE void PolyStreamRun(const SharedLoads& load, const PolyStreamAt& st
 template <std::size_t k, std::size_t... r>
 QX_FIR_INLINE void PolyStreamStore(const PolyStreamAt& st, std::size_t v, PolySums<sizeof...(r)>& acc,
                                    std::index_sequence<r...>) {
-    ((Lanes::Store(st.out[v] + r * st.outStride, acc[k][r]), acc[k][r] = Lanes::Zero()), ...);
+    constexpr std::size_t R = sizeof...(r);
+    float* const at = st.out - v * Lanes::kWidth;
+    ((Lanes::Store(r + 1 == R && v == 0 ? st.spill : at + r * st.outStride, acc[k][r]), acc[k][r] = Lanes::Zero()),
+     ...);
 }
 
 // Vector i (in slot a, i from NS - 1 up to n - 2) enters: all NS slots until vector
@@ -207,6 +214,15 @@ QX_FIR_INLINE void PolyStreamAll(const SharedLoads& load, const PolyStreamAt& st
     ((last % NS == a ? PolyStreamLast<NS, a>(load, st, acc, rs) : void()), ...);
 }
 
+template <int R>
+void PolyStreamRunAll(const PolyPlanView& plan, const PolyStreamAt& st) {
+    PolySums<R> acc;
+    const auto rs = std::make_index_sequence<R>();
+    PolyZero(acc, rs);
+    PolyStreamAll<PolyStreamView::kDepth>(SharedLoads(plan), st, acc, std::make_index_sequence<PolyStreamView::kDepth>(),
+                                          rs);
+}
+
 // The n = span / W whole vectors of outputs [0, span) from grid position q as one stream
 // (above), in R sets P outputs apart. False, with nothing written, where the vectors'
 // windows do not overlap as the stream needs: each vector's window must reach past the
@@ -214,49 +230,77 @@ QX_FIR_INLINE void PolyStreamAll(const SharedLoads& load, const PolyStreamAt& st
 template <int R>
 bool PolyStream(const PolyPlanView& plan, const float* x, uint64_t q, uint32_t span, float* out) {
     constexpr uint32_t W = Lanes::kWidth;
-    constexpr std::size_t NS = 3;
+    constexpr std::size_t NS = PolyStreamView::kDepth;
     const uint32_t n = span / W;
     if (n < NS || n > kPolyMaxStream) return false;
     const uint32_t P = plan.phases;
     const uint32_t SW = plan.step * W;
     const std::size_t phaseFloats = static_cast<std::size_t>(plan.taps) * W;
-    PolyStreamAt st;
+    const float* coef[kPolyMaxStream];
+    uint32_t start[kPolyMaxStream];
+    uint32_t leave[kPolyMaxStream];
     const float* at[kPolyMaxStream];
     uint32_t phase = static_cast<uint32_t>(q % P);
     const float* newest = x + static_cast<std::size_t>(q / P);
     for (uint32_t v = 0; v < n; ++v) {  // output vector v is stream vector n - 1 - v
-        st.coef[n - 1 - v] = plan.coef + phase * phaseFloats;
-        st.out[n - 1 - v] = out + v * W;
+        coef[n - 1 - v] = plan.coef + phase * phaseFloats;
         at[n - 1 - v] = newest;
         const uint32_t advance = plan.advance[phase];
         phase = phase + SW - P * advance;
         newest += advance;
     }
     for (uint32_t i = 0; i < n; ++i) {
-        st.start[i] = static_cast<std::size_t>(at[0] - at[i]);
-        st.leave[i] = st.start[i] + plan.taps;
+        start[i] = static_cast<uint32_t>(at[0] - at[i]);
+        leave[i] = start[i] + plan.taps;
     }
     for (uint32_t i = 0; i + NS - 1 < n; ++i) {
-        if (st.start[i + NS - 1] >= st.leave[i]) return false;
-        if (i + NS < n && st.start[i + NS] < st.leave[i]) return false;
+        if (start[i + NS - 1] >= leave[i]) return false;
+        if (i + NS < n && start[i + NS] < leave[i]) return false;
     }
-    st.x = at[0] + plan.reach;
-    st.inStride = plan.step;
-    st.outStride = P;
-    st.n = n;
-    PolySums<R> acc;
-    const auto rs = std::make_index_sequence<R>();
-    PolyZero(acc, rs);
-    PolyStreamAll<NS>(SharedLoads(plan), st, acc, std::make_index_sequence<NS>(), rs);
+    float* const top = out + (n - 1) * W;
+    const PolyStreamAt st{coef, start, leave, top, top + (R - 1) * P, at[0] + plan.reach, plan.step, P, n};
+    PolyStreamRunAll<R>(plan, st);
     return true;
 }
 
-// Outputs [0, span) (span at least W) from grid position q, in R sets P outputs apart:
-// groups of kMax vectors, then one group that ends at span (overlapping the one before
-// it). Three vectors need the newest and the oldest to lie at most `taps` inputs apart,
-// which holds up to eight lanes.
+// R whole periods from grid position q on the stream laid out for the phase they start
+// at (PolyStreamView). Where the period's newest vector reaches past its end, its lanes
+// beyond the last set go to out[R * P ..] if `room` takes them (outputs a later call
+// writes), else through a scratch, so that nothing is written past the R periods.
 template <int R>
-void PolyPeriod(const PolyPlanView& plan, const float* x, uint64_t q, uint32_t span, float* out) {
+void PolyStreamPeriods(const PolyPlanView& plan, const float* x, uint64_t q, float* out, uint32_t room) {
+    constexpr uint32_t W = Lanes::kWidth;
+    const PolyStreamView& layout = plan.stream;
+    const uint32_t P = plan.phases;
+    const uint32_t n = layout.vectors;
+    const uint32_t phase = static_cast<uint32_t>(q % P);
+    const std::size_t first = static_cast<std::size_t>(phase) * n;
+    float* const top = out + (n - 1) * W;
+    float* const lastTop = top + (R - 1) * P;
+    const uint32_t past = n * W - P;  // lanes of the newest vector beyond the period
+    float scratch[W];
+    const PolyStreamAt st{layout.coef + first,
+                          layout.start + first,
+                          layout.leave + first,
+                          top,
+                          past <= room ? lastTop : scratch,
+                          x + static_cast<std::size_t>(q / P) + layout.lead[phase] + plan.reach,
+                          plan.step,
+                          P,
+                          n};
+    PolyStreamRunAll<R>(plan, st);
+    if (st.spill == scratch)
+        for (uint32_t k = 0; k < W - past; ++k) lastTop[k] = scratch[k];
+}
+
+// Outputs [0, span) (span at least W) from grid position q, in R sets P outputs apart:
+// with 8 lanes, a whole period on its laid-out stream (which may write up to `room`
+// outputs past the R sets), else a stream of the span's whole vectors; otherwise groups
+// of kMax vectors, then one group that ends at span (overlapping the one before it).
+// Three vectors need the newest and the oldest to lie at most `taps` inputs apart, which
+// holds up to eight lanes.
+template <int R>
+void PolyPeriod(const PolyPlanView& plan, const float* x, uint64_t q, uint32_t span, float* out, uint32_t room) {
     constexpr uint32_t W = Lanes::kWidth;
     constexpr int kMax = W <= 8 ? 3 : 2;
     const uint32_t P = plan.phases;
@@ -286,6 +330,7 @@ void PolyPeriod(const PolyPlanView& plan, const float* x, uint64_t q, uint32_t s
     const float* newest = x + static_cast<std::size_t>(q / P);
     uint32_t o = 0;
     if constexpr (W == 8) {
+        if (span == P && plan.stream.vectors != 0) return PolyStreamPeriods<R>(plan, x, q, out, room);
         if (PolyStream<R>(plan, x, q, span, out)) {
             if (span % W == 0) return;
             o = span - W;  // then the vector that ends at span, alone
@@ -314,18 +359,20 @@ void RunPolyphase(const PolyPlanView& plan, const float* x, uint64_t q, uint32_t
     const uint32_t P = plan.phases;
     const uint64_t S = plan.step;
     uint32_t o = 0;
-    for (; count - o >= 3 * P; o += 3 * P) PolyPeriod<3>(plan, x, q + S * o, P, out + o);
+    // Each call may write into the outputs after its own (`room` of them): a later call
+    // writes them again.
+    for (; count - o >= 3 * P; o += 3 * P) PolyPeriod<3>(plan, x, q + S * o, P, out + o, count - o - 3 * P);
     if (count - o >= 2 * P) {
-        PolyPeriod<2>(plan, x, q + S * o, P, out + o);
+        PolyPeriod<2>(plan, x, q + S * o, P, out + o, count - o - 2 * P);
         o += 2 * P;
     }
     if (count - o >= P) {
-        PolyPeriod<1>(plan, x, q + S * o, P, out + o);
+        PolyPeriod<1>(plan, x, q + S * o, P, out + o, count - o - P);
         o += P;
     }
     if (count - o >= 2 * W) {
-        PolyPeriod<1>(plan, x, q + S * o, count - o, out + o);
+        PolyPeriod<1>(plan, x, q + S * o, count - o, out + o, 0);
     } else if (o < count) {
-        PolyPeriod<1>(plan, x, q + S * (count - 2 * W), 2 * W, out + count - 2 * W);
+        PolyPeriod<1>(plan, x, q + S * (count - 2 * W), 2 * W, out + count - 2 * W, 0);
     }
 }

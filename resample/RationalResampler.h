@@ -103,6 +103,46 @@ public:
         }
     }
 
+    // Vectors of `width` outputs that cover a period of P outputs.
+    static constexpr uint32_t PeriodVectors(uint32_t width) { return (P + width - 1) / width; }
+
+    // Writes the stream layout of whole periods (PolyStreamView) over the vector layout
+    // `coef` (FillVectors): coefAt, start and leave [P][PeriodVectors(width)], lead[P].
+    // A vector's rows of coefficients that are zero in every lane at the ends of its
+    // window are left out (they would add zero products: at the start to a zero sum, at
+    // the end to a sum that is never -0), so its window may be a tap shorter. False where
+    // some period's vectors do not overlap as a stream of `depth` needs: in order, each
+    // vector's window reaching past the entry of the depth - 1 after it and ending by the
+    // entry of the next.
+    bool FillStream(uint32_t width, uint32_t depth, const float* coef, const float** coefAt, uint32_t* start,
+                    uint32_t* leave, uint32_t* lead) const {
+        const uint32_t n = PeriodVectors(width);
+        const uint32_t taps = VectorTaps(width);
+        for (uint32_t phase = 0; phase < P; ++phase) {
+            const uint64_t newest = (phase + static_cast<uint64_t>(S) * width * (n - 1)) / P;
+            lead[phase] = static_cast<uint32_t>(newest);
+            for (uint32_t v = 0; v < n; ++v) {
+                const uint64_t q = phase + static_cast<uint64_t>(S) * width * v;
+                const float* rows = coef + static_cast<size_t>(q % P) * taps * width;
+                uint32_t lo = 0, hi = taps;
+                while (lo < hi && ZeroRow(rows + static_cast<size_t>(lo) * width, width)) ++lo;
+                while (hi > lo && ZeroRow(rows + static_cast<size_t>(hi - 1) * width, width)) --hi;
+                const size_t i = static_cast<size_t>(phase) * n + (n - 1 - v);
+                coefAt[i] = rows + static_cast<size_t>(lo) * width;
+                start[i] = static_cast<uint32_t>(newest - q / P) + lo;
+                leave[i] = static_cast<uint32_t>(newest - q / P) + hi;
+            }
+            const uint32_t* s = start + static_cast<size_t>(phase) * n;
+            const uint32_t* e = leave + static_cast<size_t>(phase) * n;
+            for (uint32_t i = 0; i < n; ++i) {
+                if (s[i] >= e[i] || (i > 0 && (s[i] < s[i - 1] || e[i] < e[i - 1]))) return false;
+                if (i + depth - 1 < n && s[i + depth - 1] >= e[i]) return false;
+                if (i + depth < n && s[i + depth] < e[i]) return false;
+            }
+        }
+        return n >= depth;
+    }
+
     // Converts x[0..n-1] (x[-History()..-1] hold the previous inputs) from `phase`,
     // writes at most maxOut outputs, advances `phase` past the whole block and returns
     // the number written. With a `wide` layout, the vector loops of `path` (whose vector
@@ -125,6 +165,12 @@ public:
     }
 
 private:
+    static bool ZeroRow(const float* row, uint32_t width) {
+        for (uint32_t k = 0; k < width; ++k)
+            if (row[k] != 0.0f) return false;
+        return true;
+    }
+
     static void RunWide(const PolyPlanView& wide, FirPath path, const float* x, uint64_t q, uint32_t count,
                         float* out) {
         switch (path) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "SrcReference.h"
@@ -180,5 +181,39 @@ TEST(SRCInternalBitExact, BlockwiseEqualsOneShot) {
                     ASSERT_EQ(buf[i], oneShot[produced * b + i]) << "block " << b << " i " << i;
             }
         }
+    }
+}
+
+// The 8-lane loops lay out a whole period of the 160/147 kinds for every phase one can
+// start at: blocks holding at least a period each, of varied sizes, until one has started
+// at every phase a block can start at (below both 147 and 160: a block ends at the first
+// output past it).
+TEST(SRCInternalBitExact, PolyphaseKindsMatchFromEveryStartingPhase) {
+    if (!qx::MultirateFir::PathRuns(qx::FirPath::Avx2)) GTEST_SKIP() << "no AVX2";
+    LoopChoice loops(qx::FirPath::Avx2);
+    for (const KindCase& c : kKindCases) {
+        const bool up = std::string(c.name) == "Up160Down147";
+        if (!up && std::string(c.name) != "Up147Down160") continue;
+        SCOPED_TRACE(c.name);
+        SRCInternal src;
+        src.Init(c.in, c.out, c.block, nullptr, 1);
+        const qx::ConversionStage& stage = src.ForwardStage(0);
+        const Model model = ModelFor(stage.Kind());
+        const uint32_t phases = 147;
+        std::vector<bool> started(phases, false);
+        uint32_t seen = 0, seed = 7;
+        for (int b = 0; b < 5000 && seen < phases; ++b) {
+            ASSERT_LT(stage.Phase(0), phases);
+            if (!started[stage.Phase(0)]) started[stage.Phase(0)] = true, ++seen;
+            seed = seed * 1664525u + 1013904223u;
+            const uint32_t n = c.block / 2 + (seed >> 8) % (c.block / 2 + 1);
+            std::vector<float> buf = Noise(n, seed);
+            const std::vector<float> want = model(buf.data(), n);
+            buf.resize(c.block * 4);
+            src.Process(buf.data(), 0, n, c.direction);
+            const size_t written = up ? std::min<size_t>(want.size(), qx::NextSize(stage.Kind(), n)) : want.size();
+            for (size_t i = 0; i < written; ++i) ASSERT_EQ(buf[i], want[i]) << "block " << b << " i=" << i;
+        }
+        EXPECT_EQ(seen, phases);
     }
 }
