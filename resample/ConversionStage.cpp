@@ -27,10 +27,14 @@ constexpr MultirateFir kUp2Down3Fir(ThirdBand72.data(), 72, 2, 3, 0, 2.0f / 3.0f
 // the decimator's output k is aligned with input 3k + 2.
 constexpr MultirateFir kUp3Fir(ThirdBand71.data(), 69, 3, 1, 0, 3.0f);
 constexpr MultirateFir kDown3Fir(ThirdBand71.data(), 71, 1, 3, 2, 1.0f);
+// The same decimator two outputs at a time, as the stage runs it: each group of 6 inputs
+// yields two outputs whose taps share most of their input loads. The one-output form
+// finishes an odd last group and an incomplete one.
+constexpr MultirateFir kDown3PairFir(MultirateFir::GroupedDecimator{}, ThirdBand71.data(), 71, 3, 2, 2, 1.0f);
 // Every filter pairs: the loops of two and three phases, and the row loops of one phase
 // that pair their groups, are compiled for paired filters only.
 static_assert(kUp2Fir.Paired() && kDown2Fir.Paired() && kUp3Down2Fir.Paired() && kUp2Down3Fir.Paired() &&
-                  kUp3Fir.Paired() && kDown3Fir.Paired(),
+                  kUp3Fir.Paired() && kDown3PairFir.Paired(),
               "a filter without a pair");
 // Taps 22 and 23 of the 147-phase table are zero in every row.
 constexpr RationalResampler<160, 20, 20, 147> kUp160Down147(filters::Poly44to48);
@@ -62,10 +66,18 @@ constexpr uint32_t kDown3TailHistory = 70;
 // for the decimator the 71 inputs of an incomplete last group.
 constexpr uint32_t kKeptInputs = MultirateFir::kMaxHistory;
 static_assert(kDown3TailHistory + 1 <= kKeptInputs, "the decimator's last group reads past the kept inputs");
+// The decimator run two groups at a time leaves an odd last group of 3 to the one-output
+// form, which (before an incomplete group) reads 73 inputs back from the block end.
+constexpr uint32_t kDown3KeptInputs = kDown3TailHistory + 3;
 // Channel buffers carry a few floats beyond capacity so that every kind's history fits
 // in front of a full block.
 constexpr uint32_t kPad = 8;
 static_assert(kUp147Down160History + kPolyOverread <= ConversionStage::kHeadroom + kPad, "overread past the buffer");
+// The decimator's history fits in front of a block, and the inputs it keeps from a block
+// start within its buffer.
+static_assert(kDown3PairFir.History() <= static_cast<int>(ConversionStage::kHeadroom + kPad) &&
+                  static_cast<int>(kDown3KeptInputs) <= kDown3PairFir.History() + 1,
+              "the decimator's inputs do not fit its buffer");
 // The filters that keep their input split keep it in the channel buffers: every block
 // they take fits there after its lanes' history.
 constexpr bool KeptFits(const MultirateFir& fir) {
@@ -86,6 +98,10 @@ const MultirateFir* FirFor(StageKind kind) {
     }
 }
 
+// The filter a stage of `kind` runs its groups on: the decimator by 3 runs two outputs
+// at a time.
+const MultirateFir* RunFor(StageKind kind) { return kind == StageKind::Down3 ? &kDown3PairFir : FirFor(kind); }
+
 bool IsResamplerKind(StageKind kind) {
     return kind == StageKind::Up160Down147 || kind == StageKind::Up147Down160;
 }
@@ -95,7 +111,7 @@ uint32_t HistoryOf(StageKind kind) {
     switch (kind) {
         case StageKind::Up160Down147: return kUp160Down147History;
         case StageKind::Up147Down160: return kUp147Down160History;
-        case StageKind::Down3: return std::max<uint32_t>(kDown3Fir.History(), kDown3TailHistory);
+        case StageKind::Down3: return std::max<uint32_t>(kDown3PairFir.History(), kDown3TailHistory);
         default: {
             const MultirateFir* fir = FirFor(kind);
             return fir ? static_cast<uint32_t>(fir->History()) : 0;
@@ -246,7 +262,7 @@ void ConversionStage::Prepare(StageKind kind, uint32_t inputSize, uint32_t outpu
         wide_ = VectorLayout(kind, path_);
         if (wide_) polyPath_ = path_;
     }
-    const MultirateFir* fir = FirFor(kind);
+    const MultirateFir* fir = RunFor(kind);
     if (IsMultirateFirKind(kind)) {
         const Shape s = ShapeForSizes(inputSize, outputSize);
         firReady_ = s.up == fir->Up() && s.down == fir->Down();
@@ -279,6 +295,32 @@ void ConversionStage::Prepare(StageKind kind, uint32_t inputSize, uint32_t outpu
     }
 }
 
+void ConversionStage::RunDown3(float* buffer, float* store, uint32_t n) {
+    const uint32_t history = HistoryOf(StageKind::Down3);
+    float* x = store + history;
+    const uint32_t groups = n / 3;
+    if (layout_.maxGroups == 0 || groups / 2 > layout_.maxGroups) return;  // no scratch, or too long
+    // The decimator consumes every input: an incomplete last group still yields one
+    // output, aligned with the block's last input, and an odd last group of 3 is left to
+    // the one-output form too.
+    const bool lastGroup = n % 3 != 0;
+    if (!lastGroup && groups % 2 == 0 && groups + history <= n) {
+        // No single output reads the channel buffer, and the outputs end before the
+        // inputs the next block reads back: those go straight to the history.
+        kDown3PairFir.Run(layout_, x, buffer, groups / 2, buffer, path_, scratch_.get());
+        std::memmove(store, buffer + n - history, sizeof(float) * history);
+        return;
+    }
+    // The pairs read the block through the split copy, so only the inputs the next block
+    // and the single outputs read back go to the channel buffer.
+    const uint32_t keep = std::min(n, kDown3KeptInputs);
+    std::memmove(x + n - keep, buffer + n - keep, sizeof(float) * keep);
+    kDown3PairFir.Run(layout_, x, buffer, groups / 2, buffer, path_, scratch_.get());
+    if (groups % 2 != 0) buffer[groups - 1] = kDown3Fir.Single(x + 3 * (groups - 1));
+    if (lastGroup) buffer[groups] = kDown3Fir.Single(x + n - 3);
+    std::memmove(store, store + n, sizeof(float) * history);
+}
+
 void ConversionStage::Process(float* buffer, uint32_t channel, uint32_t n, uint32_t expected) {
     if (n == 0 || !buffer || channel >= channels_ || !buffers_[channel]) return;
     if (static_cast<uint64_t>(n) + kHeadroom > capacity_) return;
@@ -288,29 +330,27 @@ void ConversionStage::Process(float* buffer, uint32_t channel, uint32_t n, uint3
     float* x = store + history;
     uint32_t consumed = n;
 
-    if (const MultirateFir* fir = FirFor(kind_)) {
+    if (kind_ == StageKind::Down3) {
+        return RunDown3(buffer, store, n);
+    } else if (const MultirateFir* fir = FirFor(kind_)) {
         if (IsMultirateFirKind(kind_) && !firReady_) return;
         const uint32_t groups = GroupsFor(kind_, n);
         if (groups > layout_.maxGroups) return;
         // The channel buffer holds the split input, history and all.
         if (fir->KeepsSplit()) return fir->RunKept(layout_, store, buffer, groups, buffer, path_);
-        // The decimator consumes every input: an incomplete last group still yields one
-        // output, aligned with the block's last input.
-        const bool lastGroup = kind_ == StageKind::Down3 && n % 3 != 0;
-        consumed = kind_ == StageKind::Down3 ? n : groups * static_cast<uint32_t>(fir->Down());
+        consumed = groups * static_cast<uint32_t>(fir->Down());
         if (fir->Down() == 1) {
             std::memcpy(x, buffer, sizeof(float) * n);
             fir->Run(layout_, x, x, groups, buffer, path_, scratch_.get());
         } else {
             // The filter reads the block through its split copy, so only the inputs the
-            // next block (and an incomplete last group) reads back go to the channel buffer.
+            // next block reads back go to the channel buffer.
             // (memmove: with the size known to be small, memcpy was inlined as a string
             // move, which takes longer to start than the library's vector copy.)
             const uint32_t keep = std::min(consumed, kKeptInputs);
             std::memmove(x + consumed - keep, buffer + consumed - keep, sizeof(float) * keep);
             fir->Run(layout_, x, buffer, groups, buffer, path_, scratch_.get());
         }
-        if (lastGroup) buffer[groups] = fir->Single(x + n - 3);
     } else if (kind_ == StageKind::Up160Down147) {
         std::memcpy(x, buffer, sizeof(float) * n);
         std::fill_n(x + n, kPolyOverread, 0.0f);

@@ -53,6 +53,8 @@ public:
 
 private:
     bool AllocateBuffers(uint32_t channels);
+    // Process for the decimator by 3 (store: the channel's buffer).
+    void RunDown3(float* buffer, float* store, uint32_t n);
 
     StageKind kind_ = StageKind::None;
     uint32_t inputSize_ = 0;

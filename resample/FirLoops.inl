@@ -254,6 +254,50 @@ void KeepHistory(float* lane, uint32_t groups, uint32_t history) {
     if (i < history) Lanes::Store(lane + history - W, Lanes::Load(lane + groups + history - W));
 }
 
+// Whether the unit's Lanes takes six vectors' worth of input apart by position modulo 6
+// in registers (SplitSixes(in, lanes, i) writing lanes[s][i .. i + kWidth - 1]).
+template <class L, class = void>
+constexpr bool kLanesSplitSixes = false;
+template <class L>
+constexpr bool kLanesSplitSixes<L, std::void_t<decltype(&L::SplitSixes)>> = true;
+
+// The input taken apart by its position modulo 6 (lanes[s][i] = in[6i + s] for i below
+// count). Without an operation of the unit's own: modulo 3 first, each of those then
+// modulo 2 (lane s is the even or odd half of stream s mod 3), vector by vector through a
+// small staging copy.
+// Returns the inputs' groups of 6 taken apart (whole vectors' worth).
+template <class L>
+QX_FIR_INLINE uint32_t SplitSixVectors(const float* in, uint32_t count, float* const* lanes) {
+    constexpr uint32_t W = L::kWidth;
+    uint32_t i = 0;
+    if constexpr (kLanesSplitSixes<L>) {
+        for (; i + W <= count; i += W) L::SplitSixes(in + 6 * i, lanes, i);
+    } else {
+        float staged[3][2 * W];
+        for (; i + W <= count; i += W) {
+            L::SplitTriples(in + 6 * i, staged[0], staged[1], staged[2]);
+            L::SplitTriples(in + 6 * i + 3 * W, staged[0] + W, staged[1] + W, staged[2] + W);
+            for (int s = 0; s < 3; ++s) L::SplitPairs(staged[s], lanes[s] + i, lanes[s + 3] + i);
+        }
+    }
+    return i;
+}
+
+void SplitSixes(const float* in, uint32_t count, float* const* lanes) {
+    constexpr uint32_t W = Lanes::kWidth;
+    uint32_t i = SplitSixVectors<Lanes>(in, count, lanes);
+    // The rest as one more vector's worth that ends with the last group, overlapping the
+    // one before (whose floats it writes again with the same values).
+    if (i < count && count >= W) {
+        const uint32_t at = count - W;
+        float* const last[6] = {lanes[0] + at, lanes[1] + at, lanes[2] + at, lanes[3] + at, lanes[4] + at, lanes[5] + at};
+        SplitSixVectors<Lanes>(in + 6 * at, W, last);
+        i = count;
+    }
+    for (; i < count; ++i)
+        for (int s = 0; s < 6; ++s) lanes[s][i] = in[6 * i + s];
+}
+
 // The filters of two and three phases all pair (checked where they are defined), so
 // only their paired loops are compiled; one phase runs on the plain loops.
 void Run(const FirPlanView& plan, const float* base, uint32_t groups, float* out) {

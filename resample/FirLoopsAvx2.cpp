@@ -7,6 +7,7 @@
 #include "resample/FirPlanView.h"
 
 #include <cstdint>
+#include <type_traits>
 #include <utility>
 
 #if defined(__AVX2__)
@@ -22,6 +23,20 @@ constexpr int TripleMask(int width, int k, int s) {
         if ((width * k + p) % 3 == s) mask |= 1 << p;
     return mask;
 }
+
+// Where input 2q (or 2q + 1) of 16 consecutive inputs lands when the even (odd) ones are
+// picked out within each 128-bit half: a0 a2 b0 b2 | a4 a6 b4 b6.
+constexpr int kHalfPairPosition[8] = {0, 1, 4, 5, 2, 3, 6, 7};
+// Bit p set where position p of the k-th such vector of evens (or odds) holds an element
+// of stream t (its index among the evens modulo 3).
+constexpr int SixMask(int k, int t) {
+    int mask = 0;
+    for (int q = 0; q < 8; ++q)
+        if ((8 * k + q) % 3 == t) mask |= 1 << kHalfPairPosition[q];
+    return mask;
+}
+// The position that element i of stream t holds in that stream's blend of the three.
+constexpr int SixIndex(int t, int i) { return kHalfPairPosition[(3 * i + t) % 8]; }
 
 struct Lanes {
     using Vec = __m256;
@@ -73,6 +88,35 @@ struct Lanes {
         _mm256_storeu_ps(b, _mm256_permutevar8x32_ps(s1, _mm256_setr_epi32(1, 4, 7, 2, 5, 0, 3, 6)));
         _mm256_storeu_ps(c, _mm256_permutevar8x32_ps(s2, _mm256_setr_epi32(2, 5, 0, 3, 6, 1, 4, 7)));
     }
+    // Input 6i + s of 48 to lanes[s][at + i]: the evens and the odds are picked out within
+    // each 128-bit half (left out of order), then each set of three vectors is taken apart
+    // modulo 3 as in SplitTriples, one permute putting both orders right. Input 6i + s is
+    // even or odd input 3i + s / 2, so stream t of the evens is lane 2t, of the odds 2t + 1.
+    static QX_FIR_INLINE void SplitSixes(const float* in, float* const* lanes, uint32_t at) {
+        constexpr int m10 = SixMask(1, 0), m20 = SixMask(2, 0), m11 = SixMask(1, 1), m21 = SixMask(2, 1);
+        constexpr int m12 = SixMask(1, 2), m22 = SixMask(2, 2);
+        const __m256i to0 = _mm256_setr_epi32(SixIndex(0, 0), SixIndex(0, 1), SixIndex(0, 2), SixIndex(0, 3),
+                                              SixIndex(0, 4), SixIndex(0, 5), SixIndex(0, 6), SixIndex(0, 7));
+        const __m256i to1 = _mm256_setr_epi32(SixIndex(1, 0), SixIndex(1, 1), SixIndex(1, 2), SixIndex(1, 3),
+                                              SixIndex(1, 4), SixIndex(1, 5), SixIndex(1, 6), SixIndex(1, 7));
+        const __m256i to2 = _mm256_setr_epi32(SixIndex(2, 0), SixIndex(2, 1), SixIndex(2, 2), SixIndex(2, 3),
+                                              SixIndex(2, 4), SixIndex(2, 5), SixIndex(2, 6), SixIndex(2, 7));
+        __m256 half[2][3];  // [odd][k]
+        for (int k = 0; k < 3; ++k) {
+            const __m256 a = _mm256_loadu_ps(in + 16 * k), b = _mm256_loadu_ps(in + 16 * k + 8);
+            half[0][k] = _mm256_shuffle_ps(a, b, _MM_SHUFFLE(2, 0, 2, 0));
+            half[1][k] = _mm256_shuffle_ps(a, b, _MM_SHUFFLE(3, 1, 3, 1));
+        }
+        for (int odd = 0; odd < 2; ++odd) {
+            const __m256 x = half[odd][0], y = half[odd][1], z = half[odd][2];
+            const __m256 s0 = _mm256_blend_ps(_mm256_blend_ps(x, y, m10), z, m20);
+            const __m256 s1 = _mm256_blend_ps(_mm256_blend_ps(x, y, m11), z, m21);
+            const __m256 s2 = _mm256_blend_ps(_mm256_blend_ps(x, y, m12), z, m22);
+            _mm256_storeu_ps(lanes[odd] + at, _mm256_permutevar8x32_ps(s0, to0));
+            _mm256_storeu_ps(lanes[2 + odd] + at, _mm256_permutevar8x32_ps(s1, to1));
+            _mm256_storeu_ps(lanes[4 + odd] + at, _mm256_permutevar8x32_ps(s2, to2));
+        }
+    }
     // Each source is permuted once so that every output vector takes each of its
     // elements from the same position of one of the three: output k, position p holds
     // element (8k + p) / 3 of source (8k + p) mod 3.
@@ -112,6 +156,7 @@ void Run(const FirPlanView&, const float*, uint32_t, float*) {}
 void RunKept(const FirPlanView&, float*, uint32_t, uint32_t, const float*, uint32_t, float*) {}
 void SplitPairs(const float*, uint32_t, float*, float*) {}
 void SplitTriples(const float*, uint32_t, float*, float*, float*) {}
+void SplitSixes(const float*, uint32_t, float* const*) {}
 void RunPolyphase(const PolyPlanView&, const float*, uint64_t, uint32_t, float*) {}
 void RunRows(const FirRowView&, const float*, const float*, float*, float*) {}
 }  // namespace qx::fir_avx2

@@ -4,6 +4,7 @@
 #include "resample/FirPlanView.h"
 
 #include <cstdint>
+#include <type_traits>
 #include <utility>
 
 #if defined(__AVX512F__)
@@ -113,6 +114,7 @@ void Run(const FirPlanView&, const float*, uint32_t, float*) {}
 void RunKept(const FirPlanView&, float*, uint32_t, uint32_t, const float*, uint32_t, float*) {}
 void SplitPairs(const float*, uint32_t, float*, float*) {}
 void SplitTriples(const float*, uint32_t, float*, float*, float*) {}
+void SplitSixes(const float*, uint32_t, float* const*) {}
 void RunPolyphase(const PolyPlanView&, const float*, uint64_t, uint32_t, float*) {}
 void RunRows(const FirRowView&, const float*, const float*, float*, float*) {}
 }  // namespace qx::fir_avx512

@@ -2,6 +2,7 @@
 // loops are checked against, and the loops of processors without SSE2.
 #include "resample/FirPlanView.h"
 
+#include <type_traits>
 #include <utility>
 
 namespace qx::fir_scalar {

@@ -1,6 +1,7 @@
 // The multirate FIR loops with SSE2, the baseline of every x86-64 processor.
 #include "resample/FirPlanView.h"
 
+#include <type_traits>
 #include <utility>
 
 #if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
@@ -86,6 +87,7 @@ void Run(const FirPlanView&, const float*, uint32_t, float*) {}
 void RunKept(const FirPlanView&, float*, uint32_t, uint32_t, const float*, uint32_t, float*) {}
 void SplitPairs(const float*, uint32_t, float*, float*) {}
 void SplitTriples(const float*, uint32_t, float*, float*, float*) {}
+void SplitSixes(const float*, uint32_t, float* const*) {}
 void RunPolyphase(const PolyPlanView&, const float*, uint64_t, uint32_t, float*) {}
 }  // namespace qx::fir_sse2
 

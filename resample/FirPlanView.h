@@ -137,10 +137,11 @@ struct PolyPlanView {
 // output L*g + r being phase r of group g, reading the inputs at `base` through the
 // plan's offsets; SplitPairs takes an input apart by position
 // modulo 2 (even[i] = in[2i], odd[i] = in[2i + 1] for i below count), SplitTriples by
-// position modulo 3 (a[i] = in[3i], b[i] = in[3i + 1], c[i] = in[3i + 2]); RunKept runs
-// a block of a decimating filter on its split input kept between blocks (down lanes
-// `stride` floats apart, each starting with `history` earlier inputs) and moves each
-// lane's last inputs to its front; RunPolyphase
+// position modulo 3 (a[i] = in[3i], b[i] = in[3i + 1], c[i] = in[3i + 2]), SplitSixes by
+// position modulo 6 (lanes[s][i] = in[6i + s]); RunKept runs a block of a decimating
+// filter on its split input kept between blocks (down lanes `stride` floats apart, each
+// starting with `history` earlier inputs) and moves each lane's last inputs to its front;
+// RunPolyphase
 // computes `count` (at least 2 * width) consecutive outputs of a plan whose width is the
 // set's vector width, the first at grid position q over inputs x (x[0] at position 0).
 // Built() says whether this build holds the loops.
@@ -151,6 +152,7 @@ struct PolyPlanView {
                  uint32_t groups, float* out);                                   \
     void SplitPairs(const float* in, uint32_t count, float* even, float* odd); \
     void SplitTriples(const float* in, uint32_t count, float* a, float* b, float* c); \
+    void SplitSixes(const float* in, uint32_t count, float* const* lanes); \
     void RunPolyphase(const PolyPlanView& plan, const float* x, uint64_t q, uint32_t count, float* out);
 namespace fir_scalar {
 QX_FIR_PATH_DECLARATIONS

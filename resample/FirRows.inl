@@ -165,21 +165,15 @@ void RunRows(const FirRowView& view, const float* history, const float* block, f
     for (std::size_t i = 0; i < rowCount; i += 8)
         for (uint32_t j = 0; j < W; j += 8) Turn8(linear + i + j * S, S, rows + i * W + j, W);
 
-    // The one-phase filters (decimators by 2 and 3) all pair their groups (checked where
-    // they are defined); loops with pairs of rows take them so, the others one by one.
+    // The one filter on rows, the decimator by 2 (the decimator by 3 runs two outputs at a
+    // time on the paired loops), pairs its groups (checked where it is defined); loops
+    // with pairs of rows take them so, the others one by one.
+    if (M != 2) return;
     if constexpr (Lanes::kRowPairs) {
         if (view.pairSegments == 0) return;
-        switch (M) {
-            case 2: RowPairSums<2>(view, rows, V, sums); break;
-            case 3: RowPairSums<3>(view, rows, V, sums); break;
-            default: return;
-        }
+        RowPairSums<2>(view, rows, V, sums);
     } else {
-        switch (M) {
-            case 2: RowSums<2>(view, rows, V, sums); break;
-            case 3: RowSums<3>(view, rows, V, sums); break;
-            default: return;
-        }
+        RowSums<2>(view, rows, V, sums);
     }
 
     // Output u of run j is row u of the sums, lane j; run j's outputs start at j * L * V.

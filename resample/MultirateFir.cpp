@@ -33,10 +33,27 @@ const PathSupport& Support() {
     return support;
 }
 
+// lanes[s][i] = start[6 * i + s] for i below length, with the loops of `path`.
+void SplitSixes(const float* start, uint32_t length, float* const* lanes, FirPath path) {
+    switch (path) {
+        case FirPath::Avx512: return fir_avx512::SplitSixes(start, length, lanes);
+        case FirPath::Avx2: return fir_avx2::SplitSixes(start, length, lanes);
+        case FirPath::Sse2:
+        case FirPath::Scalar:  // the copy is no sum: the portable loops take SSE2's where built
+            if (fir_sse2::Built()) return fir_sse2::SplitSixes(start, length, lanes);
+            return fir_scalar::SplitSixes(start, length, lanes);
+    }
+}
+
 // lanes[s * stride + i] = start[down * i + s] for i below length: the input taken apart by
-// its position modulo down (2 or 3) with the loops of `path`, so that every tap of a
+// its position modulo down (2, 3 or 6) with the loops of `path`, so that every tap of a
 // decimating filter reads consecutive floats.
 void Split(const float* start, int down, uint32_t length, uint32_t stride, float* lanes, FirPath path) {
+    if (down == 6) {
+        float* six[6] = {};
+        for (int s = 0; s < 6; ++s) six[s] = lanes + static_cast<size_t>(s) * stride;
+        return SplitSixes(start, length, six, path);
+    }
     float* a = lanes;
     float* b = lanes + stride;
     float* c = lanes + 2 * static_cast<size_t>(stride);
@@ -80,7 +97,7 @@ void MultirateFir::Lay(uint32_t maxGroups, Layout& layout) const {
     layout.stride = static_cast<uint32_t>(subHistory_) + maxGroups;
     // Where each lane of the input starts (at group 0) from the base: x itself without
     // decimation, else the lanes of the split copy, history first.
-    int64_t lanes[3] = {0, 0, 0};
+    int64_t lanes[kMaxDown] = {};
     if (down_ > 1)
         for (int s = 0; s < down_; ++s) lanes[s] = static_cast<int64_t>(s) * layout.stride + subHistory_;
     FirPlanView& view = layout.view;

@@ -19,31 +19,34 @@ public:
     static constexpr int kMaxPhases = FirPlanView::kMaxPhases;
     static constexpr int kMaxTaps = 72;
     static constexpr int kMaxHistory = FirPlanView::kMaxHistory;
+    // Lanes of the split copy, at most (a decimator by 3 taken two outputs at a time).
+    static constexpr int kMaxDown = 6;
 
     // `taps` must outlive constant evaluation only; the filter copies what it needs.
     constexpr MultirateFir(const float* taps, int tapCount, int up, int down, int lead, float scale)
         : up_(up), down_(down), scale_(scale) {
         for (int r = 0; r < up; ++r) {
-            Phase& ph = phases_[r];
             const int q = r * down + lead * up;  // position of output r of group 0 in the upsampled stream
             for (int k = 0; k < tapCount; ++k) {
                 const int d = q - k;
-                if (d % up != 0 || taps[k] == 0.0f) continue;
-                const int offset = FloorDiv(d, up);  // input index relative to M*g
-                const int sub = offset - down * FloorDiv(offset, down);
-                const int index = FloorDiv(offset, down);
-                ph.coef[ph.count] = taps[k];
-                ph.offset[ph.count] = static_cast<int16_t>(offset);
-                ph.sub[ph.count] = static_cast<int8_t>(sub);
-                ph.index[ph.count] = static_cast<int16_t>(index);
-                ++ph.count;
-                if (-offset > history_) history_ = -offset;
-                if (-index > subHistory_) subHistory_ = -index;
+                if (d % up == 0) AddTap(phases_[r], taps[k], FloorDiv(d, up));
             }
         }
-        // The deinterleaved copy reads down * subHistory samples before the group.
-        if (down * subHistory_ > history_) history_ = down * subHistory_;
-        PlanPair();
+        Finish();
+    }
+
+    // A one-phase decimator by `down` (output j is the sum over k of h[k] * x[j * down +
+    // lead - k]) taken `together` outputs at a time: phase r of group g is output
+    // together * g + r, and a group holds down * together inputs. Phase r + 1's taps read,
+    // `down` taps later, what phase r's read, so the phases pair like an interpolator's,
+    // and every tap reads one lane of the input split by down * together.
+    struct GroupedDecimator {};
+    constexpr MultirateFir(GroupedDecimator, const float* taps, int tapCount, int down, int together, int lead,
+                           float scale)
+        : up_(together), down_(down * together), scale_(scale), grouped_(true) {
+        for (int r = 0; r < together; ++r)
+            for (int k = 0; k < tapCount; ++k) AddTap(phases_[r], taps[k], r * down + lead - k);
+        Finish();
     }
 
     constexpr int Up() const { return up_; }
@@ -51,7 +54,7 @@ public:
     constexpr bool Paired() const { return pairPhase_[0] >= 0; }
     constexpr int Down() const { return down_; }
     // Input samples before group 0 that outputs of group 0 depend on.
-    int History() const { return history_; }
+    constexpr int History() const { return history_; }
     // Multiply-adds per L outputs (for reporting).
     int TapsPerGroup() const {
         int n = 0;
@@ -101,7 +104,9 @@ public:
 
     // Whether the filter keeps its input split between blocks (RunKept): the decimating
     // filters that never run on rows, those of two and three phases.
-    constexpr bool KeepsSplit() const { return down_ > 1 && up_ > 1 && Paired(); }
+    // (A grouped decimator's blocks may end inside a group, which the stage finishes from
+    // the linear input, so it keeps the linear input instead.)
+    constexpr bool KeepsSplit() const { return down_ > 1 && up_ > 1 && Paired() && !grouped_; }
     // Inputs of each lane before group 0 that outputs of group 0 depend on.
     constexpr int SplitHistory() const { return subHistory_; }
     // Groups a block may have with the split input kept in `floats` floats.
@@ -153,6 +158,26 @@ private:
 
     static constexpr int FloorDiv(int a, int b) { return (a >= 0) ? a / b : -((-a + b - 1) / b); }
 
+    // Appends the tap with coefficient c that reads input `offset` (from down * g) to ph;
+    // taps that are exactly zero are left out.
+    constexpr void AddTap(Phase& ph, float c, int offset) {
+        if (c == 0.0f) return;
+        const int index = FloorDiv(offset, down_);
+        ph.coef[ph.count] = c;
+        ph.offset[ph.count] = static_cast<int16_t>(offset);
+        ph.sub[ph.count] = static_cast<int8_t>(offset - down_ * index);
+        ph.index[ph.count] = static_cast<int16_t>(index);
+        ++ph.count;
+        if (-offset > history_) history_ = -offset;
+        if (-index > subHistory_) subHistory_ = -index;
+    }
+
+    constexpr void Finish() {
+        // The deinterleaved copy reads down * subHistory samples before the group.
+        if (down_ * subHistory_ > history_) history_ = down_ * subHistory_;
+        PlanPair();
+    }
+
     // The two longest phases, merged by input offset (both phases' offsets fall as their
     // taps rise): a step where both read the same input feeds both, any other step one of
     // them. A one-phase filter pairs each group with the next one instead, whose taps read
@@ -202,6 +227,7 @@ private:
     int up_ = 1;
     int down_ = 1;
     float scale_ = 1.0f;
+    bool grouped_ = false;  // a one-phase decimator taken several outputs at a time
     int history_ = 0;
     int subHistory_ = 0;
     Phase phases_[kMaxPhases] = {};
