@@ -148,9 +148,11 @@ private:
     // in and out cost a few shuffles per row, which the aligned loads repay where each
     // output has many taps and there are enough rows: the one-phase filters, on at least
     // eight rows of groups. The filters with a pair of phases load each input vector once
-    // for two sums on the plain loops, which measured faster than the rows.
+    // for two sums on the plain loops, which measured faster than the rows. The row loops
+    // are compiled for the decimator by 2 alone (the decimator by 3 runs two outputs at a
+    // time, as a filter of two phases).
     bool UseRows(uint32_t groups, uint32_t width) const {
-        return (up_ == 1 || pairPhase_[0] < 0) && up_ <= 2 && groups >= 8 * width;
+        return (up_ == 1 || pairPhase_[0] < 0) && up_ <= 2 && down_ == 2 && groups >= 8 * width;
     }
 
 
