@@ -24,6 +24,7 @@
 namespace {
 using qx::bench::StageCase;
 using qx::bench::kStages;
+using qx::bench::PolyLoops;
 
 struct Pair {
     uint32_t in, out, block;
@@ -312,12 +313,11 @@ int Register() {
 #endif
         }
     }
-    // The FIR kinds on every path this processor runs; the 160/147 kinds have SSE2 loops
-    // only.
+    // Every kind on every path this processor runs and it has loops for.
     for (const StageCase& c : kStages) {
         for (int p = qx::kFirPathCount - 1; p >= 0; --p) {
             const auto path = static_cast<qx::FirPath>(p);
-            if (!qx::MultirateFir::PathRuns(path) || (!c.fir && path == qx::FirPath::Scalar)) continue;
+            if (!qx::MultirateFir::PathRuns(path) || (!c.fir && !PolyLoops(path))) continue;
             WithShortest(benchmark::RegisterBenchmark((std::string("SRCStage/") + c.name + "/" + kPathNames[p]).c_str(),
                                          [c, path](benchmark::State& s) { RunStage(s, c, path); }));
         }

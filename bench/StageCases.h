@@ -3,6 +3,8 @@
 // Wine) run them: each alone, at a rate pair and block that make it the only stage.
 #include <cstdint>
 
+#include "resample/FirPlanView.h"
+
 namespace qx::bench {
 
 struct StageCase {
@@ -11,6 +13,10 @@ struct StageCase {
     bool reverse;
     bool fir;  // runs on the multirate FIR loops (one set per instruction set)
 };
+
+// The loops the 160/147 kinds have: SSE2 and AVX2 (where AVX-512 is chosen they run on
+// AVX2's).
+constexpr bool PolyLoops(qx::FirPath path) { return path == qx::FirPath::Sse2 || path == qx::FirPath::Avx2; }
 
 constexpr StageCase kStages[] = {
     {"Up2", 24000, 48000, 240, false, true},

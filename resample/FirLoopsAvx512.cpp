@@ -89,17 +89,6 @@ struct Lanes {
 };
 
 #include "resample/FirLoops.inl"
-// Loads of the polyphase loops (resample/FirPoly.inl), whose loads each feed two or
-// three multiplies: the compiler folds a plain load into every multiply that uses it,
-// as a memory operand, and so loads it again for each. A load masked by a mask it
-// cannot know to be full it cannot fold.
-struct SharedLoads {
-    __mmask16 all;
-    explicit SharedLoads(const PolyPlanView& plan) : all(static_cast<__mmask16>((1u << plan.width) - 1)) {}
-    QX_FIR_INLINE __m512 operator()(const float* p) const { return _mm512_maskz_loadu_ps(all, p); }
-};
-
-#include "resample/FirPoly.inl"
 #include "resample/FirRows.inl"
 
 bool Built() { return true; }
@@ -115,7 +104,6 @@ void RunKept(const FirPlanView&, float*, uint32_t, uint32_t, const float*, uint3
 void SplitPairs(const float*, uint32_t, float*, float*) {}
 void SplitTriples(const float*, uint32_t, float*, float*, float*) {}
 void SplitSixes(const float*, uint32_t, float* const*) {}
-void RunPolyphase(const PolyPlanView&, const float*, uint64_t, uint32_t, float*) {}
 void RunRows(const FirRowView&, const float*, const float*, float*, float*) {}
 }  // namespace qx::fir_avx512
 

@@ -40,13 +40,6 @@ struct Lanes {
 };
 
 #include "resample/FirLoops.inl"
-// Loads of the polyphase loops (resample/FirPoly.inl).
-struct SharedLoads {
-    explicit SharedLoads(const PolyPlanView&) {}
-    float operator()(const float* p) const { return *p; }
-};
-
-#include "resample/FirPoly.inl"
 
 bool Built() { return true; }
 

@@ -140,10 +140,7 @@ struct PolyPlanView {
 // position modulo 3 (a[i] = in[3i], b[i] = in[3i + 1], c[i] = in[3i + 2]), SplitSixes by
 // position modulo 6 (lanes[s][i] = in[6i + s]); RunKept runs a block of a decimating
 // filter on its split input kept between blocks (down lanes `stride` floats apart, each
-// starting with `history` earlier inputs) and moves each lane's last inputs to its front;
-// RunPolyphase
-// computes `count` (at least 2 * width) consecutive outputs of a plan whose width is the
-// set's vector width, the first at grid position q over inputs x (x[0] at position 0).
+// starting with `history` earlier inputs) and moves each lane's last inputs to its front.
 // Built() says whether this build holds the loops.
 #define QX_FIR_PATH_DECLARATIONS                                          \
     bool Built();                                                         \
@@ -152,13 +149,20 @@ struct PolyPlanView {
                  uint32_t groups, float* out);                                   \
     void SplitPairs(const float* in, uint32_t count, float* even, float* odd); \
     void SplitTriples(const float* in, uint32_t count, float* a, float* b, float* c); \
-    void SplitSixes(const float* in, uint32_t count, float* const* lanes); \
+    void SplitSixes(const float* in, uint32_t count, float* const* lanes);
+// The polyphase loops of the SSE2 and AVX2 sets (the AVX-512 loops' 16 lanes measured
+// slower than AVX2's stream of 8, and the scalar loops keep to the resampler's own):
+// RunPolyphase computes `count` (at least 2 * width) consecutive outputs of a plan whose
+// width is the set's vector width, the first at grid position q over inputs x (x[0] at
+// position 0).
+#define QX_FIR_POLY_DECLARATIONS \
     void RunPolyphase(const PolyPlanView& plan, const float* x, uint64_t q, uint32_t count, float* out);
 namespace fir_scalar {
 QX_FIR_PATH_DECLARATIONS
 }
 namespace fir_sse2 {
 QX_FIR_PATH_DECLARATIONS
+QX_FIR_POLY_DECLARATIONS
 }
 // The row loops: the history is history[-view.history .. -1], the groups' inputs
 // block[0 .. down * groups - 1]; `scratch` holds RowFloats floats (for the set's width),
@@ -168,6 +172,7 @@ QX_FIR_PATH_DECLARATIONS
     void RunRows(const FirRowView& view, const float* history, const float* block, float* scratch, float* out);
 namespace fir_avx2 {
 QX_FIR_PATH_DECLARATIONS
+QX_FIR_POLY_DECLARATIONS
 QX_FIR_ROW_DECLARATIONS
 }
 namespace fir_avx512 {
@@ -175,6 +180,7 @@ QX_FIR_PATH_DECLARATIONS
 QX_FIR_ROW_DECLARATIONS
 }
 #undef QX_FIR_ROW_DECLARATIONS
+#undef QX_FIR_POLY_DECLARATIONS
 #undef QX_FIR_PATH_DECLARATIONS
 
 }  // namespace qx

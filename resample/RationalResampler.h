@@ -173,12 +173,9 @@ private:
 
     static void RunWide(const PolyPlanView& wide, FirPath path, const float* x, uint64_t q, uint32_t count,
                         float* out) {
-        switch (path) {
-            case FirPath::Avx512: return fir_avx512::RunPolyphase(wide, x, q, count, out);
-            case FirPath::Avx2: return fir_avx2::RunPolyphase(wide, x, q, count, out);
-            case FirPath::Sse2: return fir_sse2::RunPolyphase(wide, x, q, count, out);
-            case FirPath::Scalar: return fir_scalar::RunPolyphase(wide, x, q, count, out);
-        }
+        // Laid out for SSE2 or AVX2 only (ConversionStage's VectorLayout).
+        if (path == FirPath::Avx2) return fir_avx2::RunPolyphase(wide, x, q, count, out);
+        if (path == FirPath::Sse2) return fir_sse2::RunPolyphase(wide, x, q, count, out);
     }
 
     void Group(const float* x, uint64_t q, float* out) const {

@@ -129,7 +129,7 @@ int main() {
         const double macs = qx::ConversionStage::MultiplyAddsPerOutput(kind);
         for (int path = qx::kFirPathCount - 1; path >= 0; --path) {
             if (!qx::MultirateFir::PathRuns(static_cast<qx::FirPath>(path))) continue;
-            if (!c.fir && path == static_cast<int>(qx::FirPath::Scalar)) continue;  // SSE2 at least
+            if (!c.fir && !qx::bench::PolyLoops(static_cast<qx::FirPath>(path))) continue;
             qx::MultirateFir::LimitPath(static_cast<qx::FirPath>(path));
             const double ns = NsPerOutput(c.in, c.out, c.block, c.reverse);
             std::printf("| %s | %s | %.1f | %.0f | %.2f |\n", c.name, kPathNames[path], macs, 1e3 / ns, macs / ns);
