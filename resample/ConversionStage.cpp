@@ -62,10 +62,10 @@ static_assert(FitsBuffers(kUp147Down160, kUp147Down160History), "history or over
 
 // A last incomplete group of the decimator reads 70 inputs back from the block end.
 constexpr uint32_t kDown3TailHistory = 70;
-// Most inputs a decimating kind reads back from the end of a block: its history, and
-// for the decimator the 71 inputs of an incomplete last group.
+// Most inputs the decimator by 2 reads back from the end of a block (its history; the
+// kinds of two and three phases keep their input split, the decimator by 3 keeps its own).
 constexpr uint32_t kKeptInputs = MultirateFir::kMaxHistory;
-static_assert(kDown3TailHistory + 1 <= kKeptInputs, "the decimator's last group reads past the kept inputs");
+static_assert(kDown2Fir.History() <= static_cast<int>(kKeptInputs), "the next block reads past the kept inputs");
 // The decimator run two groups at a time leaves an odd last group of 3 to the one-output
 // form, which (before an incomplete group) reads 73 inputs back from the block end.
 constexpr uint32_t kDown3KeptInputs = kDown3TailHistory + 3;
@@ -83,7 +83,8 @@ static_assert(kDown3PairFir.History() <= static_cast<int>(ConversionStage::kHead
 constexpr bool KeptFits(const MultirateFir& fir) {
     return !fir.KeepsSplit() || fir.Down() * fir.SplitHistory() <= static_cast<int>(ConversionStage::kHeadroom + kPad);
 }
-static_assert(KeptFits(kUp3Down2Fir) && KeptFits(kUp2Down3Fir) && KeptFits(kDown2Fir) && KeptFits(kDown3Fir),
+static_assert(kUp3Down2Fir.KeepsSplit() && KeptFits(kUp3Down2Fir) && kUp2Down3Fir.KeepsSplit() &&
+                  KeptFits(kUp2Down3Fir),
               "the kept lanes' history does not fit the headroom");
 
 const MultirateFir* FirFor(StageKind kind) {

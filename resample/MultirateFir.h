@@ -146,14 +146,12 @@ private:
 
     // Whether a block of `groups` groups runs on the row loops of `width` lanes. The turns
     // in and out cost a few shuffles per row, which the aligned loads repay where each
-    // output has many taps and there are enough rows: the one-phase filters, on at least
-    // eight rows of groups. The filters with a pair of phases load each input vector once
-    // for two sums on the plain loops, which measured faster than the rows. The row loops
-    // are compiled for the decimator by 2 alone (the decimator by 3 runs two outputs at a
-    // time, as a filter of two phases).
-    bool UseRows(uint32_t groups, uint32_t width) const {
-        return (up_ == 1 || pairPhase_[0] < 0) && up_ <= 2 && down_ == 2 && groups >= 8 * width;
-    }
+    // output has many taps and there are enough rows: the decimator by 2, on at least
+    // eight rows of groups, the one filter the row loops are compiled for. The filters
+    // with a pair of phases (all of several phases, and the decimator by 3 taken two
+    // outputs at a time) load each input vector once for two sums on the plain loops,
+    // which measured faster than the rows.
+    bool UseRows(uint32_t groups, uint32_t width) const { return up_ == 1 && down_ == 2 && groups >= 8 * width; }
 
 
     void RunRows(const float* x, const float* block, uint32_t groups, float* out, FirPath path, float* scratch) const;
