@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -97,6 +98,10 @@ void RunStage(benchmark::State& state, StageCase c, qx::FirPath path) {
 // Written with intrinsics, the loop over the sums unrolled, so that the compiler cannot
 // reshape it.
 constexpr int kPeakSteps = 4096;
+// Steps per block and blocks of the paired-load loop (below): a filter of 66 taps in two
+// phases, a 10-ms period of 240 groups.
+constexpr int kShapeTaps = 33;
+constexpr int kShapeBlocks = 5;
 
 // The loop of S sums with one instruction set's vector type and operations.
 #define QX_PEAK_LOOP(Vec, load, broadcast, mul, add, store)                \
@@ -131,6 +136,35 @@ template <int S>
 __attribute__((target("avx512f"))) void PeakAvx512(const float* coef, float* sink) {
     QX_PEAK_LOOP(__m512, _mm512_loadu_ps, Avx512Broadcast, _mm512_mul_ps, _mm512_add_ps, _mm512_storeu_ps);
 }
+
+// The step of the paired AVX2 FIR loops alone, with their loads: two broadcast
+// coefficients and V unaligned loads of consecutive inputs, each feeding two sums (2V
+// sums in registers), the loads moving one float along the input per step as a filter's
+// taps do, blocks of V vectors after one another as a stage's groups; input and
+// coefficients stay in the first-level cache. It tells what the machine sustains of
+// multiply-adds that need these loads: on a shared host the loads slow down with other
+// programs' work, while the peak loop, whose operands are in registers, does not.
+template <int V>
+__attribute__((target("avx2"))) void PairedLoadsAvx2(const float* coef, float* sink) {
+    const float* input = coef + 128;
+    __m256 total = _mm256_setzero_ps();
+    for (int block = 0; block < kShapeBlocks; ++block) {
+        __m256 a[V], b[V];
+        for (int k = 0; k < V; ++k) a[k] = b[k] = _mm256_setzero_ps();
+        const float* at = input + block * V * 8;
+        for (int e = 0; e < kShapeTaps; ++e) {
+            const __m256 ca = _mm256_broadcast_ss(coef + e), cb = _mm256_broadcast_ss(coef + 64 + e);
+            _Pragma("GCC unroll 8") for (int k = 0; k < V; ++k) {
+                // vlddqu: one load for both products (a plain load is folded into each).
+                const __m256 x = _mm256_castsi256_ps(_mm256_lddqu_si256(reinterpret_cast<const __m256i*>(at + e + 8 * k)));
+                a[k] = _mm256_add_ps(a[k], _mm256_mul_ps(ca, x));
+                b[k] = _mm256_add_ps(b[k], _mm256_mul_ps(cb, x));
+            }
+        }
+        for (int k = 0; k < V; ++k) total = _mm256_add_ps(total, _mm256_add_ps(a[k], b[k]));
+    }
+    _mm256_storeu_ps(sink, total);
+}
 #endif
 
 using PeakLoop = void (*)(const float*, float*);
@@ -139,6 +173,7 @@ struct PeakCase {
     PeakLoop loop;
     int sums, lanes;
     const char* feature;
+    double steps = kPeakSteps;  // steps of S sums per call
 };
 
 // One peak loop as a benchmark: `feature` is the processor feature it needs (null: none).
@@ -151,14 +186,15 @@ void RunPeak(benchmark::State& state, const PeakCase& peak) {
         return;
     }
 #endif
-    float coef[128];
-    for (int k = 0; k < 128; ++k) coef[k] = 1e-4f * static_cast<float>(k % 7 + 1);
+    // Coefficients, then the input of the paired-load loop.
+    float coef[128 + kShapeBlocks * 6 * 8 + kShapeTaps + 8];
+    for (size_t k = 0; k < std::size(coef); ++k) coef[k] = 1e-4f * static_cast<float>(k % 7 + 1);
     float sink[16];
     for (auto _ : state) {
         peak.loop(coef, sink);
         benchmark::DoNotOptimize(sink);
     }
-    const double perIteration = static_cast<double>(kPeakSteps) * peak.sums * peak.lanes;
+    const double perIteration = peak.steps * peak.sums * peak.lanes;
     state.counters["MACs"] =
         benchmark::Counter(static_cast<double>(state.iterations()) * perIteration, benchmark::Counter::kIsRate);
     state.counters["macsPerIteration"] = perIteration;
@@ -178,6 +214,8 @@ constexpr PeakCase kPeaks[] = {
     {"SRCPeak/multiply-add-avx512/8", PeakAvx512<8>, 8, 16, "avx512f"},
     {"SRCPeak/multiply-add-avx512/10", PeakAvx512<10>, 10, 16, "avx512f"},
     {"SRCPeak/multiply-add-avx512/12", PeakAvx512<12>, 12, 16, "avx512f"},
+    {"SRCPeak/paired-loads-avx2/5", PairedLoadsAvx2<5>, 10, 8, "avx2", kShapeBlocks * kShapeTaps},
+    {"SRCPeak/paired-loads-avx2/6", PairedLoadsAvx2<6>, 12, 8, "avx2", kShapeBlocks * kShapeTaps},
 #endif
 };
 

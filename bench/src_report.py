@@ -22,6 +22,9 @@ LIBS = ["soxr", "speexdsp", "libsamplerate"]
 # sums (name/6 .. name/12), of which the fastest is the peak.
 PEAKS = {"scalar": "SRCPeak/multiply-add", "sse2": "SRCPeak/multiply-add",
          "avx2": "SRCPeak/multiply-add-avx2", "avx512": "SRCPeak/multiply-add-avx512"}
+# The AVX2 paired FIR step alone with its loads (SRCPeak/paired-loads-avx2/5 and /6): what
+# the machine sustains of multiply-adds that need the loads the loops make.
+SHAPE = "SRCPeak/paired-loads-avx2"
 LABELS = {"scalar": "scalar", "sse2": "SSE2", "avx2": "AVX2", "avx512": "AVX-512"}
 
 
@@ -105,10 +108,13 @@ def main():
     for key in ("SRCPeak/multiply-add", "SRCPeak/multiply-add-avx2", "SRCPeak/multiply-add-avx512"):
         if peak(runs, key):
             print("- %s: %.1f G multiply-adds/s" % (key, peak(runs, key)))
+    shape = peak(runs, SHAPE)
+    if shape:
+        print("- %s: %.1f G multiply-adds/s" % (SHAPE, shape))
     print()
     print("| Stage | Loops | Multiply-adds per output | M outputs/s | G multiply-adds/s | Fraction of peak "
-          "| DLL: G multiply-adds/s | DLL: fraction of peak |")
-    print("|---|---|---|---|---|---|---|---|")
+          "| Fraction of the paired-load loop | DLL: G multiply-adds/s | DLL: fraction of peak |")
+    print("|---|---|---|---|---|---|---|---|---|")
     for name, run in runs.items():
         parts = name.split("/")
         if parts[0] != "SRCStage" or len(parts) != 3:
@@ -116,10 +122,11 @@ def main():
         top = peak(runs, PEAKS[parts[2]])
         rate = run["MACperOut"] / ns(run)
         frac = "%.0f%%" % (100.0 * rate / top) if top else "-"
+        of_shape = "%.0f%%" % (100.0 * rate / shape) if shape and parts[2] == "avx2" else "-"
         dll = dll_stages.get((parts[1], LABELS[parts[2]]))
         dll_frac = "%.0f%%" % (100.0 * dll / top) if dll and top else "-"
-        print("| %s | %s | %.1f | %.0f | %.2f | %s | %s | %s |" % (
-            parts[1], LABELS[parts[2]], run["MACperOut"], 1e3 / ns(run), rate, frac,
+        print("| %s | %s | %.1f | %.0f | %.2f | %s | %s | %s | %s |" % (
+            parts[1], LABELS[parts[2]], run["MACperOut"], 1e3 / ns(run), rate, frac, of_shape,
             "%.2f" % dll if dll else "-", dll_frac))
 
 
