@@ -114,31 +114,27 @@ QX_FIR_INLINE void AccumulatePair(const FirPlanView& plan, const float* base, ui
     accB[K - 1] = b[K - 1];
 }
 
-// All L phases of K vectors of groups with the paired loop: the phase left out of the
-// pair (L = 3) first, waiting in `held`, then the pair; written interleaved to out.
+// All L phases of K vectors of groups with the paired loop, written interleaved to out.
+// The phase left out of the pair (L = 3) has one tap (MultirateFir pairs no other filter
+// of three phases): its sum, 0 plus one product, is taken as each vector is stored, so
+// it needs neither a loop of its own nor a place on the stack.
 template <int L, int K>
 QX_FIR_INLINE void PairBlock(const FirPlanView& plan, const float* base, uint32_t g, uint32_t last, float* out) {
     using Vec = typename Lanes::Vec;
     constexpr int W = Lanes::kWidth;
     Vec a[K], b[K];
-    float held[L == 3 ? K * W : 1];
-    const int other = 3 - plan.pair[0] - plan.pair[1];
-    if constexpr (L == 3) {
-        Accumulate<K>(plan.coef[other], plan.offset[other], plan.count[other], base, g, last, a,
-                      std::make_index_sequence<K - 1>());
-        const Vec scale = Lanes::Broadcast(&plan.scale);
-        for (int k = 0; k < K; ++k) Lanes::Store(held + k * W, Lanes::Mul(a[k], scale));
-    }
     AccumulatePair<K>(plan, base, g, last, a, b, std::make_index_sequence<K - 1>());
     const Vec scale = Lanes::Broadcast(&plan.scale);
+    const int other = 3 - plan.pair[0] - plan.pair[1];
     for (int k = 0; k < K; ++k) {
         const uint32_t start = k < K - 1 ? g + k * W : last;
         float* o = out + static_cast<std::size_t>(start) * L;
         const Vec pa = Lanes::Mul(a[k], scale), pb = Lanes::Mul(b[k], scale);
-        if (L == 2) {
+        if constexpr (L == 2) {
             Lanes::StorePairs(o, pa, pb);
         } else {
-            const Vec ph = Lanes::Load(held + k * W);
+            const Vec product = Lanes::Mul(Lanes::Broadcast(plan.coef[other]), Lanes::Load(base + start + plan.offset[other][0]));
+            const Vec ph = Lanes::Mul(Lanes::Add(Lanes::Zero(), product), scale);
             if (other == 2) {
                 Lanes::StoreTriples(o, pa, pb, ph);
             } else if (other == 1) {

@@ -180,7 +180,8 @@ private:
 
     // The two longest phases, merged by input offset (both phases' offsets fall as their
     // taps rise): a step where both read the same input feeds both, any other step one of
-    // them. A one-phase filter pairs each group with the next one instead, whose taps read
+    // them; a third phase must be a single tap (a third-band filter's centre). A one-phase
+    // filter pairs each group with the next one instead, whose taps read
     // `down` inputs further on: tap e of the second reads what tap e + (taps per `down`
     // inputs) of the first reads. Left without a pair when the phases share too few
     // inputs to be worth it or the steps do not fit the plan's segments.
@@ -219,6 +220,8 @@ private:
             ++steps;
         }
         if (4 * shared < 3 * (pa.count < pb.count ? pa.count : pb.count)) return;
+        // The paired loops take a third phase's sum as they store it: one tap only.
+        if (up_ == 3 && phases_[3 - a - b].count != 1) return;
         pairPhase_[0] = a;
         pairPhase_[1] = b;
         pairSegments_ = segments;
