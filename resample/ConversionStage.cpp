@@ -39,9 +39,10 @@ static_assert(kUp2Fir.Paired() && kDown2Fir.Paired() && kUp3Down2Fir.Paired() &&
 // Taps 22 and 23 of the 147-phase table are zero in every row.
 constexpr RationalResampler<160, 20, 20, 147> kUp160Down147(filters::Poly44to48);
 constexpr RationalResampler<147, 24, 22, 160> kUp147Down160(filters::Poly48to44);
-// The 160/147 kinds keep the inputs their loops read back: 21 / 24 (the vector loops of
-// 16 lanes reach one input further back than the taps).
-constexpr uint32_t kUp160Down147History = 21;
+// The 160/147 kinds keep their last 20 / 24 inputs, one for each tap of their tables'
+// rows. No loop reads further back (FitsBuffers); the down kind's loops leave out the two
+// zero taps.
+constexpr uint32_t kUp160Down147History = 20;
 constexpr uint32_t kUp147Down160History = 24;
 // Inputs past a block's end that the vector loops read (times zero coefficients, or into
 // the lanes past the block's last output of a period's newest vector in the 8-lane
@@ -50,7 +51,7 @@ constexpr uint32_t kUp147Down160History = 24;
 constexpr uint32_t kPolyOverread = 8;
 template <class Resampler>
 constexpr bool FitsBuffers(const Resampler& resampler, uint32_t history) {
-    for (uint32_t width : {4u, 8u, 16u})
+    for (uint32_t width : {4u, 8u})  // the widths of the SSE2 and AVX2 loops
         if (resampler.VectorHistory(width) > history || resampler.VectorOverread(width) > kPolyOverread) return false;
     // The stream's newest vector: its first lane's newest input lies within the block.
     if (Resampler::Phases() % 8 != 0 && resampler.Reach(8) + 8 - 1 > static_cast<int>(kPolyOverread))

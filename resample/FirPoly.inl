@@ -1,21 +1,20 @@
 // The loops of the 160/147 polyphase kinds. Included, inside the namespace of its unit,
 // after resample/FirLoops.inl (whose Lanes it uses) by every FIR unit.
 //
-// A vector holds W consecutive outputs. Lane k's newest input lies shift(k) inputs from
-// where an unaligned load at lane 0's newest input puts it (shift is 0 or 1 apart across
-// the lanes, up to 2 with 16), so vector tap j is one load of W consecutive inputs times
-// a vector of coefficients that gives each lane its own tap j - (reach - shift(k)), 0
-// outside its window (PolyPlanView). That is T + 1 or T + 2 vector taps for T taps,
-// where broadcasting inputs into rows of lanes needed T + 7 (8 lanes) or more.
+// A vector holds W (4 or 8) consecutive outputs. Lane k's newest input lies shift(k)
+// inputs from where an unaligned load at lane 0's newest input puts it (shift is 0 or 1
+// apart across the lanes), so vector tap j is one load of W consecutive inputs times a
+// vector of coefficients that gives each lane its own tap j - (reach - shift(k)), 0
+// outside its window (PolyPlanView). That is T + 1 vector taps for T taps, where
+// broadcasting inputs into rows of lanes needed T + 7 or more with 8 lanes.
 //
 // Two loads per vector tap would leave the loops short of loads, so each coefficient
 // vector and each load of inputs serve more than one multiply: the phases repeat every
 // P outputs (S inputs), so up to three sets of outputs P apart share every coefficient
-// vector, and up to three vectors of consecutive outputs (a group; two with 16 lanes)
-// share the loads of the inputs their windows have in common. Walking the loads from the
-// newest input down, each lane's products are still added in increasing tap order, each
-// rounded before its add, and a zero coefficient adds a zero product, which changes no
-// finite sum.
+// vector, and up to three vectors of consecutive outputs (a group) share the loads of
+// the inputs their windows have in common. Walking the loads from the newest input down,
+// each lane's products are still added in increasing tap order, each rounded before its
+// add, and a zero coefficient adds a zero product, which changes no finite sum.
 
 // Up to three vectors of consecutive outputs go together (a group); vector k counts from
 // the newest. Its vector tap j loads at x - off[k] - j, so at load s (from x - s) vector k
@@ -102,10 +101,11 @@ QX_FIR_INLINE void PolyGroup(const SharedLoads& load, std::size_t taps, const Po
 // can start at when its layout is built, and per span for the others). Vector i of the
 // stream keeps its sums in slot i mod NS; the loop over vectors is unrolled NS times so
 // that every slot is known at compile time and the sums stay in registers (slots chosen
-// at run time went through the stack). With 16 lanes (NS = 2) it measured slower than the
-// groups of two; 4 lanes would need 6 slots, 18 sums in 16 registers. Whole periods read
-// their layout from tables (PolyStreamView): working it out per period, a chain of
-// dependent loads and multiplies over its vectors, took a sixth of the time.
+// at run time went through the stack). 4 lanes would need 6 slots, 18 sums in 16
+// registers. With 16 lanes both a stream (NS = 2) and groups of two vectors measured
+// slower than this stream of 8, so AVX-512 runs these kinds on the 8-lane loops. Whole
+// periods read their layout from tables (PolyStreamView): working it out per period, a
+// chain of dependent loads and multiplies over its vectors, took a sixth of the time.
 constexpr uint32_t kPolyMaxStream = 40;
 
 struct PolyStreamAt {
@@ -296,13 +296,13 @@ void PolyStreamPeriods(const PolyPlanView& plan, const float* x, uint64_t q, flo
 // Outputs [0, span) (span at least W) from grid position q, in R sets P outputs apart:
 // with 8 lanes, a whole period on its laid-out stream (which may write up to `room`
 // outputs past the R sets), else a stream of the span's whole vectors; otherwise groups
-// of kMax vectors, then one group that ends at span (overlapping the one before it).
+// of three vectors, then one group that ends at span (overlapping the one before it).
 // Three vectors need the newest and the oldest to lie at most `taps` inputs apart, which
-// holds up to eight lanes.
+// holds with 4 and 8 lanes.
 template <int R>
 void PolyPeriod(const PolyPlanView& plan, const float* x, uint64_t q, uint32_t span, float* out, uint32_t room) {
     constexpr uint32_t W = Lanes::kWidth;
-    constexpr int kMax = W <= 8 ? 3 : 2;
+    constexpr int kMax = kPolyMaxGroup;
     const uint32_t P = plan.phases;
     const uint32_t SW = plan.step * W;
     const std::size_t phaseFloats = static_cast<std::size_t>(plan.taps) * W;
@@ -351,7 +351,7 @@ void PolyPeriod(const PolyPlanView& plan, const float* x, uint64_t q, uint32_t s
     newest = x + static_cast<std::size_t>(at / P);
     if (vectors == 1) group(std::integral_constant<int, 1>(), phase, newest, out + start);
     else if (vectors == 2) group(std::integral_constant<int, 2>(), phase, newest, out + start);
-    else if constexpr (kMax == 3) group(std::integral_constant<int, 3>(), phase, newest, out + start);
+    else group(std::integral_constant<int, 3>(), phase, newest, out + start);
 }
 
 void RunPolyphase(const PolyPlanView& plan, const float* x, uint64_t q, uint32_t count, float* out) {

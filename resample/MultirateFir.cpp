@@ -33,15 +33,20 @@ const PathSupport& Support() {
     return support;
 }
 
+// The loops that split an input by 3 or 6 for `path`: the copy is no sum, so the portable
+// loops take SSE2's where built.
+FirPath SplitPathFor(FirPath path) {
+    if (path == FirPath::Avx512 || path == FirPath::Avx2) return path;
+    return fir_sse2::Built() ? FirPath::Sse2 : FirPath::Scalar;
+}
+
 // lanes[s][i] = start[6 * i + s] for i below length, with the loops of `path`.
 void SplitSixes(const float* start, uint32_t length, float* const* lanes, FirPath path) {
-    switch (path) {
+    switch (SplitPathFor(path)) {
         case FirPath::Avx512: return fir_avx512::SplitSixes(start, length, lanes);
         case FirPath::Avx2: return fir_avx2::SplitSixes(start, length, lanes);
-        case FirPath::Sse2:
-        case FirPath::Scalar:  // the copy is no sum: the portable loops take SSE2's where built
-            if (fir_sse2::Built()) return fir_sse2::SplitSixes(start, length, lanes);
-            return fir_scalar::SplitSixes(start, length, lanes);
+        case FirPath::Sse2: return fir_sse2::SplitSixes(start, length, lanes);
+        case FirPath::Scalar: return fir_scalar::SplitSixes(start, length, lanes);
     }
 }
 
@@ -65,13 +70,11 @@ void Split(const float* start, int down, uint32_t length, uint32_t stride, float
             case FirPath::Scalar: return fir_scalar::SplitPairs(start, length, a, b);
         }
     }
-    switch (path) {
+    switch (SplitPathFor(path)) {
         case FirPath::Avx512: return fir_avx512::SplitTriples(start, length, a, b, c);
         case FirPath::Avx2: return fir_avx2::SplitTriples(start, length, a, b, c);
-        case FirPath::Sse2:
-        case FirPath::Scalar:  // the copy is no sum: the portable loops take SSE2's where built
-            if (fir_sse2::Built()) return fir_sse2::SplitTriples(start, length, a, b, c);
-            return fir_scalar::SplitTriples(start, length, a, b, c);
+        case FirPath::Sse2: return fir_sse2::SplitTriples(start, length, a, b, c);
+        case FirPath::Scalar: return fir_scalar::SplitTriples(start, length, a, b, c);
     }
 }
 
