@@ -276,3 +276,40 @@ TEST(SRCInternal, SecondInitKeepsBuffersAndClearsFilterMemory) {
     // The phase restarted at 0: a block of 441 brings it back there.
     EXPECT_EQ(src.ForwardStage(0).Phase(0), 0u);
 }
+
+// The history the 160/147 kinds keep lies at the start of the channel buffer (20 inputs
+// up, 24 down), the block copied behind it, so that a buffer kept across a change of kind
+// hands the new kind the first of those floats as its history. Each case runs one kind
+// on a ramp, changes kind, converts silence, and compares with a fresh converter of the
+// new kind whose own last block ended in the floats the buffer then holds.
+TEST(SRCInternal, PolyphaseHistoryCarriesAcrossAChangeOfKind) {
+    struct Case {
+        uint32_t from, to, block, newBlock;
+        std::vector<float> history;  // what the new kind reads before its first block
+    };
+    const auto ramp = [](uint32_t a, uint32_t b) {  // inputs a .. b - 1 of the ramp
+        std::vector<float> v;
+        for (uint32_t i = a; i < b; ++i) v.push_back(0.001f * (i + 1));
+        return v;
+    };
+    std::vector<float> upThenDown = ramp(421, 441), downThenUp = ramp(456, 476);
+    for (float f : ramp(0, 4)) upThenDown.push_back(f);  // the first inputs of the block behind 20
+    const Case cases[] = {{44100, 48000, 441, 480, upThenDown}, {48000, 44100, 480, 441, downThenUp}};
+    for (const Case& c : cases) {
+        SRCInternal changed, fresh;
+        changed.Init(c.from, c.to, 480, nullptr, 1);  // buffers large enough for either kind
+        std::vector<float> buf = ramp(0, c.block);
+        buf.resize(1024);
+        changed.Process(buf.data(), 0, c.block, SRCInternal::Forward);
+        changed.Init(c.to, c.from, c.newBlock, nullptr, 1);
+        fresh.Init(c.to, c.from, c.newBlock, nullptr, 1);
+        std::vector<float> primed(1024, 0.0f);
+        std::copy(c.history.begin(), c.history.end(), primed.begin() + c.newBlock - c.history.size());
+        fresh.Process(primed.data(), 0, c.newBlock, SRCInternal::Forward);
+        std::vector<float> a(1024, 0.0f), b(1024, 0.0f);
+        changed.Process(a.data(), 0, c.newBlock, SRCInternal::Forward);
+        fresh.Process(b.data(), 0, c.newBlock, SRCInternal::Forward);
+        EXPECT_EQ(a, b) << c.from << " then " << c.to;
+        EXPECT_NE(a[0], 0.0f);
+    }
+}
