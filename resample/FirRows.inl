@@ -179,8 +179,8 @@ void RunRows(const FirRowView& view, const float* history, const float* block, f
     // Output u of run j is row u of the sums, lane j; run j's outputs start at j * L * V.
     const std::size_t perRun = static_cast<std::size_t>(L) * V;
     const std::size_t total = static_cast<std::size_t>(L) * view.groups;
-    std::size_t u = 0;
-    for (; u + 8 <= perRun; u += 8) {
+    // Rows u .. u + 7 of the sums turned into the runs' outputs.
+    const auto turnOut = [&](std::size_t u) {
         for (uint32_t j = 0; j < W; j += 8) {
             if ((j + 7) * perRun + u + 8 <= total) {
                 Turn8(sums + u * W + j, W, out + j * perRun + u, perRun);
@@ -194,10 +194,11 @@ void RunRows(const FirRowView& view, const float* history, const float* block, f
                     }
             }
         }
-    }
-    for (; u < perRun; ++u)
-        for (uint32_t j = 0; j < W; ++j) {
-            const std::size_t at = j * perRun + u;
-            if (at < total) out[at] = sums[u * W + j];
-        }
+    };
+    std::size_t u = 0;
+    for (; u + 8 <= perRun; u += 8) turnOut(u);
+    // The last rows in one more turn that overlaps the one before it (writing some outputs
+    // twice, with the same values: out is not the sums), rather than one float at a time.
+    // A block runs on rows only with 8 rows of groups or more (UseRows), so perRun >= 8.
+    if (u < perRun) turnOut(perRun - 8);
 }
