@@ -156,7 +156,8 @@ __attribute__((target("avx2"))) void PairedLoadsAvx2(const float* coef, float* s
             const __m256 ca = _mm256_broadcast_ss(coef + e), cb = _mm256_broadcast_ss(coef + 64 + e);
             _Pragma("GCC unroll 8") for (int k = 0; k < V; ++k) {
                 // vlddqu: one load for both products (a plain load is folded into each).
-                const __m256 x = _mm256_castsi256_ps(_mm256_lddqu_si256(reinterpret_cast<const __m256i*>(at + e + 8 * k)));
+                const auto* p = reinterpret_cast<const __m256i*>(at + e + 8 * k);
+                const __m256 x = _mm256_castsi256_ps(_mm256_lddqu_si256(p));
                 a[k] = _mm256_add_ps(a[k], _mm256_mul_ps(ca, x));
                 b[k] = _mm256_add_ps(b[k], _mm256_mul_ps(cb, x));
             }

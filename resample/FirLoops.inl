@@ -125,7 +125,7 @@ QX_FIR_INLINE void PairBlock(const FirPlanView& plan, const float* base, uint32_
     Vec a[K], b[K];
     AccumulatePair<K>(plan, base, g, last, a, b, std::make_index_sequence<K - 1>());
     const Vec scale = Lanes::Broadcast(&plan.scale);
-    const int other = 3 - plan.pair[0] - plan.pair[1];
+    const int other = L == 3 ? 3 - plan.pair[0] - plan.pair[1] : 0;
     for (int k = 0; k < K; ++k) {
         const uint32_t start = k < K - 1 ? g + k * W : last;
         float* o = out + static_cast<std::size_t>(start) * L;
@@ -133,7 +133,8 @@ QX_FIR_INLINE void PairBlock(const FirPlanView& plan, const float* base, uint32_
         if constexpr (L == 2) {
             Lanes::StorePairs(o, pa, pb);
         } else {
-            const Vec product = Lanes::Mul(Lanes::Broadcast(plan.coef[other]), Lanes::Load(base + start + plan.offset[other][0]));
+            const Vec product = Lanes::Mul(Lanes::Broadcast(plan.coef[other]),
+                                           Lanes::Load(base + start + plan.offset[other][0]));
             const Vec ph = Lanes::Mul(Lanes::Add(Lanes::Zero(), product), scale);
             if (other == 2) {
                 Lanes::StoreTriples(o, pa, pb, ph);

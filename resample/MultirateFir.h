@@ -181,10 +181,10 @@ private:
     // The two longest phases, merged by input offset (both phases' offsets fall as their
     // taps rise): a step where both read the same input feeds both, any other step one of
     // them; a third phase must be a single tap (a third-band filter's centre). A one-phase
-    // filter pairs each group with the next one instead, whose taps read
-    // `down` inputs further on: tap e of the second reads what tap e + (taps per `down`
-    // inputs) of the first reads. Left without a pair when the phases share too few
-    // inputs to be worth it or the steps do not fit the plan's segments.
+    // filter pairs each group with the next one instead, whose taps read `down` inputs
+    // further on: tap e of the second reads what tap e + (taps per `down` inputs) of the
+    // first reads. Left without a pair when the phases share too few inputs to be worth it
+    // or the steps do not fit the plan's segments.
     constexpr void PlanPair() {
         int a = 0;
         for (int r = 1; r < up_; ++r)
