@@ -85,7 +85,14 @@ QX_FIR_INLINE void AccumulatePair(const FirPlanView& plan, const float* base, ui
     for (int i = 0; i < plan.pairSegments; ++i) {
         const FirPlanView::PairSegment seg = plan.segment[i];
         const int end = seg.end;
-        if (seg.phases == 3) {
+        if (seg.phases == 3 && seg.walks) {
+            const float* p = at + offset[seg.begin];
+            for (int e = seg.begin; e < end; ++e, --p) {
+                const Vec ca = Lanes::Broadcast(coefA + e), cb = Lanes::Broadcast(coefB + e);
+                (Mac2(a[k], b[k], ca, cb, p + k * W), ...);
+                Mac2(a[K - 1], b[K - 1], ca, cb, p + lastOffset);
+            }
+        } else if (seg.phases == 3) {
             for (int e = seg.begin; e < end; ++e) {
                 const Vec ca = Lanes::Broadcast(coefA + e), cb = Lanes::Broadcast(coefB + e);
                 const float* p = at + offset[e];

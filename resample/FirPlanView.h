@@ -43,10 +43,15 @@ struct FirPlanView {
     // pair[0], pairCoef[1][s] for phase pair[1]; the steps of segment i, from
     // segment[i].begin to segment[i].end, feed the phases segment[i].phases names (bit 0:
     // the first, bit 1: the second). Each phase still meets its taps in increasing order.
+    // In a segment that walks, each step reads one input below the step before it (the
+    // filters without decimation), so the loops step a pointer instead of reading the
+    // offsets: with 16 lanes, a load's address that waits on a load of its offset measured
+    // a quarter slower.
     struct PairSegment {
         uint8_t phases;
         uint8_t begin;
         uint8_t end;
+        uint8_t walks = 0;
     };
     static constexpr int kMaxPairSteps = 2 * kMaxTaps;
     static constexpr int kMaxPairSegments = 8;

@@ -128,7 +128,13 @@ void MultirateFir::Lay(uint32_t maxGroups, Layout& layout) const {
         layout.pairOffset[s] =
             static_cast<int32_t>(down_ > 1 ? lanes[pairSub_[s]] + pairIndex_[s] : pairOffset_[s]);
     view.pairSegments = pairSegments_;
-    for (int i = 0; i < pairSegments_; ++i) view.segment[i] = pairSegment_[i];
+    for (int i = 0; i < pairSegments_; ++i) {
+        FirPlanView::PairSegment& seg = view.segment[i];
+        seg = pairSegment_[i];
+        seg.walks = 1;
+        for (int e = seg.begin + 1; e < seg.end; ++e)
+            if (layout.pairOffset[e] != layout.pairOffset[e - 1] - 1) seg.walks = 0;
+    }
 }
 
 void MultirateFir::Run(const Layout& layout, const float* x, const float* block, uint32_t groups, float* out,
