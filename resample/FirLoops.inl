@@ -298,7 +298,8 @@ void SplitSixes(const float* in, uint32_t count, float* const* lanes) {
     // one before (whose floats it writes again with the same values).
     if (i < count && count >= W) {
         const uint32_t at = count - W;
-        float* const last[6] = {lanes[0] + at, lanes[1] + at, lanes[2] + at, lanes[3] + at, lanes[4] + at, lanes[5] + at};
+        float* const last[6] = {lanes[0] + at, lanes[1] + at, lanes[2] + at,
+                                lanes[3] + at, lanes[4] + at, lanes[5] + at};
         SplitSixVectors<Lanes>(in + 6 * at, W, last);
         i = count;
     }
