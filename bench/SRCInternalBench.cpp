@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -87,6 +88,52 @@ void RunStage(benchmark::State& state, StageCase c, qx::FirPath path) {
     state.counters["MACs"] =
         benchmark::Counter(macs * static_cast<double>(state.items_processed()), benchmark::Counter::kIsRate);
     qx::MultirateFir::LimitPath(qx::FirPath::Avx512);
+}
+
+// The FIR loops of one stage kind alone, on the block SRCStage converts: the block split
+// and filtered (the kinds that keep their input split also take it into their lanes and
+// keep their lanes' history), into an output buffer of its own, without the stage's and
+// the host's copies of the block or the move of its history. What the stage adds to
+// these is its work per call. (The 160/147 kinds run no multirate FIR.)
+void RunLoops(benchmark::State& state, StageCase c, qx::FirPath path) {
+    qx::SRCInternal src;
+    uint32_t planned = 0;
+    src.Init(c.in, c.out, c.block, &planned, 1);
+    const qx::StageKind kind = (c.reverse ? src.ReverseStage(0) : src.ForwardStage(0)).Kind();
+    const qx::MultirateFir* fir = qx::ConversionStage::FilterOf(kind);
+    const uint32_t n = c.reverse ? planned : c.block;
+    const uint32_t groups = n / static_cast<uint32_t>(fir->Down());
+    const auto layout = std::make_unique<qx::MultirateFir::Layout>();
+    // The history, then the block (the filters without decimation read both as one run).
+    const uint32_t history = static_cast<uint32_t>(fir->History());
+    const std::vector<float> input = Noise(history + n);
+    const float* x = input.data() + history;
+    std::vector<float> out(static_cast<size_t>(groups) * fir->Up());
+    std::vector<float> scratch;
+    if (fir->KeepsSplit()) {
+        scratch.resize(static_cast<size_t>(fir->Down()) * (fir->SplitHistory() + groups));
+        fir->Lay(fir->KeptGroups(scratch.size()), *layout);
+        fir->ClearKept(*layout, scratch.data());
+    } else {
+        scratch.resize(fir->ScratchFloats(groups));
+        fir->Lay(groups, *layout);
+    }
+    for (auto _ : state) {
+        if (fir->KeepsSplit()) {
+            fir->RunKept(*layout, scratch.data(), x, groups, out.data(), path);
+        } else {
+            fir->Run(*layout, x, x, groups, out.data(), path, scratch.data());
+        }
+        benchmark::DoNotOptimize(out.data());
+        benchmark::ClobberMemory();
+    }
+    const double macs = qx::ConversionStage::MultiplyAddsPerOutput(kind);
+    const double outputs = static_cast<double>(out.size());
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(out.size()));
+    state.counters["outputs"] = outputs;
+    state.counters["MACperOut"] = macs;
+    state.counters["MACs"] =
+        benchmark::Counter(macs * outputs * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 
 // What one core sustains of independent single-precision multiply-adds, no fused
@@ -338,6 +385,9 @@ int Register() {
             if (!qx::MultirateFir::PathRuns(path) || (!c.fir && !PolyLoops(path))) continue;
             WithShortest(benchmark::RegisterBenchmark((std::string("SRCStage/") + c.name + "/" + kPathNames[p]).c_str(),
                                          [c, path](benchmark::State& s) { RunStage(s, c, path); }));
+            if (c.fir)
+                WithShortest(benchmark::RegisterBenchmark((std::string("SRCLoops/") + c.name + "/" + kPathNames[p]).c_str(),
+                                             [c, path](benchmark::State& s) { RunLoops(s, c, path); }));
         }
     }
     for (const PeakCase& peak : kPeaks)

@@ -227,6 +227,8 @@ double ConversionStage::MultiplyAddsPerOutput(StageKind kind) {
     return 0.0;
 }
 
+const MultirateFir* ConversionStage::FilterOf(StageKind kind) { return RunFor(kind); }
+
 bool ConversionStage::AllocateBuffers(uint32_t channels) {
     const size_t length = static_cast<size_t>(capacity_) + kPad;
     for (uint32_t ch = 0; ch < channels; ++ch) {

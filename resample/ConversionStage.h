@@ -39,6 +39,9 @@ public:
 
     // Multiply-adds one output of `kind` costs (taps that are exactly zero left out).
     static double MultiplyAddsPerOutput(StageKind kind);
+    // The filter whose loops a stage of `kind` runs its groups on (null for the 160/147
+    // kinds): the decimator by 3 takes two outputs at a time, from groups of 6 inputs.
+    static const MultirateFir* FilterOf(StageKind kind);
 
     StageKind Kind() const { return kind_; }
     uint32_t Capacity() const { return capacity_; }
