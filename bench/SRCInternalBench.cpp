@@ -213,6 +213,48 @@ __attribute__((target("avx2"))) void PairedLoadsAvx2(const float* coef, float* s
     }
     _mm256_storeu_ps(sink, total);
 }
+
+// `Up3`'s loops at their best: the paired step above over one call's 160 groups (4 blocks
+// of 5 vectors, a phase of 23 taps, the loads walking back along the input), each block's
+// sums then scaled and stored interleaved by three with the centre tap's product, as the
+// stage's loops store them, and nothing else of a call (no segments, offsets, copies or
+// calls). Against the paired-load loop it tells what a three-phase filter's stores cost;
+// against the peak, how near `Up3`'s loops can come.
+constexpr int kUp3Taps = 23;
+constexpr int kUp3Blocks = 4;
+__attribute__((target("avx2"))) void Up3BlocksAvx2(const float* coef, float* sink) {
+    constexpr int V = 5;
+    static float out[kUp3Blocks * V * 24];
+    const float* input = coef + 128 + kUp3Taps;
+    const __m256 scale = _mm256_set1_ps(3.0f), centre = _mm256_broadcast_ss(coef + 100);
+    const __m256i ia = _mm256_setr_epi32(0, 3, 6, 1, 4, 7, 2, 5), ib = _mm256_setr_epi32(5, 0, 3, 6, 1, 4, 7, 2),
+                  ic = _mm256_setr_epi32(2, 5, 0, 3, 6, 1, 4, 7);
+    for (int block = 0; block < kUp3Blocks; ++block) {
+        __m256 a[V], b[V];
+        for (int k = 0; k < V; ++k) a[k] = b[k] = _mm256_setzero_ps();
+        const float* at = input + block * V * 8;
+        for (int e = 0; e < kUp3Taps; ++e) {
+            const __m256 ca = _mm256_broadcast_ss(coef + e), cb = _mm256_broadcast_ss(coef + 64 + e);
+            _Pragma("GCC unroll 8") for (int k = 0; k < V; ++k) {
+                const auto* p = reinterpret_cast<const __m256i*>(at - e + 8 * k);
+                const __m256 x = _mm256_castsi256_ps(_mm256_lddqu_si256(p));
+                a[k] = _mm256_add_ps(a[k], _mm256_mul_ps(ca, x));
+                b[k] = _mm256_add_ps(b[k], _mm256_mul_ps(cb, x));
+            }
+        }
+        for (int k = 0; k < V; ++k) {
+            const __m256 c = _mm256_mul_ps(centre, _mm256_loadu_ps(at + 8 * k - kUp3Taps / 2));
+            const __m256 pa = _mm256_permutevar8x32_ps(_mm256_mul_ps(a[k], scale), ia);
+            const __m256 pb = _mm256_permutevar8x32_ps(_mm256_mul_ps(b[k], scale), ib);
+            const __m256 pc = _mm256_permutevar8x32_ps(_mm256_mul_ps(_mm256_add_ps(_mm256_setzero_ps(), c), scale), ic);
+            float* o = out + (block * V + k) * 24;
+            _mm256_storeu_ps(o, _mm256_blend_ps(_mm256_blend_ps(pa, pb, 0x92), pc, 0x24));
+            _mm256_storeu_ps(o + 8, _mm256_blend_ps(_mm256_blend_ps(pa, pb, 0x24), pc, 0x49));
+            _mm256_storeu_ps(o + 16, _mm256_blend_ps(_mm256_blend_ps(pa, pb, 0x49), pc, 0x92));
+        }
+    }
+    _mm256_storeu_ps(sink, _mm256_loadu_ps(out + 16));
+}
 #endif
 
 using PeakLoop = void (*)(const float*, float*);
@@ -264,6 +306,7 @@ constexpr PeakCase kPeaks[] = {
     {"SRCPeak/multiply-add-avx512/12", PeakAvx512<12>, 12, 16, "avx512f"},
     {"SRCPeak/paired-loads-avx2/5", PairedLoadsAvx2<5>, 10, 8, "avx2", kShapeBlocks * kShapeTaps},
     {"SRCPeak/paired-loads-avx2/6", PairedLoadsAvx2<6>, 12, 8, "avx2", kShapeBlocks * kShapeTaps},
+    {"SRCPeak/up3-blocks-avx2", Up3BlocksAvx2, 10, 8, "avx2", kUp3Blocks * kUp3Taps},
 #endif
 };
 

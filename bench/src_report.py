@@ -25,6 +25,9 @@ PEAKS = {"scalar": "SRCPeak/multiply-add", "sse2": "SRCPeak/multiply-add",
 # The AVX2 paired FIR step alone with its loads (SRCPeak/paired-loads-avx2/5 and /6): what
 # the machine sustains of multiply-adds that need the loads the loops make.
 SHAPE = "SRCPeak/paired-loads-avx2"
+# The paired step over the blocks of one `Up3` call with its stores (scaled, interleaved by
+# three with the centre tap): how near Up3's loops can come to the peak.
+UP3_BLOCKS = "SRCPeak/up3-blocks-avx2"
 LABELS = {"scalar": "scalar", "sse2": "SSE2", "avx2": "AVX2", "avx512": "AVX-512"}
 
 
@@ -111,6 +114,8 @@ def main():
     shape = peak(runs, SHAPE)
     if shape:
         print("- %s: %.1f G multiply-adds/s" % (SHAPE, shape))
+    if UP3_BLOCKS in runs:
+        print("- %s: %.1f G multiply-adds/s" % (UP3_BLOCKS, rate(runs[UP3_BLOCKS])))
     print()
     print("| Stage | Loops | Multiply-adds per output | M outputs/s | G multiply-adds/s | Fraction of peak "
           "| FIR loops alone: fraction of peak | Fraction of the paired-load loop | DLL: G multiply-adds/s "
@@ -132,6 +137,23 @@ def main():
         print("| %s | %s | %.1f | %.0f | %.2f | %s | %s | %s | %s | %s |" % (
             parts[1], LABELS[parts[2]], run["MACperOut"], 1e3 / ns(run), rate, frac, loops_frac, of_shape,
             "%.2f" % dll if dll else "-", dll_frac))
+
+    # Where an AVX2 stage's time per call goes: its FIR loops alone, the rest of the call
+    # (the copies of the block, the move of the history, the calls down to the loops), and
+    # the time the call would take at three quarters of the peak.
+    top = peak(runs, PEAKS["avx2"])
+    print()
+    print("| Stage | AVX2: ns per call | FIR loops alone | Rest of the call | At 75% of the peak |")
+    print("|---|---|---|---|---|")
+    for name, run in runs.items():
+        parts = name.split("/")
+        if parts[0] != "SRCStage" or len(parts) != 3 or parts[2] != "avx2" or not top:
+            continue
+        loops = runs.get("SRCLoops/%s/avx2" % parts[1])
+        budget = run["MACperOut"] * run["outputs"] / (0.75 * top)
+        print("| %s | %.0f | %s | %s | %.0f |" % (
+            parts[1], run["cpu_time"], "%.0f" % loops["cpu_time"] if loops else "-",
+            "%.0f" % (run["cpu_time"] - loops["cpu_time"]) if loops else "-", budget))
 
 
 if __name__ == "__main__":
