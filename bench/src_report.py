@@ -126,16 +126,16 @@ def main():
         if parts[0] != "SRCStage" or len(parts) != 3:
             continue
         top = peak(runs, PEAKS[parts[2]])
-        rate = run["MACperOut"] / ns(run)
-        frac = "%.0f%%" % (100.0 * rate / top) if top else "-"
+        macs = run["MACperOut"] / ns(run)
+        frac = "%.0f%%" % (100.0 * macs / top) if top else "-"
         # The same kind's FIR loops alone (SRCLoops), without the stage's work per call.
         loops = runs.get("SRCLoops/%s/%s" % (parts[1], parts[2]))
         loops_frac = "%.0f%%" % (100.0 * loops["MACperOut"] / ns(loops) / top) if loops and top else "-"
-        of_shape = "%.0f%%" % (100.0 * rate / shape) if shape and parts[2] == "avx2" else "-"
+        of_shape = "%.0f%%" % (100.0 * macs / shape) if shape and parts[2] == "avx2" else "-"
         dll = dll_stages.get((parts[1], LABELS[parts[2]]))
         dll_frac = "%.0f%%" % (100.0 * dll / top) if dll and top else "-"
         print("| %s | %s | %.1f | %.0f | %.2f | %s | %s | %s | %s | %s |" % (
-            parts[1], LABELS[parts[2]], run["MACperOut"], 1e3 / ns(run), rate, frac, loops_frac, of_shape,
+            parts[1], LABELS[parts[2]], run["MACperOut"], 1e3 / ns(run), macs, frac, loops_frac, of_shape,
             "%.2f" % dll if dll else "-", dll_frac))
 
     # Where an AVX2 stage's time per call goes: its FIR loops alone, the rest of the call
