@@ -104,8 +104,9 @@ void RunLoops(benchmark::State& state, StageCase c, qx::FirPath path) {
     const uint32_t n = c.reverse ? planned : c.block;
     const uint32_t groups = n / static_cast<uint32_t>(fir->Down());
     const auto layout = std::make_unique<qx::MultirateFir::Layout>();
-    // The history, then the block (the filters without decimation read both as one run).
-    const uint32_t history = static_cast<uint32_t>(fir->History());
+    // The history, then the block (the filters without decimation read both as one run);
+    // a decimator splits its history in whole groups, a few inputs further back.
+    const uint32_t history = static_cast<uint32_t>(fir->History() + qx::MultirateFir::kMaxDown);
     const std::vector<float> input = Noise(history + n);
     const float* x = input.data() + history;
     std::vector<float> out(static_cast<size_t>(groups) * fir->Up());
