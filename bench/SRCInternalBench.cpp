@@ -192,6 +192,19 @@ __attribute__((target("avx512f"))) void PeakAvx512(const float* coef, float* sin
 // coefficients stay in the first-level cache. It tells what the machine sustains of
 // multiply-adds that need these loads: on a shared host the loads slow down with other
 // programs' work, while the peak loop, whose operands are in registers, does not.
+// One paired step: V vectors of inputs from p, each into both sums. (vlddqu: one load for
+// both products; a plain load is folded into each.)
+template <int V>
+__attribute__((target("avx2"))) inline void PairedStepAvx2(__m256* a, __m256* b, const float* coefA,
+                                                           const float* coefB, const float* p) {
+    const __m256 ca = _mm256_broadcast_ss(coefA), cb = _mm256_broadcast_ss(coefB);
+    _Pragma("GCC unroll 8") for (int k = 0; k < V; ++k) {
+        const __m256 x = _mm256_castsi256_ps(_mm256_lddqu_si256(reinterpret_cast<const __m256i*>(p + 8 * k)));
+        a[k] = _mm256_add_ps(a[k], _mm256_mul_ps(ca, x));
+        b[k] = _mm256_add_ps(b[k], _mm256_mul_ps(cb, x));
+    }
+}
+
 template <int V>
 __attribute__((target("avx2"))) void PairedLoadsAvx2(const float* coef, float* sink) {
     const float* input = coef + 128;
@@ -200,16 +213,7 @@ __attribute__((target("avx2"))) void PairedLoadsAvx2(const float* coef, float* s
         __m256 a[V], b[V];
         for (int k = 0; k < V; ++k) a[k] = b[k] = _mm256_setzero_ps();
         const float* at = input + block * V * 8;
-        for (int e = 0; e < kShapeTaps; ++e) {
-            const __m256 ca = _mm256_broadcast_ss(coef + e), cb = _mm256_broadcast_ss(coef + 64 + e);
-            _Pragma("GCC unroll 8") for (int k = 0; k < V; ++k) {
-                // vlddqu: one load for both products (a plain load is folded into each).
-                const auto* p = reinterpret_cast<const __m256i*>(at + e + 8 * k);
-                const __m256 x = _mm256_castsi256_ps(_mm256_lddqu_si256(p));
-                a[k] = _mm256_add_ps(a[k], _mm256_mul_ps(ca, x));
-                b[k] = _mm256_add_ps(b[k], _mm256_mul_ps(cb, x));
-            }
-        }
+        for (int e = 0; e < kShapeTaps; ++e) PairedStepAvx2<V>(a, b, coef + e, coef + 64 + e, at + e);
         for (int k = 0; k < V; ++k) total = _mm256_add_ps(total, _mm256_add_ps(a[k], b[k]));
     }
     _mm256_storeu_ps(sink, total);
@@ -234,15 +238,7 @@ __attribute__((target("avx2"))) void Up3BlocksAvx2(const float* coef, float* sin
         __m256 a[V], b[V];
         for (int k = 0; k < V; ++k) a[k] = b[k] = _mm256_setzero_ps();
         const float* at = input + block * V * 8;
-        for (int e = 0; e < kUp3Taps; ++e) {
-            const __m256 ca = _mm256_broadcast_ss(coef + e), cb = _mm256_broadcast_ss(coef + 64 + e);
-            _Pragma("GCC unroll 8") for (int k = 0; k < V; ++k) {
-                const auto* p = reinterpret_cast<const __m256i*>(at - e + 8 * k);
-                const __m256 x = _mm256_castsi256_ps(_mm256_lddqu_si256(p));
-                a[k] = _mm256_add_ps(a[k], _mm256_mul_ps(ca, x));
-                b[k] = _mm256_add_ps(b[k], _mm256_mul_ps(cb, x));
-            }
-        }
+        for (int e = 0; e < kUp3Taps; ++e) PairedStepAvx2<V>(a, b, coef + e, coef + 64 + e, at - e);
         for (int k = 0; k < V; ++k) {
             const __m256 c = _mm256_mul_ps(centre, _mm256_loadu_ps(at + 8 * k - kUp3Taps / 2));
             const __m256 pa = _mm256_permutevar8x32_ps(_mm256_mul_ps(a[k], scale), ia);
