@@ -185,13 +185,6 @@ __attribute__((target("avx512f"))) void PeakAvx512(const float* coef, float* sin
     QX_PEAK_LOOP(__m512, _mm512_loadu_ps, Avx512Broadcast, _mm512_mul_ps, _mm512_add_ps, _mm512_storeu_ps);
 }
 
-// The step of the paired AVX2 FIR loops alone, with their loads: two broadcast
-// coefficients and V unaligned loads of consecutive inputs, each feeding two sums (2V
-// sums in registers), the loads moving one float along the input per step as a filter's
-// taps do, blocks of V vectors after one another as a stage's groups; input and
-// coefficients stay in the first-level cache. It tells what the machine sustains of
-// multiply-adds that need these loads: on a shared host the loads slow down with other
-// programs' work, while the peak loop, whose operands are in registers, does not.
 // One paired step: V vectors of inputs from p, each into both sums. (vlddqu: one load for
 // both products; a plain load is folded into each.)
 template <int V>
@@ -205,6 +198,13 @@ __attribute__((target("avx2"))) inline void PairedStepAvx2(__m256* a, __m256* b,
     }
 }
 
+// The step of the paired AVX2 FIR loops alone, with their loads: two broadcast
+// coefficients and V unaligned loads of consecutive inputs, each feeding two sums (2V
+// sums in registers), the loads moving one float along the input per step as a filter's
+// taps do, blocks of V vectors after one another as a stage's groups; input and
+// coefficients stay in the first-level cache. It tells what the machine sustains of
+// multiply-adds that need these loads: on a shared host the loads slow down with other
+// programs' work, while the peak loop, whose operands are in registers, does not.
 template <int V>
 __attribute__((target("avx2"))) void PairedLoadsAvx2(const float* coef, float* sink) {
     const float* input = coef + 128;
@@ -273,7 +273,7 @@ void RunPeak(benchmark::State& state, const PeakCase& peak) {
         return;
     }
 #endif
-    // Coefficients, then the input of the paired-load loop.
+    // Coefficients, then the input of the paired-load loop (Up3's blocks read less of it).
     float coef[128 + kShapeBlocks * 6 * 8 + kShapeTaps + 8];
     for (size_t k = 0; k < std::size(coef); ++k) coef[k] = 1e-4f * static_cast<float>(k % 7 + 1);
     float sink[16];

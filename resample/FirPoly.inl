@@ -302,7 +302,7 @@ void PolyStreamPeriods(const PolyPlanView& plan, const float* x, uint64_t q, flo
 template <int R>
 void PolyPeriod(const PolyPlanView& plan, const float* x, uint64_t q, uint32_t span, float* out, uint32_t room) {
     constexpr uint32_t W = Lanes::kWidth;
-    constexpr int kMax = kPolyMaxGroup;
+    static_assert(kPolyMaxGroup == 3, "the groups at a span's end are of one, two or three vectors");
     const uint32_t P = plan.phases;
     const uint32_t SW = plan.step * W;
     const std::size_t phaseFloats = static_cast<std::size_t>(plan.taps) * W;
@@ -336,7 +336,7 @@ void PolyPeriod(const PolyPlanView& plan, const float* x, uint64_t q, uint32_t s
             o = span - W;  // then the vector that ends at span, alone
         }
     }
-    for (; o + kMax * W <= span; o += kMax * W) group(std::integral_constant<int, kMax>(), phase, newest, out + o);
+    for (; o + 3 * W <= span; o += 3 * W) group(std::integral_constant<int, 3>(), phase, newest, out + o);
     const uint32_t left = span - o;
     if (left == 0) return;
     if (left > 2 * W && o == 0) {  // span below three vectors: two, then one more
